@@ -1,0 +1,79 @@
+#include "catalogue/lookups.h"
+
+#include <algorithm>
+
+namespace vistrel {
+
+std::string CutText(std::string_view text, std::size_t capacity) {
+  return std::string(text.substr(0, std::min(text.size(), capacity)));
+}
+
+void ClearCatalogue(TInfo& info) {
+  info.stVersion.clear();
+  info.dtVersion = 0;
+  info.filter.group_id = 1;
+  info.filter.favorited = 0;
+  info.filter.name_flag = false;
+  info.filter.country_flag = false;
+  info.filter.genre_flag = false;
+  info.filter.bitrate_flag = false;
+  info.filter.flag_flag = false;
+  info.ud_max = kUserIdBase;
+  info.countries.clear();
+  info.genres.clear();
+  info.channels.clear();
+}
+
+int32_t IsFavorite(const std::vector<int32_t>& favorites_list, int32_t id) {
+  return std::find(favorites_list.begin(), favorites_list.end(), id) != favorites_list.end() ? 1
+                                                                                             : 0;
+}
+
+namespace {
+template <typename Table, typename Pred>
+int32_t FirstIndex(const Table& table, Pred pred) {
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    if (pred(table[i])) return static_cast<int32_t>(i);
+  }
+  return -1;
+}
+}  // namespace
+
+std::string GenreName(int32_t id, const std::vector<Tgenre>& genres) {
+  int32_t i = GenreIndexById(genres, id);
+  return i < 0 ? std::string() : genres[i].name;
+}
+
+int32_t GenreIndexById(const std::vector<Tgenre>& genres, int32_t id) {
+  return FirstIndex(genres, [id](const Tgenre& g) { return g.id == id; });
+}
+
+int32_t GenreIndexByName(const std::vector<Tgenre>& genres, std::string_view name) {
+  return FirstIndex(genres, [name](const Tgenre& g) { return g.name == name; });
+}
+
+int32_t CountryIndexById(const std::vector<Tcountry>& countries, int32_t id) {
+  return FirstIndex(countries, [id](const Tcountry& c) { return c.id == id; });
+}
+
+int32_t CountryIndexByName(const std::vector<Tcountry>& countries, std::string_view name) {
+  return FirstIndex(countries, [name](const Tcountry& c) { return c.name == name; });
+}
+
+int32_t ChannelStatus(int32_t workfine, int32_t notworking, int32_t wrong, int32_t duplicate,
+                      int32_t spam) {
+  if (workfine == 0 && notworking == 0 && wrong == 0 && duplicate == 0 && spam == 0) {
+    return kStatusNew;
+  }
+  const int32_t counters[5] = {workfine, notworking, wrong, duplicate, spam};
+  const int32_t classes[5] = {kStatusWorkFine, kStatusNotWorking, kStatusWrongInfo,
+                              kStatusDuplicate, kStatusSpam};
+  // The first maximum wins: strictly greater than all before, >= all after.
+  int best = 0;
+  for (int i = 1; i < 5; ++i) {
+    if (counters[i] > counters[best]) best = i;
+  }
+  return classes[best];
+}
+
+}  // namespace vistrel

@@ -1,0 +1,22 @@
+#pragma once
+// Whole-file reading and the one atomic write used for every file the program stores.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "common/error.h"
+
+namespace vistrel {
+
+// Reads a file whole. On failure returns nothing and sets *error_code to the errno.
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path,
+                                         int* error_code = nullptr);
+
+// Replaces `path` with `bytes` atomically: the parent folders are created, the bytes go to a
+// temporary file in the same folder, are flushed to disk, and the file is renamed over the old
+// one. On any failure the old file is untouched and the message names the file and the cause.
+Outcome WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+}  // namespace vistrel
