@@ -1,0 +1,48 @@
+#pragma once
+// The per-user settings store: one small text file of named string values. The file's
+// existence is the key's existence; every operation opens, acts and closes; writes are atomic.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "catalogue/records.h"
+
+namespace vistrel {
+
+class SettingsStore {
+ public:
+  explicit SettingsStore(std::filesystem::path file) : file_(std::move(file)) {}
+
+  // $XDG_CONFIG_HOME (default ~/.config) + "/Orvane/Vistrel/settings.ini"; empty when neither
+  // XDG_CONFIG_HOME nor HOME is set.
+  static std::filesystem::path DefaultPath();
+
+  const std::filesystem::path& file() const { return file_; }
+  bool KeyExists() const;
+
+  // The stored text of `name`; nothing when the key or the value is missing.
+  std::optional<std::string> Read(std::string_view name) const;
+
+  // Create the key when missing and store the value. Throw vistrel::Error
+  // "Failed to create key <path>" or "Failed to set data for '<name>'".
+  void write_reg_integer(std::string_view name, int32_t value) const;
+  void write_reg_string(std::string_view name, std::string_view text) const;
+  // Deletes the value when the key exists; a missing key or value is no error.
+  void delete_reg(std::string_view name) const;
+
+ private:
+  std::filesystem::path file_;
+};
+
+// Integer text of a stored value: optional leading blanks, an optional sign, decimal digits,
+// or hexadecimal digits after "$", "x" or "0x" (x in either case). Missing, empty or anything
+// else gives 0.
+int64_t SettingInteger(const std::optional<std::string>& text);
+
+// Fills the filter from the store; see the table of values in settings_store.cpp.
+void LoadSettings(const SettingsStore& store, TFilter& filter);
+
+}  // namespace vistrel
