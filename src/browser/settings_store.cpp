@@ -1,5 +1,6 @@
 #include "browser/settings_store.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <limits>
 #include <system_error>
@@ -15,7 +16,7 @@
 // controls, "\xHH" for any other control byte (and for a "#" or ";" opening a name), and "\="
 // for an "=" in a name. Every other byte, non-ASCII included, is stored as it is. Empty lines
 // and lines starting with "#" or ";" are comments; a line that does not parse is skipped. When
-// a name occurs twice the last one holds.
+// a name occurs twice the last value holds (in the first one's place).
 
 namespace vistrel {
 
@@ -117,7 +118,14 @@ Entries ParseStore(std::string_view text) {
     std::string_view rest;
     if (!Unescape(line, '=', name, &rest) || name.empty()) continue;
     if (!Unescape(rest, 0, value, nullptr)) continue;
-    entries.emplace_back(std::move(name), std::move(value));
+    // A repeated name keeps its first place and its last value.
+    auto same = std::find_if(entries.begin(), entries.end(),
+                             [&](const auto& entry) { return entry.first == name; });
+    if (same != entries.end()) {
+      same->second = std::move(value);
+    } else {
+      entries.emplace_back(std::move(name), std::move(value));
+    }
   }
   return entries;
 }
@@ -168,8 +176,8 @@ bool SettingsStore::KeyExists() const {
 std::optional<std::string> SettingsStore::Read(std::string_view name) const {
   std::optional<Entries> entries = ReadStore(file_);
   if (!entries) return std::nullopt;
-  for (auto it = entries->rbegin(); it != entries->rend(); ++it) {
-    if (it->first == name) return std::move(it->second);
+  for (auto& [entry_name, value] : *entries) {
+    if (entry_name == name) return std::move(value);
   }
   return std::nullopt;
 }
@@ -184,19 +192,14 @@ void SettingsStore::write_reg_string(std::string_view name, std::string_view tex
     if (!read) throw Error(create_failure);
     entries = std::move(*read);
   }
-  bool placed = false;
-  Entries updated;
-  updated.reserve(entries.size() + 1);
-  for (auto& entry : entries) {
-    if (entry.first != name) {
-      updated.push_back(std::move(entry));
-    } else if (!placed) {
-      updated.emplace_back(std::string(name), std::string(text));
-      placed = true;
-    }
+  auto same = std::find_if(entries.begin(), entries.end(),
+                           [&](const auto& entry) { return entry.first == name; });
+  if (same != entries.end()) {
+    same->second = std::string(text);
+  } else {
+    entries.emplace_back(std::string(name), std::string(text));
   }
-  if (!placed) updated.emplace_back(std::string(name), std::string(text));
-  if (!WriteFileAtomically(file_, FormatStore(updated)).ok()) {
+  if (!WriteFileAtomically(file_, FormatStore(entries)).ok()) {
     throw Error(existed ? "Failed to set data for '" + std::string(name) + "'" : create_failure);
   }
 }
@@ -210,12 +213,11 @@ void SettingsStore::delete_reg(std::string_view name) const {
   const std::string failure = "Failed to delete value '" + std::string(name) + "'";
   std::optional<Entries> entries = ReadStore(file_);
   if (!entries) throw Error(failure);
-  Entries kept;
-  for (auto& entry : *entries) {
-    if (entry.first != name) kept.push_back(std::move(entry));
-  }
-  if (kept.size() == entries->size()) return;  // no such value
-  if (!WriteFileAtomically(file_, FormatStore(kept)).ok()) throw Error(failure);
+  auto same = std::find_if(entries->begin(), entries->end(),
+                           [&](const auto& entry) { return entry.first == name; });
+  if (same == entries->end()) return;  // no such value
+  entries->erase(same);
+  if (!WriteFileAtomically(file_, FormatStore(*entries)).ok()) throw Error(failure);
 }
 
 int64_t SettingInteger(const std::optional<std::string>& text) {
