@@ -1,0 +1,79 @@
+#pragma once
+// The user's own files in the data folder: "favorites.dat" (one favourite channel id per line)
+// and "userdef.dat" (one user channel per line, 11 "|"-separated fields). Both are written as
+// Windows-1252 text with CR LF after every line; reading accepts any line end and honours a
+// UTF-8 or UTF-16 byte-order mark.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/records.h"
+#include "common/error.h"
+
+namespace vistrel {
+
+inline constexpr const char* kFavoritesFileName = "favorites.dat";
+inline constexpr const char* kUserChannelsFileName = "userdef.dat";
+
+// What a loader of a user file reports. Nothing is shown by the loader: on failure `message`
+// is the text to show (error icon, OK button) and `must_end` asks the program to end after the
+// sequence it is in, without saving the user files.
+struct UserFileLoad {
+  std::string message;
+  bool must_end = false;
+  std::size_t length = 0;  // LoadUserChannels: the length of info.channels afterwards
+  bool ok() const { return !must_end; }
+};
+
+// Which user files this run has read, and so which ones it may write back. A file never read
+// in a run (start-up stopped before the user files, or only reloads that read userdef.dat) must
+// not be replaced by what memory holds: that would lose its stored content. The start-up and
+// reload sequences set a flag when the matching loader succeeds (a missing file counts as read).
+struct UserFilesRead {
+  bool favorites = false;
+  bool user_channels = false;
+};
+
+// Empties `favorites_list` and fills it from favorites.dat, one id per line. A missing file is
+// no error. When the file cannot be read or a line is empty or not a decimal integer, the file
+// is deleted and the result asks to end with "Please, restart application"; the ids converted
+// before the bad line stay in the list.
+UserFileLoad LoadFavorites(const std::filesystem::path& data_folder,
+                           std::vector<int32_t>& favorites_list);
+
+// Replaces info.channels with the channels of userdef.dat (records start zeroed; favorited from
+// `favorites_list`, genre from info.genres, usdef 1) and raises info.ud_max to the highest id
+// read. A missing file leaves everything as it is. On failure the file is left unchanged, the
+// channels of the lines before the bad one stay, and the result asks to end with
+// "Error reading userdef.dat <code>": the errno of a failed read, or 0 for a malformed line,
+// which then adds a second line naming the line number and the problem.
+UserFileLoad LoadUserChannels(const std::filesystem::path& data_folder, TInfo& info,
+                              const std::vector<int32_t>& favorites_list);
+
+// Writes favorites.dat (ids of channels with favorited 1) and then userdef.dat (channels with
+// usdef 1), both in the array's current order, each atomically; the data folder is created when
+// missing. Only the files flagged in `read` are written. userdef.dat is not written when
+// favorites.dat failed. A failure names the file and its cause.
+Outcome SaveUserFiles(const std::filesystem::path& data_folder, const TInfo& info,
+                      UserFilesRead read = {.favorites = true, .user_channels = true});
+
+// --- The rules behind the operations, for direct use and tests. ---
+
+// A text as stored in a user file: "|", CR, LF and zero bytes, which would shift fields, split
+// the line or end the file early, become spaces.
+std::string StoredField(std::string_view text);
+
+// The whole favorites.dat / userdef.dat text for the channels, CR LF after every line.
+std::string FavoritesFileText(const std::vector<TItem>& channels);
+std::string UserChannelsFileText(const std::vector<TItem>& channels);
+
+// One userdef.dat line as a channel record (ud_max untouched). Throws vistrel::Error naming the
+// problem when the line has fewer than 10 fields or a number does not convert.
+TItem ParseUserChannelLine(std::string_view line, const std::vector<int32_t>& favorites_list,
+                           const std::vector<Tgenre>& genres);
+
+}  // namespace vistrel

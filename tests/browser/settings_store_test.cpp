@@ -1,0 +1,359 @@
+#include "browser/settings_store.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <functional>
+#include <optional>
+
+#include "catalogue/fields.h"
+#include "common/error.h"
+#include "common/files.h"
+#include "support/temp_dir.h"
+
+namespace vistrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const Error& e) {
+    return e.what();
+  }
+  return "<no error>";
+}
+
+class Settings : public ::testing::Test {
+ protected:
+  fs::path file() const { return dir.path() / "Orvane" / "Vistrel" / "settings.ini"; }
+  void PutFile(std::string_view bytes) { ASSERT_TRUE(WriteFileAtomically(file(), bytes).ok()); }
+
+  TempDir dir;
+  SettingsStore store{file()};
+};
+
+TEST(SettingInteger, IntegerTextRules) {
+  struct Case {
+    std::optional<std::string> text;
+    int64_t value;
+  };
+  const Case cases[] = {
+      {std::nullopt, 0},
+      {"", 0},
+      {"7", 7},
+      {"007", 7},
+      {"  42", 42},
+      {"\t9", 9},
+      {" -3", -3},
+      {"+5", 5},
+      {"$1F", 31},
+      {"$1f", 31},
+      {"0x10", 16},
+      {"0X10", 16},
+      {"x1A", 26},
+      {"X1a", 26},
+      {"-$10", -16},
+      {"+0x10", 16},
+      {"-x1", -1},
+      {"$", 0},
+      {"0x", 0},
+      {"x", 0},
+      {"-", 0},
+      {"12 ", 0},
+      {"1.5", 0},
+      {"1e3", 0},
+      {"abc", 0},
+      {"--1", 0},
+      {"- 1", 0},
+      {"$-1", 0},
+      {"$ 1", 0},
+      {"$G", 0},
+      {"0x0x1", 0},
+      {"12x", 0},
+      {"2147483647", 2147483647},
+      {"-2147483648", -2147483648LL},
+      {"2147483648", 0},
+      {"-2147483649", 0},
+      {"$7FFFFFFF", 2147483647},
+      {"$80000000", 0},
+      {"$FFFFFFFF", 0},
+      {"-$80000000", -2147483648LL},
+      {"99999999999999999999999", 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(SettingInteger(c.text), c.value) << (c.text ? "'" + *c.text + "'" : "missing");
+  }
+}
+
+TEST_F(Settings, MissingKeyGivesTvViewAndCountryZero) {
+  TFilter f;
+  f.group_id = 3;
+  f.favorited = 1;
+  f.country_id = 9;
+  f.name = "kept";
+  f.genre_id = 4;
+  f.workfine = true;
+  LoadSettings(store, f);
+  EXPECT_EQ(f.group_id, 1);
+  EXPECT_EQ(f.favorited, 0);
+  EXPECT_EQ(f.country_id, 0);
+  EXPECT_EQ(f.name, "kept");
+  EXPECT_EQ(f.genre_id, 4);
+  EXPECT_TRUE(f.workfine);
+  EXPECT_FALSE(fs::exists(file()));
+}
+
+// The filter as ClearCatalogue leaves it, with section values from earlier.
+TFilter ClearedFilter() {
+  TFilter f;
+  f.group_id = 1;
+  f.name = "old";
+  f.country_id = 5;
+  f.genre_id = 6;
+  f.bitrate = 64;
+  f.notworking = true;
+  f.wrong = true;
+  return f;
+}
+
+TEST_F(Settings, FavouritesViewComesBackAsTvWithFavouritedSet) {
+  store.write_reg_integer("selected", 0);
+  store.write_reg_integer("favorited", 1);
+  TFilter f = ClearedFilter();
+  LoadSettings(store, f);
+  EXPECT_EQ(f.group_id, 1);
+  EXPECT_EQ(f.favorited, 1);
+}
+
+TEST_F(Settings, EmptyKeyChangesNothing) {
+  PutFile("");
+  TFilter f = ClearedFilter();
+  f.country_id = 9;
+  LoadSettings(store, f);
+  EXPECT_EQ(f.group_id, 1);
+  EXPECT_EQ(f.country_id, 9);
+  EXPECT_EQ(f.name, "old");
+  EXPECT_FALSE(f.name_flag);
+}
+
+TEST_F(Settings, NameIsReadOnlyWhenItsSectionIsOn) {
+  store.write_reg_string("name", "abc");
+  store.write_reg_integer("name_f", 0);
+  TFilter f = ClearedFilter();
+  LoadSettings(store, f);
+  EXPECT_FALSE(f.name_flag);
+  EXPECT_EQ(f.name, "old");
+
+  store.write_reg_integer("name_f", 1);
+  store.delete_reg("name");
+  LoadSettings(store, f);
+  EXPECT_TRUE(f.name_flag);
+  EXPECT_EQ(f.name, "");
+}
+
+TEST_F(Settings, EveryValueReachesItsField) {
+  for (auto [name, text] : std::initializer_list<std::pair<const char*, const char*>>{
+           {"selected", "7"},
+           {"favorited", "x1"},
+           {"name_f", " +1"},
+           {"name", "News 24"},
+           {"country_f", "1"},
+           {"country", "70000"},
+           {"genre_f", "0x1"},
+           {"genre", "65537"},
+           {"bitrate_f", "$1"},
+           {"bitrate", "300000"},
+           {"flag_f", "2"},
+           {"workfine", "1"},
+           {"notworking", "0"},  // a stored 0 never reaches the filter
+           {"new", "257"},       // low 8 bits 1: on
+           {"wrong", "256"},     // low 8 bits 0: off
+           {"duplicate", "-1"},
+           {"spam", "junk"}}) {
+    store.write_reg_string(name, text);
+  }
+  TFilter f = ClearedFilter();
+  LoadSettings(store, f);
+  EXPECT_EQ(f.group_id, 7);
+  EXPECT_EQ(f.favorited, 1);
+  EXPECT_TRUE(f.name_flag);
+  EXPECT_EQ(f.name, "News 24");
+  EXPECT_TRUE(f.country_flag);
+  EXPECT_EQ(f.country_id, 4464);
+  EXPECT_TRUE(f.genre_flag);
+  EXPECT_EQ(f.genre_id, 1);
+  EXPECT_TRUE(f.bitrate_flag);
+  EXPECT_EQ(f.bitrate, 300000);
+  EXPECT_TRUE(f.flag_flag);
+  EXPECT_TRUE(f.workfine);
+  EXPECT_TRUE(f.notworking);
+  EXPECT_TRUE(f.new_);
+  EXPECT_FALSE(f.wrong);
+  EXPECT_FALSE(f.duplicate);
+  EXPECT_FALSE(f.spam);
+}
+
+TEST_F(Settings, AnyTextReadsBackExactly) {
+  const std::string values[] = {
+      "line1\nline2\r\nline3\r",
+      "a\\b\\",
+      "\\n is not a line break",
+      "x=y=z",
+      "  padded  ",
+      "",
+      std::string("\t\x01\x7F\0end", 8),
+      "caf\xE9 \x80\xFF",
+      "#not a comment",
+      "=starts with equals",
+      "\\x41",
+  };
+  int i = 0;
+  for (const std::string& v : values) store.write_reg_string("v" + std::to_string(i++), v);
+  store.write_reg_string("odd=name", "1");
+  store.write_reg_string("#name", "2");
+  i = 0;
+  for (const std::string& v : values) {
+    EXPECT_EQ(store.Read("v" + std::to_string(i++)), v);
+  }
+  EXPECT_EQ(store.Read("odd=name"), "1");
+  EXPECT_EQ(store.Read("#name"), "2");
+  EXPECT_EQ(store.Read("odd"), std::nullopt);
+  // One line per value: nothing in a value breaks the line structure.
+  EXPECT_EQ(SplitLines(*ReadWholeFile(file())).size(), std::size(values) + 2);
+}
+
+TEST_F(Settings, RewritingAValueKeepsTheOthers) {
+  store.write_reg_integer("selected", 2);
+  store.write_reg_integer("bitrate", -5);
+  store.write_reg_integer("selected", 3);
+  EXPECT_EQ(store.Read("selected"), "3");
+  EXPECT_EQ(store.Read("bitrate"), "-5");
+  EXPECT_EQ(*ReadWholeFile(file()), "selected=3\nbitrate=-5\n");
+}
+
+TEST_F(Settings, UnparsableLinesAreSkipped) {
+  PutFile(
+      "selected=2\n"
+      "garbage without equals\n"
+      "=no name\n"
+      "bad\\qescape=1\n"
+      "favorited=\\x4\n"
+      "name=ends in backslash\\\n"
+      "# country=9\n"
+      "; genre=9\n"
+      "\n"
+      "country=5\r\n"
+      "bitrate=1\n"
+      "bitrate=2\n");
+  EXPECT_EQ(store.Read("selected"), "2");
+  EXPECT_EQ(store.Read("favorited"), std::nullopt);
+  EXPECT_EQ(store.Read("name"), std::nullopt);
+  EXPECT_EQ(store.Read("# country"), std::nullopt);
+  EXPECT_EQ(store.Read("country"), "5");
+  EXPECT_EQ(store.Read("bitrate"), "2");  // the last one holds
+  TFilter f = ClearedFilter();
+  LoadSettings(store, f);
+  EXPECT_EQ(f.group_id, 2);
+  EXPECT_EQ(f.country_id, 5);
+  // A write keeps the readable values and drops the rest.
+  store.write_reg_integer("genre", 4);
+  EXPECT_EQ(*ReadWholeFile(file()), "selected=2\ncountry=5\nbitrate=2\ngenre=4\n");
+}
+
+TEST_F(Settings, KeyThatCannotBeCreatedFails) {
+  ASSERT_TRUE(WriteFileAtomically(dir.path() / "Orvane", "a file in the folder's place").ok());
+  EXPECT_EQ(ErrorOf([&] { store.write_reg_integer("selected", 2); }),
+            "Failed to create key " + file().string());
+  EXPECT_EQ(ErrorOf([&] { store.write_reg_string("name", "x"); }),
+            "Failed to create key " + file().string());
+}
+
+TEST_F(Settings, UnreadableKeyIsNotReplaced) {
+  fs::create_directories(file() / "inside");
+  EXPECT_EQ(ErrorOf([&] { store.write_reg_integer("selected", 2); }),
+            "Failed to create key " + file().string());
+  EXPECT_TRUE(fs::is_directory(file() / "inside"));
+}
+
+// A file-size limit makes the write itself fail, for root as well.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    old_handler_ = std::signal(SIGXFSZ, SIG_IGN);
+    ::getrlimit(RLIMIT_FSIZE, &old_);
+    rlimit limited = old_;
+    limited.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limited);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, old_handler_);
+  }
+
+ private:
+  rlimit old_{};
+  void (*old_handler_)(int) = nullptr;
+};
+
+TEST_F(Settings, ValueThatCannotBeStoredFailsAndKeepsTheStore) {
+  store.write_reg_integer("selected", 2);
+  {
+    FileSizeLimit limit(64);
+    EXPECT_EQ(ErrorOf([&] { store.write_reg_string("name", std::string(200, 'n')); }),
+              "Failed to set data for 'name'");
+  }
+  EXPECT_EQ(*ReadWholeFile(file()), "selected=2\n");
+}
+
+TEST_F(Settings, DeleteOnAMissingKeyOrValueIsNoErrorAndCreatesNothing) {
+  store.delete_reg("name_f");
+  EXPECT_FALSE(store.KeyExists());
+  EXPECT_FALSE(fs::exists(file().parent_path()));
+
+  store.write_reg_integer("name_f", 1);
+  store.write_reg_integer("country_f", 1);
+  store.delete_reg("bitrate_f");
+  store.delete_reg("name_f");
+  EXPECT_EQ(store.Read("name_f"), std::nullopt);
+  EXPECT_EQ(*ReadWholeFile(file()), "country_f=1\n");
+  store.delete_reg("country_f");
+  EXPECT_TRUE(store.KeyExists());  // an empty key is still a key
+  EXPECT_EQ(*ReadWholeFile(file()), "");
+}
+
+// Sets or unsets an environment variable for the life of the object.
+class EnvVar {
+ public:
+  EnvVar(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    value ? ::setenv(name, value, 1) : ::unsetenv(name);
+  }
+  ~EnvVar() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST(SettingsStorePath, FollowsXdgConfigHomeElseHome) {
+  EnvVar home("HOME", "/home/someone");
+  {
+    EnvVar xdg("XDG_CONFIG_HOME", "/cfg");
+    EXPECT_EQ(SettingsStore::DefaultPath(), fs::path("/cfg/Orvane/Vistrel/settings.ini"));
+  }
+  for (const char* unusable : {static_cast<const char*>(nullptr), "", "relative/cfg"}) {
+    EnvVar xdg("XDG_CONFIG_HOME", unusable);
+    EXPECT_EQ(SettingsStore::DefaultPath(),
+              fs::path("/home/someone/.config/Orvane/Vistrel/settings.ini"));
+  }
+  EnvVar xdg("XDG_CONFIG_HOME", nullptr);
+  EnvVar no_home("HOME", nullptr);
+  EXPECT_EQ(SettingsStore::DefaultPath(), fs::path());
+}
+
+}  // namespace
+}  // namespace vistrel
