@@ -1,0 +1,150 @@
+// Loading the channel package from its file, against the floor of the same work without the
+// parsing: read the file, decrypt it, inflate every entry. The steps of the floor and the
+// parsing alone run as well, to show where the time goes.
+
+#include <benchmark/benchmark.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "bench_sizes.h"
+#include "build_config.h"
+#include "catalogue/cipher.h"
+#include "catalogue/lookups.h"
+#include "catalogue/package.h"
+#include "catalogue/package_tables.h"
+#include "catalogue/zip_memory.h"
+#include "catalogue/zip_reader.h"
+#include "common/error.h"
+#include "common/files.h"
+#include "memory_probe.h"
+#include "package_files.h"
+#include "synthetic_catalogue.h"
+
+namespace vistrel::bench {
+
+namespace {
+
+std::string ReadPackage(const PackageFile& file) {
+  std::optional<std::string> bytes = ReadWholeFile(file.path);
+  if (!bytes) throw Error("Cannot read " + file.path.string());
+  return std::move(*bytes);
+}
+
+void Decrypt(std::string& bytes) {
+  const CipherKey key(build::kKeyText, build::kIvText);
+  DecryptInPlace(bytes, key);
+}
+
+// Inflates every entry the loader reads, one at a time as the loader does, and drops it.
+std::size_t InflateEntries(const std::string& plaintext) {
+  const UnzipArchive archive = OpenZipInMemory(plaintext);
+  if (!archive) throw Error("The synthetic package is not a readable archive");
+  std::size_t total = 0;
+  for (const char* name : kPackageEntries) {
+    if (LocateZipEntry(archive.get(), name)) total += ReadZipEntry(archive.get()).size();
+  }
+  return total;
+}
+
+void AddPackageCounters(benchmark::State& state, const PackageFile& file) {
+  state.counters["MB/s"] = benchmark::Counter(static_cast<double>(file.file_bytes) / 1e6,
+                                              benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["pkg_MB"] = static_cast<double>(file.file_bytes) / 1e6;
+  state.counters["tables_MB"] = static_cast<double>(file.table_bytes) / 1e6;
+}
+
+void LoadPackage(benchmark::State& state, std::size_t channel_count) {
+  const PackageFile& file = SyntheticPackageFile(channel_count);
+  const std::vector<int32_t> favorites = SyntheticFavorites(channel_count);
+  std::optional<TInfo> info;
+  const MemoryProbe probe;
+  for (auto _ : state) {
+    info.emplace();
+    ClearCatalogue(*info);
+    LoadChannelPackage(*info, favorites, file.path);
+    benchmark::DoNotOptimize(info->channels.data());
+    state.PauseTiming();
+    const bool complete = info->channels.size() == channel_count;
+    info.reset();  // releasing the catalogue is not part of loading it
+    state.ResumeTiming();
+    if (!complete) {
+      state.SkipWithError("the package did not load whole");
+      break;
+    }
+  }
+  probe.Report(state);
+  AddPackageCounters(state, file);
+}
+
+// Read, decrypt and inflate: the loader's work without the parsing.
+void Floor(benchmark::State& state, std::size_t channel_count) {
+  const PackageFile& file = SyntheticPackageFile(channel_count);
+  const MemoryProbe probe;
+  for (auto _ : state) {
+    std::string bytes = ReadPackage(file);
+    Decrypt(bytes);
+    benchmark::DoNotOptimize(InflateEntries(bytes));
+  }
+  probe.Report(state);
+  AddPackageCounters(state, file);
+}
+
+void FloorReadOnly(benchmark::State& state, std::size_t channel_count) {
+  const PackageFile& file = SyntheticPackageFile(channel_count);
+  for (auto _ : state) benchmark::DoNotOptimize(ReadPackage(file).size());
+  AddPackageCounters(state, file);
+}
+
+void FloorReadDecrypt(benchmark::State& state, std::size_t channel_count) {
+  const PackageFile& file = SyntheticPackageFile(channel_count);
+  for (auto _ : state) {
+    std::string bytes = ReadPackage(file);
+    Decrypt(bytes);
+    benchmark::DoNotOptimize(bytes.data());
+  }
+  AddPackageCounters(state, file);
+}
+
+// The parsing alone: the channel tables, already inflated, into records.
+void ParseOnly(benchmark::State& state, std::size_t channel_count) {
+  const PackageFile& file = SyntheticPackageFile(channel_count);
+  const std::vector<PackageEntry> entries = SyntheticPackageEntries(channel_count);
+  const std::vector<int32_t> favorites = SyntheticFavorites(channel_count);
+  std::vector<Tgenre> genres;
+  ReadGenres("genres.dat", entries[2].second, genres);
+  std::optional<std::vector<TItem>> channels;
+  for (auto _ : state) {
+    channels.emplace();
+    for (int32_t group = 1; group <= 3; ++group) {
+      const PackageEntry& entry = entries[static_cast<std::size_t>(2 + group)];
+      AppendChannels(entry.first, entry.second, group, favorites, genres, *channels);
+    }
+    benchmark::DoNotOptimize(channels->data());
+    state.PauseTiming();
+    channels.reset();
+    state.ResumeTiming();
+  }
+  AddPackageCounters(state, file);
+}
+
+}  // namespace
+
+void RegisterLoadBenchmarks() {
+  using Runner = void (*)(benchmark::State&, std::size_t);
+  const std::pair<const char*, Runner> benchmarks[] = {
+      {"LoadChannelPackage", LoadPackage},          {"Floor/ReadDecryptInflate", Floor},
+      {"Floor/ReadOnly", FloorReadOnly},            {"Floor/ReadDecrypt", FloorReadDecrypt},
+      {"ParseChannelTablesOnly", ParseOnly},
+  };
+  for (const std::size_t size : {kSmallCatalogue, kMediumCatalogue, kLargeCatalogue}) {
+    for (const auto& [name, runner] : benchmarks) {
+      ForSize(benchmark::RegisterBenchmark((std::string(name) + "/" + SizeLabel(size)).c_str(),
+                                           runner, size),
+              size);
+    }
+  }
+}
+
+}  // namespace vistrel::bench

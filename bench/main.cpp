@@ -1,0 +1,49 @@
+// Benchmarks of the package loader and the channel browser on synthetic catalogues.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "bench_sizes.h"
+
+namespace vistrel::bench {
+
+std::string SizeLabel(std::size_t channel_count) {
+  if (channel_count % 1000 == 0) return std::to_string(channel_count / 1000) + "k";
+  return std::to_string(channel_count);
+}
+
+benchmark::internal::Benchmark* ForSize(benchmark::internal::Benchmark* benchmark,
+                                        std::size_t channel_count) {
+  benchmark->Unit(benchmark::kMillisecond)->UseRealTime();
+  if (channel_count >= kLargeCatalogue) return benchmark->Iterations(3);
+  return benchmark->MinTime(0.5);
+}
+
+namespace {
+
+std::string LoadAverage() {
+  std::ifstream file("/proc/loadavg");
+  std::string one, five, fifteen;
+  file >> one >> five >> fifteen;
+  return file ? one + " " + five + " " + fifteen : "unknown";
+}
+
+}  // namespace
+
+}  // namespace vistrel::bench
+
+int main(int argc, char** argv) {
+  using namespace vistrel::bench;
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::AddCustomContext("load_average_at_start", LoadAverage());
+  RegisterLoadBenchmarks();
+  RegisterBrowseBenchmarks();
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  std::fprintf(stderr, "load average at end: %s\n", LoadAverage().c_str());
+  return 0;
+}
