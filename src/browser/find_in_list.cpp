@@ -22,7 +22,8 @@ FindResult FindDialogFind(std::string_view text, bool match_case, bool down, int
                           const TInfo& info, const std::vector<int32_t>& visible,
                           int32_t row_count) {
   // Rows that do not exist are never examined, however the list and catalogue changed.
-  const int32_t n = std::min<int64_t>({row_count, static_cast<int64_t>(visible.size()), INT32_MAX});
+  const auto n = static_cast<int32_t>(
+      std::min<int64_t>({row_count, static_cast<int64_t>(visible.size()), INT32_MAX}));
   const std::string wanted = match_case ? std::string(text) : FoldAsciiLetters(text);
   auto matches = [&](int32_t row) {
     const int32_t p = visible[row];
