@@ -1,0 +1,167 @@
+#include "browser/sort_channels.h"
+
+#include <algorithm>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "browser/sort_text.h"
+
+namespace vistrel {
+
+namespace {
+
+// Quicksort with Hoare partitioning: the middle element's key copied as pivot, two strict
+// scans, exchange while L <= H, then the parts [lo, H] and [L, hi]. Equal keys end in the
+// order this exact scheme produces. The two parts are disjoint, so sorting the smaller one
+// first and looping on the larger gives the same result as the plain recursion, with a depth
+// that stays logarithmic whatever the input.
+template <typename Entry, typename Before>
+void HoareSort(Entry* a, int32_t lo, int32_t hi, const Before& before) {
+  while (lo < hi) {
+    int32_t l = lo;
+    int32_t h = hi;
+    const Entry pivot = a[lo + (hi - lo) / 2];
+    do {
+      while (before(a[l], pivot)) ++l;
+      while (before(pivot, a[h])) --h;
+      if (l <= h) {
+        std::swap(a[l], a[h]);
+        ++l;
+        --h;
+      }
+    } while (l <= h);
+    if (h - lo < hi - l) {
+      if (h > lo) HoareSort(a, lo, h, before);
+      lo = l;
+    } else {
+      if (l < hi) HoareSort(a, l, hi, before);
+      hi = h;
+    }
+  }
+}
+
+// Sort keys are taken out of the records once; the entries are sorted, then the records are
+// put in the entries' order. The scheme's decisions depend only on the keys, so the result
+// equals sorting the records themselves.
+template <typename Key>
+struct Entry {
+  Key key;
+  int32_t index;
+};
+
+// A text key: its first eight ranked characters packed for a quick comparison, and the text.
+struct TextKey {
+  uint64_t prefix;
+  const char* data;
+  std::size_t size;
+};
+
+TextKey MakeTextKey(std::string_view text) {
+  const auto& rank = SortTextRanks();
+  uint64_t prefix = 0;
+  for (std::size_t i = 0; i < 8; ++i) {
+    prefix <<= 8;
+    if (i < text.size()) prefix |= rank[static_cast<unsigned char>(text[i])];
+  }
+  return {prefix, text.data(), text.size()};
+}
+
+// Differing prefixes decide (padding only differs from a real character where one text is a
+// prefix of the other); equal prefixes need the whole texts.
+int CompareTextKeys(const TextKey& a, const TextKey& b) {
+  if (a.prefix != b.prefix) return a.prefix < b.prefix ? -1 : 1;
+  return CompareSortTexts(std::string_view(a.data, a.size), std::string_view(b.data, b.size));
+}
+
+// Puts the records in the entries' order: position p takes the record that was at
+// order[p].index. Follows each cycle of the permutation with one temporary.
+template <typename E>
+void Permute(std::vector<TItem>& items, const std::vector<E>& order) {
+  std::vector<bool> placed(order.size(), false);
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    if (placed[i] || order[i].index == static_cast<int32_t>(i)) continue;
+    TItem held = std::move(items[i]);
+    std::size_t j = i;
+    for (;;) {
+      placed[j] = true;
+      const auto k = static_cast<std::size_t>(order[j].index);
+      if (k == i) {
+        items[j] = std::move(held);
+        break;
+      }
+      items[j] = std::move(items[k]);
+      j = k;
+    }
+  }
+}
+
+template <typename Key, typename GetKey, typename Less>
+void SortBy(std::vector<TItem>& items, int32_t last, bool ascending, GetKey get_key, Less less) {
+  std::vector<Entry<Key>> entries(static_cast<std::size_t>(last) + 1);
+  for (int32_t i = 0; i <= last; ++i) entries[i] = {get_key(items[i]), i};
+  if (ascending) {
+    HoareSort(entries.data(), 0, last,
+              [&](const Entry<Key>& a, const Entry<Key>& b) { return less(a.key, b.key); });
+  } else {
+    HoareSort(entries.data(), 0, last,
+              [&](const Entry<Key>& a, const Entry<Key>& b) { return less(b.key, a.key); });
+  }
+  Permute(items, entries);
+}
+
+void SortByText(std::vector<TItem>& items, int32_t last, bool ascending,
+                std::string TItem::*field) {
+  SortBy<TextKey>(
+      items, last, ascending, [field](const TItem& c) { return MakeTextKey(c.*field); },
+      [](const TextKey& a, const TextKey& b) { return CompareTextKeys(a, b) < 0; });
+}
+
+}  // namespace
+
+bool SortAscending(int32_t column, bool toggle) {
+  const bool numeric = column == 2 || column == 3;
+  return numeric ? toggle : !toggle;
+}
+
+void SortChannels(TInfo& info, int32_t last_index, int32_t column, SortState& state) {
+  state.SortColumn = column;
+  if (column < 0 || column >= kSortColumnCount) return;
+  const bool ascending = SortAscending(column, state.SortToggle);
+  auto& items = info.channels;
+  // Never past the end of the array, whatever the caller passes.
+  const auto last =
+      static_cast<int32_t>(std::min<int64_t>(last_index, static_cast<int64_t>(items.size()) - 1));
+  if (last > 0) {
+    switch (column) {
+      case 0:
+        SortByText(items, last, ascending, &TItem::name);
+        break;
+      case 1:
+        SortByText(items, last, ascending, &TItem::genre);
+        break;
+      case 2:
+        SortBy<double>(
+            items, last, ascending, [](const TItem& c) { return c.rt; },
+            [](double a, double b) { return a < b; });
+        break;
+      case 3:
+        SortBy<int32_t>(
+            items, last, ascending, [](const TItem& c) { return c.bitrate; },
+            [](int32_t a, int32_t b) { return a < b; });
+        break;
+      default:
+        SortByText(items, last, ascending, &TItem::comment);
+        break;
+    }
+  }
+  state.SortToggle = !state.SortToggle;
+}
+
+bool MainAdvListViewColumnClick(TInfo& info, int32_t row_count, int32_t column, SortState& state) {
+  if (row_count <= 0) return false;
+  SortChannels(info, static_cast<int32_t>(info.channels.size()) - 1, column, state);
+  return true;
+}
+
+}  // namespace vistrel

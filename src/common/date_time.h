@@ -1,0 +1,13 @@
+#pragma once
+// Dates as the catalogue keeps them: days since 30 December 1899, the fraction being the time
+// of day.
+
+namespace vistrel {
+
+// The date and time given in calendar parts (no validation: callers check the parts).
+double DateTimeFromCivil(int year, int month, int day, int hour, int minute, int second = 0);
+
+// The current local date and time.
+double LocalNowDateTime();
+
+}  // namespace vistrel

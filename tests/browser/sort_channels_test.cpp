@@ -1,0 +1,291 @@
+#include "browser/sort_channels.h"
+
+#include <gtest/gtest.h>
+
+#include <pthread.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "browser/sort_text.h"
+#include "catalogue/codepage.h"
+
+namespace vistrel {
+namespace {
+
+// The sort as the scheme describes it, written plainly: whole records, the middle record
+// copied as pivot, strict scans, exchange on L <= H, left part first. Texts compare as their
+// UTF-8 form with a-z folded: UTF-8 byte order is code point order.
+std::string RefText(const std::string& s) {
+  std::string u = Cp1252ToUtf8(s);
+  for (char& ch : u) {
+    if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
+  }
+  return u;
+}
+
+bool RefBefore(const TItem& a, const TItem& b, int column, bool ascending) {
+  const TItem& x = ascending ? a : b;
+  const TItem& y = ascending ? b : a;
+  switch (column) {
+    case 0:
+      return RefText(x.name) < RefText(y.name);
+    case 1:
+      return RefText(x.genre) < RefText(y.genre);
+    case 2:
+      return x.rt < y.rt;
+    case 3:
+      return x.bitrate < y.bitrate;
+    default:
+      return RefText(x.comment) < RefText(y.comment);
+  }
+}
+
+void RefSort(std::vector<TItem>& a, int lo, int hi, int column, bool ascending) {
+  int l = lo, h = hi;
+  const TItem pivot = a[(lo + hi) / 2];
+  do {
+    while (RefBefore(a[l], pivot, column, ascending)) ++l;
+    while (RefBefore(pivot, a[h], column, ascending)) --h;
+    if (l <= h) {
+      TItem t = a[l];
+      a[l] = a[h];
+      a[h] = t;
+      ++l;
+      --h;
+    }
+  } while (l <= h);
+  if (h > lo) RefSort(a, lo, h, column, ascending);
+  if (l < hi) RefSort(a, l, hi, column, ascending);
+}
+
+std::vector<int32_t> Ids(const std::vector<TItem>& items) {
+  std::vector<int32_t> ids;
+  for (const auto& c : items) ids.push_back(c.id);
+  return ids;
+}
+
+std::vector<TItem> RandomCatalogue(std::mt19937& rng, int n) {
+  // Few distinct keys, so many records share one.
+  static const char* const kTexts[] = {"abc", "ABC",      "Abc",      "Radio",   "Radio 1",
+                                       "Zed", "\xC9mile", "\xE9mile", "\x80uro", "\xFFy",
+                                       "",    "a",        "A",        "radio"};
+  static const double kRatings[] = {0, 0.5, 1.25, 4.5, -0.0, 3};
+  auto pick_text = [&]() -> std::string {
+    if (rng() % 4 == 0) {  // now and then a random text over a small alphabet
+      static const char kAlphabet[] = "aAbB \x80\x9F\xE9\xC9\xFF";
+      std::string s(rng() % 4, ' ');
+      for (char& ch : s) ch = kAlphabet[rng() % (sizeof kAlphabet - 1)];
+      return s;
+    }
+    return kTexts[rng() % std::size(kTexts)];
+  };
+  std::vector<TItem> items(n);
+  for (int i = 0; i < n; ++i) {
+    items[i].id = i;
+    items[i].name = pick_text();
+    items[i].genre = pick_text();
+    items[i].comment = pick_text();
+    items[i].rt = kRatings[rng() % std::size(kRatings)];
+    items[i].bitrate = static_cast<int32_t>(rng() % 5) * 64 - 64;
+  }
+  return items;
+}
+
+TEST(SortChannels, MatchesTheSchemeForEveryColumnAndDirection) {
+  std::mt19937 rng(20240611);
+  for (int round = 0; round < 60; ++round) {
+    const int n = round < 10 ? round : static_cast<int>(rng() % 400);
+    const std::vector<TItem> start = RandomCatalogue(rng, n);
+    for (int column = 0; column < 5; ++column) {
+      for (bool toggle : {false, true}) {
+        TInfo info;
+        info.channels = start;
+        SortState state{toggle, 9};
+        SortChannels(info, n - 1, column, state);
+        EXPECT_EQ(state.SortToggle, !toggle);
+        EXPECT_EQ(state.SortColumn, column);
+
+        std::vector<TItem> expected = start;
+        if (n > 0) RefSort(expected, 0, n - 1, column, SortAscending(column, toggle));
+        ASSERT_EQ(Ids(info.channels), Ids(expected))
+            << "round " << round << " column " << column << " toggle " << toggle;
+      }
+    }
+  }
+}
+
+TEST(SortChannels, DirectionPerColumnAndToggle) {
+  // Texts ascend while the toggle is false, numbers descend.
+  EXPECT_TRUE(SortAscending(0, false));
+  EXPECT_FALSE(SortAscending(0, true));
+  EXPECT_TRUE(SortAscending(1, false));
+  EXPECT_TRUE(SortAscending(4, false));
+  EXPECT_FALSE(SortAscending(2, false));
+  EXPECT_TRUE(SortAscending(2, true));
+  EXPECT_FALSE(SortAscending(3, false));
+}
+
+TInfo NamedCatalogue(std::vector<std::string> names) {
+  TInfo info;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    TItem c;
+    c.id = static_cast<int32_t>(i);
+    c.name = names[i];
+    c.rt = static_cast<double>(i);
+    info.channels.push_back(c);
+  }
+  return info;
+}
+
+std::vector<std::string> Names(const TInfo& info) {
+  std::vector<std::string> names;
+  for (const auto& c : info.channels) names.push_back(c.name);
+  return names;
+}
+
+TEST(SortChannels, StartUpThenHeaderClicks) {
+  TInfo info = NamedCatalogue({"b", "C", "a"});
+  SortState state;
+  SortChannels(info, 2, 0, state);  // start-up sort by name
+  EXPECT_EQ(Names(info), (std::vector<std::string>{"a", "b", "C"}));
+  ASSERT_TRUE(MainAdvListViewColumnClick(info, 3, 0, state));
+  EXPECT_EQ(Names(info), (std::vector<std::string>{"C", "b", "a"}));
+  ASSERT_TRUE(MainAdvListViewColumnClick(info, 3, 0, state));
+  EXPECT_EQ(Names(info), (std::vector<std::string>{"a", "b", "C"}));
+
+  // Start-up, then the rating header first: lowest average first.
+  TInfo rated = NamedCatalogue({"x", "y", "z"});
+  rated.channels[0].rt = 4.5;
+  rated.channels[1].rt = 0.5;
+  rated.channels[2].rt = 2;
+  SortState fresh;
+  SortChannels(rated, 2, 0, fresh);
+  ASSERT_TRUE(MainAdvListViewColumnClick(rated, 3, 2, fresh));
+  EXPECT_EQ(Names(rated), (std::vector<std::string>{"y", "z", "x"}));
+  EXPECT_EQ(fresh.SortColumn, 2);
+}
+
+TEST(SortText, Order) {
+  EXPECT_EQ(CompareSortTexts("abc", "ABC"), 0);
+  EXPECT_LT(CompareSortTexts("Zed", "\xC9mile"), 0);   // É is above Z
+  EXPECT_LT(CompareSortTexts("Radio", "Radio 1"), 0);  // a prefix first
+  EXPECT_NE(CompareSortTexts("\xE9", "\xC9"), 0);      // only a-z fold
+  EXPECT_LT(CompareSortTexts("\xFF", "\x80"), 0);      // euro sign U+20AC above ÿ U+00FF
+  EXPECT_LT(CompareSortTexts("\x8A", "\x9A"), 0);      // Š U+0160 below š U+0161
+  EXPECT_GT(CompareSortTexts("_", "a"), 0);            // a folds to A (0x41), below _ (0x5F)
+}
+
+TEST(SortChannels, NamesEdgeCases) {
+  TInfo info = NamedCatalogue({"\xC9mile", "Radio 1", "Zed", "Radio"});
+  SortState state;
+  SortChannels(info, 3, 0, state);
+  EXPECT_EQ(Names(info), (std::vector<std::string>{"Radio", "Radio 1", "Zed", "\xC9mile"}));
+}
+
+TEST(SortChannels, EmptyCatalogueAndColumnsOutsideTheList) {
+  TInfo empty;
+  SortState state;
+  SortChannels(empty, -1, 3, state);
+  EXPECT_TRUE(state.SortToggle);
+  EXPECT_EQ(state.SortColumn, 3);
+  EXPECT_FALSE(MainAdvListViewColumnClick(empty, 0, 1, state));
+  EXPECT_TRUE(state.SortToggle);
+  EXPECT_EQ(state.SortColumn, 3);
+
+  TInfo info = NamedCatalogue({"b", "a"});
+  for (int column : {5, -1}) {
+    SortState s{false, 0};
+    SortChannels(info, 1, column, s);
+    EXPECT_FALSE(s.SortToggle);
+    EXPECT_EQ(s.SortColumn, column);
+    EXPECT_EQ(Names(info), (std::vector<std::string>{"b", "a"}));
+  }
+
+  // Catalogue not empty but every channel hidden: the click does nothing.
+  SortState s;
+  EXPECT_FALSE(MainAdvListViewColumnClick(info, 0, 0, s));
+  EXPECT_EQ(Names(info), (std::vector<std::string>{"b", "a"}));
+  EXPECT_FALSE(s.SortToggle);
+
+  // A last index past the end stays inside the array.
+  SortChannels(info, 50, 0, s);
+  EXPECT_EQ(Names(info), (std::vector<std::string>{"a", "b"}));
+}
+
+TEST(SortChannels, MovesRecordsWithoutCopyingTexts) {
+  TInfo info = NamedCatalogue({"z: a name too long to be kept in place", "b: another long name"});
+  const char* z = info.channels[0].name.data();
+  SortState state;
+  SortChannels(info, 1, 0, state);
+  EXPECT_EQ(info.channels[1].id, 0);
+  EXPECT_EQ(info.channels[1].name.data(), z);
+}
+
+TInfo BitrateCatalogue(int n, int32_t (*key)(int, int)) {
+  TInfo info;
+  info.channels.resize(n);
+  for (int i = 0; i < n; ++i) {
+    info.channels[i].id = i;
+    info.channels[i].bitrate = key(i, n);
+  }
+  return info;
+}
+
+void ExpectSortedByBitrate(const TInfo& info, bool ascending) {
+  for (std::size_t i = 1; i < info.channels.size(); ++i) {
+    const int32_t a = info.channels[i - 1].bitrate, b = info.channels[i].bitrate;
+    ASSERT_TRUE(ascending ? a <= b : a >= b) << i;
+  }
+}
+
+int32_t OrganPipe(int i, int n) {
+  return i < n / 2 ? i : n - i;
+}
+
+TEST(SortChannels, LargeInputs) {
+  const std::pair<const char*, int32_t (*)(int, int)> shapes[] = {
+      {"all equal", [](int, int) { return 7; }},
+      {"ascending", [](int i, int) { return i; }},
+      {"descending", [](int i, int n) { return n - i; }},
+  };
+  for (const auto& [what, key] : shapes) {
+    for (bool toggle : {false, true}) {
+      TInfo info = BitrateCatalogue(200000, key);
+      SortState state{toggle, 0};
+      SortChannels(info, 199999, 3, state);
+      SCOPED_TRACE(what);
+      ExpectSortedByBitrate(info, SortAscending(3, toggle));
+    }
+  }
+}
+
+// Organ-pipe keys sorted ascending drive the scheme's plain recursion n/2 levels deep (and
+// take quadratic time, hence the modest size). On a 128 KiB stack a recursion that deep
+// overflows; the sort must not.
+TEST(SortChannels, DeepPartitioningOnASmallStack) {
+  struct Job {
+    TInfo info;
+    SortState state{true, 0};
+  } job{BitrateCatalogue(20000, OrganPipe)};
+  pthread_attr_t attr;
+  pthread_attr_init(&attr);
+  pthread_attr_setstacksize(&attr, 128 * 1024);
+  pthread_t thread;
+  ASSERT_EQ(pthread_create(
+                &thread, &attr,
+                [](void* p) -> void* {
+                  auto* j = static_cast<Job*>(p);
+                  SortChannels(j->info, 19999, 3, j->state);
+                  return nullptr;
+                },
+                &job),
+            0);
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attr);
+  ExpectSortedByBitrate(job.info, true);
+}
+
+}  // namespace
+}  // namespace vistrel
