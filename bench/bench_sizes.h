@@ -15,10 +15,11 @@ inline constexpr std::size_t kLargeCatalogue = 600'000;
 // "10k", "100k", "600k".
 std::string SizeLabel(std::size_t channel_count);
 
-// Settles a registered benchmark's time unit and run length for a catalogue size: the large
-// catalogue runs a fixed few iterations so the whole run stays within minutes.
+// Settles a registered benchmark's time unit and run length for a catalogue size: a heavy
+// benchmark (one that takes a large fraction of a second per run) on the large catalogue runs
+// a fixed few iterations, so the whole run stays within minutes.
 benchmark::internal::Benchmark* ForSize(benchmark::internal::Benchmark* benchmark,
-                                        std::size_t channel_count);
+                                        std::size_t channel_count, bool heavy = true);
 
 // Benchmarks of the two groups, registered in the order they run.
 void RegisterLoadBenchmarks();

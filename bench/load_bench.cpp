@@ -134,8 +134,8 @@ void ParseOnly(benchmark::State& state, std::size_t channel_count) {
 void RegisterLoadBenchmarks() {
   using Runner = void (*)(benchmark::State&, std::size_t);
   const std::pair<const char*, Runner> benchmarks[] = {
-      {"LoadChannelPackage", LoadPackage},          {"Floor/ReadDecryptInflate", Floor},
-      {"Floor/ReadOnly", FloorReadOnly},            {"Floor/ReadDecrypt", FloorReadDecrypt},
+      {"LoadChannelPackage", LoadPackage},   {"Floor/ReadDecryptInflate", Floor},
+      {"Floor/ReadOnly", FloorReadOnly},     {"Floor/ReadDecrypt", FloorReadDecrypt},
       {"ParseChannelTablesOnly", ParseOnly},
   };
   for (const std::size_t size : {kSmallCatalogue, kMediumCatalogue, kLargeCatalogue}) {

@@ -16,9 +16,9 @@ std::string SizeLabel(std::size_t channel_count) {
 }
 
 benchmark::internal::Benchmark* ForSize(benchmark::internal::Benchmark* benchmark,
-                                        std::size_t channel_count) {
+                                        std::size_t channel_count, bool heavy) {
   benchmark->Unit(benchmark::kMillisecond)->UseRealTime();
-  if (channel_count >= kLargeCatalogue) return benchmark->Iterations(3);
+  if (heavy && channel_count >= kLargeCatalogue) return benchmark->Iterations(3);
   return benchmark->MinTime(0.5);
 }
 

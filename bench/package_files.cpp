@@ -18,7 +18,8 @@ namespace {
 class TempFolder {
  public:
   TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vistrel-bench-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "vistrel-bench-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) throw Error("Cannot create a temporary folder");
     path_ = pattern;
   }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <set>
 #include <string_view>
 
 #include "catalogue/lookups.h"
@@ -41,26 +42,33 @@ class Random {
 
 using Texts = std::array<std::string_view, 20>;
 
-constexpr Texts kSyllables = {"ka", "lo", "mar", "ten", "vi",  "sta", "ro", "ne",  "bel", "dor",
-                              "zu", "qui", "pha", "an", "el",  "mo",  "ri", "sol", "ter", "gan"};
+constexpr Texts kSyllables = {"ka", "lo",  "mar", "ten", "vi", "sta", "ro", "ne",  "bel", "dor",
+                              "zu", "qui", "pha", "an",  "el", "mo",  "ri", "sol", "ter", "gan"};
 
 // Windows-1252 accented letters: é ö ü ñ ç â í ã è à.
 constexpr std::array<char, 10> kAccented = {'\xE9', '\xF6', '\xFC', '\xF1', '\xE7',
                                             '\xE2', '\xED', '\xE3', '\xE8', '\xE0'};
 constexpr std::array<char, 3> kAccentedCapitals = {'\xC9', '\xC1', '\xD6'};  // É Á Ö
 
-constexpr std::array<std::string_view, 9> kNamePrefixes = {
-    "Radio ", "TV ", "Canal ", "R\xE1" "dio ", "Kanal ", "Channel ", "T\xE9l\xE9 ", "Rede ",
-    "Sky "};
+constexpr std::array<std::string_view, 9> kNamePrefixes = {"Radio ",
+                                                           "TV ",
+                                                           "Canal ",
+                                                           "R\xE1"
+                                                           "dio ",
+                                                           "Kanal ",
+                                                           "Channel ",
+                                                           "T\xE9l\xE9 ",
+                                                           "Rede ",
+                                                           "Sky "};
 constexpr std::array<std::string_view, 10> kNameSuffixes = {
     " TV", " HD", " 24", " News", " FM", " 1", " 2", " International", " Plus", " Music"};
 
 constexpr std::array<std::string_view, 29> kGenreNames = {
-    "Animation",   "Auto",     "Business",  "Classic", "Comedy",      "Cooking",
-    "Culture",     "Documentary", "Education", "Entertainment", "Family", "General",
-    "Interactive", "Kids",     "Legislative", "Lifestyle", "Movies",   "Music",
-    "News",        "Outdoor",  "Public",    "Relax",   "Religious",   "Science",
-    "Series",      "Shop",     "Sports",    "Travel",  "Weather"};
+    "Animation",   "Auto",        "Business",    "Classic",       "Comedy",    "Cooking",
+    "Culture",     "Documentary", "Education",   "Entertainment", "Family",    "General",
+    "Interactive", "Kids",        "Legislative", "Lifestyle",     "Movies",    "Music",
+    "News",        "Outdoor",     "Public",      "Relax",         "Religious", "Science",
+    "Series",      "Shop",        "Sports",      "Travel",        "Weather"};
 
 constexpr std::array<std::string_view, 7> kQualities = {"720p", "1080p", "720p", "576p",
                                                         "480p", "360p",  "1080p"};
@@ -72,11 +80,12 @@ constexpr std::array<std::string_view, 5> kPlaylists = {
 constexpr std::array<int32_t, 10> kRadioBitrates = {32, 48, 64, 96, 128, 128, 128, 192, 256, 320};
 constexpr std::array<int32_t, 5> kTvBitrates = {500, 1000, 1500, 2000, 3000};
 
-std::string Word(Random& random, bool capital) {
+// A made-up word of one to four syllables; now and then with an accented letter.
+std::string Word(Random& random, bool capital, bool accents = true) {
   std::string word;
   const int syllables = random.Between(1, 4);
   for (int i = 0; i < syllables; ++i) word += random.Pick(kSyllables);
-  if (random.Percent(10)) {
+  if (accents && random.Percent(4)) {
     // One vowel becomes an accented letter.
     const std::size_t at = word.find_first_of("aeiou");
     if (at != std::string::npos) word[at] = random.Pick(kAccented);
@@ -95,7 +104,8 @@ std::string ChannelName(Random& random) {
   std::string name;
   if (random.Percent(3)) {
     // A name in a script Windows-1252 cannot hold, as the conversion leaves it.
-    name.assign(static_cast<std::size_t>(random.Between(6, 20)), '?');
+    name.assign(static_cast<std::size_t>(random.Between(10, 24)), '?');
+    if (random.Percent(50)) return name;
     name += random.Pick(kNameSuffixes);
     return name;
   }
@@ -127,7 +137,7 @@ std::string StreamUrl(Random& random) {
     AppendHex(random, url, static_cast<std::size_t>(random.Between(4, 12)));
     url += '.';
   }
-  url += Word(random, false);
+  url += Word(random, false, false);
   url += random.Pick(kHostWords);
   url += random.Pick(kTlds);
   if (random.Percent(15)) url += ":8080";
@@ -224,10 +234,10 @@ void AppendChannelLine(Random& random, int32_t id, int32_t group_id, const std::
     field(text);
   }
   number(rated);
-  number(reported ? SmallCounter(random, 30, 50) : 0);  // works fine
-  number(reported ? SmallCounter(random, 60, 20) : 0);  // not working
-  number(reported ? SmallCounter(random, 85, 5) : 0);   // wrong info
-  number(reported ? SmallCounter(random, 90, 5) : 0);   // duplicate
+  number(reported ? SmallCounter(random, 30, 50) : 0);                // works fine
+  number(reported ? SmallCounter(random, 60, 20) : 0);                // not working
+  number(reported ? SmallCounter(random, 85, 5) : 0);                 // wrong info
+  number(reported ? SmallCounter(random, 90, 5) : 0);                 // duplicate
   out += std::to_string(reported ? SmallCounter(random, 95, 3) : 0);  // spam, the last field
   out += "\r\n";
 }
@@ -252,10 +262,14 @@ std::string ChannelTable(Random& random, std::size_t count, int32_t first_id, in
 
 std::string CountryTable(Random& random) {
   std::string out = "0|All Countries\r\n";
+  std::set<std::string> names;
   for (int32_t id = 1; id <= kSyntheticCountries; ++id) {
     std::string name = Word(random, true);
     if (random.Percent(30)) name += ' ' + Word(random, true);
     if (random.Percent(10)) name = "Republic of " + name;
+    // Country names are distinct and rarely very short.
+    while (name.size() < 4 || names.count(name) != 0) name += ' ' + Word(random, true);
+    names.insert(name);
     out += std::to_string(id) + '|' + name + "\r\n";
   }
   return out;

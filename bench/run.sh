@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Builds the benchmarks in Release (build-release/) and runs them, printing one table.
+# Extra arguments go to vistrel-bench, e.g. --benchmark_filter=Load.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVISTREL_BENCH=ON >/dev/null
+cmake --build build-release --target vistrel-bench --parallel "$(nproc)"
+echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
+./build-release/bench/vistrel-bench --benchmark_counters_tabular=true "$@"
