@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace vistrel::bench {
 
@@ -14,6 +15,10 @@ inline constexpr std::size_t kLargeCatalogue = 600'000;
 
 // "10k", "100k", "600k".
 std::string SizeLabel(std::size_t channel_count);
+
+// "group/variant/size" ("group/size" without a variant).
+std::string BenchmarkName(std::string_view group, std::string_view variant,
+                          std::size_t channel_count);
 
 // Settles a registered benchmark's time unit and run length for a catalogue size: a heavy
 // benchmark (one that takes a large fraction of a second per run) on the large catalogue runs

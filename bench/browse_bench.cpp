@@ -152,25 +152,24 @@ void RegisterBrowseBenchmarks() {
       {"None", Section::kNone},   {"Name", Section::kName},       {"Country", Section::kCountry},
       {"Genre", Section::kGenre}, {"Bitrate", Section::kBitrate}, {"Status", Section::kStatus}};
   for (const std::size_t size : {kMediumCatalogue, kLargeCatalogue}) {
-    const std::string at = "/" + SizeLabel(size);
     for (const auto& [name, column] : sorts) {
-      ForSize(benchmark::RegisterBenchmark(("SortChannels/" + std::string(name) + at).c_str(), Sort,
+      ForSize(benchmark::RegisterBenchmark(BenchmarkName("SortChannels", name, size).c_str(), Sort,
                                            size, column),
               size);
     }
-    ForSize(benchmark::RegisterBenchmark(("SortChannels/NameAgainDescending" + at).c_str(),
-                                         SortNameReverse, size),
+    ForSize(benchmark::RegisterBenchmark(
+                BenchmarkName("SortChannels", "NameAgainDescending", size).c_str(), SortNameReverse,
+                size),
             size);
     for (const auto& [name, section] : sections) {
-      ForSize(benchmark::RegisterBenchmark(("RebuildView/" + std::string(name) + at).c_str(),
+      ForSize(benchmark::RegisterBenchmark(BenchmarkName("RebuildView", name, size).c_str(),
                                            Rebuild, size, section),
               size, false);
     }
     for (const bool match_case : {false, true}) {
-      ForSize(benchmark::RegisterBenchmark(
-                  ((match_case ? "FindDialogFind/LastRowMatchCase" : "FindDialogFind/LastRow") + at)
-                      .c_str(),
-                  FindLastRow, size, match_case),
+      const char* variant = match_case ? "LastRowMatchCase" : "LastRow";
+      ForSize(benchmark::RegisterBenchmark(BenchmarkName("FindDialogFind", variant, size).c_str(),
+                                           FindLastRow, size, match_case),
               size, false);
     }
   }

@@ -15,6 +15,13 @@ std::string SizeLabel(std::size_t channel_count) {
   return std::to_string(channel_count);
 }
 
+std::string BenchmarkName(std::string_view group, std::string_view variant,
+                          std::size_t channel_count) {
+  std::string name(group);
+  if (!variant.empty()) name.append("/").append(variant);
+  return name.append("/").append(SizeLabel(channel_count));
+}
+
 benchmark::internal::Benchmark* ForSize(benchmark::internal::Benchmark* benchmark,
                                         std::size_t channel_count, bool heavy) {
   benchmark->Unit(benchmark::kMillisecond)->UseRealTime();
