@@ -15,8 +15,7 @@ std::string FormatByteSize(int64_t n) {
   }
   if (n < 1024) return std::to_string(n) + " b";
   // std::round takes halves away from zero, as the size display wants.
-  return std::to_string(static_cast<int64_t>(std::round(static_cast<double>(n) / 1024.0))) +
-         " Kb";
+  return std::to_string(static_cast<int64_t>(std::round(static_cast<double>(n) / 1024.0))) + " Kb";
 }
 
 std::optional<int> ProgressPercent(int64_t count, int64_t total) {
@@ -35,6 +34,8 @@ std::string DownloadingStatus(int64_t count, int64_t total) {
   return " downloading  " + FormatByteSize(count) + " of " + FormatByteSize(total) + " ...";
 }
 
-bool CancelCanStop(int64_t count, int64_t total) { return total <= 0 || count < total; }
+bool CancelCanStop(int64_t count, int64_t total) {
+  return total <= 0 || count < total;
+}
 
 }  // namespace vistrel

@@ -11,7 +11,9 @@ namespace vistrel {
 
 namespace {
 
-ListDownloadResult Fail(std::string status) { return {std::move(status), false}; }
+ListDownloadResult Fail(std::string status) {
+  return {std::move(status), false};
+}
 
 ListDownloadResult Finish(const HttpGetResult& got, const std::filesystem::path& data_dir) {
   if (!got.ok()) return Fail(got.error);

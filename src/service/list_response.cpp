@@ -43,7 +43,8 @@ ListResponse CheckListResponse(std::string_view body) {
 std::string DecodeServiceMessage(std::string_view payload) {
   std::string text;
   if (LooksLikeUtf16Le(payload)) {
-    if (payload.size() >= 2 && payload[0] == '\xFF' && payload[1] == '\xFE') payload.remove_prefix(2);
+    if (payload.size() >= 2 && payload[0] == '\xFF' && payload[1] == '\xFE')
+      payload.remove_prefix(2);
     text = Utf16LeToUtf8(payload);
   } else {
     text = Cp1252ToUtf8(payload);

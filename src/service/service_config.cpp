@@ -17,6 +17,8 @@ ServiceConfig DefaultServiceConfig(ProcessEvents process_events) {
   return {DefaultServiceBaseUrl(), std::move(process_events)};
 }
 
-std::string ServiceUserAgent() { return std::string("Vistrel/") + build::kVersion; }
+std::string ServiceUserAgent() {
+  return std::string("Vistrel/") + build::kVersion;
+}
 
 }  // namespace vistrel

@@ -36,7 +36,9 @@ std::string PercentEncode(std::string_view utf8) {
   return out;
 }
 
-std::string QueryValue(std::string_view cp1252) { return PercentEncode(Cp1252ToUtf8(cp1252)); }
+std::string QueryValue(std::string_view cp1252) {
+  return PercentEncode(Cp1252ToUtf8(cp1252));
+}
 
 std::string SubmitUserChannelUrl(std::string_view base_url, const TItem& channel) {
   std::string url = Path(base_url, "/service/new2.php?");

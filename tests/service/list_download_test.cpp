@@ -126,7 +126,8 @@ TEST_F(ListDownloadTest, SendsTheLoadedVersionStamp) {
   req.st_version = "200912011200";
   EXPECT_TRUE(DownloadChannelList({server.base_url(), {}}, req).complete);
   ASSERT_EQ(server.requests().size(), 1u);
-  EXPECT_EQ(server.requests()[0].query, std::string("key=") + build::kAccessKey + "&date=200912011200");
+  EXPECT_EQ(server.requests()[0].query,
+            std::string("key=") + build::kAccessKey + "&date=200912011200");
 }
 
 TEST_F(ListDownloadTest, FailedAnswersKeepTheOldPackage) {
@@ -175,13 +176,13 @@ TEST_F(ListDownloadTest, WithoutAnnouncedLengthNothingIsShownButThePackageIsStor
   const std::string body = Response(258, payload);
   HttpTestServer server;
   server.server().Get("/service/get.php", [&](const httplib::Request&, httplib::Response& res) {
-    res.set_chunked_content_provider("application/octet-stream",
-                                     [&](size_t offset, httplib::DataSink& sink) {
-                                       const size_t n = std::min<size_t>(1000, body.size() - offset);
-                                       sink.write(body.data() + offset, n);
-                                       if (offset + n == body.size()) sink.done();
-                                       return true;
-                                     });
+    res.set_chunked_content_provider(
+        "application/octet-stream", [&](size_t offset, httplib::DataSink& sink) {
+          const size_t n = std::min<size_t>(1000, body.size() - offset);
+          sink.write(body.data() + offset, n);
+          if (offset + n == body.size()) sink.done();
+          return true;
+        });
   });
   server.Start();
   int64_t begun = -1;

@@ -38,8 +38,7 @@ TEST(SubmitUserChannelUrl, SeparatorsInTextsCannotAddOrCutParameters) {
   c.homepage = "http://h.invalid/?q=1&r=2";
   c.bitrate = -64;
   const std::string url = SubmitUserChannelUrl(kBase, c);
-  EXPECT_NE(url.find("&name=Rock%20%26%20Roll%20%231%20%3D%20100%25%2B%3F&url="),
-            std::string::npos)
+  EXPECT_NE(url.find("&name=Rock%20%26%20Roll%20%231%20%3D%20100%25%2B%3F&url="), std::string::npos)
       << url;
   EXPECT_NE(url.find("&homepage=http%3A%2F%2Fh.invalid%2F%3Fq%3D1%26r%3D2&country="),
             std::string::npos)

@@ -36,14 +36,16 @@ HttpTestServer::HttpTestServer() {
   });
 }
 
-HttpTestServer::~HttpTestServer() { Stop(); }
+HttpTestServer::~HttpTestServer() {
+  Stop();
+}
 
 void HttpTestServer::Answer(const std::string& path, int status, std::string body) {
-  server_.Get(path, [status, body = std::move(body)](const httplib::Request&,
-                                                     httplib::Response& res) {
-    res.status = status;
-    res.set_content(body, "application/octet-stream");
-  });
+  server_.Get(path,
+              [status, body = std::move(body)](const httplib::Request&, httplib::Response& res) {
+                res.status = status;
+                res.set_content(body, "application/octet-stream");
+              });
 }
 
 void HttpTestServer::Start() {
@@ -90,6 +92,8 @@ RefusingPort::~RefusingPort() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-std::string RefusingPort::base_url() const { return "http://127.0.0.1:" + std::to_string(port_); }
+std::string RefusingPort::base_url() const {
+  return "http://127.0.0.1:" + std::to_string(port_);
+}
 
 }  // namespace vistrel
