@@ -33,7 +33,7 @@ uLong ZCALLBACK Read(voidpf, voidpf stream, void* buf, uLong size) {
   const std::size_t total = file->size();
   if (file->pos >= total) return 0;
   const std::size_t n = std::min<std::size_t>(size, total - file->pos);
-  std::memcpy(buf, file->data() + file->pos, n);
+  if (n > 0) std::memcpy(buf, file->data() + file->pos, n);
   file->pos += n;
   return static_cast<uLong>(n);
 }
