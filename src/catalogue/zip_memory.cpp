@@ -55,23 +55,29 @@ ZPOS64_T ZCALLBACK Tell(voidpf, voidpf stream) {
 
 long ZCALLBACK Seek(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
   auto* file = static_cast<MemoryFile*>(stream);
-  ZPOS64_T base = 0;
+  // Relative seeks may go backwards: minizip passes a negative distance converted to this
+  // unsigned type, as the file-based functions do, which convert it back.
+  const auto distance = static_cast<std::int64_t>(offset);
+  std::int64_t base = 0;
   switch (origin) {
     case ZLIB_FILEFUNC_SEEK_SET:
-      base = 0;
-      break;
+      if (offset > static_cast<ZPOS64_T>(INT64_MAX)) return -1;
+      file->pos = static_cast<std::size_t>(offset);
+      return 0;
     case ZLIB_FILEFUNC_SEEK_CUR:
-      base = file->pos;
+      base = static_cast<std::int64_t>(file->pos);
       break;
     case ZLIB_FILEFUNC_SEEK_END:
-      base = file->size();
+      base = static_cast<std::int64_t>(file->size());
       break;
     default:
       return -1;
   }
   // Positions past the end are allowed, as with a file: reads there give nothing.
-  if (offset > ZPOS64_T(SIZE_MAX) - base) return -1;
-  file->pos = static_cast<std::size_t>(base + offset);
+  if ((distance < 0 && base + distance < 0) || (distance > 0 && distance > INT64_MAX - base)) {
+    return -1;
+  }
+  file->pos = static_cast<std::size_t>(base + distance);
   return 0;
 }
 

@@ -54,25 +54,33 @@ TEST(ZipMemory, BytesThatAreNoArchiveOpenNothing) {
 // Damage done to an archive whose entry "tv.dat" holds `content`.
 struct Damage {
   const char* what;
-  bool deflated;
+  ZipToolOptions made_as;
   std::function<void(std::string&)> apply;
 };
+
+void ScrambleData(std::string& zip) {
+  const std::size_t at = EntryDataOffset(zip, "tv.dat");
+  for (std::size_t i = 4; i < 40; ++i) zip[at + i] = static_cast<char>(0xA5 ^ i);
+}
+
+void FlipDataBit(std::string& zip) {
+  zip[EntryDataOffset(zip, "tv.dat") + 100] ^= 0x20;
+}
 
 TEST(ZipMemory, DamagedEntryRaisesErrorNamingIt) {
   const std::string content = Repeated("1|AMC|http://127.0.0.1/a.m3u8|0|1||1|18|720p|0|0\r\n", 300);
   const std::vector<Damage> damages = {
-      {"deflate data scrambled", true,
-       [](std::string& zip) {
-         const std::size_t at = EntryDataOffset(zip, "tv.dat");
-         for (std::size_t i = 4; i < 40; ++i) zip[at + i] = static_cast<char>(0xA5 ^ i);
-       }},
-      {"stored data changed (checksum)", false,
-       [](std::string& zip) { zip[EntryDataOffset(zip, "tv.dat") + 100] ^= 0x20; }},
-      {"absurd declared size", true,
+      {"deflate data scrambled", {}, ScrambleData},
+      {"stored data changed (checksum)", {.deflated = false}, FlipDataBit},
+      {"zip64 deflate data scrambled", {.zip64 = true}, ScrambleData},
+      {"zip64 stored data changed (checksum)", {.deflated = false, .zip64 = true}, FlipDataBit},
+      {"absurd declared size",
+       {},
        [](std::string& zip) {
          PutLe32(zip, CentralHeaderOffset(zip, "tv.dat") + 24, 0xFFFFFFF0u);
        }},
-      {"declared size beyond the data", true,
+      {"declared size beyond the data",
+       {},
        [&](std::string& zip) {
          PutLe32(zip, CentralHeaderOffset(zip, "tv.dat") + 24,
                  static_cast<std::uint32_t>(content.size() + 1000));
@@ -80,7 +88,8 @@ TEST(ZipMemory, DamagedEntryRaisesErrorNamingIt) {
   };
   for (const Damage& damage : damages) {
     SCOPED_TRACE(damage.what);
-    std::string zip = ZipWithPython({{"tv.dat", content}}, {.deflated = damage.deflated});
+    // Info-ZIP writes zip64 sizes into the central directory, where they matter.
+    std::string zip = ZipWithInfoZip({{"tv.dat", content}}, damage.made_as);
     ASSERT_EQ(ReadEntry(zip, "tv.dat"), content);
     damage.apply(zip);
     try {
