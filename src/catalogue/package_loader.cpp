@@ -32,11 +32,20 @@ void LoadEntries(TInfo& info, const std::vector<int32_t>& favorites_list, unzFil
   if (LocateZipEntry(archive, "genres.dat")) {
     ReadGenres("genres.dat", ReadZipEntry(archive), info.genres);
   }
+  // The channel entries are read before any is parsed, so the array grows once to its final
+  // size instead of moving every record again for each entry.
+  std::vector<std::pair<const ChannelEntry*, std::string>> texts;
+  std::size_t total = info.channels.size();
   for (const ChannelEntry& entry : kChannelEntries) {
     if (LocateZipEntry(archive, entry.name)) {
-      AppendChannels(entry.name, ReadZipEntry(archive), entry.group_id, favorites_list, info.genres,
-                     info.channels);
+      texts.emplace_back(&entry, ReadZipEntry(archive));
+      total += CountTableLines(texts.back().second);
     }
+  }
+  info.channels.reserve(total);
+  for (auto& [entry, text] : texts) {
+    AppendChannels(entry->name, text, entry->group_id, favorites_list, info.genres, info.channels);
+    std::string().swap(text);  // done with it
   }
 }
 

@@ -3,6 +3,7 @@
 // the loader finds the entries, these turn their text into records.
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,9 @@ struct PackageVersion {
 // the rest is ignored. Throws vistrel::Error when they are missing or not a valid date and time.
 PackageVersion ParsePackageVersion(std::string_view text);
 
+// Number of lines of a table, as the readers below see them.
+std::size_t CountTableLines(std::string_view text);
+
 // "countries.dat" / "genres.dat": one "id|name" line per row; they replace `rows`. On a
 // malformed line, vistrel::Error names the entry, the line and the problem, and `rows` keeps
 // the rows before it.
@@ -35,7 +39,7 @@ void ReadGenres(std::string_view entry_name, std::string_view text, std::vector<
 
 // One channel line's fields (at least kChannelFields) as a record of category `group_id`,
 // with the derived fields filled. Throws vistrel::Error naming a value that does not convert.
-TItem ChannelFromFields(const std::vector<std::string_view>& fields, int32_t group_id,
+TItem ChannelFromFields(std::span<const std::string_view> fields, int32_t group_id,
                         const std::vector<int32_t>& favorites_list,
                         const std::vector<Tgenre>& genres);
 
