@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <new>
 
 namespace vistrel {
 
@@ -19,13 +20,13 @@ struct MemoryFile {
 };
 
 voidpf ZCALLBACK OpenRead(voidpf, const void* filename, int) {
-  return new MemoryFile{*static_cast<const std::string_view*>(filename), nullptr, 0};
+  return new (std::nothrow) MemoryFile{*static_cast<const std::string_view*>(filename), nullptr, 0};
 }
 
 voidpf ZCALLBACK OpenWrite(voidpf, const void* filename, int) {
   auto* sink = static_cast<std::string*>(const_cast<void*>(filename));
   sink->clear();
-  return new MemoryFile{{}, sink, 0};
+  return new (std::nothrow) MemoryFile{{}, sink, 0};
 }
 
 uLong ZCALLBACK Read(voidpf, voidpf stream, void* buf, uLong size) {

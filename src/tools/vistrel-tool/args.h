@@ -2,6 +2,7 @@
 // The small argument parser the commands share: options that take a value ("--name VALUE" or
 // "--name=VALUE"), positional arguments, and the key options every command accepts.
 
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <stdexcept>

@@ -1,8 +1,8 @@
 // build: the catalogue tables of a folder, zipped and enciphered into a package file.
 
 #include <cstring>
-#include <optional>
 #include <filesystem>
+#include <optional>
 
 #include "args.h"
 #include "catalogue/package.h"
