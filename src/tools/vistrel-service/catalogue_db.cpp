@@ -73,27 +73,29 @@ void InsertChannel(SqliteConnection& db, const TItem& c) {
 template <typename Row>
 void ReplaceIdNames(SqliteConnection& db, const char* table, const std::vector<Row>& rows) {
   db.Exec((std::string("DELETE FROM ") + table).c_str());
-  SqliteStatement insert(db, (std::string("INSERT INTO ") + table + "(id, name) VALUES(?1, ?2)").c_str());
+  SqliteStatement insert(
+      db, (std::string("INSERT INTO ") + table + "(id, name) VALUES(?1, ?2)").c_str());
   for (const Row& row : rows) insert.Bind(1, row.id).BindBytes(2, row.name).Run();
 }
 
 template <typename Row>
 std::vector<Row> LoadIdNames(SqliteConnection& db, const char* table) {
   std::vector<Row> rows;
-  SqliteStatement select(db, (std::string("SELECT id, name FROM ") + table + " ORDER BY pos").c_str());
+  SqliteStatement select(db,
+                         (std::string("SELECT id, name FROM ") + table + " ORDER BY pos").c_str());
   while (select.Step()) rows.push_back(Row{Int32(select, 0), select.Bytes(1)});
   return rows;
 }
 
 }  // namespace
 
-CatalogueDb::CatalogueDb(const std::filesystem::path& file) : db_(file) {
+CatalogueDb::CatalogueDb(const std::filesystem::path& file, StampTime now) : db_(file) {
   db_.Exec("PRAGMA journal_mode = WAL");
   SqliteTransaction transaction(db_);
   db_.Exec(kSchema);
   // A new catalogue is versioned from its creation, so every package has a valid stamp.
   SqliteStatement init(db_, "INSERT OR IGNORE INTO state VALUES(1, 0, ?1, '')");
-  init.BindText(1, FormatVersionStamp(CurrentMinute())).Run();
+  init.BindText(1, FormatVersionStamp(now)).Run();
   transaction.Commit();
 }
 
@@ -116,7 +118,9 @@ void CatalogueDb::MarkChanged(StampTime now, const std::string& floor) {
   update.BindText(1, version).Run();
 }
 
-CatalogueTables CatalogueDb::LoadTables() { return Snapshot().tables; }
+CatalogueTables CatalogueDb::LoadTables() {
+  return Snapshot().tables;
+}
 
 CatalogueSnapshot CatalogueDb::Snapshot() {
   SqliteTransaction read(db_, false);

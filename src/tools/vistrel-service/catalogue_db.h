@@ -36,8 +36,9 @@ struct StoredSubmission {
 
 class CatalogueDb {
  public:
-  // Opens the file, creating it and its tables when missing. Throws vistrel::Error.
-  explicit CatalogueDb(const std::filesystem::path& file);
+  // Opens the file, creating it and its tables when missing; a new catalogue's version is
+  // `now`. Throws vistrel::Error.
+  explicit CatalogueDb(const std::filesystem::path& file, StampTime now = CurrentMinute());
 
   CatalogueState State();
   // Countries, genres and channels (TV, radio, video, each in table order) and the version.

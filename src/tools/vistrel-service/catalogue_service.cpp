@@ -23,15 +23,21 @@ std::optional<int32_t> ChannelIdParam(const httplib::Request& req, const char* k
   return value ? ParseRequestInt(*value) : std::nullopt;
 }
 
+ServiceConfig WithClock(ServiceConfig config) {
+  if (!config.clock) config.clock = CurrentMinute;
+  return config;
+}
+
 }  // namespace
 
 CatalogueService::CatalogueService(ServiceConfig config)
-    : config_(std::move(config)), db_(config_.db_file) {
+    : config_(WithClock(std::move(config))), db_(config_.db_file, config_.clock()) {
   if (!config_.build_package) throw Error("no package builder given");
-  if (!config_.clock) config_.clock = CurrentMinute;
 }
 
-CatalogueService::~CatalogueService() { Stop(); }
+CatalogueService::~CatalogueService() {
+  Stop();
+}
 
 std::string CatalogueService::BaseUrl() const {
   return "http://" + config_.host + ":" + std::to_string(port_);
@@ -100,16 +106,17 @@ void CatalogueService::Route() {
     db_.Submit(*check.submission, config_.clock());
     Reply(res, 200, "OK");
   });
-  s.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr ep) {
-    std::string what = "internal error";
-    try {
-      std::rethrow_exception(ep);
-    } catch (const std::exception& e) {
-      what = e.what();
-    } catch (...) {
-    }
-    Reply(res, 500, what);
-  });
+  s.set_exception_handler(
+      [](const httplib::Request&, httplib::Response& res, std::exception_ptr ep) {
+        std::string what = "internal error";
+        try {
+          std::rethrow_exception(ep);
+        } catch (const std::exception& e) {
+          what = e.what();
+        } catch (...) {
+        }
+        Reply(res, 500, what);
+      });
   if (config_.log) {
     s.set_logger([log = config_.log](const httplib::Request& req, const httplib::Response& res) {
       log(req.method + " " + req.target + " " + std::to_string(res.status));
@@ -125,10 +132,9 @@ int CatalogueService::Start() {
     server_.reset();
     throw Error("media folder not found: " + config_.media_dir.string());
   }
-  const int port = config_.port == 0 ? server_->bind_to_any_port(config_.host)
-                                     : (server_->bind_to_port(config_.host, config_.port)
-                                            ? config_.port
-                                            : -1);
+  const int port = config_.port == 0
+                       ? server_->bind_to_any_port(config_.host)
+                       : (server_->bind_to_port(config_.host, config_.port) ? config_.port : -1);
   if (port < 0) {
     server_.reset();
     throw Error("cannot listen on " + config_.host + ":" + std::to_string(config_.port));

@@ -11,8 +11,8 @@ namespace vistrel {
 
 struct CommandOptions {
   std::map<std::string, std::string> values;  // "--db FILE" -> values["db"] = "FILE"
-  std::set<std::string> flags;                 // "--list" -> "list"
-  std::string error;                           // set when the arguments do not parse
+  std::set<std::string> flags;                // "--list" -> "list"
+  std::string error;                          // set when the arguments do not parse
 };
 
 // Parses `args` against the known option names (without "--"). An unknown option, a missing

@@ -36,7 +36,8 @@ int Usage(std::ostream& err, const std::string& problem) {
 }
 
 std::optional<int64_t> ParseId(const std::string& text) {
-  if (text.empty() || text.size() > 18 || text.find_first_not_of("0123456789") != std::string::npos) {
+  if (text.empty() || text.size() > 18 ||
+      text.find_first_not_of("0123456789") != std::string::npos) {
     return std::nullopt;
   }
   return std::stoll(text);
@@ -101,8 +102,7 @@ int ServeCommand(const CommandOptions& options, const PackageBuilder& build_pack
 }
 
 int ReviewCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
-  const int chosen = static_cast<int>(options.flags.count("list") +
-                                      options.values.count("accept") +
+  const int chosen = static_cast<int>(options.flags.count("list") + options.values.count("accept") +
                                       options.values.count("reject"));
   if (chosen != 1) return Usage(err, "review needs one of --list, --accept ID, --reject ID");
   CatalogueDb db(options.values.at("db"));
@@ -137,16 +137,19 @@ int ReviewCommand(const CommandOptions& options, std::ostream& out, std::ostream
 std::string ImportCatalogue(const std::filesystem::path& db_file,
                             const std::filesystem::path& tables_dir,
                             const std::filesystem::path& m3u_file, StampTime now) {
-  // Read every input before the database changes, so a bad file changes nothing.
-  CatalogueDb db(db_file);
-  CatalogueTables tables = tables_dir.empty() ? db.LoadTables() : ReadTableFiles(tables_dir);
-  std::size_t added = 0;
+  // Read every input before the database is touched, so a bad file changes nothing.
+  std::optional<CatalogueTables> from_files;
+  if (!tables_dir.empty()) from_files = ReadTableFiles(tables_dir);
+  std::vector<M3uEntry> playlist;
   if (!m3u_file.empty()) {
     int error_code = 0;
     const auto text = ReadWholeFile(m3u_file, &error_code);
     if (!text) throw Error("cannot read " + m3u_file.string() + ": " + std::strerror(error_code));
-    added = AddPlaylist(tables, ParseM3u(*text));
+    playlist = ParseM3u(*text);
   }
+  CatalogueDb db(db_file, now);
+  CatalogueTables tables = from_files ? std::move(*from_files) : db.LoadTables();
+  const std::size_t added = AddPlaylist(tables, playlist);
   db.ReplaceTables(tables, now);
   return "imported " + std::to_string(tables.countries.size()) + " countries, " +
          std::to_string(tables.genres.size()) + " genres, " +

@@ -18,9 +18,9 @@ constexpr int kBusyTimeoutMs = 5000;
 }  // namespace
 
 SqliteConnection::SqliteConnection(const std::filesystem::path& file) {
-  const int rc = sqlite3_open_v2(file.c_str(), &db_,
-                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                                 nullptr);
+  const int rc =
+      sqlite3_open_v2(file.c_str(), &db_,
+                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     std::string message = "cannot open database " + file.string() + ": " +
                           (db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc));
@@ -31,7 +31,9 @@ SqliteConnection::SqliteConnection(const std::filesystem::path& file) {
   sqlite3_busy_timeout(db_, kBusyTimeoutMs);
 }
 
-SqliteConnection::~SqliteConnection() { sqlite3_close(db_); }
+SqliteConnection::~SqliteConnection() {
+  sqlite3_close(db_);
+}
 
 void SqliteConnection::Exec(const char* sql) {
   char* message = nullptr;
@@ -42,9 +44,13 @@ void SqliteConnection::Exec(const char* sql) {
   }
 }
 
-int64_t SqliteConnection::ChangedRows() const { return sqlite3_changes(db_); }
+int64_t SqliteConnection::ChangedRows() const {
+  return sqlite3_changes(db_);
+}
 
-int64_t SqliteConnection::LastInsertId() const { return sqlite3_last_insert_rowid(db_); }
+int64_t SqliteConnection::LastInsertId() const {
+  return sqlite3_last_insert_rowid(db_);
+}
 
 SqliteStatement::SqliteStatement(SqliteConnection& db, const char* sql) : db_(db) {
   if (sqlite3_prepare_v2(db.handle(), sql, -1, &stmt_, nullptr) != SQLITE_OK) {
@@ -52,7 +58,9 @@ SqliteStatement::SqliteStatement(SqliteConnection& db, const char* sql) : db_(db
   }
 }
 
-SqliteStatement::~SqliteStatement() { sqlite3_finalize(stmt_); }
+SqliteStatement::~SqliteStatement() {
+  sqlite3_finalize(stmt_);
+}
 
 SqliteStatement& SqliteStatement::Bind(int index, int64_t value) {
   if (sqlite3_bind_int64(stmt_, index, value) != SQLITE_OK) Fail(db_.handle(), "database");
@@ -98,9 +106,13 @@ void SqliteStatement::Reset() {
   sqlite3_clear_bindings(stmt_);
 }
 
-int64_t SqliteStatement::Int(int column) const { return sqlite3_column_int64(stmt_, column); }
+int64_t SqliteStatement::Int(int column) const {
+  return sqlite3_column_int64(stmt_, column);
+}
 
-double SqliteStatement::Double(int column) const { return sqlite3_column_double(stmt_, column); }
+double SqliteStatement::Double(int column) const {
+  return sqlite3_column_double(stmt_, column);
+}
 
 std::string SqliteStatement::Bytes(int column) const {
   const void* data = sqlite3_column_blob(stmt_, column);

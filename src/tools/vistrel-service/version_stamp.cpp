@@ -45,6 +45,8 @@ StampTime NextVersionStamp(StampTime now, std::optional<StampTime> current,
   return stamp;
 }
 
-StampTime CurrentMinute() { return floor<minutes>(system_clock::now()); }
+StampTime CurrentMinute() {
+  return floor<minutes>(system_clock::now());
+}
 
 }  // namespace vistrel
