@@ -319,6 +319,7 @@ TEST_F(ServiceTest, MediaFilesAreServedAndNothingOutside) {
 TEST_F(ServiceTest, LogsOneLinePerRequest) {
   Status("/service/rate.php?rating=9&id=10");
   Status("/service/flag.php?flag=ok&id=10");
+  service_->Stop();  // the server logs after answering: wait for its threads
   std::lock_guard lock(log_mutex_);
   EXPECT_EQ(log_, (std::vector<std::string>{"GET /service/rate.php?rating=9&id=10 400",
                                             "GET /service/flag.php?flag=ok&id=10 200"}));
