@@ -4,6 +4,7 @@
 // plaintext).
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 

@@ -1,9 +1,32 @@
-#include <cstdio>
-#include <cstring>
+// vistrel-tool: the maintainers' command line for catalogue packages. Each command lives in
+// its own file (commands.h); this file only dispatches and turns failures into exit statuses.
 
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <string_view>
+
+#include "args.h"
 #include "build_config.h"
+#include "commands.h"
+#include "common/error.h"
 
 namespace {
+
+using vistrel::tool::Args;
+
+struct Command {
+  std::string_view name;
+  int (*run)(const Args&);
+};
+
+constexpr Command kCommands[] = {
+    {"build", vistrel::tool::RunBuild},
+    {"encrypt", vistrel::tool::RunEncrypt},
+    {"decrypt", vistrel::tool::RunDecrypt},
+    {"dump", vistrel::tool::RunDump},
+};
+
 void PrintUsage(FILE* out) {
   std::fprintf(out,
                "%s %s maintainers' tool\n"
@@ -15,13 +38,37 @@ void PrintUsage(FILE* out) {
                "options of every command: --key-text T, --iv-text T\n",
                vistrel::build::kProductName, vistrel::build::kVersion);
 }
+
+int UsageFailure(const char* message) {
+  std::fprintf(stderr, "vistrel-tool: %s\n", message);
+  PrintUsage(stderr);
+  return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+  if (argc < 2) return UsageFailure("missing command");
+  const std::string_view name = argv[1];
+  if (name == "--help" || name == "-h") {
     PrintUsage(stdout);
     return 0;
   }
-  PrintUsage(stderr);
-  return 2;
+  const Args args(argv + 2, argv + argc);
+  for (const Command& command : kCommands) {
+    if (command.name != name) continue;
+    try {
+      return command.run(args);
+    } catch (const vistrel::tool::HelpRequested&) {
+      PrintUsage(stdout);
+      return 0;
+    } catch (const vistrel::tool::UsageError& e) {
+      return UsageFailure(e.what());
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "%s\n", e.what());
+      return 1;
+    }
+  }
+  const std::string message = "unknown command " + std::string(name);
+  return UsageFailure(message.c_str());
 }

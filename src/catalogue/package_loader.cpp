@@ -1,0 +1,80 @@
+#include <cerrno>
+#include <cstring>
+#include <optional>
+
+#include "catalogue/cipher.h"
+#include "catalogue/package.h"
+#include "catalogue/package_tables.h"
+#include "catalogue/zip_reader.h"
+#include "common/error.h"
+#include "common/files.h"
+
+namespace vistrel {
+
+namespace {
+
+// Channel entries and the category each fills, in the order they are appended.
+struct ChannelEntry {
+  const char* name;
+  int32_t group_id;
+};
+constexpr ChannelEntry kChannelEntries[] = {{"tv.dat", 1}, {"radio.dat", 2}, {"video.dat", 3}};
+
+void LoadEntries(TInfo& info, const std::vector<int32_t>& favorites_list, unzFile archive) {
+  if (LocateZipEntry(archive, "version.dat")) {
+    PackageVersion version = ParsePackageVersion(ReadZipEntry(archive));
+    info.stVersion = std::move(version.text);
+    info.dtVersion = version.date;
+  }
+  if (LocateZipEntry(archive, "countries.dat")) {
+    ReadCountries("countries.dat", ReadZipEntry(archive), info.countries);
+  }
+  if (LocateZipEntry(archive, "genres.dat")) {
+    ReadGenres("genres.dat", ReadZipEntry(archive), info.genres);
+  }
+  // The channel entries are read before any is parsed, so the array grows once to its final
+  // size instead of moving every record again for each entry.
+  std::vector<std::pair<const ChannelEntry*, std::string>> texts;
+  std::size_t total = info.channels.size();
+  for (const ChannelEntry& entry : kChannelEntries) {
+    if (LocateZipEntry(archive, entry.name)) {
+      texts.emplace_back(&entry, ReadZipEntry(archive));
+      total += CountTableLines(texts.back().second);
+    }
+  }
+  info.channels.reserve(total);
+  for (auto& [entry, text] : texts) {
+    AppendChannels(entry->name, text, entry->group_id, favorites_list, info.genres, info.channels);
+    std::string().swap(text);  // done with it
+  }
+}
+
+}  // namespace
+
+void LoadChannelPackageBytes(TInfo& info, const std::vector<int32_t>& favorites_list,
+                             std::string ciphertext, std::string_view key_text,
+                             std::string_view iv_text) {
+  {
+    const CipherKey key(key_text, iv_text);  // wiped when this scope ends
+    DecryptInPlace(ciphertext, key);
+  }
+  // Not a readable archive (wrong key, damaged or truncated file): nothing is found and the
+  // catalogue stays as it is, which start-up then treats as outdated.
+  const UnzipArchive archive = OpenZipInMemory(ciphertext);
+  if (!archive) return;
+  LoadEntries(info, favorites_list, archive.get());
+}
+
+void LoadChannelPackage(TInfo& info, const std::vector<int32_t>& favorites_list,
+                        const std::filesystem::path& package_file, std::string_view key_text,
+                        std::string_view iv_text) {
+  int error_code = 0;
+  std::optional<std::string> bytes = ReadWholeFile(package_file, &error_code);
+  if (!bytes) {
+    throw Error("Cannot open the channel package \"" + package_file.string() +
+                "\": " + std::strerror(error_code));
+  }
+  LoadChannelPackageBytes(info, favorites_list, std::move(*bytes), key_text, iv_text);
+}
+
+}  // namespace vistrel

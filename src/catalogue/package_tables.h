@@ -1,0 +1,53 @@
+#pragma once
+// The text tables inside the channel package, parsed into catalogue records. Pure functions:
+// the loader finds the entries, these turn their text into records.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/records.h"
+
+namespace vistrel {
+
+// Number of fields a channel line needs; fields after these are ignored.
+inline constexpr std::size_t kChannelFields = 16;
+
+// Days since 30 December 1899 of a valid date, with the time of day as the fraction. Before
+// that day the whole days count backwards and the fraction still holds the time of day.
+double DaysSince18991230(int year, int month, int day, int hour, int minute);
+
+struct PackageVersion {
+  std::string text;  // the first 12 characters
+  double date = 0;   // DaysSince18991230 of them
+};
+
+// "version.dat": its first 12 characters are the digits of year, month, day, hour and minute;
+// the rest is ignored. Throws vistrel::Error when they are missing or not a valid date and time.
+PackageVersion ParsePackageVersion(std::string_view text);
+
+// Number of lines of a table, as the readers below see them.
+std::size_t CountTableLines(std::string_view text);
+
+// "countries.dat" / "genres.dat": one "id|name" line per row; they replace `rows`. On a
+// malformed line, vistrel::Error names the entry, the line and the problem, and `rows` keeps
+// the rows before it.
+void ReadCountries(std::string_view entry_name, std::string_view text, std::vector<Tcountry>& rows);
+void ReadGenres(std::string_view entry_name, std::string_view text, std::vector<Tgenre>& rows);
+
+// One channel line's fields (at least kChannelFields) as a record of category `group_id`,
+// with the derived fields filled. Throws vistrel::Error naming a value that does not convert.
+TItem ChannelFromFields(std::span<const std::string_view> fields, int32_t group_id,
+                        const std::vector<int32_t>& favorites_list,
+                        const std::vector<Tgenre>& genres);
+
+// "tv.dat", "radio.dat", "video.dat": appends one record per line behind `channels`. On a
+// malformed line, vistrel::Error names the entry, the line and the problem, and `channels`
+// holds the records appended before it, none after.
+void AppendChannels(std::string_view entry_name, std::string_view text, int32_t group_id,
+                    const std::vector<int32_t>& favorites_list, const std::vector<Tgenre>& genres,
+                    std::vector<TItem>& channels);
+
+}  // namespace vistrel

@@ -1,0 +1,59 @@
+#pragma once
+// Allocation-free scanning of the "|" tables, with exactly the rules of SplitLines and
+// SplitFields (fields.h). The package loader runs over hundreds of thousands of lines, where
+// a vector per line and a byte-by-byte line search cost more than everything else it does.
+
+#include <cstddef>
+#include <cstring>
+#include <span>
+#include <string_view>
+
+namespace vistrel {
+
+namespace table_scan_detail {
+inline const char* Find(const char* from, const char* end, char c) {
+  const void* at = std::memchr(from, c, static_cast<std::size_t>(end - from));
+  return at ? static_cast<const char*>(at) : end;
+}
+}  // namespace table_scan_detail
+
+// Calls on_line(std::string_view) for each line SplitLines(text) would give, in order: lines
+// end at CR LF, CR or LF, a break at the very end makes no empty last line, a zero byte ends
+// the text. Linear in the text's length whatever its line breaks.
+template <typename OnLine>
+void ForEachLine(std::string_view text, OnLine&& on_line) {
+  using table_scan_detail::Find;
+  const char* p = text.data();
+  const char* const end = Find(p, p + text.size(), '\0');
+  const char* next_lf = Find(p, end, '\n');
+  const char* next_cr = Find(p, end, '\r');
+  while (p < end) {
+    if (next_lf < p) next_lf = Find(p, end, '\n');
+    if (next_cr < p) next_cr = Find(p, end, '\r');
+    const char* brk = next_lf < next_cr ? next_lf : next_cr;
+    on_line(std::string_view(p, static_cast<std::size_t>(brk - p)));
+    if (brk == end) break;
+    p = brk + 1;
+    if (*brk == '\r' && p < end && *p == '\n') ++p;
+  }
+}
+
+// The first out.size() of the fields SplitFields(separator, line) would give, stored in `out`;
+// returns how many were stored. Fields beyond those are not looked at.
+inline std::size_t SplitFieldsInto(std::string_view line, char separator,
+                                   std::span<std::string_view> out) {
+  // Fields are short, so a plain loop beats a library search per field.
+  const char* p = line.data();
+  const char* const end = p + line.size();
+  std::size_t n = 0;
+  while (p < end && n < out.size()) {
+    const char* bar = p;
+    while (bar < end && *bar != separator) ++bar;
+    out[n++] = std::string_view(p, static_cast<std::size_t>(bar - p));
+    if (bar == end) break;
+    p = bar + 1;
+  }
+  return n;
+}
+
+}  // namespace vistrel

@@ -1,0 +1,24 @@
+#pragma once
+// Finding and reading entries of an open zip archive. A null archive finds nothing.
+
+#include <cstdint>
+#include <string>
+
+#include "catalogue/zip_memory.h"
+
+namespace vistrel {
+
+// Entries declared larger than this are refused rather than given the memory they claim.
+inline constexpr std::uint64_t kMaxZipEntrySize = std::uint64_t{256} << 20;
+
+// Makes the entry whose full stored name is `name` the current one, comparing ASCII letters
+// without regard to case; the first match wins. False when there is none.
+bool LocateZipEntry(unzFile archive, const char* name);
+
+// The current entry's bytes, as many as the archive's directory declares. Throws
+// vistrel::Error naming the entry when it cannot be read whole and intact (damaged data,
+// checksum mismatch, shorter than declared, unsupported method) or declares more than
+// kMaxZipEntrySize bytes.
+std::string ReadZipEntry(unzFile archive);
+
+}  // namespace vistrel

@@ -1,0 +1,38 @@
+#pragma once
+// Request URLs of the service. Texts arrive in Windows-1252; query values go on the wire as
+// percent-encoded UTF-8 so that no value can add, cut or end parameters.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "catalogue/records.h"
+
+namespace vistrel {
+
+// RFC 3986 unreserved characters (letters, digits, "-", ".", "_", "~") stay; every other byte
+// of the UTF-8 text becomes "%XX" (upper-case hex).
+std::string PercentEncode(std::string_view utf8);
+
+// A Windows-1252 text as a query value: converted to UTF-8, then percent-encoded.
+std::string QueryValue(std::string_view cp1252);
+
+// base + "/service/new2.php?" + "&group=" ... "&comment=": the query starts with an empty
+// parameter, as the service expects.
+std::string SubmitUserChannelUrl(std::string_view base_url, const TItem& channel);
+
+// base + "/service/bad.php?channel_id=" + id
+std::string ReportBrokenChannelUrl(std::string_view base_url, int32_t id);
+
+// base + "/service/rate.php?rating=" + rating + "&id=" + id
+std::string RateChannelUrl(std::string_view base_url, std::string_view rating, int32_t id);
+
+// base + "/service/flag.php?flag=" + flag + "&id=" + id
+std::string FlagChannelUrl(std::string_view base_url, std::string_view flag, int32_t id);
+
+// base + "/service/get.php?key=" + key, then "&date=" + the first 12 bytes of the loaded
+// package's version stamp when there is one.
+std::string ListDownloadUrl(std::string_view base_url, std::string_view access_key,
+                            std::string_view st_version);
+
+}  // namespace vistrel

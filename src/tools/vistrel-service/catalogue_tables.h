@@ -1,0 +1,36 @@
+#pragma once
+// The catalogue as the service keeps it, and its six package tables as text.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/package.h"
+#include "catalogue/records.h"
+
+namespace vistrel {
+
+// Everything a package carries. Channels hold their category in `group_id` (1 TV, 2 radio,
+// 3 video) and keep their table order within it. Texts are Windows-1252.
+struct CatalogueTables {
+  std::string version;  // 12-digit stamp
+  std::vector<Tcountry> countries;
+  std::vector<Tgenre> genres;
+  std::vector<TItem> channels;
+};
+
+// Table entry name of a category ("tv.dat", "radio.dat", "video.dat"); empty for others.
+std::string_view ChannelTableName(int32_t group_id);
+
+// A number with a fraction as the tables write it: "." as decimal point, shortest form that
+// reads back exactly ("0", "4.5").
+std::string FormatDecimal(double value);
+
+// The 16 fields of a channel line, without line end.
+std::string FormatChannelLine(const TItem& channel);
+
+// The six package entries in package order; every line ends with CR LF, and an empty table is
+// an empty entry.
+std::vector<PackageEntry> TablesToEntries(const CatalogueTables& tables);
+
+}  // namespace vistrel

@@ -1,0 +1,56 @@
+#pragma once
+// What the service accepts in its small requests: ratings, flags, reports and submissions.
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vistrel {
+
+// Query parameters as decoded by the HTTP server (the same type as httplib::Params).
+using QueryParams = std::multimap<std::string, std::string>;
+
+enum class ChannelFlag { kWorkFine, kNotWorking, kWrongInfo, kDuplicate, kSpam };
+
+// "ok", "bad", "wrong", "duplicate", "spam", exactly.
+std::optional<ChannelFlag> ParseFlag(std::string_view text);
+
+// A whole number of stars from 1 to 5.
+std::optional<int> ParseRating(std::string_view text);
+
+// A signed 32-bit decimal integer, as the tables hold them.
+std::optional<int32_t> ParseRequestInt(std::string_view text);
+
+// A submitted text as a table value. Valid UTF-8 is converted to Windows-1252 ("?" for what it
+// cannot hold); anything else is taken as Windows-1252 bytes already. Nothing when it holds "|"
+// or a control character (they would break the table's lines and fields) or, after
+// conversion, more than `capacity` bytes.
+std::optional<std::string> ParseRequestText(std::string_view text, std::size_t capacity);
+
+// A channel submitted for review, texts in Windows-1252.
+struct Submission {
+  int32_t group_id = 0;
+  std::string name;
+  std::string url;
+  int32_t bitrate = 0;
+  int32_t type_id = 0;
+  std::string homepage;
+  int32_t country_id = 0;
+  int32_t genre_id = 0;
+  std::string comment;
+};
+
+// The submission of a new2 request, or why it is refused: every key must be present; name and
+// url non-empty; group 1 to 3; bitrate, type, country and genre integers.
+struct SubmissionCheck {
+  std::optional<Submission> submission;
+  std::string error;
+};
+SubmissionCheck CheckSubmission(const QueryParams& params);
+
+// The first value of `key`, if present.
+std::optional<std::string> FirstParam(const QueryParams& params, const std::string& key);
+
+}  // namespace vistrel

@@ -1,0 +1,46 @@
+// encrypt / decrypt: the package cipher on any file, for looking inside packages and for
+// enciphering archives made by other tools.
+
+#include <cstring>
+#include <optional>
+
+#include "args.h"
+#include "catalogue/cipher.h"
+#include "commands.h"
+#include "common/error.h"
+#include "common/files.h"
+
+namespace vistrel::tool {
+
+namespace {
+
+int Transform(const Args& args, bool encrypt) {
+  const Arguments parsed = ParseArguments(args, {}, 2);
+  const std::string& in = parsed.positional[0];
+  const std::string& out = parsed.positional[1];
+  int error_code = 0;
+  std::optional<std::string> bytes = ReadWholeFile(in, &error_code);
+  if (!bytes) throw Error("Cannot read " + in + ": " + std::strerror(error_code));
+  const CipherKey key(parsed.KeyText(), parsed.IvText());
+  if (encrypt) {
+    EncryptInPlace(*bytes, key);
+  } else {
+    DecryptInPlace(*bytes, key);
+  }
+  if (Outcome written = WriteFileAtomically(out, *bytes); !written.ok()) {
+    throw Error(written.error);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int RunEncrypt(const Args& args) {
+  return Transform(args, true);
+}
+
+int RunDecrypt(const Args& args) {
+  return Transform(args, false);
+}
+
+}  // namespace vistrel::tool

@@ -1,0 +1,56 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <random>
+
+#include "catalogue/fields.h"
+#include "catalogue/table_scan.h"
+
+namespace vistrel {
+namespace {
+
+using V = std::vector<std::string_view>;
+
+V Lines(std::string_view text) {
+  V out;
+  ForEachLine(text, [&](std::string_view line) { out.push_back(line); });
+  return out;
+}
+
+V Fields(std::string_view line, std::size_t limit) {
+  std::vector<std::string_view> out(limit);
+  out.resize(SplitFieldsInto(line, '|', out));
+  return out;
+}
+
+// The fast scanners must split exactly as SplitLines and SplitFields do.
+TEST(TableScan, SplitsLikeSplitLinesAndSplitFields) {
+  using namespace std::string_view_literals;
+  std::vector<std::string_view> texts = {
+      ""sv,         "a"sv,       "a\r\n"sv, "a\r\nb\rc\nd"sv, "\r\n\r\n"sv,  "\n\r"sv,
+      "\r\r\n\n"sv, "a|b|"sv,    "a||"sv,   "|x"sv,           "a||b"sv,      "|"sv,
+      "||"sv,       "x\0y\nz"sv, "\0"sv,    "a\rb\rc"sv,      "1|a\r\n2|b"sv};
+  // And random mixes of the characters that matter.
+  std::mt19937 random(7);
+  std::vector<std::string> generated;
+  for (int i = 0; i < 500; ++i) {
+    std::string s;
+    const int length = static_cast<int>(random() % 24);
+    for (int k = 0; k < length; ++k) s += "ab|\r\n\0"[random() % 6];
+    generated.push_back(s);
+  }
+  for (const std::string& s : generated) texts.push_back(s);
+
+  for (std::string_view text : texts) {
+    SCOPED_TRACE(testing::PrintToString(std::string(text)));
+    EXPECT_EQ(Lines(text), SplitLines(text));
+    const V all = SplitFields("|", text);
+    for (std::size_t limit : {1, 2, 3, 16}) {
+      const V expected(all.begin(), all.begin() + std::min(limit, all.size()));
+      EXPECT_EQ(Fields(text, limit), expected) << limit;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vistrel

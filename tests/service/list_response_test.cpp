@@ -1,0 +1,56 @@
+#include "service/list_response.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+namespace vistrel {
+namespace {
+
+std::string Header(uint16_t tag, int32_t length) {
+  std::string h;
+  h.push_back(static_cast<char>(tag & 0xFF));
+  h.push_back(static_cast<char>(tag >> 8));
+  const auto l = static_cast<uint32_t>(length);
+  for (int i = 0; i < 4; ++i) h.push_back(static_cast<char>((l >> (8 * i)) & 0xFF));
+  return h;
+}
+
+std::string Response(uint16_t tag, std::string payload) {
+  return Header(tag, static_cast<int32_t>(payload.size() + 6)) + payload;
+}
+
+TEST(CheckListResponse, Outcomes) {
+  struct Case {
+    const char* what;
+    std::string body;
+    ListResponseKind kind;
+  } cases[] = {
+      {"empty", "", ListResponseKind::kIncomplete},
+      {"header only, right length", Header(258, 6), ListResponseKind::kIncomplete},
+      {"7 bytes, right length", Header(258, 7) + "x", ListResponseKind::kIncomplete},
+      {"length larger than body", Header(258, 20) + "abcd", ListResponseKind::kIncomplete},
+      {"length smaller than body", Header(258, 8) + "abcd", ListResponseKind::kIncomplete},
+      {"negative length", Header(258, -1) + "abcd", ListResponseKind::kIncomplete},
+      // A short body is incomplete even with an unknown tag: size is checked first.
+      {"short, unknown tag", Header(7, 7) + "x", ListResponseKind::kIncomplete},
+      {"package", Response(258, "ab"), ListResponseKind::kPackage},
+      {"message", Response(259, "ab"), ListResponseKind::kMessage},
+      {"unknown tag", Response(260, "ab"), ListResponseKind::kUnknownProtocol},
+      {"big-endian tag", Response(0x0201, "ab"), ListResponseKind::kUnknownProtocol},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CheckListResponse(c.body).kind, c.kind) << c.what;
+  const std::string body = Response(258, std::string("\0\x01\xFFz", 4));
+  EXPECT_EQ(CheckListResponse(body).payload, std::string("\0\x01\xFFz", 4));
+}
+
+TEST(DecodeServiceMessage, EightBitAndUtf16) {
+  EXPECT_EQ(DecodeServiceMessage("Key expired \xE9\x80"), "Key expired \xC3\xA9\xE2\x82\xAC");
+  // UTF-16LE with and without byte-order mark; U+0416 has no zero byte at an odd offset.
+  EXPECT_EQ(DecodeServiceMessage(std::string("\xFF\xFE\x16\x04!\0", 6)), "\xD0\x96!");
+  EXPECT_EQ(DecodeServiceMessage(std::string("O\0K\0", 4)), "OK");
+  EXPECT_EQ(DecodeServiceMessage(std::string("O\0K\0\0\0", 6)), "OK");
+}
+
+}  // namespace
+}  // namespace vistrel
