@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
-# Builds the benchmarks in Release (build-release/) and runs them, printing one table.
+# Builds the benchmarks in Release (build-release/) and runs them: Google Benchmark's table,
+# then a summary of the load against its floor and of the browsing goals.
 # Extra arguments go to vistrel-bench, e.g. --benchmark_filter=Load.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVISTREL_BENCH=ON >/dev/null
 cmake --build build-release --target vistrel-bench --parallel "$(nproc)"
+results="$(mktemp --suffix=.json)"
+trap 'rm -f "$results"' EXIT
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
-./build-release/bench/vistrel-bench --benchmark_counters_tabular=true "$@"
+./build-release/bench/vistrel-bench --benchmark_counters_tabular=true \
+  --benchmark_out="$results" --benchmark_out_format=json "$@"
+python3 bench/summarize.py "$results"
