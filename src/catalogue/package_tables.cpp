@@ -7,6 +7,7 @@
 #include "catalogue/fields.h"
 #include "catalogue/lookups.h"
 #include "catalogue/table_scan.h"
+#include "common/date_time.h"
 #include "common/error.h"
 
 namespace vistrel {
@@ -98,15 +99,6 @@ int TwoDigits(std::string_view text, std::size_t at) {
 
 }  // namespace
 
-double DaysSince18991230(int year, int month, int day, int hour, int minute) {
-  using namespace std::chrono;
-  const sys_days date{std::chrono::year{year} / std::chrono::month(static_cast<unsigned>(month)) /
-                      std::chrono::day(static_cast<unsigned>(day))};
-  const auto days = (date - sys_days{std::chrono::year{1899} / December / 30}).count();
-  const double time = (hour * 60 + minute) / 1440.0;
-  return days >= 0 ? static_cast<double>(days) + time : static_cast<double>(days) - time;
-}
-
 PackageVersion ParsePackageVersion(std::string_view text) {
   if (std::size_t zero = text.find('\0'); zero != std::string_view::npos) {
     text = text.substr(0, zero);
@@ -128,7 +120,7 @@ PackageVersion ParsePackageVersion(std::string_view text) {
                                          std::chrono::month(static_cast<unsigned>(month)),
                                          std::chrono::day(static_cast<unsigned>(day))};
   if (year < 1 || !date.ok() || hour > 23 || minute > 59) throw invalid();
-  return PackageVersion{std::string(head), DaysSince18991230(year, month, day, hour, minute)};
+  return PackageVersion{std::string(head), DateTimeFromCivil(year, month, day, hour, minute)};
 }
 
 std::size_t CountTableLines(std::string_view text) {

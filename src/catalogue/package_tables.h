@@ -15,13 +15,9 @@ namespace vistrel {
 // Number of fields a channel line needs; fields after these are ignored.
 inline constexpr std::size_t kChannelFields = 16;
 
-// Days since 30 December 1899 of a valid date, with the time of day as the fraction. Before
-// that day the whole days count backwards and the fraction still holds the time of day.
-double DaysSince18991230(int year, int month, int day, int hour, int minute);
-
 struct PackageVersion {
   std::string text;  // the first 12 characters
-  double date = 0;   // DaysSince18991230 of them
+  double date = 0;   // DateTimeFromCivil of them
 };
 
 // "version.dat": its first 12 characters are the digits of year, month, day, hour and minute;

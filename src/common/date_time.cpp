@@ -10,7 +10,10 @@ double DateTimeFromCivil(int year, int month, int day, int hour, int minute, int
   const sys_days date = std::chrono::year{year} / std::chrono::month{static_cast<unsigned>(month)} /
                         std::chrono::day{static_cast<unsigned>(day)};
   const auto days = (date - sys_days{std::chrono::year{1899} / December / 30}).count();
-  return static_cast<double>(days) + (hour * 3600 + minute * 60 + second) / 86400.0;
+  const double time = (hour * 3600 + minute * 60 + second) / 86400.0;
+  // Before 30 December 1899 the whole days count backwards and the fraction is still the time
+  // of day, as the stored dates have it.
+  return days >= 0 ? static_cast<double>(days) + time : static_cast<double>(days) - time;
 }
 
 double LocalNowDateTime() {

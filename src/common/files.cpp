@@ -20,7 +20,7 @@ std::optional<std::string> ReadWholeFile(const fs::path& path, int* error_code) 
   };
   if (fd < 0) return fail();
   std::string data;
-  struct stat st{};
+  struct stat st {};
   if (::fstat(fd, &st) == 0 && st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
   char buf[1 << 16];
   for (;;) {
@@ -42,8 +42,7 @@ std::optional<std::string> ReadWholeFile(const fs::path& path, int* error_code) 
 
 Outcome WriteFileAtomically(const fs::path& path, std::string_view bytes) {
   auto failure = [&](const char* what, int err) {
-    return Outcome::Fail("Cannot write " + path.string() + ": " + what + ": " +
-                         std::strerror(err));
+    return Outcome::Fail("Cannot write " + path.string() + ": " + what + ": " + std::strerror(err));
   };
   const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
   std::error_code ec;

@@ -9,8 +9,8 @@ TEST(ChannelStatus, FirstLargestCounterWinsTiesGoEarlier) {
   struct Case {
     int32_t w, n, wr, d, s, expected;
   };
-  const Case cases[] = {{0, 0, 0, 0, 0, 2}, {1, 1, 0, 0, 0, 0}, {0, 2, 2, 2, 2, 1},
-                        {0, 0, 1, 1, 1, 3}, {0, 0, 0, 3, 3, 4}, {0, 0, 0, 0, 1, 5},
+  const Case cases[] = {{0, 0, 0, 0, 0, 2},  {1, 1, 0, 0, 0, 0}, {0, 2, 2, 2, 2, 1},
+                        {0, 0, 1, 1, 1, 3},  {0, 0, 0, 3, 3, 4}, {0, 0, 0, 0, 1, 5},
                         {-1, 0, 0, 0, 0, 1}, {0, 0, 0, 0, -1, 0}};
   for (const auto& c : cases) {
     EXPECT_EQ(ChannelStatus(c.w, c.n, c.wr, c.d, c.s), c.expected)

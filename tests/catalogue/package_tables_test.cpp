@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "catalogue/package_tables.h"
+#include "common/date_time.h"
 #include "common/error.h"
 
 namespace vistrel {
@@ -41,10 +42,10 @@ TEST(PackageVersion, NotADateAndTimeIsAnError) {
 }
 
 TEST(PackageVersion, DaysCountFromTheEndOf1899) {
-  EXPECT_DOUBLE_EQ(DaysSince18991230(1899, 12, 30, 0, 0), 0);
-  EXPECT_DOUBLE_EQ(DaysSince18991230(1900, 1, 1, 6, 0), 2.25);
+  EXPECT_DOUBLE_EQ(DateTimeFromCivil(1899, 12, 30, 0, 0), 0);
+  EXPECT_DOUBLE_EQ(DateTimeFromCivil(1900, 1, 1, 6, 0), 2.25);
   // Before the epoch the whole days count down while the fraction keeps the time of day.
-  EXPECT_DOUBLE_EQ(DaysSince18991230(1899, 12, 29, 12, 0), -1.5);
+  EXPECT_DOUBLE_EQ(DateTimeFromCivil(1899, 12, 29, 12, 0), -1.5);
 }
 
 TEST(IdNameTables, ReplaceRowsCutNamesAndIgnoreExtraFields) {

@@ -34,8 +34,8 @@ TEST(ParseInt32, AcceptsSignedDecimalOnly) {
   EXPECT_EQ(ParseInt32("+7"), 7);
   EXPECT_EQ(ParseInt32("-2147483648"), INT32_MIN);
   EXPECT_EQ(ParseInt32("2147483647"), INT32_MAX);
-  for (const char* bad : {"", "+", "-", "2147483648", "1 ", " 1", "0x10", "$10", "1.5", "+-1",
-                          "--1", "abc"}) {
+  for (const char* bad :
+       {"", "+", "-", "2147483648", "1 ", " 1", "0x10", "$10", "1.5", "+-1", "--1", "abc"}) {
     try {
       ParseInt32(bad);
       ADD_FAILURE() << "accepted '" << bad << "'";
@@ -62,12 +62,19 @@ TEST(Codepage, RoundTripsEveryRepresentableCharacter) {
   EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(all)), all);
   EXPECT_EQ(Cp1252ToUtf8("\x80\xC9"), "\u20AC\u00C9");
   EXPECT_EQ(Utf8ToCp1252("\u041C\u0438\u0440 \u00E9"), "??? \xE9");
-  EXPECT_EQ(Utf8ToCp1252("a\xFF" "b"), "a?b");
+  EXPECT_EQ(Utf8ToCp1252("a\xFF"
+                         "b"),
+            "a?b");
 }
 
 TEST(Codepage, ByteOrderMarksAreHonoured) {
-  EXPECT_EQ(DecodeTextFile("\xEF\xBB\xBF" "caf\xC3\xA9"), "caf\xE9");
-  EXPECT_EQ(DecodeTextFile(std::string("\xFF\xFE" "a\0\xE9\0\xAC\x20", 8)), "a\xE9\x80");
+  EXPECT_EQ(DecodeTextFile("\xEF\xBB\xBF"
+                           "caf\xC3\xA9"),
+            "caf\xE9");
+  EXPECT_EQ(DecodeTextFile(std::string("\xFF\xFE"
+                                       "a\0\xE9\0\xAC\x20",
+                                       8)),
+            "a\xE9\x80");
   EXPECT_EQ(DecodeTextFile(std::string("\xFE\xFF\0a\0\xE9", 6)), "a\xE9");
   EXPECT_EQ(DecodeTextFile("plain \xE9"), "plain \xE9");
 }

@@ -14,5 +14,6 @@ int RunBuild(const Args& args);    // package_commands.cpp
 int RunEncrypt(const Args& args);  // cipher_commands.cpp
 int RunDecrypt(const Args& args);  // cipher_commands.cpp
 int RunDump(const Args& args);     // dump_command.cpp
+int RunList(const Args& args);     // list_command.cpp
 
 }  // namespace vistrel::tool

@@ -25,6 +25,7 @@ constexpr Command kCommands[] = {
     {"encrypt", vistrel::tool::RunEncrypt},
     {"decrypt", vistrel::tool::RunDecrypt},
     {"dump", vistrel::tool::RunDump},
+    {"list", vistrel::tool::RunList},
 };
 
 void PrintUsage(FILE* out) {
@@ -35,6 +36,11 @@ void PrintUsage(FILE* out) {
                "  encrypt IN OUT               encipher a file\n"
                "  decrypt IN OUT               decipher a file\n"
                "  dump FILE                    print the catalogue of a package as JSON\n"
+               "  list FILE [--user-dir DIR] [--set NAME=VALUE]... [--sort COLUMN]...\n"
+               "       [--find TEXT [--match-case] [--down]]...\n"
+               "                               print the channel list as the program shows it\n"
+               "                               after start-up: caption suffix, then one line\n"
+               "                               per row, then one line per Find Next\n"
                "options of every command: --key-text T, --iv-text T\n",
                vistrel::build::kProductName, vistrel::build::kVersion);
 }

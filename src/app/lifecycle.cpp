@@ -1,0 +1,157 @@
+#include "app/lifecycle.h"
+
+#include <cmath>
+#include <exception>
+#include <system_error>
+#include <unordered_set>
+
+#include "catalogue/lookups.h"
+#include "catalogue/package.h"
+#include "common/files.h"
+
+namespace vistrel {
+
+namespace fs = std::filesystem;
+
+bool IsOutdated(double dtVersion, double now) {
+  constexpr double kMsPerDay = 86400000.0;
+  const double days = std::fabs(now - dtVersion);
+  // Far beyond any real date (or not a number): outdated, and no overflow below.
+  if (!(days < 1e7)) return true;
+  const long long ms = std::llround(days * kMsPerDay);
+  return ms / static_cast<long long>(kMsPerDay) > 14;
+}
+
+std::vector<std::string> ReadUserFiles(ProgramState& state, bool with_favorites) {
+  std::vector<std::string> messages;
+  auto note = [&](const UserFileLoad& load, bool& read) {
+    if (load.ok()) {
+      read = true;
+    } else {
+      messages.push_back(load.message);
+      state.end_requested = true;
+    }
+  };
+  if (with_favorites) {
+    note(LoadFavorites(state.data_folder, state.catalogue.favorites_list),
+         state.files_read.favorites);
+  }
+  note(LoadUserChannels(state.data_folder, state.catalogue.info, state.catalogue.favorites_list),
+       state.files_read.user_channels);
+  return messages;
+}
+
+ViewResult RefreshView(ProgramState& state) {
+  ViewResult view = RebuildView(state.catalogue.info, std::move(state.visible));
+  state.visible = view.visible;
+  state.row_count = view.row_count;
+  return view;
+}
+
+ViewResult FinishLoad(ProgramState& state) {
+  TInfo& info = state.catalogue.info;
+  LoadSettings(state.store, info.filter);
+  SortChannels(info, static_cast<int32_t>(info.channels.size()) - 1, 0, state.sort);
+  return RefreshView(state);
+}
+
+std::vector<int32_t> CurrentFavorites(const std::vector<int32_t>& favorites_list,
+                                      const std::vector<TItem>& channels) {
+  std::vector<int32_t> out;
+  std::unordered_set<int32_t> in_memory;
+  for (const TItem& c : channels) {
+    in_memory.insert(c.id);
+    if (c.favorited == 1) out.push_back(c.id);
+  }
+  for (int32_t id : favorites_list) {
+    if (id <= kUserIdBase && !in_memory.contains(id)) out.push_back(id);
+  }
+  return out;
+}
+
+Outcome WriteUserFiles(const ProgramState& state) {
+  const TInfo& info = state.catalogue.info;
+  if (state.files_read.favorites) {
+    std::string text;
+    for (int32_t id : CurrentFavorites(state.catalogue.favorites_list, info.channels)) {
+      text += std::to_string(id);
+      text += "\r\n";
+    }
+    Outcome r = WriteFileAtomically(state.data_folder / kFavoritesFileName, text);
+    if (!r.ok()) return r;
+  }
+  if (state.files_read.user_channels) {
+    return WriteFileAtomically(state.data_folder / kUserChannelsFileName,
+                               UserChannelsFileText(info.channels));
+  }
+  return Outcome::Ok();
+}
+
+LoadReport GetData(ProgramState& state, const Clock& now) {
+  LoadReport report;
+  state.list_outdated = false;
+  // The loaders only read: the folder must be there before anything is stored in it.
+  std::error_code ec;
+  fs::create_directories(state.data_folder, ec);
+  if (ec) {
+    throw Error("Cannot create the data folder " + state.data_folder.string() + ": " +
+                ec.message());
+  }
+  const fs::path old_package = state.data_folder / kOldPackageFileName;
+  if (!fs::is_directory(old_package, ec)) fs::remove(old_package, ec);  // outcome ignored
+
+  // Cleared even without a package, so the view is TV and new user channels are numbered
+  // above 100000; the user files are read either way, so they are listed and safely rewritten.
+  TInfo& info = state.catalogue.info;
+  ClearCatalogue(info);
+  report.messages = ReadUserFiles(state, /*with_favorites=*/true);
+
+  const fs::path package = state.data_folder / kPackageFileName;
+  if (!fs::exists(package, ec)) {
+    state.list_outdated = true;
+    LoadSettings(state.store, info.filter);
+    report.view = RefreshView(state);
+    return report;
+  }
+  LoadChannelPackage(info, state.catalogue.favorites_list, package);
+  if (IsOutdated(info.dtVersion, now())) state.list_outdated = true;
+  report.view = FinishLoad(state);
+  return report;
+}
+
+LoadReport ReloadCatalogue(ProgramState& state) {
+  LoadReport report;
+  TInfo& info = state.catalogue.info;
+  if (!state.end_requested) {
+    Outcome saved = WriteUserFiles(state);
+    if (!saved.ok()) {
+      report.messages.push_back(
+          "The channel list was not reloaded, so that your own channels and favourites are "
+          "not lost: " +
+          saved.error);
+      report.view = RefreshView(state);
+      return report;
+    }
+    // The reload marks favourites from this list: it must hold the marks set since start-up.
+    state.catalogue.favorites_list =
+        CurrentFavorites(state.catalogue.favorites_list, info.channels);
+  }
+
+  ClearCatalogue(info);
+  report.messages = ReadUserFiles(state, /*with_favorites=*/false);
+  try {
+    LoadChannelPackage(info, state.catalogue.favorites_list, state.data_folder / kPackageFileName);
+  } catch (const std::exception& e) {
+    // What was loaded before the failure stays; the view below shows exactly that.
+    report.messages.push_back(e.what());
+  }
+  report.view = FinishLoad(state);
+  return report;
+}
+
+Outcome CloseProgram(const ProgramState& state) {
+  if (state.end_requested) return Outcome::Ok();
+  return WriteUserFiles(state);
+}
+
+}  // namespace vistrel

@@ -1,0 +1,237 @@
+// list: the channel list as the program would show it after start-up, without a window. The
+// package is loaded by the program's own start-up pieces, the view settings come from a fresh
+// temporary settings store, and header clicks and Find Next presses follow as given.
+
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "app/lifecycle.h"
+#include "args.h"
+#include "browser/find_in_list.h"
+#include "browser/list_rows.h"
+#include "browser/sort_channels.h"
+#include "build_config.h"
+#include "catalogue/codepage.h"
+#include "catalogue/lookups.h"
+#include "catalogue/package.h"
+#include "catalogue/user_files.h"
+#include "commands.h"
+#include "common/error.h"
+
+namespace vistrel::tool {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kSettingNames[] = {
+    "selected",   "favorited", "name_f",    "name",      "country_f", "country",
+    "genre_f",    "genre",     "bitrate_f", "bitrate",   "flag_f",    "workfine",
+    "notworking", "new",       "wrong",     "duplicate", "spam"};
+
+struct ListOptions {
+  fs::path package;
+  std::optional<fs::path> user_dir;
+  std::vector<std::pair<std::string, std::string>> settings;  // name, UTF-8 value
+  std::vector<int32_t> sorts;
+  std::vector<std::string> finds;  // UTF-8
+  bool match_case = false;
+  bool down = false;
+  std::string key_text = build::kKeyText;
+  std::string iv_text = build::kIvText;
+};
+
+std::pair<std::string, std::string> ParseSetting(const std::string& text) {
+  const std::size_t eq = text.find('=');
+  if (eq == std::string::npos) throw UsageError("--set needs NAME=VALUE, not " + text);
+  std::string name = text.substr(0, eq);
+  if (std::find(std::begin(kSettingNames), std::end(kSettingNames), name) ==
+      std::end(kSettingNames)) {
+    throw UsageError("unknown setting " + name);
+  }
+  return {std::move(name), text.substr(eq + 1)};
+}
+
+int32_t ParseColumn(const std::string& text) {
+  if (text.size() != 1 || text[0] < '0' || text[0] >= '0' + kSortColumnCount) {
+    throw UsageError("--sort takes a column from 0 to 4, not " + text);
+  }
+  return text[0] - '0';
+}
+
+// The repeatable options and the two switches need more than the shared parser offers.
+ListOptions ParseListArguments(const Args& args) {
+  ListOptions out;
+  std::vector<std::string> positional;
+  bool options_done = false;
+  bool user_dir_given = false, key_given = false, iv_given = false;
+  auto once = [](bool& given, const std::string& name) {
+    if (given) throw UsageError("option " + name + " given twice");
+    given = true;
+  };
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (options_done || arg.size() < 2 || arg.front() != '-') {
+      positional.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      options_done = true;
+      continue;
+    }
+    if (arg == "--help" || arg == "-h") throw HelpRequested{};
+    std::string name = arg;
+    std::optional<std::string> inline_value;
+    if (std::size_t eq = arg.find('='); eq != std::string::npos && arg.starts_with("--")) {
+      name = arg.substr(0, eq);
+      inline_value = arg.substr(eq + 1);
+    }
+    if (name == "--match-case" || name == "--down") {
+      if (inline_value) throw UsageError("option " + name + " takes no value");
+      (name == "--down" ? out.down : out.match_case) = true;
+      continue;
+    }
+    auto value = [&]() -> std::string {
+      if (inline_value) return *inline_value;
+      if (i + 1 >= args.size()) throw UsageError("option " + name + " needs a value");
+      return args[++i];
+    };
+    if (name == "--user-dir") {
+      once(user_dir_given, name);
+      out.user_dir = value();
+    } else if (name == "--set") {
+      out.settings.push_back(ParseSetting(value()));
+    } else if (name == "--sort") {
+      out.sorts.push_back(ParseColumn(value()));
+    } else if (name == "--find") {
+      out.finds.push_back(value());
+    } else if (name == "--key-text") {
+      once(key_given, name);
+      out.key_text = value();
+    } else if (name == "--iv-text") {
+      once(iv_given, name);
+      out.iv_text = value();
+    } else {
+      throw UsageError("unknown option " + name);
+    }
+  }
+  if (positional.size() != 1) {
+    throw UsageError(positional.empty() ? "missing argument" : "too many arguments");
+  }
+  out.package = positional[0];
+  return out;
+}
+
+// A private folder for the run's data folder and settings store, removed at the end.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    std::string tmpl = (fs::temp_directory_path() / "vistrel-list-XXXXXX").string();
+    if (!::mkdtemp(tmpl.data())) throw Error("Cannot create a temporary folder in " + tmpl);
+    path_ = tmpl;
+  }
+  ~ScratchFolder() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+// The loaders delete an unreadable favourites file: they work on copies, so the user's
+// folder is only ever read.
+void CopyUserFiles(const fs::path& from, const fs::path& to) {
+  std::error_code ec;
+  if (!fs::is_directory(from, ec)) throw Error("Not a folder: " + from.string());
+  for (const char* name : {kFavoritesFileName, kUserChannelsFileName}) {
+    const fs::path source = from / name;
+    if (fs::status(source, ec).type() == fs::file_type::not_found) continue;
+    if (!fs::copy_file(source, to / name, ec)) {
+      throw Error("Cannot read " + source.string() + ": " + ec.message());
+    }
+  }
+}
+
+// A text for one tab-separated field of one line.
+std::string Field(std::string_view cp1252) {
+  std::string text = Cp1252ToUtf8(cp1252);
+  std::replace_if(
+      text.begin(), text.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
+  return text;
+}
+
+}  // namespace
+
+int RunList(const Args& args) {
+  const ListOptions options = ParseListArguments(args);
+  ScratchFolder scratch;
+  const fs::path data = scratch.path() / "data";
+  fs::create_directory(data);
+  ProgramState state(data, SettingsStore(scratch.path() / "settings.ini"));
+  TInfo& info = state.catalogue.info;
+
+  ClearCatalogue(info);
+  if (options.user_dir) {
+    CopyUserFiles(*options.user_dir, data);
+    const std::vector<std::string> messages = ReadUserFiles(state, /*with_favorites=*/true);
+    if (!messages.empty()) {
+      std::string text;
+      for (const std::string& m : messages) text += (text.empty() ? "" : "\n") + m;
+      throw Error(text);
+    }
+  }
+  LoadChannelPackage(info, state.catalogue.favorites_list, options.package, options.key_text,
+                     options.iv_text);
+  for (const auto& [name, value] : options.settings) {
+    state.store.write_reg_string(name, Utf8ToCp1252(value));
+  }
+
+  // The caption keeps the last suffix a rebuild gave it.
+  std::optional<std::string> caption_suffix;
+  auto shown = [&](const ViewResult& view) {
+    if (view.caption_suffix) caption_suffix = view.caption_suffix;
+  };
+  shown(FinishLoad(state));
+  for (int32_t column : options.sorts) {
+    if (MainAdvListViewColumnClick(info, state.row_count, column, state.sort)) {
+      shown(RefreshView(state));
+    }
+  }
+
+  std::cout << caption_suffix.value_or("") << '\n';
+  for (int32_t row = 0; row < state.row_count; ++row) {
+    const TItem& channel = info.channels[state.visible[row]];
+    for (int32_t column = 0; column < kListColumnCount; ++column) {
+      std::cout << Field(ChannelColumnText(info, channel, column)) << '\t';
+    }
+    std::cout << ChannelStateImage(channel) << '\t' << (IsUserChannelRow(channel) ? 1 : 0) << '\n';
+  }
+  // One opening of the find window: the position carries from one Find Next to the next.
+  int32_t find_position = 0;
+  for (const std::string& text : options.finds) {
+    const FindResult found = FindDialogFind(Utf8ToCp1252(text), options.match_case, options.down,
+                                            find_position, info, state.visible, state.row_count);
+    find_position = found.find_position;
+    if (found.row) {
+      std::cout << "found " << *found.row << '\n';
+    } else {
+      std::cout << Cp1252ToUtf8(found.message) << '\n';
+    }
+  }
+  return std::cout.flush() ? 0 : 1;
+}
+
+}  // namespace vistrel::tool
