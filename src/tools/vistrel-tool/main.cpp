@@ -21,10 +21,8 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {"build", vistrel::tool::RunBuild},
-    {"encrypt", vistrel::tool::RunEncrypt},
-    {"decrypt", vistrel::tool::RunDecrypt},
-    {"dump", vistrel::tool::RunDump},
+    {"build", vistrel::tool::RunBuild},     {"encrypt", vistrel::tool::RunEncrypt},
+    {"decrypt", vistrel::tool::RunDecrypt}, {"dump", vistrel::tool::RunDump},
     {"list", vistrel::tool::RunList},
 };
 
