@@ -10,6 +10,7 @@
 #include "build_config.h"
 #include "commands.h"
 #include "common/error.h"
+#include "download_command.h"
 
 namespace {
 
@@ -20,12 +21,15 @@ struct Command {
   int (*run)(const Args&);
 };
 
+// clang-format off
 constexpr Command kCommands[] = {
     {"build", vistrel::tool::RunBuild},
     {"encrypt", vistrel::tool::RunEncrypt},
     {"decrypt", vistrel::tool::RunDecrypt},
     {"dump", vistrel::tool::RunDump},
+    {"download", RunDownloadCommand},
 };
+// clang-format on
 
 void PrintUsage(FILE* out) {
   std::fprintf(out,
@@ -35,6 +39,7 @@ void PrintUsage(FILE* out) {
                "  encrypt IN OUT               encipher a file\n"
                "  decrypt IN OUT               decipher a file\n"
                "  dump FILE                    print the catalogue of a package as JSON\n"
+               "  download --data-dir DIR      fetch the package from the service into DIR\n"
                "options of every command: --key-text T, --iv-text T\n",
                vistrel::build::kProductName, vistrel::build::kVersion);
 }
