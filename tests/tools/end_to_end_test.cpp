@@ -327,6 +327,13 @@ TEST_F(EndToEnd, ToolDownloadsWhatDumpShowsAndReportsRefusals) {
   EXPECT_EQ(LastLine(current.out), kUpToDateMessage);
   EXPECT_EQ(ReadFile(package_file()), bytes);
 
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"download"}, {"download", "--data-dir"}, {"download", "--data-dir", "d", "--bogus"}}) {
+    const ProcessResult wrong = Tool(args);
+    EXPECT_EQ(wrong.exit_code, 2) << testing::PrintToString(args);
+    EXPECT_NE(wrong.err.find("usage: vistrel-tool download"), std::string::npos) << wrong.err;
+  }
+
   const auto other = StartService("another-key");
   TempDir empty;
   const ProcessResult refused =
