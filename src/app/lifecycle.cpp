@@ -55,38 +55,6 @@ ViewResult FinishLoad(ProgramState& state) {
   return RefreshView(state);
 }
 
-std::vector<int32_t> CurrentFavorites(const std::vector<int32_t>& favorites_list,
-                                      const std::vector<TItem>& channels) {
-  std::vector<int32_t> out;
-  std::unordered_set<int32_t> in_memory;
-  for (const TItem& c : channels) {
-    in_memory.insert(c.id);
-    if (c.favorited == 1) out.push_back(c.id);
-  }
-  for (int32_t id : favorites_list) {
-    if (id <= kUserIdBase && !in_memory.contains(id)) out.push_back(id);
-  }
-  return out;
-}
-
-Outcome WriteUserFiles(const ProgramState& state) {
-  const TInfo& info = state.catalogue.info;
-  if (state.files_read.favorites) {
-    std::string text;
-    for (int32_t id : CurrentFavorites(state.catalogue.favorites_list, info.channels)) {
-      text += std::to_string(id);
-      text += "\r\n";
-    }
-    Outcome r = WriteFileAtomically(state.data_folder / kFavoritesFileName, text);
-    if (!r.ok()) return r;
-  }
-  if (state.files_read.user_channels) {
-    return WriteFileAtomically(state.data_folder / kUserChannelsFileName,
-                               UserChannelsFileText(info.channels));
-  }
-  return Outcome::Ok();
-}
-
 LoadReport GetData(ProgramState& state, const Clock& now) {
   LoadReport report;
   state.list_outdated = false;
@@ -123,7 +91,8 @@ LoadReport ReloadCatalogue(ProgramState& state) {
   LoadReport report;
   TInfo& info = state.catalogue.info;
   if (!state.end_requested) {
-    Outcome saved = WriteUserFiles(state);
+    Outcome saved = SaveUserFiles(state.data_folder, state.catalogue.info,
+                                  state.catalogue.favorites_list, state.files_read);
     if (!saved.ok()) {
       report.messages.push_back(
           "The channel list was not reloaded, so that your own channels and favourites are "
@@ -151,7 +120,8 @@ LoadReport ReloadCatalogue(ProgramState& state) {
 
 Outcome CloseProgram(const ProgramState& state) {
   if (state.end_requested) return Outcome::Ok();
-  return WriteUserFiles(state);
+  return SaveUserFiles(state.data_folder, state.catalogue.info, state.catalogue.favorites_list,
+                       state.files_read);
 }
 
 }  // namespace vistrel

@@ -42,7 +42,7 @@ using Clock = std::function<double()>;
 // text and ends. An unreadable user file is reported and sets `end_requested`.
 LoadReport GetData(ProgramState& state, const Clock& now = LocalNowDateTime);
 
-// Reload after a completed list download. The user files are written first (WriteUserFiles),
+// Reload after a completed list download. The user files are written first (SaveUserFiles),
 // so that channels and favourite marks changed since start-up survive; when that fails
 // nothing is reloaded. A failing step is reported and the rest still runs, so the program
 // goes on with what was loaded and the view always matches the catalogue.
@@ -64,17 +64,5 @@ ViewResult RefreshView(ProgramState& state);
 
 // The end of every load: settings, sort by name, view.
 ViewResult FinishLoad(ProgramState& state);
-
-// The favourites as they stand now: the ids of the favourite channels in memory, in the
-// array's order, then the ids of `favorites_list` that no channel in memory carries. The
-// latter belong to channels that are not loaded (no package yet, or missing from this one),
-// so a favourite is not lost just because its channel is absent for a while; ids above
-// kUserIdBase among them are user channels removed in this run and are dropped.
-std::vector<int32_t> CurrentFavorites(const std::vector<int32_t>& favorites_list,
-                                      const std::vector<TItem>& channels);
-
-// Writes favorites.dat (CurrentFavorites) and then userdef.dat, each atomically, but only
-// the files this run has read; userdef.dat is not written when favorites.dat failed.
-Outcome WriteUserFiles(const ProgramState& state);
 
 }  // namespace vistrel

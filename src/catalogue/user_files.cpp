@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <system_error>
+#include <unordered_set>
 
 #include "catalogue/codepage.h"
 #include "catalogue/fields.h"
@@ -51,10 +52,22 @@ std::string StoredField(std::string_view text) {
   return out;
 }
 
-std::string FavoritesFileText(const std::vector<TItem>& channels) {
+std::string FavoritesFileText(const std::vector<int32_t>& ids) {
   std::string out;
-  for (const TItem& item : channels) {
-    if (item.favorited == 1) AppendLine(out, std::to_string(item.id));
+  for (int32_t id : ids) AppendLine(out, std::to_string(id));
+  return out;
+}
+
+std::vector<int32_t> CurrentFavorites(const std::vector<int32_t>& favorites_list,
+                                      const std::vector<TItem>& channels) {
+  std::vector<int32_t> out;
+  std::unordered_set<int32_t> in_memory;
+  for (const TItem& c : channels) {
+    in_memory.insert(c.id);
+    if (c.favorited == 1) out.push_back(c.id);
+  }
+  for (int32_t id : favorites_list) {
+    if (id <= kUserIdBase && !in_memory.contains(id)) out.push_back(id);
   }
   return out;
 }
@@ -167,10 +180,12 @@ UserFileLoad LoadUserChannels(const fs::path& data_folder, TInfo& info,
   return result;
 }
 
-Outcome SaveUserFiles(const fs::path& data_folder, const TInfo& info, UserFilesRead read) {
+Outcome SaveUserFiles(const fs::path& data_folder, const TInfo& info,
+                      const std::vector<int32_t>& favorites_list, UserFilesRead read) {
   if (read.favorites) {
     Outcome r =
-        WriteFileAtomically(data_folder / kFavoritesFileName, FavoritesFileText(info.channels));
+        WriteFileAtomically(data_folder / kFavoritesFileName,
+                            FavoritesFileText(CurrentFavorites(favorites_list, info.channels)));
     if (!r.ok()) return r;
   }
   if (read.user_channels) {

@@ -54,12 +54,21 @@ UserFileLoad LoadFavorites(const std::filesystem::path& data_folder,
 UserFileLoad LoadUserChannels(const std::filesystem::path& data_folder, TInfo& info,
                               const std::vector<int32_t>& favorites_list);
 
-// Writes favorites.dat (ids of channels with favorited 1) and then userdef.dat (channels with
-// usdef 1), both in the array's current order, each atomically; the data folder is created when
-// missing. Only the files flagged in `read` are written. userdef.dat is not written when
-// favorites.dat failed. A failure names the file and its cause.
+// Writes favorites.dat (CurrentFavorites) and then userdef.dat (channels with usdef 1), in the
+// array's current order, each atomically; the data folder is created when missing. Only the
+// files flagged in `read` are written. userdef.dat is not written when favorites.dat failed.
+// A failure names the file and its cause.
 Outcome SaveUserFiles(const std::filesystem::path& data_folder, const TInfo& info,
+                      const std::vector<int32_t>& favorites_list = {},
                       UserFilesRead read = {.favorites = true, .user_channels = true});
+
+// The favourites as they stand now: the ids of the favourite channels in memory, in the
+// array's order, then the ids of `favorites_list` that no channel in memory carries. The
+// latter belong to channels that are not loaded (no package yet, or missing from this one),
+// so a favourite is not lost just because its channel is absent for a while; ids above
+// kUserIdBase among them are user channels removed in this run and are dropped.
+std::vector<int32_t> CurrentFavorites(const std::vector<int32_t>& favorites_list,
+                                      const std::vector<TItem>& channels);
 
 // --- The rules behind the operations, for direct use and tests. ---
 
@@ -67,8 +76,9 @@ Outcome SaveUserFiles(const std::filesystem::path& data_folder, const TInfo& inf
 // the line or end the file early, become spaces.
 std::string StoredField(std::string_view text);
 
-// The whole favorites.dat / userdef.dat text for the channels, CR LF after every line.
-std::string FavoritesFileText(const std::vector<TItem>& channels);
+// The whole favorites.dat text for the ids / userdef.dat text for the user channels, CR LF
+// after every line.
+std::string FavoritesFileText(const std::vector<int32_t>& ids);
 std::string UserChannelsFileText(const std::vector<TItem>& channels);
 
 // One userdef.dat line as a channel record (ud_max untouched). Throws vistrel::Error naming the

@@ -1,6 +1,9 @@
 #include "service/list_response.h"
 
+#include <limits>
+
 #include "catalogue/codepage.h"
+#include "common/error.h"
 
 namespace vistrel {
 
@@ -23,6 +26,20 @@ bool LooksLikeUtf16Le(std::string_view payload) {
 }
 
 }  // namespace
+
+std::string FrameListResponse(uint16_t tag, std::string_view payload) {
+  if (payload.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max()) - kListHeaderSize) {
+    throw Error("list response too large");
+  }
+  const auto length = static_cast<uint32_t>(payload.size() + kListHeaderSize);
+  std::string out;
+  out.reserve(length);
+  out += static_cast<char>(tag & 0xFF);
+  out += static_cast<char>(tag >> 8);
+  for (int shift = 0; shift < 32; shift += 8) out += static_cast<char>((length >> shift) & 0xFF);
+  out += payload;
+  return out;
+}
 
 ListResponse CheckListResponse(std::string_view body) {
   if (body.size() < kListMinimumSize) return {};

@@ -1,6 +1,7 @@
 #pragma once
 // The list download's answer: a 6-byte header (tag, then the whole answer's length, both
-// little-endian) and a payload, either a package file or a message from the service.
+// little-endian) and a payload, either a package file or a message from the service. The
+// service frames its answers with the same definitions, so the format lives here only.
 
 #include <cstdint>
 #include <string>
@@ -24,6 +25,10 @@ struct ListResponse {
   ListResponseKind kind = ListResponseKind::kIncomplete;
   std::string_view payload;  // the bytes after the header; empty when incomplete
 };
+
+// The whole answer: tag, length (header included) and payload. Throws vistrel::Error when the
+// length does not fit the signed 32-bit field.
+std::string FrameListResponse(uint16_t tag, std::string_view payload);
 
 // Checks in this order: size at least 8, length field (signed 32-bit, header included) equal
 // to the size, then the tag.

@@ -354,10 +354,11 @@ TEST_F(UserFiles, SaveCreatesAMissingDataFolder) {
 TEST_F(UserFiles, FilesNeverReadInThisRunAreNotWritten) {
   Put(favorites(), "77\r\n");
   info.channels = {UserChannel(100001, "New")};
-  ASSERT_TRUE(SaveUserFiles(dir.path(), info, {.favorites = false, .user_channels = true}).ok());
+  ASSERT_TRUE(
+      SaveUserFiles(dir.path(), info, {}, {.favorites = false, .user_channels = true}).ok());
   EXPECT_EQ(Get(favorites()), "77\r\n");
   EXPECT_NE(Get(userdef()).find("|New|"), std::string::npos);
-  ASSERT_TRUE(SaveUserFiles(dir.path(), info, {}).ok());
+  ASSERT_TRUE(SaveUserFiles(dir.path(), info, {}, UserFilesRead{}).ok());
   EXPECT_EQ(Get(favorites()), "77\r\n");
 }
 

@@ -44,6 +44,21 @@ TEST(CheckListResponse, Outcomes) {
   EXPECT_EQ(CheckListResponse(body).payload, std::string("\0\x01\xFFz", 4));
 }
 
+TEST(FrameListResponse, TagAndWholeLengthLittleEndianThatTheCheckAccepts) {
+  EXPECT_EQ(FrameListResponse(kTagPackage, "ab"), std::string("\x02\x01\x08\x00\x00\x00"
+                                                              "ab",
+                                                              8));
+  EXPECT_EQ(FrameListResponse(kTagMessage, ""), std::string("\x03\x01\x06\x00\x00\x00", 6));
+  const std::string payload(70000, '\xFF');  // length bytes beyond the first
+  const std::string framed = FrameListResponse(kTagPackage, payload);
+  EXPECT_EQ(framed.substr(0, 6), Header(kTagPackage, 70006));
+  const ListResponse checked = CheckListResponse(framed);
+  EXPECT_EQ(checked.kind, ListResponseKind::kPackage);
+  EXPECT_EQ(checked.payload, payload);
+  EXPECT_EQ(CheckListResponse(FrameListResponse(kTagMessage, "up to date")).kind,
+            ListResponseKind::kMessage);
+}
+
 TEST(DecodeServiceMessage, EightBitAndUtf16) {
   EXPECT_EQ(DecodeServiceMessage("Key expired \xE9\x80"), "Key expired \xC3\xA9\xE2\x82\xAC");
   // UTF-16LE with and without byte-order mark; U+0416 has no zero byte at an odd offset.

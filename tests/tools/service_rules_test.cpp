@@ -59,13 +59,6 @@ TEST(VersionStamp, NextStampNeverRepeatsAHandedOutOne) {
   }
 }
 
-TEST(ListResponse, FramesTagAndWholeLengthLittleEndian) {
-  EXPECT_EQ(FrameListResponse(kTagPackage, "ab"), std::string("\x02\x01\x08\x00\x00\x00"
-                                                              "ab",
-                                                              8));
-  EXPECT_EQ(FrameListResponse(kTagMessage, ""), std::string("\x03\x01\x06\x00\x00\x00", 6));
-}
-
 TEST(ListResponse, KeyThenDateDecide) {
   using O = std::optional<std::string>;
   EXPECT_EQ(DecideListAnswer(O{}, "k", O{}, "202605011200"), ListAnswer::kWrongKey);

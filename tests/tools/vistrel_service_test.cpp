@@ -76,7 +76,7 @@ class ServiceTest : public ::testing::Test {
     Write(dir_.path() / "secret.txt", "secret");
     ImportCatalogue(db_file(), tables, "", *ParseVersionStamp(kStart));
 
-    ServiceConfig config;
+    CatalogueServiceConfig config;
     config.db_file = db_file();
     config.port = 0;
     config.access_key = "test-key";
@@ -327,7 +327,7 @@ TEST_F(ServiceTest, LogsOneLinePerRequest) {
 
 TEST(ServiceLifecycle, StopsWithoutStartAndListensOnlyOnLoopback) {
   TempDir dir;
-  ServiceConfig config;
+  CatalogueServiceConfig config;
   config.db_file = dir.path() / "c.sqlite";
   config.port = 0;
   config.build_package = FakeBuild;

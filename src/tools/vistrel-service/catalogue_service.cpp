@@ -23,14 +23,14 @@ std::optional<int32_t> ChannelIdParam(const httplib::Request& req, const char* k
   return value ? ParseRequestInt(*value) : std::nullopt;
 }
 
-ServiceConfig WithClock(ServiceConfig config) {
+CatalogueServiceConfig WithClock(CatalogueServiceConfig config) {
   if (!config.clock) config.clock = CurrentMinute;
   return config;
 }
 
 }  // namespace
 
-CatalogueService::CatalogueService(ServiceConfig config)
+CatalogueService::CatalogueService(CatalogueServiceConfig config)
     : config_(WithClock(std::move(config))), db_(config_.db_file, config_.clock()) {
   if (!config_.build_package) throw Error("no package builder given");
 }

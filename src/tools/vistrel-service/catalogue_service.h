@@ -26,7 +26,7 @@ namespace vistrel {
 // build's key and IV, in the program).
 using PackageBuilder = std::function<std::string(const std::vector<PackageEntry>&)>;
 
-struct ServiceConfig {
+struct CatalogueServiceConfig {
   std::filesystem::path db_file;
   std::string host = "127.0.0.1";
   int port = 8780;  // 0: any free port
@@ -41,7 +41,7 @@ struct ServiceConfig {
 class CatalogueService {
  public:
   // Opens (or creates) the database. Throws vistrel::Error.
-  explicit CatalogueService(ServiceConfig config);
+  explicit CatalogueService(CatalogueServiceConfig config);
   ~CatalogueService();  // stops the server
   CatalogueService(const CatalogueService&) = delete;
   CatalogueService& operator=(const CatalogueService&) = delete;
@@ -62,7 +62,7 @@ class CatalogueService {
   std::string ListResponse(const std::optional<std::string>& key,
                            const std::optional<std::string>& date);
 
-  ServiceConfig config_;
+  CatalogueServiceConfig config_;
   std::mutex mutex_;  // guards db_ and the package cache
   CatalogueDb db_;
   int64_t cached_changes_ = -1;

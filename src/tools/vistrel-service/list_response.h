@@ -1,23 +1,18 @@
 #pragma once
-// The answer of the list download: 2-byte tag, 4-byte length of the whole answer (both
-// little-endian), then the package or a message.
+// What the list download answers. The framing (tags, header, FrameListResponse) is the
+// client's own, from service/list_response.h, so both sides read one definition.
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
-namespace vistrel {
+#include "service/list_response.h"
 
-inline constexpr uint16_t kTagPackage = 258;
-inline constexpr uint16_t kTagMessage = 259;
+namespace vistrel {
 
 // Messages of tag 259, 8-bit Windows-1252 text.
 inline constexpr const char* kWrongKeyMessage = "Access denied: wrong access key.";
 inline constexpr const char* kUpToDateMessage = "Your list of channels is up to date.";
-
-// Tag, length (6 + payload size) and payload.
-std::string FrameListResponse(uint16_t tag, std::string_view payload);
 
 enum class ListAnswer { kWrongKey, kUpToDate, kPackage };
 

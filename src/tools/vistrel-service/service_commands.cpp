@@ -69,7 +69,7 @@ sigset_t BlockTerminationSignals() {
 
 int ServeCommand(const CommandOptions& options, const PackageBuilder& build_package,
                  std::ostream& err) {
-  ServiceConfig config;
+  CatalogueServiceConfig config;
   config.db_file = options.values.at("db");
   if (auto it = options.values.find("host"); it != options.values.end()) config.host = it->second;
   if (auto it = options.values.find("port"); it != options.values.end()) {

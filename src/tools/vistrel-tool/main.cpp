@@ -10,6 +10,7 @@
 #include "build_config.h"
 #include "commands.h"
 #include "common/error.h"
+#include "download_command.h"
 
 namespace {
 
@@ -20,13 +21,16 @@ struct Command {
   int (*run)(const Args&);
 };
 
+// clang-format off
 constexpr Command kCommands[] = {
     {"build", vistrel::tool::RunBuild},
     {"encrypt", vistrel::tool::RunEncrypt},
     {"decrypt", vistrel::tool::RunDecrypt},
     {"dump", vistrel::tool::RunDump},
     {"list", vistrel::tool::RunList},
+    {"download", RunDownloadCommand},
 };
+// clang-format on
 
 void PrintUsage(FILE* out) {
   std::fprintf(out,
@@ -41,7 +45,9 @@ void PrintUsage(FILE* out) {
                "                               print the channel list as the program shows it\n"
                "                               after start-up: caption suffix, then one line\n"
                "                               per row, then one line per Find Next\n"
-               "options of every command: --key-text T, --iv-text T\n",
+               "  download [--base-url URL] [--date STAMP] --data-dir DIR\n"
+               "                               fetch the package from the service into DIR\n"
+               "options of build, encrypt, decrypt, dump and list: --key-text T, --iv-text T\n",
                vistrel::build::kProductName, vistrel::build::kVersion);
 }
 

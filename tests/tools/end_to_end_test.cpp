@@ -1,0 +1,347 @@
+// The whole road over real HTTP on 127.0.0.1: the catalogue service, with the real package
+// builder and a database imported from small tables, hands out packages that the program's
+// client downloads and start-up loads; ratings, flags and submitted channels sent by the client
+// reach the next package. vistrel-tool download runs against the same service.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/lifecycle.h"
+#include "catalogue/package.h"
+#include "catalogue/user_files.h"
+#include "common/date_time.h"
+#include "common/files.h"
+#include "service/list_download.h"
+#include "service/service_requests.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
+#include "vistrel-service/catalogue_db.h"
+#include "vistrel-service/catalogue_service.h"
+#include "vistrel-service/list_response.h"
+#include "vistrel-service/service_commands.h"
+
+namespace vistrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Windows-1252 tables: accents in a country and a channel name, a rated channel with report
+// counters, one channel in each category.
+const char* const kCountries = "0|All Countries\r\n1|Afghanistan\r\n2|M\xE9xico\r\n";
+const char* const kGenres = "0|All Genres\r\n3|Music\r\n4|News\r\n";
+const char* const kTv =
+    "10|First TV|http://127.0.0.1/1.m3u8|0|1|http://127.0.0.1/|1|3|720p|0|0|0|0|0|0|0\r\n"
+    "11|Caf\xE9 News|http://127.0.0.1/2.m3u8|500|1||2|4||7.5|3|1|2|0|0|0\r\n";
+const char* const kRadio = "20|Radio One|http://127.0.0.1/r.mp3|128|1||1|3|mp3|0|0|0|0|0|0|0\r\n";
+const char* const kVideo = "30|Clips|http://127.0.0.1/v.mp4|0|1||0|0||0|0|0|0|0|0|0\r\n";
+
+// A user channel whose texts carry the characters that could cut or add query parameters.
+const char* const kUserChannelLine =
+    "100001|1|0|Caf\xE9 & Bar=1|http://127.0.0.1/live stream.m3u8?a=1&b=2|256|1||2|3|late #news"
+    "\r\n";
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string ReadFile(const fs::path& path) {
+  return ReadWholeFile(path).value_or("<unreadable>");
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+std::vector<std::string> Fields(const std::string& line, char separator) {
+  std::vector<std::string> fields;
+  std::istringstream in(line);
+  for (std::string field; std::getline(in, field, separator);) fields.push_back(field);
+  return fields;
+}
+
+// The real package builder with the build's key and IV, as vistrel-service uses it.
+PackageBuilder Builder() {
+  return [](const std::vector<PackageEntry>& entries) { return BuildPackage(entries); };
+}
+
+class EndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const fs::path tables = dir_.path() / "tables";
+    fs::create_directories(tables);
+    WriteFile(tables / "version.dat", "202001010000\r\n");
+    WriteFile(tables / "countries.dat", kCountries);
+    WriteFile(tables / "genres.dat", kGenres);
+    WriteFile(tables / "tv.dat", kTv);
+    WriteFile(tables / "radio.dat", kRadio);
+    WriteFile(tables / "video.dat", kVideo);
+    ImportCatalogue(db_file(), tables, "", CurrentMinute());
+    service_ = StartService(build::kAccessKey);
+    client_.base_url = service_->BaseUrl();
+  }
+
+  std::unique_ptr<CatalogueService> StartService(const std::string& access_key) {
+    CatalogueServiceConfig config;
+    config.db_file = db_file();
+    config.host = "127.0.0.1";
+    config.port = 0;
+    config.access_key = access_key;
+    config.build_package = Builder();
+    auto service = std::make_unique<CatalogueService>(std::move(config));
+    service->Start();
+    return service;
+  }
+
+  fs::path db_file() const { return dir_.path() / "catalogue.sqlite"; }
+  // Not created beforehand: the download makes it.
+  fs::path data_dir() const { return dir_.path() / "data"; }
+  fs::path package_file() const { return data_dir() / kPackageFileName; }
+
+  ListDownloadResult Download(const std::string& st_version) {
+    ListDownloadRequest request;
+    request.st_version = st_version;
+    request.data_dir = data_dir();
+    return DownloadChannelList(client_, request);
+  }
+
+  // Start-up of the program on the data folder, with its own settings file.
+  ProgramState& StartProgram() {
+    state_.emplace(data_dir(), SettingsStore(dir_.path() / "settings.ini"));
+    const LoadReport report = GetData(*state_, [] { return LocalNowDateTime(); });
+    EXPECT_TRUE(report.ok()) << report.messages.front();
+    return *state_;
+  }
+
+  void Reload() {
+    const LoadReport report = ReloadCatalogue(*state_);
+    ASSERT_TRUE(report.ok()) << report.messages.front();
+  }
+
+  TInfo& info() { return state_->catalogue.info; }
+
+  int32_t PositionOf(int32_t id, uint16_t usdef = 0) {
+    const auto& channels = info().channels;
+    const auto it = std::find_if(channels.begin(), channels.end(),
+                                 [&](const TItem& c) { return c.id == id && c.usdef == usdef; });
+    EXPECT_NE(it, channels.end()) << "no channel " << id;
+    return it == channels.end() ? -1 : static_cast<int32_t>(it - channels.begin());
+  }
+
+  const TItem& Channel(int32_t id, uint16_t usdef = 0) {
+    static const TItem kNone;
+    const int32_t at = PositionOf(id, usdef);
+    return at < 0 ? kNone : info().channels[at];
+  }
+
+  // `vistrel-service review ...` through the service's command interface.
+  std::string Review(const std::vector<std::string>& options) {
+    std::vector<std::string> args = {"review", "--db", db_file().string()};
+    args.insert(args.end(), options.begin(), options.end());
+    std::ostringstream out, err;
+    const int status = RunServiceCommand(args, Builder(), out, err);
+    EXPECT_EQ(status, 0) << err.str();
+    return out.str();
+  }
+
+  TempDir dir_;
+  std::unique_ptr<CatalogueService> service_;
+  vistrel::ServiceConfig client_;
+  std::optional<ProgramState> state_;
+};
+
+TEST_F(EndToEnd, StartUpLoadsExactlyTheDownloadedCatalogue) {
+  const ListDownloadResult result = Download("");
+  EXPECT_EQ(result.status, "Complete!");
+  ASSERT_TRUE(result.complete);
+  ProgramState& state = StartProgram();
+
+  const CatalogueTables served = CatalogueDb(db_file()).LoadTables();
+  ASSERT_EQ(served.version.size(), 12u);
+  EXPECT_EQ(info().stVersion, served.version);
+  EXPECT_FALSE(state.list_outdated);  // stamped at the import, minutes ago
+
+  std::vector<std::string> countries, genres;
+  for (const Tcountry& c : info().countries) countries.push_back(c.name);
+  for (const Tgenre& g : info().genres) genres.push_back(g.name);
+  EXPECT_EQ(countries, (std::vector<std::string>{"All Countries", "Afghanistan", "M\xE9xico"}));
+  EXPECT_EQ(genres, (std::vector<std::string>{"All Genres", "Music", "News"}));
+
+  ASSERT_EQ(info().channels.size(), 4u);
+  ASSERT_EQ(served.channels.size(), 4u);
+  for (const TItem& s : served.channels) {
+    const TItem& c = Channel(s.id);
+    EXPECT_EQ(c.group_id, s.group_id) << s.id;
+    EXPECT_EQ(c.name, s.name) << s.id;
+    EXPECT_EQ(c.url, s.url) << s.id;
+    EXPECT_EQ(c.bitrate, s.bitrate) << s.id;
+    EXPECT_EQ(c.country_id, s.country_id) << s.id;
+    EXPECT_EQ(c.genre_id, s.genre_id) << s.id;
+    EXPECT_EQ(c.comment, s.comment) << s.id;
+    EXPECT_EQ(c.rating, s.rating) << s.id;
+    EXPECT_EQ(c.rated, s.rated) << s.id;
+    EXPECT_EQ(c.workfine, s.workfine) << s.id;
+    EXPECT_EQ(c.notworking, s.notworking) << s.id;
+  }
+  const TItem& news = Channel(11);
+  EXPECT_EQ(news.name, "Caf\xE9 News");
+  EXPECT_EQ(news.genre, "News");
+  EXPECT_DOUBLE_EQ(news.rt, 2.5);
+  EXPECT_EQ(news.status, kStatusNotWorking);
+
+  // The TV view, names A to Z.
+  std::vector<std::string> rows;
+  for (int32_t r = 0; r < state.row_count; ++r) {
+    rows.push_back(info().channels[state.visible[r]].name);
+  }
+  EXPECT_EQ(rows, (std::vector<std::string>{"Caf\xE9 News", "First TV"}));
+}
+
+TEST_F(EndToEnd, RatingReachesTheNextPackageAndTheCurrentOneIsUpToDate) {
+  ASSERT_TRUE(Download("").complete);
+  StartProgram();
+  const std::string first_version = info().stVersion;
+  RateChannel(client_, info(), "4", PositionOf(11));
+  EXPECT_TRUE(Channel(11).rated_mark);
+
+  // The rating changed the database, so the loaded version is no longer current.
+  const ListDownloadResult update = Download(first_version);
+  ASSERT_TRUE(update.complete) << update.status;
+  Reload();
+  EXPECT_GT(info().stVersion, first_version);
+  const TItem& rated = Channel(11);
+  EXPECT_EQ(rated.rating, 11.5);
+  EXPECT_EQ(rated.rated, 4);
+  EXPECT_DOUBLE_EQ(rated.rt, 2.875);
+  EXPECT_FALSE(rated.rated_mark);  // marks last until the reload
+  EXPECT_EQ(Channel(10).rated, 0);
+
+  struct stat before {};
+  ASSERT_EQ(::stat(package_file().c_str(), &before), 0);
+  const std::string bytes = ReadFile(package_file());
+  const ListDownloadResult again = Download(info().stVersion);
+  EXPECT_FALSE(again.complete);
+  EXPECT_EQ(again.status, kUpToDateMessage);
+  struct stat after {};
+  ASSERT_EQ(::stat(package_file().c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);  // not even rewritten
+  EXPECT_EQ(ReadFile(package_file()), bytes);
+}
+
+TEST_F(EndToEnd, FlagsAndAcceptedSubmissionsReachTheNextPackage) {
+  ASSERT_TRUE(Download("").complete);
+  WriteFile(data_dir() / kUserChannelsFileName, kUserChannelLine);
+  ProgramState& state = StartProgram();
+  EXPECT_EQ(Channel(10).status, kStatusNew);
+  FlagChannel(client_, info(), "bad", PositionOf(10));
+  FlagChannel(client_, info(), "ok", PositionOf(20));
+
+  // The user channel is a TV channel: it has a row in the TV view.
+  int32_t row = -1;
+  for (int32_t r = 0; r < state.row_count; ++r) {
+    if (info().channels[state.visible[r]].usdef == 1) row = r;
+  }
+  ASSERT_GE(row, 0);
+  SubmitUserChannel(client_, info(), state.visible, row);
+
+  const std::vector<std::string> listed = Lines(Review({"--list"}));
+  ASSERT_EQ(listed.size(), 2u);  // heading and the one submission
+  const std::vector<std::string> waiting = Fields(listed[1], '\t');
+  ASSERT_EQ(waiting.size(), 11u) << listed[1];
+  EXPECT_EQ(std::vector<std::string>(waiting.begin() + 2, waiting.end()),
+            (std::vector<std::string>{"1", "Caf\xC3\xA9 & Bar=1",
+                                      "http://127.0.0.1/live stream.m3u8?a=1&b=2", "256", "1", "",
+                                      "2", "3", "late #news"}));
+  const std::string accepted = Review({"--accept", waiting[0]});
+  const std::string prefix = "accepted submission " + waiting[0] + " as channel ";
+  ASSERT_EQ(accepted.rfind(prefix, 0), 0u) << accepted;
+  const int32_t new_id = std::stoi(accepted.substr(prefix.size()));
+  EXPECT_EQ(new_id, 31);  // one above the highest channel id
+
+  const ListDownloadResult update = Download(info().stVersion);
+  ASSERT_TRUE(update.complete) << update.status;
+  Reload();
+  EXPECT_EQ(Channel(10).notworking, 1);
+  EXPECT_EQ(Channel(10).status, kStatusNotWorking);
+  EXPECT_EQ(Channel(20).workfine, 1);
+  EXPECT_EQ(Channel(20).status, kStatusWorkFine);
+  EXPECT_EQ(Channel(11).notworking, 2);  // untouched
+
+  const TItem& added = Channel(new_id);
+  EXPECT_EQ(added.group_id, 1);
+  EXPECT_EQ(added.name, "Caf\xE9 & Bar=1");
+  EXPECT_EQ(added.url, "http://127.0.0.1/live stream.m3u8?a=1&b=2");
+  EXPECT_EQ(added.bitrate, 256);
+  EXPECT_EQ(added.country_id, 2);
+  EXPECT_EQ(added.genre, "Music");
+  EXPECT_EQ(added.comment, "late #news");
+  EXPECT_EQ(added.status, kStatusNew);
+  EXPECT_EQ(Channel(100001, 1).name, "Caf\xE9 & Bar=1");  // the user's own copy stays
+  EXPECT_EQ(Lines(Review({"--list"})).size(), 1u);        // heading only
+}
+
+ProcessResult Tool(std::vector<std::string> args) {
+  args.insert(args.begin(), VISTREL_BINARY_DIR "/vistrel-tool");
+  return RunProcess(args);
+}
+
+std::string LastLine(const std::string& text) {
+  const std::vector<std::string> lines = Lines(text);
+  return lines.empty() ? "" : lines.back();
+}
+
+TEST_F(EndToEnd, ToolDownloadsWhatDumpShowsAndReportsRefusals) {
+  const ProcessResult got = Tool(
+      {"download", "--base-url", service_->BaseUrl() + "/", "--data-dir", data_dir().string()});
+  ASSERT_EQ(got.exit_code, 0) << got.out << got.err;
+  EXPECT_EQ(LastLine(got.out), "Complete!");
+  EXPECT_NE(got.out.find("100% downloading  "), std::string::npos) << got.out;
+
+  const ProcessResult dumped = Tool({"dump", package_file().string()});
+  ASSERT_EQ(dumped.exit_code, 0) << dumped.err;
+  const auto catalogue = nlohmann::json::parse(dumped.out);
+  const std::string version = CatalogueDb(db_file()).State().version;
+  EXPECT_EQ(catalogue["stVersion"], version);
+  EXPECT_EQ(catalogue["countries"][2]["name"], "M\xC3\xA9xico");
+  std::vector<std::string> names;
+  for (const auto& c : catalogue["channels"]) names.push_back(c["name"]);
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"First TV", "Caf\xC3\xA9 News", "Radio One", "Clips"}));
+
+  const std::string bytes = ReadFile(package_file());
+  const ProcessResult current = Tool({"download", "--base-url", service_->BaseUrl(), "--date",
+                                      version, "--data-dir", data_dir().string()});
+  EXPECT_EQ(current.exit_code, 1);
+  EXPECT_EQ(LastLine(current.out), kUpToDateMessage);
+  EXPECT_EQ(ReadFile(package_file()), bytes);
+
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"download"}, {"download", "--data-dir"}, {"download", "--data-dir", "d", "--bogus"}}) {
+    const ProcessResult wrong = Tool(args);
+    EXPECT_EQ(wrong.exit_code, 2) << testing::PrintToString(args);
+    EXPECT_NE(wrong.err.find("usage: vistrel-tool download"), std::string::npos) << wrong.err;
+  }
+
+  const auto other = StartService("another-key");
+  TempDir empty;
+  const ProcessResult refused =
+      Tool({"download", "--base-url", other->BaseUrl(), "--data-dir", empty.path().string()});
+  EXPECT_EQ(refused.exit_code, 1);
+  EXPECT_EQ(LastLine(refused.out), kWrongKeyMessage);
+  EXPECT_FALSE(fs::exists(empty.path() / kPackageFileName));
+}
+
+}  // namespace
+}  // namespace vistrel
