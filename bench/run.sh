@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the benchmarks in Release (build-release/) and runs them: Google Benchmark's table,
-# then a summary of the load against its floor and of the browsing goals.
-# Extra arguments go to vistrel-bench, e.g. --benchmark_filter=Load.
+# Builds the benchmarks in Release (build-release/) and runs them three times over, showing the
+# median of each (the machine may be shared), then a summary of the load against its floor and
+# of the browsing goals. Extra arguments go to vistrel-bench, e.g. --benchmark_filter=Load or
+# --benchmark_repetitions=1.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVISTREL_BENCH=ON >/dev/null
@@ -9,6 +10,9 @@ cmake --build build-release --target vistrel-bench --parallel "$(nproc)"
 results="$(mktemp --suffix=.json)"
 trap 'rm -f "$results"' EXIT
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
+# Of the aggregates only the medians are shown; all of them are in the JSON results.
 ./build-release/bench/vistrel-bench --benchmark_counters_tabular=true \
-  --benchmark_out="$results" --benchmark_out_format=json "$@"
+  --benchmark_repetitions=3 --benchmark_display_aggregates_only=true \
+  --benchmark_out="$results" --benchmark_out_format=json "$@" |
+  grep -v -E '_(mean|stddev|cv) '
 python3 bench/summarize.py "$results"

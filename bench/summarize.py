@@ -22,11 +22,18 @@ def to_ms(run):
 
 def main():
     with open(sys.argv[1], encoding="utf-8") as f:
-        runs = [r for r in json.load(f)["benchmarks"] if r.get("run_type") != "aggregate"]
+        runs = json.load(f)["benchmarks"]
+    # With repetitions the median stands for each benchmark, else its one run.
+    medians = [r for r in runs if r.get("aggregate_name") == "median"]
+    if medians:
+        runs = medians
+    else:
+        runs = [r for r in runs if r.get("run_type") != "aggregate"]
     # "LoadChannelPackage/100k/min_time:0.500/real_time" -> "LoadChannelPackage/100k"
     by_name = {}
     for r in runs:
-        parts = [p for p in r["name"].split("/") if ":" not in p and p != "real_time"]
+        name = r.get("run_name", r["name"])
+        parts = [p for p in name.split("/") if ":" not in p and p != "real_time"]
         by_name["/".join(parts)] = r
 
     def cell(name, key, fmt="{:.1f}"):
@@ -36,7 +43,8 @@ def main():
         return fmt.format(run[key])
 
     print()
-    print("Package load against its floor (read + decrypt + inflate, no parsing)")
+    print("Package load against its floor (read + decrypt + inflate, no parsing)"
+          + (", medians of repetitions" if medians else ""))
     header = f"{'size':>5} {'pkg MB':>7} | {'load ms':>8} {'MB/s':>6} {'peak MiB':>8} | " \
              f"{'floor ms':>8} {'MB/s':>6} {'peak MiB':>8} | {'ratio':>5}  (goal <= {LOAD_RATIO_GOAL:g})"
     print(header)
