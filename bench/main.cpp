@@ -51,6 +51,6 @@ int main(int argc, char** argv) {
   RegisterBrowseBenchmarks();
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  std::fprintf(stderr, "load average at end: %s\n", LoadAverage().c_str());
+  std::printf("load average at end: %s\n", LoadAverage().c_str());
   return 0;
 }
