@@ -37,7 +37,7 @@ void Decrypt(std::string& bytes) {
   DecryptInPlace(bytes, key);
 }
 
-// Inflates every entry the loader reads, one at a time as the loader does, and drops it.
+// Inflates every entry the loader reads, dropping each before the next.
 std::size_t InflateEntries(const std::string& plaintext) {
   const UnzipArchive archive = OpenZipInMemory(plaintext);
   if (!archive) throw Error("The synthetic package is not a readable archive");
