@@ -116,7 +116,7 @@ TEST(Tables, MalformedLineNamesFileAndLine) {
       ParseChannelTable(bad, 1, "tv.dat");
       ADD_FAILURE() << bad;
     } catch (const Error& e) {
-      EXPECT_NE(std::string(e.what()).find("tv.dat line 2"), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find("tv.dat, line 2"), std::string::npos) << e.what();
     }
   }
   EXPECT_THROW(ParseCountryTable("1|A\r\nB\r\n", "countries.dat"), Error);

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "catalogue/fields.h"
+#include "catalogue/package_tables.h"
 #include "common/error.h"
 #include "common/files.h"
 #include "vistrel-service/version_stamp.h"
@@ -10,50 +10,6 @@
 namespace vistrel {
 
 namespace {
-
-constexpr std::size_t kChannelFields = 16;
-
-[[noreturn]] void Malformed(std::string_view file_name, std::size_t line, const std::string& why) {
-  throw Error(std::string(file_name) + " line " + std::to_string(line + 1) + ": " + why);
-}
-
-template <typename Row>
-std::vector<Row> ParseIdNameTable(std::string_view text, std::string_view file_name) {
-  std::vector<Row> rows;
-  const auto lines = SplitLines(text);
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const auto fields = SplitFields("|", lines[i]);
-    if (fields.size() < 2) Malformed(file_name, i, "expected id|name");
-    try {
-      rows.push_back(Row{ParseInt32(fields[0]), std::string(fields[1])});
-    } catch (const Error& e) {
-      Malformed(file_name, i, e.what());
-    }
-  }
-  return rows;
-}
-
-TItem ParseChannelFields(const std::vector<std::string_view>& f, int32_t group_id) {
-  TItem c;
-  c.id = ParseInt32(f[0]);
-  c.group_id = group_id;
-  c.name = std::string(f[1]);
-  c.url = std::string(f[2]);
-  c.bitrate = ParseInt32(f[3]);
-  c.type_id = ParseInt32(f[4]);
-  c.homepage = std::string(f[5]);
-  c.country_id = ParseInt32(f[6]);
-  c.genre_id = ParseInt32(f[7]);
-  c.comment = std::string(f[8]);
-  c.rating = ParseDecimal(f[9]);
-  c.rated = ParseInt32(f[10]);
-  c.workfine = ParseInt32(f[11]);
-  c.notworking = ParseInt32(f[12]);
-  c.wrong = ParseInt32(f[13]);
-  c.duplicate = ParseInt32(f[14]);
-  c.spam = ParseInt32(f[15]);
-  return c;
-}
 
 std::string ReadTable(const std::filesystem::path& folder, const char* name) {
   int error_code = 0;
@@ -66,29 +22,24 @@ std::string ReadTable(const std::filesystem::path& folder, const char* name) {
 
 }  // namespace
 
+// The same parsers as the program's package loader, so the service reads exactly what the
+// program would.
 std::vector<Tcountry> ParseCountryTable(std::string_view text, std::string_view file_name) {
-  return ParseIdNameTable<Tcountry>(text, file_name);
+  std::vector<Tcountry> rows;
+  ReadCountries(file_name, text, rows);
+  return rows;
 }
 
 std::vector<Tgenre> ParseGenreTable(std::string_view text, std::string_view file_name) {
-  return ParseIdNameTable<Tgenre>(text, file_name);
+  std::vector<Tgenre> rows;
+  ReadGenres(file_name, text, rows);
+  return rows;
 }
 
 std::vector<TItem> ParseChannelTable(std::string_view text, int32_t group_id,
                                      std::string_view file_name) {
   std::vector<TItem> channels;
-  const auto lines = SplitLines(text);
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const auto fields = SplitFields("|", lines[i]);
-    if (fields.size() < kChannelFields) {
-      Malformed(file_name, i, "expected 16 fields, found " + std::to_string(fields.size()));
-    }
-    try {
-      channels.push_back(ParseChannelFields(fields, group_id));
-    } catch (const Error& e) {
-      Malformed(file_name, i, e.what());
-    }
-  }
+  AppendChannels(file_name, text, group_id, {}, {}, channels);
   return channels;
 }
 
