@@ -21,18 +21,6 @@ namespace fs = std::filesystem;
 
 const double kVersion = DateTimeFromCivil(2010, 3, 14, 15, 30);
 
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 // Fields: id|name|url|bitrate|type_id|homepage|country_id|genre_id|comment|rating|rated|
 // workfine|notworking|wrong|duplicate|spam
 std::string Package(const std::string& tv, const std::string& radio = "",
@@ -68,8 +56,8 @@ struct Program {
       : data(root / "share" / "Orvane" / "Vistrel"),
         state(data, SettingsStore(root / "config" / "settings.ini")) {}
 
-  void Put(const char* name, const std::string& bytes) const { WriteFile(data / name, bytes); }
-  std::string Get(const char* name) const { return ReadFile(data / name); }
+  void Put(const char* name, const std::string& bytes) const { WriteTestFile(data / name, bytes); }
+  std::string Get(const char* name) const { return ReadTestFile(data / name); }
 
   LoadReport Start() {
     return GetData(state, [this] { return now; });
@@ -135,7 +123,7 @@ TEST(Lifecycle, StartUpCreatesTheFolderAndLoadsEverything) {
 
 TEST(Lifecycle, DataFolderThatCannotBeCreatedStopsStartUp) {
   TempDir dir;
-  WriteFile(dir.path() / "share", "a file where a folder belongs");
+  WriteTestFile(dir.path() / "share", "a file where a folder belongs");
   Program p(dir.path());
   EXPECT_THROW(p.Start(), Error);
 }

@@ -17,4 +17,8 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// Writes `bytes` to `path`, creating its folders; reads a whole file back (empty when missing).
+void WriteTestFile(const std::filesystem::path& path, const std::string& bytes);
+std::string ReadTestFile(const std::filesystem::path& path);
+
 }  // namespace vistrel

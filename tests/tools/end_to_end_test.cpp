@@ -50,14 +50,6 @@ const char* const kUserChannelLine =
     "100001|1|0|Caf\xE9 & Bar=1|http://127.0.0.1/live stream.m3u8?a=1&b=2|256|1||2|3|late #news"
     "\r\n";
 
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string ReadFile(const fs::path& path) {
-  return ReadWholeFile(path).value_or("<unreadable>");
-}
-
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
@@ -82,12 +74,12 @@ class EndToEnd : public ::testing::Test {
   void SetUp() override {
     const fs::path tables = dir_.path() / "tables";
     fs::create_directories(tables);
-    WriteFile(tables / "version.dat", "202001010000\r\n");
-    WriteFile(tables / "countries.dat", kCountries);
-    WriteFile(tables / "genres.dat", kGenres);
-    WriteFile(tables / "tv.dat", kTv);
-    WriteFile(tables / "radio.dat", kRadio);
-    WriteFile(tables / "video.dat", kVideo);
+    WriteTestFile(tables / "version.dat", "202001010000\r\n");
+    WriteTestFile(tables / "countries.dat", kCountries);
+    WriteTestFile(tables / "genres.dat", kGenres);
+    WriteTestFile(tables / "tv.dat", kTv);
+    WriteTestFile(tables / "radio.dat", kRadio);
+    WriteTestFile(tables / "video.dat", kVideo);
     ImportCatalogue(db_file(), tables, "", CurrentMinute());
     service_ = StartService(build::kAccessKey);
     client_.base_url = service_->BaseUrl();
@@ -230,19 +222,19 @@ TEST_F(EndToEnd, RatingReachesTheNextPackageAndTheCurrentOneIsUpToDate) {
 
   struct stat before {};
   ASSERT_EQ(::stat(package_file().c_str(), &before), 0);
-  const std::string bytes = ReadFile(package_file());
+  const std::string bytes = ReadTestFile(package_file());
   const ListDownloadResult again = Download(info().stVersion);
   EXPECT_FALSE(again.complete);
   EXPECT_EQ(again.status, kUpToDateMessage);
   struct stat after {};
   ASSERT_EQ(::stat(package_file().c_str(), &after), 0);
   EXPECT_EQ(after.st_ino, before.st_ino);  // not even rewritten
-  EXPECT_EQ(ReadFile(package_file()), bytes);
+  EXPECT_EQ(ReadTestFile(package_file()), bytes);
 }
 
 TEST_F(EndToEnd, FlagsAndAcceptedSubmissionsReachTheNextPackage) {
   ASSERT_TRUE(Download("").complete);
-  WriteFile(data_dir() / kUserChannelsFileName, kUserChannelLine);
+  WriteTestFile(data_dir() / kUserChannelsFileName, kUserChannelLine);
   ProgramState& state = StartProgram();
   EXPECT_EQ(Channel(10).status, kStatusNew);
   FlagChannel(client_, info(), "bad", PositionOf(10));
@@ -320,12 +312,12 @@ TEST_F(EndToEnd, ToolDownloadsWhatDumpShowsAndReportsRefusals) {
   EXPECT_EQ(names,
             (std::vector<std::string>{"First TV", "Caf\xC3\xA9 News", "Radio One", "Clips"}));
 
-  const std::string bytes = ReadFile(package_file());
+  const std::string bytes = ReadTestFile(package_file());
   const ProcessResult current = Tool({"download", "--base-url", service_->BaseUrl(), "--date",
                                       version, "--data-dir", data_dir().string()});
   EXPECT_EQ(current.exit_code, 1);
   EXPECT_EQ(LastLine(current.out), kUpToDateMessage);
-  EXPECT_EQ(ReadFile(package_file()), bytes);
+  EXPECT_EQ(ReadTestFile(package_file()), bytes);
 
   for (const auto& args : std::vector<std::vector<std::string>>{
            {"download"}, {"download", "--data-dir"}, {"download", "--data-dir", "d", "--bogus"}}) {

@@ -15,18 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 // Texts in Windows-1252 (\xe9 is é, \x80 the euro sign). Fields: id|name|url|bitrate|type_id|
 // homepage|country_id|genre_id|comment|rating|rated|workfine|notworking|wrong|duplicate|spam
 std::string Package() {
@@ -54,8 +42,8 @@ const std::string kCafe = "Caf\xc3\xa9 Radio\tMusic\t0.00\t128\t\t2\t0\n";
 class VistrelList : public testing::Test {
  protected:
   void SetUp() override {
-    WriteFile(package_, Package());
-    WriteFile(user_ / "userdef.dat", kUserLine);
+    WriteTestFile(package_, Package());
+    WriteTestFile(user_ / "userdef.dat", kUserLine);
   }
 
   ProcessResult List(std::vector<std::string> args) const {
@@ -120,7 +108,7 @@ TEST_F(VistrelList, WrongArgumentsGiveUsageAndStatus2) {
 }
 
 TEST_F(VistrelList, FailuresGoToStandardErrorWithStatus1) {
-  WriteFile(dir_.path() / "bad" / "favorites.dat", "1\r\n\r\n2\r\n");
+  WriteTestFile(dir_.path() / "bad" / "favorites.dat", "1\r\n\r\n2\r\n");
   struct Case {
     std::vector<std::string> args;
     std::string error_start;
@@ -135,7 +123,7 @@ TEST_F(VistrelList, FailuresGoToStandardErrorWithStatus1) {
     EXPECT_EQ(r.out, "");
   }
   // The user's folder is only read, even where the program would delete a bad file.
-  EXPECT_EQ(ReadFile(dir_.path() / "bad" / "favorites.dat"), "1\r\n\r\n2\r\n");
+  EXPECT_EQ(ReadTestFile(dir_.path() / "bad" / "favorites.dat"), "1\r\n\r\n2\r\n");
 
   const ProcessResult missing = RunProcess(
       {VISTREL_BINARY_DIR "/vistrel-tool", "list", (dir_.path() / "missing.dat").string()});

@@ -23,17 +23,6 @@ ProcessResult Tool(std::vector<std::string> args) {
   return RunProcess(args);
 }
 
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 // Small tables in Windows-1252: accents, the euro sign, a name longer than 255 characters,
 // an unknown genre, a trailing "|", an empty entry.
 const std::string kLongName(300, 'A');
@@ -140,8 +129,8 @@ TEST(VistrelTool, HelpPrintsUsageAndSucceeds) {
 TEST(VistrelTool, BuildThenDumpGivesTheCatalogue) {
   TempDir dir;
   fs::create_directory(dir.path() / "tables");
-  for (const auto& [name, bytes] : Tables()) WriteFile(dir.path() / "tables" / name, bytes);
-  WriteFile(dir.path() / "tables" / "notes.txt", "not a table");
+  for (const auto& [name, bytes] : Tables()) WriteTestFile(dir.path() / "tables" / name, bytes);
+  WriteTestFile(dir.path() / "tables" / "notes.txt", "not a table");
   const auto package = dir.path() / "out" / "channelz.dat";
   const ProcessResult built =
       Tool({"build", "--tables", (dir.path() / "tables").string(), "-o", package.string()});
@@ -149,7 +138,7 @@ TEST(VistrelTool, BuildThenDumpGivesTheCatalogue) {
   EXPECT_EQ(Dump(package), ExpectedCatalogue());
 
   // The package holds exactly the six tables, deflated.
-  std::string zip = ReadFile(package);
+  std::string zip = ReadTestFile(package);
   DecryptInPlace(zip, CipherKey(build::kKeyText, build::kIvText));
   EXPECT_THROW(LocalHeaderOffset(zip, "notes.txt"), std::runtime_error);
   EXPECT_EQ(zip[LocalHeaderOffset(zip, "tv.dat") + 8], 8);  // method 8: deflate
@@ -158,7 +147,7 @@ TEST(VistrelTool, BuildThenDumpGivesTheCatalogue) {
 TEST(VistrelTool, KeyOptionsChooseTheCipher) {
   TempDir dir;
   fs::create_directory(dir.path() / "tables");
-  for (const auto& [name, bytes] : Tables()) WriteFile(dir.path() / "tables" / name, bytes);
+  for (const auto& [name, bytes] : Tables()) WriteTestFile(dir.path() / "tables" / name, bytes);
   const auto package = dir.path() / "p.dat";
   const std::vector<std::string> key = {"--key-text", "Other#Key123", "--iv-text=Other-IV-000001!"};
   std::vector<std::string> args = {"build", "--tables", (dir.path() / "tables").string(), "-o",
@@ -177,16 +166,16 @@ TEST(VistrelTool, EncryptAndDecryptAreThePackageCipher) {
   TempDir dir;
   std::string plain(37, '\0');
   for (std::size_t i = 0; i < plain.size(); ++i) plain[i] = static_cast<char>(i * 7);
-  WriteFile(dir.path() / "plain", plain);
+  WriteTestFile(dir.path() / "plain", plain);
   ASSERT_EQ(
       Tool({"encrypt", (dir.path() / "plain").string(), (dir.path() / "enc").string()}).exit_code,
       0);
   std::string expected = plain;
   EncryptInPlace(expected, CipherKey(build::kKeyText, build::kIvText));
-  EXPECT_EQ(ReadFile(dir.path() / "enc"), expected);
+  EXPECT_EQ(ReadTestFile(dir.path() / "enc"), expected);
   ASSERT_EQ(
       Tool({"decrypt", (dir.path() / "enc").string(), (dir.path() / "dec").string()}).exit_code, 0);
-  EXPECT_EQ(ReadFile(dir.path() / "dec"), plain);
+  EXPECT_EQ(ReadTestFile(dir.path() / "dec"), plain);
 }
 
 TEST(VistrelTool, DumpFailureGoesToStandardErrorWithStatus1) {
@@ -199,7 +188,7 @@ TEST(VistrelTool, DumpFailureGoesToStandardErrorWithStatus1) {
 
   auto tables = Tables();
   tables[3].second += "3|x|u|0|1||1|5||0|0|0|0|0|0\r\n";
-  WriteFile(dir.path() / "bad.dat", BuildPackage(tables));
+  WriteTestFile(dir.path() / "bad.dat", BuildPackage(tables));
   r = Tool({"dump", (dir.path() / "bad.dat").string()});
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_EQ(r.err, "tv.dat, line 3: 15 fields where 16 are needed\n");
@@ -236,7 +225,7 @@ TEST(VistrelTool, ArchivesOfOtherZipToolsLoad) {
       }
     }
     TempDir dir;
-    WriteFile(dir.path() / "a.zip", maker.zip(tables, maker.options));
+    WriteTestFile(dir.path() / "a.zip", maker.zip(tables, maker.options));
     const ProcessResult enc =
         Tool({"encrypt", (dir.path() / "a.zip").string(), (dir.path() / "channelz.dat").string()});
     ASSERT_EQ(enc.exit_code, 0) << enc.err;
