@@ -43,6 +43,22 @@ void ForEachLine(std::string_view text, OnLine&& on_line) {
   }
 }
 
+// At most the number of lines ForEachLine gives, and exactly that number unless some line ends
+// with a CR alone: every LF ends one line (alone or after a CR), and text after the last LF is
+// at least one more line. One search per line where the exact count takes two; for reserving
+// room before the lines are parsed.
+inline std::size_t CountLinesAtLeast(std::string_view text) {
+  using table_scan_detail::Find;
+  const char* p = text.data();
+  const char* const end = Find(p, p + text.size(), '\0');
+  std::size_t count = 0;
+  for (const char* lf = Find(p, end, '\n'); lf != end; lf = Find(p, end, '\n')) {
+    ++count;
+    p = lf + 1;
+  }
+  return count + (p < end ? 1 : 0);
+}
+
 // The first out.size() of the fields SplitFields(separator, line) would give, stored in `out`;
 // returns how many were stored. Fields beyond those are not looked at.
 inline std::size_t SplitFieldsInto(std::string_view line, char separator,
