@@ -54,6 +54,13 @@ void ReadIdNameRows(std::string_view entry_name, std::string_view text, std::vec
 // The common case of a field of one to nine plain digits, which cannot overflow; false for
 // anything else (signs, longer numbers, errors), which the full conversions then handle.
 bool ShortDigits(std::string_view field, int32_t& value) {
+  // Most counters are a single digit.
+  if (field.size() == 1) {
+    const unsigned digit = static_cast<unsigned char>(field[0]) - unsigned{'0'};
+    if (digit > 9) return false;
+    value = static_cast<int32_t>(digit);
+    return true;
+  }
   if (field.empty() || field.size() > 9) return false;
   int32_t v = 0;
   for (char c : field) {
