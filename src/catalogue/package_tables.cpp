@@ -98,8 +98,8 @@ std::size_t LowerBound(const std::vector<int32_t>& values, int32_t key) {
   return static_cast<std::size_t>(base - values.data()) + (*base < key ? 1 : 0);
 }
 
-// IsFavorite and GenreName for a whole table: the favourites sorted and the first genre of each
-// id found by binary search, instead of a scan of both lists per channel.
+// IsFavorite and GenreName for a whole table, without a scan of both lists per channel: the
+// favourites sorted and searched, the first genre of each id kept and found by its id.
 class ChannelLookups {
  public:
   ChannelLookups(const std::vector<int32_t>& favorites_list, const std::vector<Tgenre>& genres)
