@@ -5,6 +5,7 @@
 #include "catalogue/cipher.h"
 #include "catalogue/package.h"
 #include "catalogue/package_tables.h"
+#include "catalogue/table_scan.h"
 #include "catalogue/zip_reader.h"
 #include "common/error.h"
 #include "common/files.h"
@@ -34,18 +35,19 @@ void LoadEntries(TInfo& info, const std::vector<int32_t>& favorites_list, unzFil
   }
   // The channel entries are read before any is parsed, so the array grows once to its final
   // size instead of moving every record again for each entry.
-  std::vector<std::pair<const ChannelEntry*, std::string>> texts;
+  std::vector<std::pair<const ChannelEntry*, ZipEntryBytes>> texts;
   std::size_t total = info.channels.size();
   for (const ChannelEntry& entry : kChannelEntries) {
     if (LocateZipEntry(archive, entry.name)) {
-      texts.emplace_back(&entry, ReadZipEntry(archive));
-      total += CountTableLines(texts.back().second);
+      texts.emplace_back(&entry, ReadZipEntryBytes(archive));
+      total += CountLinesAtLeast(texts.back().second.view());
     }
   }
   info.channels.reserve(total);
   for (auto& [entry, text] : texts) {
-    AppendChannels(entry->name, text, entry->group_id, favorites_list, info.genres, info.channels);
-    std::string().swap(text);  // done with it
+    AppendChannels(entry->name, text.view(), entry->group_id, favorites_list, info.genres,
+                   info.channels);
+    text = ZipEntryBytes();  // done with it
   }
 }
 

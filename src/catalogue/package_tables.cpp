@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <string>
+#include <utility>
 
 #include "catalogue/fields.h"
 #include "catalogue/lookups.h"
@@ -49,33 +51,124 @@ void ReadIdNameRows(std::string_view entry_name, std::string_view text, std::vec
   });
 }
 
-// ParseInt32 with a shortcut for the common case of at most nine plain digits, which cannot
-// overflow; everything else (signs, long numbers, errors) goes through ParseInt32.
-int32_t ParseCount(std::string_view field) {
-  if (field.empty() || field.size() > 9) return ParseInt32(field);
-  int32_t value = 0;
-  for (char c : field) {
-    if (c < '0' || c > '9') return ParseInt32(field);
-    value = value * 10 + (c - '0');
+// The common case of a field of one to nine plain digits, which cannot overflow; false for
+// anything else (signs, longer numbers, errors), which the full conversions then handle.
+bool ShortDigits(std::string_view field, int32_t& value) {
+  // Most counters are a single digit.
+  if (field.size() == 1) {
+    const unsigned digit = static_cast<unsigned char>(field[0]) - unsigned{'0'};
+    if (digit > 9) return false;
+    value = static_cast<int32_t>(digit);
+    return true;
   }
-  return value;
+  if (field.empty() || field.size() > 9) return false;
+  int32_t v = 0;
+  for (char c : field) {
+    const unsigned digit = static_cast<unsigned char>(c) - unsigned{'0'};
+    if (digit > 9) return false;
+    v = v * 10 + static_cast<int32_t>(digit);
+  }
+  value = v;
+  return true;
 }
 
-// Fills a fresh record from a channel line's fields; `is_favorite` answers for an id.
-template <typename IsFavoriteFn>
+int32_t ParseCount(std::string_view field) {
+  int32_t value;
+  return ShortDigits(field, value) ? value : ParseInt32(field);
+}
+
+// A whole number of up to nine digits is exactly representable, so converting it directly
+// gives the same double as ParseDecimal.
+double ParseRating(std::string_view field) {
+  int32_t value;
+  return ShortDigits(field, value) ? static_cast<double>(value) : ParseDecimal(field);
+}
+
+// Position of the first of the sorted `values` not less than `key`, as std::lower_bound gives
+// it, but with the halving steps as conditional moves: channel ids and genre ids come in no
+// order, so a branch per step would be mispredicted half the time.
+std::size_t LowerBound(const std::vector<int32_t>& values, int32_t key) {
+  if (values.empty()) return 0;
+  const int32_t* base = values.data();
+  for (std::size_t n = values.size(); n > 1;) {
+    const std::size_t half = n / 2;
+    base = base[half] < key ? base + half : base;
+    n -= half;
+  }
+  return static_cast<std::size_t>(base - values.data()) + (*base < key ? 1 : 0);
+}
+
+// IsFavorite and GenreName for a whole table, without a scan of both lists per channel: the
+// favourites sorted and searched, the first genre of each id kept and found by its id.
+class ChannelLookups {
+ public:
+  ChannelLookups(const std::vector<int32_t>& favorites_list, const std::vector<Tgenre>& genres)
+      : favorites_(favorites_list) {
+    std::sort(favorites_.begin(), favorites_.end());
+    std::vector<std::pair<int32_t, const std::string*>> by_id;
+    by_id.reserve(genres.size());
+    for (const Tgenre& genre : genres) by_id.emplace_back(genre.id, &genre.name);
+    // Stable, so that among genres of the same id the first in the table comes first and
+    // survives the removal of the others.
+    std::stable_sort(by_id.begin(), by_id.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& [id, name] : by_id) {
+      if (genre_ids_.empty() || genre_ids_.back() != id) {
+        genre_ids_.push_back(id);
+        genre_names_.push_back(name);
+      }
+    }
+    // Genre ids are small numbers in practice, and then a table indexed by id answers with a
+    // single load; ids spread wider are searched.
+    if (!genre_ids_.empty() && int64_t{genre_ids_.back()} - genre_ids_.front() < kDenseGenreRange) {
+      genre_base_ = genre_ids_.front();
+      genre_table_.assign(static_cast<std::size_t>(genre_ids_.back() - genre_base_ + 1), nullptr);
+      for (std::size_t i = 0; i < genre_ids_.size(); ++i) {
+        genre_table_[static_cast<std::size_t>(genre_ids_[i] - genre_base_)] = genre_names_[i];
+      }
+    }
+  }
+
+  bool IsFavorite(int32_t id) const {
+    const std::size_t at = LowerBound(favorites_, id);
+    return at < favorites_.size() && favorites_[at] == id;
+  }
+
+  // The name of the first genre with `id`; null when there is none.
+  const std::string* GenreName(int32_t id) const {
+    if (!genre_table_.empty()) {
+      const auto slot = static_cast<uint64_t>(int64_t{id} - genre_base_);
+      return slot < genre_table_.size() ? genre_table_[slot] : nullptr;
+    }
+    const std::size_t at = LowerBound(genre_ids_, id);
+    return at < genre_ids_.size() && genre_ids_[at] == id ? genre_names_[at] : nullptr;
+  }
+
+ private:
+  std::vector<int32_t> favorites_;
+  std::vector<int32_t> genre_ids_;  // sorted, each once
+  std::vector<const std::string*> genre_names_;
+  int64_t genre_base_ = 0;  // the id of genre_table_[0]
+  std::vector<const std::string*> genre_table_;
+  static constexpr int64_t kDenseGenreRange = 4096;
+};
+
+// Fills a fresh record from a channel line's fields.
 void FillChannel(TItem& item, std::span<const std::string_view> fields, int32_t group_id,
-                 const IsFavoriteFn& is_favorite, const std::vector<Tgenre>& genres) {
+                 const ChannelLookups& lookups) {
   if (fields.size() < kChannelFields) throw TooFewFields(fields.size(), kChannelFields);
   item.id = ParseCount(fields[0]);
-  item.name = CutText(fields[1]);
-  item.url = fields[2];
+  // The texts are built at their exact size rather than assigned, which would round the
+  // capacity up.
+  item.name = std::string(fields[1].substr(0, std::min(fields[1].size(), kShortTextCapacity)));
+  item.url = std::string(fields[2]);
   item.bitrate = ParseCount(fields[3]);
   item.type_id = ParseCount(fields[4]);
-  item.homepage = fields[5];
+  item.homepage = std::string(fields[5]);
   item.country_id = ParseCount(fields[6]);
   item.genre_id = ParseCount(fields[7]);
-  item.comment = fields[8];
-  item.rating = ParseDecimal(fields[9]);
+  item.comment = std::string(fields[8]);
+  item.rating = ParseRating(fields[9]);
   item.rated = ParseCount(fields[10]);
   item.workfine = ParseCount(fields[11]);
   item.notworking = ParseCount(fields[12]);
@@ -86,8 +179,8 @@ void FillChannel(TItem& item, std::span<const std::string_view> fields, int32_t 
   item.group_id = group_id;
   item.sent = 0;
   item.usdef = 0;
-  item.favorited = is_favorite(item.id) ? 1 : 0;
-  item.genre = GenreName(item.genre_id, genres);
+  item.favorited = lookups.IsFavorite(item.id) ? 1 : 0;
+  if (const std::string* genre = lookups.GenreName(item.genre_id)) item.genre = *genre;
   item.rt = item.rated >= 1 ? item.rating / item.rated : 0;
   item.status =
       ChannelStatus(item.workfine, item.notworking, item.wrong, item.duplicate, item.spam);
@@ -142,27 +235,14 @@ TItem ChannelFromFields(std::span<const std::string_view> fields, int32_t group_
                         const std::vector<int32_t>& favorites_list,
                         const std::vector<Tgenre>& genres) {
   TItem item;
-  FillChannel(
-      item, fields, group_id, [&](int32_t id) { return IsFavorite(favorites_list, id) != 0; },
-      genres);
+  FillChannel(item, fields, group_id, ChannelLookups(favorites_list, genres));
   return item;
 }
 
 void AppendChannels(std::string_view entry_name, std::string_view text, int32_t group_id,
                     const std::vector<int32_t>& favorites_list, const std::vector<Tgenre>& genres,
                     std::vector<TItem>& channels) {
-  // Radio and video follow TV: grow geometrically so that each entry does not move every
-  // record loaded before it once more.
-  const std::size_t needed = channels.size() + CountTableLines(text);
-  if (needed > channels.capacity()) channels.reserve(std::max(needed, channels.capacity() * 2));
-
-  // The same membership test as IsFavorite, without a scan of the list per channel.
-  std::vector<int32_t> favorites = favorites_list;
-  std::sort(favorites.begin(), favorites.end());
-  const auto is_favorite = [&](int32_t id) {
-    return std::binary_search(favorites.begin(), favorites.end(), id);
-  };
-
+  const ChannelLookups lookups(favorites_list, genres);
   std::size_t index = 0;
   std::array<std::string_view, kChannelFields> fields;
   ForEachLine(text, [&](std::string_view line) {
@@ -170,7 +250,7 @@ void AppendChannels(std::string_view entry_name, std::string_view text, int32_t 
     // Filled in place; a record whose line turns out malformed is taken away again.
     TItem& item = channels.emplace_back();
     try {
-      FillChannel(item, std::span(fields).first(count), group_id, is_favorite, genres);
+      FillChannel(item, std::span(fields).first(count), group_id, lookups);
     } catch (const Error& e) {
       channels.pop_back();
       throw LineError(entry_name, index, e.what());

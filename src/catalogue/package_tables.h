@@ -41,7 +41,8 @@ TItem ChannelFromFields(std::span<const std::string_view> fields, int32_t group_
 
 // "tv.dat", "radio.dat", "video.dat": appends one record per line behind `channels`. On a
 // malformed line, vistrel::Error names the entry, the line and the problem, and `channels`
-// holds the records appended before it, none after.
+// holds the records appended before it, none after. Callers that know how many lines come
+// reserve room for them first, so that the array grows once.
 void AppendChannels(std::string_view entry_name, std::string_view text, int32_t group_id,
                     const std::vector<int32_t>& favorites_list, const std::vector<Tgenre>& genres,
                     std::vector<TItem>& channels);

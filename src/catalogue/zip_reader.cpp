@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 
 #include "common/error.h"
@@ -56,13 +57,9 @@ std::optional<std::uint64_t> Zip64UncompressedSize(unzFile archive, const unz_fi
   return std::nullopt;
 }
 
-}  // namespace
-
-bool LocateZipEntry(unzFile archive, const char* name) {
-  return archive != nullptr && unzLocateFile(archive, name, kCaseInsensitive) == UNZ_OK;
-}
-
-std::string ReadZipEntry(unzFile archive) {
+// Reads the current entry whole into the buffer that `buffer_for(size)` provides once the
+// size is known.
+void ReadCurrentEntry(unzFile archive, const std::function<char*(std::size_t)>& buffer_for) {
   if (archive == nullptr) throw Error("No archive is open");
   unz_file_info64 info{};
   char name_buffer[kNameCapacity + 1] = {};
@@ -87,11 +84,18 @@ std::string ReadZipEntry(unzFile archive) {
     throw Error("The archive entry \"" + entry + "\" cannot be opened (error " +
                 std::to_string(rc) + ")");
   }
-  std::string data(static_cast<std::size_t>(size), '\0');
+  const auto total = static_cast<std::size_t>(size);
+  char* data = nullptr;
+  try {
+    data = buffer_for(total);
+  } catch (...) {
+    unzCloseCurrentFile(archive);
+    throw;
+  }
   std::size_t done = 0;
-  while (done < data.size()) {
-    const auto chunk = static_cast<unsigned>(std::min(kReadChunk, data.size() - done));
-    const int n = unzReadCurrentFile(archive, data.data() + done, chunk);
+  while (done < total) {
+    const auto chunk = static_cast<unsigned>(std::min(kReadChunk, total - done));
+    const int n = unzReadCurrentFile(archive, data + done, chunk);
     if (n <= 0) {
       unzCloseCurrentFile(archive);
       throw n == 0 ? Damaged(entry, "it ends before its declared size")
@@ -105,11 +109,35 @@ std::string ReadZipEntry(unzFile archive) {
     throw rc == UNZ_CRCERROR ? Damaged(entry, "checksum mismatch")
                              : Damaged(entry, "error " + std::to_string(rc));
   }
-  if (own_checksum && crc32(0, reinterpret_cast<const Bytef*>(data.data()),
-                            static_cast<uInt>(data.size())) != info.crc) {
+  if (own_checksum &&
+      crc32(0, reinterpret_cast<const Bytef*>(data), static_cast<uInt>(total)) != info.crc) {
     throw Damaged(entry, "checksum mismatch");
   }
+}
+
+}  // namespace
+
+bool LocateZipEntry(unzFile archive, const char* name) {
+  return archive != nullptr && unzLocateFile(archive, name, kCaseInsensitive) == UNZ_OK;
+}
+
+std::string ReadZipEntry(unzFile archive) {
+  std::string data;
+  ReadCurrentEntry(archive, [&](std::size_t size) {
+    data.resize(size);
+    return data.data();
+  });
   return data;
+}
+
+ZipEntryBytes ReadZipEntryBytes(unzFile archive) {
+  ZipEntryBytes bytes;
+  ReadCurrentEntry(archive, [&](std::size_t size) {
+    bytes.data = std::make_unique_for_overwrite<char[]>(size);
+    bytes.size = size;
+    return bytes.data.get();
+  });
+  return bytes;
 }
 
 }  // namespace vistrel

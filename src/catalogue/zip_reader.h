@@ -1,8 +1,11 @@
 #pragma once
 // Finding and reading entries of an open zip archive. A null archive finds nothing.
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 
 #include "catalogue/zip_memory.h"
 
@@ -20,5 +23,16 @@ bool LocateZipEntry(unzFile archive, const char* name);
 // checksum mismatch, shorter than declared, unsupported method) or declares more than
 // kMaxZipEntrySize bytes.
 std::string ReadZipEntry(unzFile archive);
+
+// An entry's bytes in a buffer that is not cleared before they are read into it.
+struct ZipEntryBytes {
+  std::unique_ptr<char[]> data;
+  std::size_t size = 0;
+  std::string_view view() const { return {data.get(), size}; }
+};
+
+// ReadZipEntry for large entries: the same bytes and errors, without first filling the whole
+// buffer with zeros.
+ZipEntryBytes ReadZipEntryBytes(unzFile archive);
 
 }  // namespace vistrel

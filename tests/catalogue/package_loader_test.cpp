@@ -94,6 +94,19 @@ TEST(LoadChannelPackage, EntryNamesMatchInAnyCase) {
   EXPECT_EQ(info.channels[1].genre, "News");  // genres are read before the channels
 }
 
+// Room for the channels is reserved from a quick count that lines ended by a CR alone escape;
+// such entries still load whole and in order.
+TEST(LoadChannelPackage, EntriesWithAnyLineBreaksLoadWhole) {
+  std::string tv_cr = kTv;
+  std::erase(tv_cr, '\n');
+  TInfo info = WithUserChannel();
+  LoadChannelPackageBytes(info, {},
+                          BuildPackage({{"tv.dat", tv_cr + tv_cr},
+                                        {"radio.dat", kRadio + kRadio},
+                                        {"video.dat", kVideo + "\n" + kVideo}}));
+  EXPECT_EQ(Ids(info), (std::vector<int32_t>{100001, 10, 11, 10, 11, 20, 20, 30, 30}));
+}
+
 TEST(LoadChannelPackage, MissingEntriesLeaveTheirPartAlone) {
   TInfo info = WithUserChannel();
   LoadChannelPackageBytes(info, {},

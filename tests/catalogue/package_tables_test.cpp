@@ -139,6 +139,21 @@ TEST(ChannelTable, DerivedRatingGenreAndStatus) {
   }
 }
 
+TEST(ChannelTable, FirstGenreWithTheIdWinsHoweverFarApartTheIdsAre) {
+  const std::vector<Tgenre> genres = {
+      {2000000000, "Far"}, {-7, "Below"}, {2000000000, "Far too"}, {-7, "Below too"}};
+  std::vector<TItem> out;
+  AppendChannels("tv.dat",
+                 "1|a|u|0|1||1|2000000000||0|0|0|0|0|0|0\n"
+                 "2|a|u|0|1||1|-7||0|0|0|0|0|0|0\n"
+                 "3|a|u|0|1||1|5||0|0|0|0|0|0|0\n",
+                 1, {}, genres, out);
+  ASSERT_EQ(out.size(), 3u);
+  EXPECT_EQ(out[0].genre, "Far");
+  EXPECT_EQ(out[1].genre, "Below");
+  EXPECT_EQ(out[2].genre, "");
+}
+
 TEST(ChannelTable, LineShapes) {
   const std::string line = "1|a|u|0|1||1|12||0|0|0|0|0|0|0";
   // A single "|" after the 16th field, and fields after the 16th, change nothing.

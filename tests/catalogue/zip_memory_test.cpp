@@ -17,10 +17,12 @@ std::string Repeated(std::string_view piece, int times) {
   return out;
 }
 
-std::string ReadEntry(const std::string& zip, const char* name) {
+// An entry's bytes as ReadZipEntry gives them or, with `uncleared`, as ReadZipEntryBytes does.
+std::string ReadEntry(const std::string& zip, const char* name, bool uncleared = false) {
   UnzipArchive archive = OpenZipInMemory(zip);
   if (!archive) throw std::runtime_error("not an archive");
   if (!LocateZipEntry(archive.get(), name)) throw std::runtime_error("no entry");
+  if (uncleared) return std::string(ReadZipEntryBytes(archive.get()).view());
   return ReadZipEntry(archive.get());
 }
 
@@ -31,7 +33,10 @@ TEST(ZipMemory, BuiltArchiveReadsBackEveryEntry) {
       {"big.dat", Repeated("12|Some channel|http://127.0.0.1/stream|0|1\r\n", 40000)},
   };
   const std::string zip = BuildZipArchive(entries);
-  for (const auto& [name, bytes] : entries) EXPECT_EQ(ReadEntry(zip, name.c_str()), bytes);
+  for (const auto& [name, bytes] : entries) {
+    EXPECT_EQ(ReadEntry(zip, name.c_str()), bytes);
+    EXPECT_EQ(ReadEntry(zip, name.c_str(), true), bytes);
+  }
 }
 
 TEST(ZipMemory, NamesMatchInAnyCaseButOnlyWhole) {
@@ -49,6 +54,7 @@ TEST(ZipMemory, BytesThatAreNoArchiveOpenNothing) {
   EXPECT_FALSE(OpenZipInMemory(Repeated("not a zip archive ", 100)));
   EXPECT_FALSE(LocateZipEntry(nullptr, "tv.dat"));
   EXPECT_THROW(ReadZipEntry(nullptr), Error);
+  EXPECT_THROW(ReadZipEntryBytes(nullptr), Error);
 }
 
 // Damage done to an archive whose entry "tv.dat" holds `content`.
@@ -92,11 +98,13 @@ TEST(ZipMemory, DamagedEntryRaisesErrorNamingIt) {
     std::string zip = ZipWithInfoZip({{"tv.dat", content}}, damage.made_as);
     ASSERT_EQ(ReadEntry(zip, "tv.dat"), content);
     damage.apply(zip);
-    try {
-      ReadEntry(zip, "tv.dat");
-      ADD_FAILURE() << "damaged entry was read";
-    } catch (const Error& e) {
-      EXPECT_NE(std::string(e.what()).find("\"tv.dat\""), std::string::npos) << e.what();
+    for (bool uncleared : {false, true}) {
+      try {
+        ReadEntry(zip, "tv.dat", uncleared);
+        ADD_FAILURE() << "damaged entry was read, uncleared " << uncleared;
+      } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("\"tv.dat\""), std::string::npos) << e.what();
+      }
     }
   }
 }
