@@ -61,9 +61,10 @@ int32_t ParseInt32(std::string_view field) {
 
 double ParseDecimal(std::string_view field) {
   std::string_view digits = field;
+  // One optional sign: from_chars takes a "-" but no "+", and "+-1" is no number.
   if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
   double value = 0;
-  if (!digits.empty() && digits.front() != '+' &&
+  if (!digits.empty() && digits.front() != '+' && (field.front() != '+' || digits.front() != '-') &&
       digits.find_first_not_of("0123456789.eE+-") == std::string_view::npos) {
     auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (ec == std::errc() && end == digits.data() + digits.size() && std::isfinite(value)) {

@@ -53,6 +53,8 @@ TEST(ParseDecimal, PointIsTheSeparatorWhateverTheLocale) {
   EXPECT_THROW(ParseDecimal("4,5"), Error);
   EXPECT_THROW(ParseDecimal(""), Error);
   EXPECT_THROW(ParseDecimal("inf"), Error);
+  EXPECT_THROW(ParseDecimal("+-1"), Error);
+  EXPECT_THROW(ParseDecimal("--1"), Error);
   std::setlocale(LC_NUMERIC, "C");
 }
 
