@@ -353,5 +353,38 @@ TEST(ServiceLifecycle, StopsWithoutStartAndListensOnlyOnLoopback) {
   EXPECT_THROW(no_media.Start(), Error);
 }
 
+TEST(ServiceCommandLine, WrongWordsGiveUsageAndStatus2HelpGives0) {
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string named;  // in the error output
+  };
+  for (const Case& c : {
+           Case{{"import", "--help"}, 0, ""},
+           Case{{"review", "-h"}, 0, ""},
+           Case{{"import"}, 2, "--db"},
+           Case{{"import", "--db", "a", "--db", "b"}, 2, "--db"},
+           Case{{"import", "--db", "a", "--bogus", "x"}, 2, "--bogus x"},
+           Case{{"import", "--db", "a", "stray"}, 2, "stray"},
+           Case{{"serve", "--db", "a", "--port"}, 2, "--port"},
+           Case{{"serve", "--db", "a", "--port", "70000"}, 2, "bad port: 70000"},
+           Case{{"review", "--db", "a", "--list", "--list"}, 2, "--list"},
+           Case{{"review", "--db", "a", "--list", "--accept", "1"}, 2, "review needs one of"},
+           Case{{"frobnicate"}, 2, "frobnicate"},
+       }) {
+    std::ostringstream out, err;
+    EXPECT_EQ(RunServiceCommand(c.args, FakeBuild, out, err), c.status)
+        << testing::PrintToString(c.args) << err.str();
+    if (c.status == 0) {
+      EXPECT_NE(out.str().find("usage: vistrel-service"), std::string::npos);
+      EXPECT_EQ(err.str(), "");
+    } else {
+      EXPECT_NE(err.str().find(c.named), std::string::npos) << err.str();
+      EXPECT_NE(err.str().find("usage: vistrel-service"), std::string::npos);
+      EXPECT_EQ(out.str(), "");
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vistrel

@@ -119,10 +119,12 @@ TEST(VistrelTool, WrongArgumentsGiveUsageAndStatus2) {
 }
 
 TEST(VistrelTool, HelpPrintsUsageAndSucceeds) {
-  for (const auto& args : std::vector<std::vector<std::string>>{{"--help"}, {"dump", "--help"}}) {
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"--help"}, {"dump", "--help"}, {"list", "x", "-h"}, {"download", "--help"}}) {
     const ProcessResult r = Tool(args);
-    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.exit_code, 0) << testing::PrintToString(args);
     EXPECT_NE(r.out.find("usage: vistrel-tool"), std::string::npos);
+    EXPECT_EQ(r.err, "");
   }
 }
 

@@ -10,7 +10,7 @@
 #include "catalogue/codepage.h"
 #include "common/error.h"
 #include "common/files.h"
-#include "vistrel-service/command_line.h"
+#include "tools/command_line.h"
 #include "vistrel-service/m3u_playlist.h"
 #include "vistrel-service/playlist_import.h"
 #include "vistrel-service/table_files.h"
@@ -29,6 +29,15 @@ constexpr const char* kUsage =
     "  review --db FILE (--list | --accept ID | --reject ID)\n"
     "      list the submitted channels, or move one into the catalogue, or drop it\n";
 
+// The options of the three commands; each but --db is absent unless given.
+struct ServiceOptions {
+  std::string db;
+  std::optional<std::string> tables, m3u;                    // import
+  std::optional<std::string> host, port, access_key, media;  // serve
+  std::optional<std::string> accept, reject;                 // review
+  bool list = false;                                         // review
+};
+
 int Usage(std::ostream& err, const std::string& problem) {
   if (!problem.empty()) err << "vistrel-service: " << problem << "\n";
   err << kUsage;
@@ -43,15 +52,10 @@ std::optional<int64_t> ParseId(const std::string& text) {
   return std::stoll(text);
 }
 
-int ImportCommand(const CommandOptions& options, std::ostream& out) {
-  const auto tables = options.values.find("tables");
-  const auto m3u = options.values.find("m3u");
-  if (tables == options.values.end() && m3u == options.values.end()) {
-    throw Error("import needs --tables DIR or --m3u FILE");
-  }
-  out << ImportCatalogue(options.values.at("db"),
-                         tables == options.values.end() ? "" : tables->second,
-                         m3u == options.values.end() ? "" : m3u->second, CurrentMinute())
+int ImportCommand(const ServiceOptions& options, std::ostream& out) {
+  if (!options.tables && !options.m3u) throw Error("import needs --tables DIR or --m3u FILE");
+  out << ImportCatalogue(options.db, options.tables.value_or(""), options.m3u.value_or(""),
+                         CurrentMinute())
       << "\n";
   return 0;
 }
@@ -67,22 +71,18 @@ sigset_t BlockTerminationSignals() {
   return signals;
 }
 
-int ServeCommand(const CommandOptions& options, const PackageBuilder& build_package,
+int ServeCommand(const ServiceOptions& options, const PackageBuilder& build_package,
                  std::ostream& err) {
   CatalogueServiceConfig config;
-  config.db_file = options.values.at("db");
-  if (auto it = options.values.find("host"); it != options.values.end()) config.host = it->second;
-  if (auto it = options.values.find("port"); it != options.values.end()) {
-    const auto port = ParseId(it->second);
-    if (!port || *port > 65535) return Usage(err, "bad port: " + it->second);
+  config.db_file = options.db;
+  if (options.host) config.host = *options.host;
+  if (options.port) {
+    const auto port = ParseId(*options.port);
+    if (!port || *port > 65535) return Usage(err, "bad port: " + *options.port);
     config.port = static_cast<int>(*port);
   }
-  if (auto it = options.values.find("access-key"); it != options.values.end()) {
-    config.access_key = it->second;
-  }
-  if (auto it = options.values.find("media"); it != options.values.end()) {
-    config.media_dir = it->second;
-  }
+  if (options.access_key) config.access_key = *options.access_key;
+  if (options.media) config.media_dir = *options.media;
   config.build_package = build_package;
   auto log_mutex = std::make_shared<std::mutex>();
   config.log = [log_mutex](const std::string& line) {
@@ -101,12 +101,12 @@ int ServeCommand(const CommandOptions& options, const PackageBuilder& build_pack
   return 0;
 }
 
-int ReviewCommand(const CommandOptions& options, std::ostream& out, std::ostream& err) {
-  const int chosen = static_cast<int>(options.flags.count("list") + options.values.count("accept") +
-                                      options.values.count("reject"));
+int ReviewCommand(const ServiceOptions& options, std::ostream& out, std::ostream& err) {
+  const int chosen =
+      int{options.list} + int{options.accept.has_value()} + int{options.reject.has_value()};
   if (chosen != 1) return Usage(err, "review needs one of --list, --accept ID, --reject ID");
-  CatalogueDb db(options.values.at("db"));
-  if (options.flags.count("list")) {
+  CatalogueDb db(options.db);
+  if (options.list) {
     out << "id\treceived\tgroup\tname\turl\tbitrate\ttype\thomepage\tcountry\tgenre\tcomment\n";
     for (const StoredSubmission& s : db.Submissions()) {
       const Submission& c = s.channel;
@@ -117,8 +117,8 @@ int ReviewCommand(const CommandOptions& options, std::ostream& out, std::ostream
     }
     return 0;
   }
-  const bool accept = options.values.count("accept") > 0;
-  const std::string& text = options.values.at(accept ? "accept" : "reject");
+  const bool accept = options.accept.has_value();
+  const std::string& text = accept ? *options.accept : *options.reject;
   const auto id = ParseId(text);
   if (!id) return Usage(err, "bad submission id: " + text);
   if (accept) {
@@ -166,18 +166,32 @@ int RunServiceCommand(const std::vector<std::string>& args, const PackageBuilder
     return 0;
   }
   const std::vector<std::string> rest(args.begin() + 1, args.end());
-  CommandOptions options;
+  CLI::App app("", command);
+  ServiceOptions options;
+  app.add_option("--db", options.db)->required();
   if (command == "import") {
-    options = ParseCommandOptions(rest, {"db", "tables", "m3u"}, {});
+    AddOptionalOption(app, "--tables", options.tables);
+    AddOptionalOption(app, "--m3u", options.m3u);
   } else if (command == "serve") {
-    options = ParseCommandOptions(rest, {"db", "host", "port", "access-key", "media"}, {});
+    AddOptionalOption(app, "--host", options.host);
+    AddOptionalOption(app, "--port", options.port);
+    AddOptionalOption(app, "--access-key", options.access_key);
+    AddOptionalOption(app, "--media", options.media);
   } else if (command == "review") {
-    options = ParseCommandOptions(rest, {"db", "accept", "reject"}, {"list"});
+    app.add_flag("--list", options.list)
+        ->disable_flag_override()
+        ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    AddOptionalOption(app, "--accept", options.accept);
+    AddOptionalOption(app, "--reject", options.reject);
   } else {
     return Usage(err, "unknown command: " + command);
   }
-  if (!options.error.empty()) return Usage(err, options.error);
-  if (!options.values.count("db")) return Usage(err, command + " needs --db FILE");
+  const CommandLineResult parsed = ParseCommandLine(app, rest);
+  if (parsed.kind == CommandLineResult::Kind::kHelp) {
+    out << kUsage;
+    return 0;
+  }
+  if (parsed.kind == CommandLineResult::Kind::kUsageError) return Usage(err, parsed.problem);
   try {
     if (command == "import") return ImportCommand(options, out);
     if (command == "serve") return ServeCommand(options, build_package, err);

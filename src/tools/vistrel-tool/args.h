@@ -1,14 +1,13 @@
 #pragma once
-// The small argument parser the commands share: options that take a value ("--name VALUE" or
-// "--name=VALUE"), positional arguments, and the key options every command accepts.
+// What the commands of vistrel-tool share around the common command-line reader
+// (tools/command_line.h): the key options and the failures main turns into exit statuses.
 
-#include <functional>
-#include <initializer_list>
-#include <map>
 #include <stdexcept>
 #include <string>
-#include <string_view>
 #include <vector>
+
+#include "build_config.h"
+#include "tools/command_line.h"
 
 namespace vistrel::tool {
 
@@ -21,24 +20,16 @@ class UsageError : public std::runtime_error {
 // "--help" or "-h" among a command's arguments: main prints the usage and exits with 0.
 struct HelpRequested {};
 
-struct Arguments {
-  std::vector<std::string> positional;
-  std::map<std::string, std::string, std::less<>> options;
-
-  // The option's value, or `fallback` when it was not given.
-  std::string Option(std::string_view name, std::string_view fallback = {}) const;
-  // The option's value; UsageError when it was not given.
-  std::string Required(std::string_view name) const;
-  // The key text and IV text: --key-text and --iv-text, else the build constants.
-  std::string KeyText() const;
-  std::string IvText() const;
+// The key text and IV text: --key-text and --iv-text, else the build constants.
+struct KeyOptions {
+  std::string key_text = build::kKeyText;
+  std::string iv_text = build::kIvText;
 };
 
-// Accepts the options in `value_options` (each with a value; "-x" names are short forms given
-// as they are) and --key-text / --iv-text, and exactly `positional_count` other arguments.
-// "--" ends the options.
-Arguments ParseArguments(const std::vector<std::string>& args,
-                         std::initializer_list<std::string_view> value_options,
-                         std::size_t positional_count);
+// Declares --key-text and --iv-text, which every command but download takes.
+void AddKeyOptions(CLI::App& app, KeyOptions& keys);
+
+// Reads a command's words into what `app` declares; throws HelpRequested or UsageError.
+void ParseCommand(CLI::App& app, const std::vector<std::string>& args);
 
 }  // namespace vistrel::tool

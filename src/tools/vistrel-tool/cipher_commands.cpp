@@ -15,13 +15,17 @@ namespace vistrel::tool {
 namespace {
 
 int Transform(const Args& args, bool encrypt) {
-  const Arguments parsed = ParseArguments(args, {}, 2);
-  const std::string& in = parsed.positional[0];
-  const std::string& out = parsed.positional[1];
+  CLI::App app(encrypt ? "encipher a file" : "decipher a file", encrypt ? "encrypt" : "decrypt");
+  std::string in, out;
+  KeyOptions keys;
+  app.add_option("IN", in, "file to read")->required();
+  app.add_option("OUT", out, "file to write")->required();
+  AddKeyOptions(app, keys);
+  ParseCommand(app, args);
   int error_code = 0;
   std::optional<std::string> bytes = ReadWholeFile(in, &error_code);
   if (!bytes) throw Error("Cannot read " + in + ": " + std::strerror(error_code));
-  const CipherKey key(parsed.KeyText(), parsed.IvText());
+  const CipherKey key(keys.key_text, keys.iv_text);
   if (encrypt) {
     EncryptInPlace(*bytes, key);
   } else {

@@ -6,6 +6,7 @@
 
 #include "service/list_download.h"
 #include "service/service_config.h"
+#include "tools/command_line.h"
 
 namespace {
 
@@ -15,14 +16,14 @@ void OnInterrupt(int) {
   interrupted = 1;
 }
 
-int Usage(const char* problem) {
-  std::fprintf(stderr,
-               "vistrel-tool download: %s\n"
-               "usage: vistrel-tool download [--base-url URL] [--date STAMP] --data-dir DIR\n"
-               "  --base-url URL   service base URL (default: VISTREL_SERVICE_URL or the build's)\n"
-               "  --date STAMP     version stamp of the package at hand (sends \"&date=\")\n"
-               "  --data-dir DIR   folder that receives channelz.dat\n",
-               problem);
+constexpr const char* kUsage =
+    "usage: vistrel-tool download [--base-url URL] [--date STAMP] --data-dir DIR\n"
+    "  --base-url URL   service base URL (default: VISTREL_SERVICE_URL or the build's)\n"
+    "  --date STAMP     version stamp of the package at hand (sends \"&date=\")\n"
+    "  --data-dir DIR   folder that receives channelz.dat\n";
+
+int Usage(const std::string& problem) {
+  std::fprintf(stderr, "vistrel-tool download: %s\n%s", problem.c_str(), kUsage);
   return 2;
 }
 
@@ -31,27 +32,20 @@ int Usage(const char* problem) {
 int RunDownloadCommand(const std::vector<std::string>& args) {
   vistrel::ServiceConfig service = vistrel::DefaultServiceConfig();
   vistrel::ListDownloadRequest request;
-  bool have_dir = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& opt = args[i];
-    if (opt != "--base-url" && opt != "--date" && opt != "--data-dir") {
-      return Usage(("unknown argument " + opt).c_str());
-    }
-    if (i + 1 >= args.size()) return Usage((opt + " needs a value").c_str());
-    const std::string& value = args[++i];
-    if (opt == "--base-url") {
-      service.base_url = value;
-      while (!service.base_url.empty() && service.base_url.back() == '/') {
-        service.base_url.pop_back();
-      }
-    } else if (opt == "--date") {
-      request.st_version = value;
-    } else {
-      request.data_dir = value;
-      have_dir = true;
-    }
+  CLI::App app("fetch the package from the service", "download");
+  std::string data_dir;
+  app.add_option("--base-url", service.base_url, "service base URL");
+  app.add_option("--date", request.st_version, "version stamp of the package at hand");
+  app.add_option("--data-dir", data_dir, "folder that receives the package")->required();
+  const vistrel::CommandLineResult parsed = vistrel::ParseCommandLine(app, args);
+  if (parsed.kind == vistrel::CommandLineResult::Kind::kHelp) {
+    std::fputs(kUsage, stdout);
+    return 0;
   }
-  if (!have_dir || request.data_dir.empty()) return Usage("--data-dir is required");
+  if (parsed.kind == vistrel::CommandLineResult::Kind::kUsageError) return Usage(parsed.problem);
+  if (data_dir.empty()) return Usage("--data-dir needs a folder");
+  request.data_dir = data_dir;
+  while (!service.base_url.empty() && service.base_url.back() == '/') service.base_url.pop_back();
 
   // Ctrl-C is the Cancel button.
   interrupted = 0;

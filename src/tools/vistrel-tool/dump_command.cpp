@@ -11,11 +11,16 @@
 namespace vistrel::tool {
 
 int RunDump(const Args& args) {
-  const Arguments parsed = ParseArguments(args, {}, 1);
+  CLI::App app("print the catalogue of a package as JSON", "dump");
+  std::string package;
+  KeyOptions keys;
+  app.add_option("FILE", package, "package file")->required();
+  AddKeyOptions(app, keys);
+  ParseCommand(app, args);
   TInfo info;
   ClearCatalogue(info);
   // No user files here: no user channels, no favourites.
-  LoadChannelPackage(info, {}, parsed.positional[0], parsed.KeyText(), parsed.IvText());
+  LoadChannelPackage(info, {}, package, keys.key_text, keys.iv_text);
   std::cout << CatalogueToJson(info).dump(2) << '\n';
   return std::cout.flush() ? 0 : 1;
 }

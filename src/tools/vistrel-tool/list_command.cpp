@@ -19,7 +19,6 @@
 #include "browser/find_in_list.h"
 #include "browser/list_rows.h"
 #include "browser/sort_channels.h"
-#include "build_config.h"
 #include "catalogue/codepage.h"
 #include "catalogue/lookups.h"
 #include "catalogue/package.h"
@@ -46,8 +45,7 @@ struct ListOptions {
   std::vector<std::string> finds;  // UTF-8
   bool match_case = false;
   bool down = false;
-  std::string key_text = build::kKeyText;
-  std::string iv_text = build::kIvText;
+  KeyOptions keys;
 };
 
 std::pair<std::string, std::string> ParseSetting(const std::string& text) {
@@ -68,66 +66,28 @@ int32_t ParseColumn(const std::string& text) {
   return text[0] - '0';
 }
 
-// The repeatable options and the two switches need more than the shared parser offers.
+// The order of --sort and --find matters: they are header clicks and Find Next presses.
 ListOptions ParseListArguments(const Args& args) {
+  CLI::App app("print the channel list as the program shows it after start-up", "list");
   ListOptions out;
-  std::vector<std::string> positional;
-  bool options_done = false;
-  bool user_dir_given = false, key_given = false, iv_given = false;
-  auto once = [](bool& given, const std::string& name) {
-    if (given) throw UsageError("option " + name + " given twice");
-    given = true;
-  };
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (options_done || arg.size() < 2 || arg.front() != '-') {
-      positional.push_back(arg);
-      continue;
-    }
-    if (arg == "--") {
-      options_done = true;
-      continue;
-    }
-    if (arg == "--help" || arg == "-h") throw HelpRequested{};
-    std::string name = arg;
-    std::optional<std::string> inline_value;
-    if (std::size_t eq = arg.find('='); eq != std::string::npos && arg.starts_with("--")) {
-      name = arg.substr(0, eq);
-      inline_value = arg.substr(eq + 1);
-    }
-    if (name == "--match-case" || name == "--down") {
-      if (inline_value) throw UsageError("option " + name + " takes no value");
-      (name == "--down" ? out.down : out.match_case) = true;
-      continue;
-    }
-    auto value = [&]() -> std::string {
-      if (inline_value) return *inline_value;
-      if (i + 1 >= args.size()) throw UsageError("option " + name + " needs a value");
-      return args[++i];
-    };
-    if (name == "--user-dir") {
-      once(user_dir_given, name);
-      out.user_dir = value();
-    } else if (name == "--set") {
-      out.settings.push_back(ParseSetting(value()));
-    } else if (name == "--sort") {
-      out.sorts.push_back(ParseColumn(value()));
-    } else if (name == "--find") {
-      out.finds.push_back(value());
-    } else if (name == "--key-text") {
-      once(key_given, name);
-      out.key_text = value();
-    } else if (name == "--iv-text") {
-      once(iv_given, name);
-      out.iv_text = value();
-    } else {
-      throw UsageError("unknown option " + name);
-    }
-  }
-  if (positional.size() != 1) {
-    throw UsageError(positional.empty() ? "missing argument" : "too many arguments");
-  }
-  out.package = positional[0];
+  std::string package;
+  std::optional<std::string> user_dir;
+  std::vector<std::string> settings, sorts;
+  app.add_option("FILE", package, "package file")->required();
+  AddOptionalOption(app, "--user-dir", user_dir)->description("folder of user files");
+  AddRepeatableOption(app, "--set", settings)->description("view setting NAME=VALUE");
+  AddRepeatableOption(app, "--sort", sorts)->description("header click on a column 0-4");
+  AddRepeatableOption(app, "--find", out.finds)->description("Find Next with this text");
+  // Switches: "--down=1" is a usage error, not a value.
+  app.add_flag("--match-case", out.match_case)->disable_flag_override();
+  app.add_flag("--down", out.down)->disable_flag_override();
+  AddKeyOptions(app, out.keys);
+  ParseCommand(app, args);
+
+  out.package = package;
+  if (user_dir) out.user_dir = *user_dir;
+  for (const std::string& setting : settings) out.settings.push_back(ParseSetting(setting));
+  for (const std::string& sort : sorts) out.sorts.push_back(ParseColumn(sort));
   return out;
 }
 
@@ -193,8 +153,8 @@ int RunList(const Args& args) {
       throw Error(text);
     }
   }
-  LoadChannelPackage(info, state.catalogue.favorites_list, options.package, options.key_text,
-                     options.iv_text);
+  LoadChannelPackage(info, state.catalogue.favorites_list, options.package, options.keys.key_text,
+                     options.keys.iv_text);
   for (const auto& [name, value] : options.settings) {
     state.store.write_reg_string(name, Utf8ToCp1252(value));
   }

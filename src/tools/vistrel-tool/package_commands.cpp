@@ -13,13 +13,15 @@
 namespace vistrel::tool {
 
 int RunBuild(const Args& args) {
-  const Arguments parsed = ParseArguments(args, {"--tables", "-o", "--output"}, 0);
-  const std::filesystem::path tables = parsed.Required("--tables");
-  if (parsed.options.count("-o") && parsed.options.count("--output")) {
-    throw UsageError("give the output file once");
-  }
-  const std::string output = parsed.Option("-o", parsed.Option("--output"));
-  if (output.empty()) throw UsageError("missing option -o");
+  CLI::App app("zip the catalogue tables of a folder into a package", "build");
+  std::filesystem::path tables;
+  std::string output;
+  KeyOptions keys;
+  app.add_option("--tables", tables, "folder of the table files")->required();
+  app.add_option("-o,--output", output, "package file to write")->required();
+  AddKeyOptions(app, keys);
+  ParseCommand(app, args);
+  if (output.empty()) throw UsageError("option -o needs a file name");
   if (!std::filesystem::is_directory(tables)) {
     throw Error("Not a folder: " + tables.string());
   }
@@ -32,7 +34,7 @@ int RunBuild(const Args& args) {
     if (!bytes) throw Error("Cannot read " + file.string() + ": " + std::strerror(error_code));
     entries.emplace_back(name, std::move(*bytes));
   }
-  const std::string package = BuildPackage(entries, parsed.KeyText(), parsed.IvText());
+  const std::string package = BuildPackage(entries, keys.key_text, keys.iv_text);
   if (Outcome written = WriteFileAtomically(output, package); !written.ok()) {
     throw Error(written.error);
   }
