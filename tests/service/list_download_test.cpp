@@ -9,7 +9,9 @@
 
 #include "common/files.h"
 #include "service/download_progress.h"
+#include "service/list_response.h"
 #include "support/http_test_server.h"
+#include "support/list_header.h"
 #include "support/temp_dir.h"
 
 namespace vistrel {
@@ -18,19 +20,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::string kOldPackage("old package\0\xFF", 13);
-
-std::string Header(uint16_t tag, int32_t length) {
-  std::string h;
-  h.push_back(static_cast<char>(tag & 0xFF));
-  h.push_back(static_cast<char>(tag >> 8));
-  const auto l = static_cast<uint32_t>(length);
-  for (int i = 0; i < 4; ++i) h.push_back(static_cast<char>((l >> (8 * i)) & 0xFF));
-  return h;
-}
-
-std::string Response(uint16_t tag, const std::string& payload) {
-  return Header(tag, static_cast<int32_t>(payload.size() + 6)) + payload;
-}
 
 std::string Payload(size_t size) {
   std::string p(size, '\0');
@@ -86,7 +75,7 @@ class ListDownloadTest : public ::testing::Test {
 
 TEST_F(ListDownloadTest, StoresThePayloadAndReportsProgress) {
   const std::string payload = Payload(300000);
-  const std::string body = Response(258, payload);
+  const std::string body = FrameListResponse(258, payload);
   HttpTestServer server;
   server.Answer("/service/get.php", 200, body);
   server.Start();
@@ -120,7 +109,7 @@ TEST_F(ListDownloadTest, StoresThePayloadAndReportsProgress) {
 
 TEST_F(ListDownloadTest, SendsTheLoadedVersionStamp) {
   HttpTestServer server;
-  server.Answer("/service/get.php", 200, Response(258, "new package"));
+  server.Answer("/service/get.php", 200, FrameListResponse(258, "new package"));
   server.Start();
   ListDownloadRequest req = request();
   req.st_version = "200912011200";
@@ -138,13 +127,13 @@ TEST_F(ListDownloadTest, FailedAnswersKeepTheOldPackage) {
     std::string body;
     std::string status;  // empty: any text naming the HTTP status
   } cases[] = {
-      {"HTTP error", 500, Response(258, "package"), ""},
-      {"6 bytes, right length", 200, Header(258, 6), "Incomplete download"},
-      {"7 bytes, right length", 200, Header(258, 7) + "x", "Incomplete download"},
-      {"cut transfer", 200, Header(258, 1000) + "partial", "Incomplete download"},
-      {"8-bit message", 200, Response(259, "Key expired \xE9"), "Key expired \xC3\xA9"},
-      {"UTF-16LE message", 200, Response(259, utf16), "No k\xC3\xA9y"},
-      {"unknown tag", 200, Response(0x0201, "package"), "Unknown protocol"},
+      {"HTTP error", 500, FrameListResponse(258, "package"), ""},
+      {"6 bytes, right length", 200, RawListHeader(258, 6), "Incomplete download"},
+      {"7 bytes, right length", 200, RawListHeader(258, 7) + "x", "Incomplete download"},
+      {"cut transfer", 200, RawListHeader(258, 1000) + "partial", "Incomplete download"},
+      {"8-bit message", 200, FrameListResponse(259, "Key expired \xE9"), "Key expired \xC3\xA9"},
+      {"UTF-16LE message", 200, FrameListResponse(259, utf16), "No k\xC3\xA9y"},
+      {"unknown tag", 200, FrameListResponse(0x0201, "package"), "Unknown protocol"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -173,7 +162,7 @@ TEST_F(ListDownloadTest, RefusedConnectionShowsTheClientsText) {
 
 TEST_F(ListDownloadTest, WithoutAnnouncedLengthNothingIsShownButThePackageIsStored) {
   const std::string payload = Payload(5000);
-  const std::string body = Response(258, payload);
+  const std::string body = FrameListResponse(258, payload);
   HttpTestServer server;
   server.server().Get("/service/get.php", [&](const httplib::Request&, httplib::Response& res) {
     res.set_chunked_content_provider(
@@ -202,7 +191,7 @@ class ListDownloadCancelTest : public ListDownloadTest,
 
 TEST_P(ListDownloadCancelTest, CancelDuringTheTransferAbortsIt) {
   const bool chunked = GetParam();
-  const std::string body = Response(258, Payload(4000));
+  const std::string body = FrameListResponse(258, Payload(4000));
   Gate gate;
   std::atomic<bool> first_part_going{false};
   HttpTestServer server;
@@ -248,7 +237,7 @@ INSTANTIATE_TEST_SUITE_P(LengthAnnouncedOrNot, ListDownloadCancelTest, ::testing
 TEST_F(ListDownloadTest, CancelAfterTheLastStepDoesNotStopTheTransfer) {
   const std::string payload = Payload(20000);
   HttpTestServer server;
-  server.Answer("/service/get.php", 200, Response(258, payload));
+  server.Answer("/service/get.php", 200, FrameListResponse(258, payload));
   server.Start();
   bool all_in = false;
   bool cancel = false;
@@ -268,7 +257,7 @@ TEST_F(ListDownloadTest, AFailedWriteIsShownAndIsNotComplete) {
   const fs::path blocked = tmp_.path() / "blocked";
   ASSERT_TRUE(WriteFileAtomically(blocked, "a file").ok());
   HttpTestServer server;
-  server.Answer("/service/get.php", 200, Response(258, "new package"));
+  server.Answer("/service/get.php", 200, FrameListResponse(258, "new package"));
   server.Start();
   ListDownloadRequest req = request();
   req.data_dir = blocked;

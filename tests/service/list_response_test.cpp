@@ -4,21 +4,10 @@
 
 #include <cstdint>
 
+#include "support/list_header.h"
+
 namespace vistrel {
 namespace {
-
-std::string Header(uint16_t tag, int32_t length) {
-  std::string h;
-  h.push_back(static_cast<char>(tag & 0xFF));
-  h.push_back(static_cast<char>(tag >> 8));
-  const auto l = static_cast<uint32_t>(length);
-  for (int i = 0; i < 4; ++i) h.push_back(static_cast<char>((l >> (8 * i)) & 0xFF));
-  return h;
-}
-
-std::string Response(uint16_t tag, std::string payload) {
-  return Header(tag, static_cast<int32_t>(payload.size() + 6)) + payload;
-}
 
 TEST(CheckListResponse, Outcomes) {
   struct Case {
@@ -27,20 +16,20 @@ TEST(CheckListResponse, Outcomes) {
     ListResponseKind kind;
   } cases[] = {
       {"empty", "", ListResponseKind::kIncomplete},
-      {"header only, right length", Header(258, 6), ListResponseKind::kIncomplete},
-      {"7 bytes, right length", Header(258, 7) + "x", ListResponseKind::kIncomplete},
-      {"length larger than body", Header(258, 20) + "abcd", ListResponseKind::kIncomplete},
-      {"length smaller than body", Header(258, 8) + "abcd", ListResponseKind::kIncomplete},
-      {"negative length", Header(258, -1) + "abcd", ListResponseKind::kIncomplete},
+      {"header only, right length", RawListHeader(258, 6), ListResponseKind::kIncomplete},
+      {"7 bytes, right length", RawListHeader(258, 7) + "x", ListResponseKind::kIncomplete},
+      {"length larger than body", RawListHeader(258, 20) + "abcd", ListResponseKind::kIncomplete},
+      {"length smaller than body", RawListHeader(258, 8) + "abcd", ListResponseKind::kIncomplete},
+      {"negative length", RawListHeader(258, -1) + "abcd", ListResponseKind::kIncomplete},
       // A short body is incomplete even with an unknown tag: size is checked first.
-      {"short, unknown tag", Header(7, 7) + "x", ListResponseKind::kIncomplete},
-      {"package", Response(258, "ab"), ListResponseKind::kPackage},
-      {"message", Response(259, "ab"), ListResponseKind::kMessage},
-      {"unknown tag", Response(260, "ab"), ListResponseKind::kUnknownProtocol},
-      {"big-endian tag", Response(0x0201, "ab"), ListResponseKind::kUnknownProtocol},
+      {"short, unknown tag", RawListHeader(7, 7) + "x", ListResponseKind::kIncomplete},
+      {"package", FrameListResponse(258, "ab"), ListResponseKind::kPackage},
+      {"message", FrameListResponse(259, "ab"), ListResponseKind::kMessage},
+      {"unknown tag", FrameListResponse(260, "ab"), ListResponseKind::kUnknownProtocol},
+      {"big-endian tag", FrameListResponse(0x0201, "ab"), ListResponseKind::kUnknownProtocol},
   };
   for (const auto& c : cases) EXPECT_EQ(CheckListResponse(c.body).kind, c.kind) << c.what;
-  const std::string body = Response(258, std::string("\0\x01\xFFz", 4));
+  const std::string body = FrameListResponse(258, std::string("\0\x01\xFFz", 4));
   EXPECT_EQ(CheckListResponse(body).payload, std::string("\0\x01\xFFz", 4));
 }
 
@@ -51,7 +40,7 @@ TEST(FrameListResponse, TagAndWholeLengthLittleEndianThatTheCheckAccepts) {
   EXPECT_EQ(FrameListResponse(kTagMessage, ""), std::string("\x03\x01\x06\x00\x00\x00", 6));
   const std::string payload(70000, '\xFF');  // length bytes beyond the first
   const std::string framed = FrameListResponse(kTagPackage, payload);
-  EXPECT_EQ(framed.substr(0, 6), Header(kTagPackage, 70006));
+  EXPECT_EQ(framed.substr(0, 6), RawListHeader(kTagPackage, 70006));
   const ListResponse checked = CheckListResponse(framed);
   EXPECT_EQ(checked.kind, ListResponseKind::kPackage);
   EXPECT_EQ(checked.payload, payload);
