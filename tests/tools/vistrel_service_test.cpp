@@ -366,6 +366,7 @@ TEST(ServiceCommandLine, WrongWordsGiveUsageAndStatus2HelpGives0) {
            Case{{"import", "--db", "a", "--db", "b"}, 2, "--db"},
            Case{{"import", "--db", "a", "--bogus", "x"}, 2, "--bogus x"},
            Case{{"import", "--db", "a", "stray"}, 2, "stray"},
+           Case{{"import", "--db", "a"}, 2, "import needs --tables DIR or --m3u FILE"},
            Case{{"serve", "--db", "a", "--port"}, 2, "--port"},
            Case{{"serve", "--db", "a", "--port", "70000"}, 2, "bad port: 70000"},
            Case{{"review", "--db", "a", "--list", "--list"}, 2, "--list"},

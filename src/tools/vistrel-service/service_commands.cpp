@@ -52,8 +52,8 @@ std::optional<int64_t> ParseId(const std::string& text) {
   return std::stoll(text);
 }
 
-int ImportCommand(const ServiceOptions& options, std::ostream& out) {
-  if (!options.tables && !options.m3u) throw Error("import needs --tables DIR or --m3u FILE");
+int ImportCommand(const ServiceOptions& options, std::ostream& out, std::ostream& err) {
+  if (!options.tables && !options.m3u) return Usage(err, "import needs --tables DIR or --m3u FILE");
   out << ImportCatalogue(options.db, options.tables.value_or(""), options.m3u.value_or(""),
                          CurrentMinute())
       << "\n";
@@ -193,7 +193,7 @@ int RunServiceCommand(const std::vector<std::string>& args, const PackageBuilder
   }
   if (parsed.kind == CommandLineResult::Kind::kUsageError) return Usage(err, parsed.problem);
   try {
-    if (command == "import") return ImportCommand(options, out);
+    if (command == "import") return ImportCommand(options, out, err);
     if (command == "serve") return ServeCommand(options, build_package, err);
     return ReviewCommand(options, out, err);
   } catch (const std::exception& e) {
