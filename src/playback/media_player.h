@@ -1,0 +1,47 @@
+#pragma once
+// The media player as the playback controller sees it: one stream address, play/stop/pause,
+// a status text and two events. The program plays through libmpv (MpvPlayer); tests drive a
+// scripted fake.
+
+#include <functional>
+#include <string>
+
+namespace vistrel {
+
+class MediaPlayer {
+ public:
+  virtual ~MediaPlayer() = default;
+
+  // Loads `url` without starting it (what played stops); the empty text unloads. Never throws:
+  // an address that cannot be opened is reported through `on_error` once it is played.
+  virtual void SetUrl(const std::string& url) = 0;
+  // The address last set; empty when nothing is cued.
+  virtual std::string Url() const = 0;
+
+  // Plays the cued address from its start (or resumes a pause); nothing when none is cued.
+  virtual void Play() = 0;
+  // Stops or pauses; raises no status event when the state does not change.
+  virtual void Stop() = 0;
+  virtual void Pause() = 0;
+
+  // Exactly "Ready" (loaded, not started), "Stopped" and "Paused" in those states; a text
+  // containing "Playing" while playing; other texts ("Connecting...", "Buffering (N%)") while
+  // opening.
+  virtual std::string StatusText() const = 0;
+  // True once media has been loaded for the cued address.
+  virtual bool HasCurrentMedia() const = 0;
+
+  // Full screen shows the video alone on the screen; the user leaves it with Esc or a double
+  // click.
+  virtual void SetFullScreen(bool full_screen) = 0;
+  virtual void SetMuted(bool muted) = 0;
+  // 0 to 100; values outside are clamped.
+  virtual void SetVolume(int volume) = 0;
+
+  // Raised on the GUI thread, never from inside one of the calls above.
+  std::function<void()> on_status_change;
+  // A stream failed; `description` is readable and names the address and the cause.
+  std::function<void(const std::string& description)> on_error;
+};
+
+}  // namespace vistrel

@@ -1,0 +1,74 @@
+#pragma once
+// Plays the channel selected in the list: cues its address on selection, starts and stops it
+// from the buttons, the list's double click and the menu, and turns the player's events into
+// status texts, the one-time submission of a user channel and the broken-stream report.
+// Qt-free: the window applies `view()` to its controls after every call and shows the boxes
+// the hooks ask for.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "app/program_state.h"
+#include "playback/media_player.h"
+
+namespace vistrel {
+
+// What the player's controls show.
+struct PlaybackView {
+  std::string channel_label = "No channel";  // plain text, never markup
+  std::string status_label = "Stopped";
+  bool stop_visible = true;  // Stop shown and Play hidden; else the other way round
+};
+
+// What the controller asks of the window and of the service. Each may be empty.
+struct PlaybackHooks {
+  // The selected row's channel is a user channel seen playing for the first time.
+  std::function<void(int32_t row)> submit_user_channel;
+  // After the error box: the selected row's stream failed.
+  std::function<void(int32_t row)> report_broken_channel;
+  // A modal error box with OK; returns when it is closed.
+  std::function<void(const std::string& text)> show_error;
+  // The player failed inside the Stop action: offer the player's download page.
+  std::function<void()> offer_player_install;
+  // The view changed; the window repaints its player controls.
+  std::function<void()> view_changed;
+};
+
+class PlaybackController {
+ public:
+  // `player` may be null (libmpv could not be started): then cue and clear still update the
+  // labels and buttons, and every other operation does nothing. Binds the player's events.
+  PlaybackController(ProgramState& state, MediaPlayer* player, PlaybackHooks hooks);
+
+  // Row `row` (0 <= row < state.row_count) is selected: its name on the label, its address
+  // cued, Play shown.
+  void CueChannel(int32_t row);
+  // No row is selected, or the view is rebuilt: "No channel", nothing cued, Stop shown.
+  void ClearChannel();
+  void Play();
+  // The Stop button: with a cued address, pauses in the video view and stops elsewhere.
+  void Stop();
+  // Double click or "Watch/Listen": cue `selected_row` (or clear when it is -1), then play.
+  void PlaySelected(int32_t selected_row);
+  void EnterFullScreen();
+  void SetMuted(bool muted);
+  void SetVolume(int volume);
+
+  const PlaybackView& view() const { return view_; }
+  // The row whose channel is cued, -1 for none.
+  int32_t selected_row() const { return selected_row_; }
+
+ private:
+  void OnStatusChange();
+  void OnError(const std::string& description);
+
+  ProgramState& state_;
+  MediaPlayer* player_;
+  PlaybackHooks hooks_;
+  PlaybackView view_;
+  int32_t selected_row_ = -1;
+  bool submitting_ = false;
+};
+
+}  // namespace vistrel
