@@ -183,14 +183,14 @@ UserFileLoad LoadUserChannels(const fs::path& data_folder, TInfo& info,
 Outcome SaveUserFiles(const fs::path& data_folder, const TInfo& info,
                       const std::vector<int32_t>& favorites_list, UserFilesRead read) {
   if (read.favorites) {
-    Outcome r =
-        WriteFileAtomically(data_folder / kFavoritesFileName,
-                            FavoritesFileText(CurrentFavorites(favorites_list, info.channels)));
+    Outcome r = WriteFileAtomically(
+        data_folder / kFavoritesFileName,
+        EncodeTextFile(FavoritesFileText(CurrentFavorites(favorites_list, info.channels))));
     if (!r.ok()) return r;
   }
   if (read.user_channels) {
     return WriteFileAtomically(data_folder / kUserChannelsFileName,
-                               UserChannelsFileText(info.channels));
+                               EncodeTextFile(UserChannelsFileText(info.channels)));
   }
   return Outcome::Ok();
 }

@@ -30,13 +30,13 @@ TEST(ChannelColumnText, Columns) {
   TInfo info;
   info.genres = {{3, "News"}, {4, "Music"}, {4, "Music again"}};
   TItem c;
-  c.name = "Caf\xE9 TV";
+  c.name = "Caf\xC3\xA9 TV";
   c.genre_id = 4;
   c.genre = "stale copy";
   c.rt = 0.125;
   c.bitrate = -64;
   c.comment = "a < b & c";
-  EXPECT_EQ(ChannelColumnText(info, c, kColumnChannel), "Caf\xE9 TV");
+  EXPECT_EQ(ChannelColumnText(info, c, kColumnChannel), "Caf\xC3\xA9 TV");
   EXPECT_EQ(ChannelColumnText(info, c, kColumnGenre), "Music");  // the table's, first match
   EXPECT_EQ(ChannelColumnText(info, c, kColumnRating), "0.13");
   EXPECT_EQ(ChannelColumnText(info, c, kColumnBitrate), "-64");

@@ -51,7 +51,7 @@ TEST(Import, PlaylistAddsTvChannelsBehindTheTables) {
   ASSERT_EQ(tables.channels.size(), 4u);
   EXPECT_EQ(tables.channels[0].name, "Old");
   EXPECT_EQ(tables.channels[1].id, 6);
-  EXPECT_EQ(tables.channels[1].name, "Caf\xE9, \"Live\" (720p)");
+  EXPECT_EQ(tables.channels[1].name, "Caf\xC3\xA9, \"Live\" (720p)");
   EXPECT_EQ(tables.channels[1].country_id, 1);
   EXPECT_EQ(tables.channels[1].genre_id, 1);
   EXPECT_EQ(tables.channels[2].country_id, 2);
