@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "catalogue/codepage.h"
-#include "catalogue/fields.h"
+#include "catalogue/format/codepage.h"
+#include "catalogue/format/fields.h"
 #include "common/error.h"
 #include "common/files.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "catalogue/codepage.h"
+#include "catalogue/format/codepage.h"
 
 namespace vistrel {
 
