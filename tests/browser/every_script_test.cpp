@@ -59,24 +59,24 @@ class EveryScript : public ::testing::Test {
 
   std::vector<std::string> Names() const {
     std::vector<std::string> names;
-    for (const TItem& c : info.channels) names.push_back(c.name);
+    for (const Channel& c : info.channels) names.push_back(c.name);
     return names;
   }
 
   // Rows of the TV view with the name section set to `text`.
   std::vector<std::string> Filtered(const std::string& text) const {
-    TFilter f;
-    f.group_id = 1;
-    f.name_flag = true;
+    ViewFilter f;
+    f.view = View::kTv;
+    f.name_section_on = true;
     f.name = text;
     std::vector<std::string> names;
-    for (const TItem& c : info.channels) {
+    for (const Channel& c : info.channels) {
       if (ChannelPassesFilter(f, c)) names.push_back(c.name);
     }
     return names;
   }
 
-  TInfo info;
+  Catalogue info;
 };
 
 TEST_F(EveryScript, LoadsEveryNameAsWritten) {
@@ -86,7 +86,7 @@ TEST_F(EveryScript, LoadsEveryNameAsWritten) {
             (std::vector<std::string>{kChinese, kCyrillic, kArabic, kThai, kEmoji, "Zed", kEmile,
                                       "abc", kChinese2}));
   EXPECT_EQ(info.channels[0].comment, kArabic);
-  EXPECT_EQ(info.channels[0].genre, "Actualit\xC3\xA9s");  // from the Windows-1252 entry
+  EXPECT_EQ(info.channels[0].genre_name, "Actualit\xC3\xA9s");  // from the Windows-1252 entry
   EXPECT_EQ(info.channels[10].group_id, 2);
   EXPECT_EQ(info.channels[10].name, kCafe);
   EXPECT_EQ(info.countries.at(1).name, "\xE4\xB8\xAD\xE5\x9B\xBD");
@@ -101,12 +101,12 @@ TEST_F(EveryScript, SortsByCodeValueWithAToZFolded) {
   info.channels.pop_back();  // the radio channel
   info.channels.pop_back();  // the long name
   SortState state;
-  SortChannels(info, static_cast<int32_t>(info.channels.size()) - 1, 0, state);
+  SortChannels(info, ListColumn::kChannel, state);
   // The reference order: U+0041 (abc folded), U+005A, U+00C9, U+041F, U+0627, U+0E44, U+4E2D,
   // U+5317, U+1F4FA.
   EXPECT_EQ(Names(), (std::vector<std::string>{"abc", "Zed", kEmile, kCyrillic, kArabic, kThai,
                                                kChinese, kChinese2, kEmoji}));
-  SortChannels(info, static_cast<int32_t>(info.channels.size()) - 1, 0, state);
+  SortChannels(info, ListColumn::kChannel, state);
   EXPECT_EQ(Names(), (std::vector<std::string>{kEmoji, kChinese2, kChinese, kThai, kArabic,
                                                kCyrillic, kEmile, "Zed", "abc"}));
 }
@@ -122,17 +122,18 @@ TEST_F(EveryScript, NameFilterMatchesCharacters) {
 }
 
 TEST_F(EveryScript, FindMatchesCharacters) {
-  std::vector<int32_t> visible;
-  for (int32_t i = 0; i < 9; ++i) visible.push_back(i);
+  VisibleRows visible;
+  for (int32_t i = 0; i < 9; ++i) visible.positions.push_back(i);
+  visible.count = 9;
   auto find = [&](const std::string& text, bool match_case) {
-    return FindDialogFind(text, match_case, false, 0, info, visible, 9).row;
+    return FindNextMatch(text, match_case, false, 0, info, visible).row;
   };
   EXPECT_EQ(find("\xE0\xB9\x84\xE0\xB8\x97\xE0\xB8\xA2", true), 3);  // ไทย
   EXPECT_EQ(find("\xD8\xAC\xD8\xB2", true), 2);                      // جز
   EXPECT_EQ(find("\xF0\x9F\x93\xBA NEWS", false), 4);                // a-z folded
   EXPECT_FALSE(find("\xF0\x9F\x93\xBA NEWS", true));
   EXPECT_EQ(find("\xE5\x8D\xAB", true), 8);  // 卫
-  const FindResult none = FindDialogFind("\xE5\x9B\xBD", false, false, 0, info, visible, 9);
+  const FindResult none = FindNextMatch("\xE5\x9B\xBD", false, false, 0, info, visible);
   EXPECT_FALSE(none.row);
   EXPECT_EQ(none.message, "Could not find \"\xE5\x9B\xBD\"");
 }
@@ -170,7 +171,7 @@ TEST(EntryEncodings, MarksDecideAndTextsComeOutUtf8) {
        "Caf\xEF\xBF\xBD \xE2\x82\xAC", "\xC3\xBC"},
   };
   for (const auto& c : cases) {
-    TInfo info;
+    Catalogue info;
     ClearCatalogue(info);
     LoadChannelPackageBytes(info, {},
                             BuildPackage({{"version.dat", "202605011200"}, {"tv.dat", c.tv}}));
