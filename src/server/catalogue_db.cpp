@@ -115,11 +115,12 @@ SqliteConnection Open(const std::filesystem::path& file, OpenMode mode) {
 
 CatalogueDb::CatalogueDb(const std::filesystem::path& file, StampTime now, OpenMode mode)
     : db_(Open(file, mode)) {
-  db_.Exec("PRAGMA journal_mode = WAL");
-  SqliteTransaction transaction(db_);
+  // Checked before anything is written: a file refused stays as it was.
   if (mode == OpenMode::kExisting && !HasTable(db_, "state")) {
     throw Error(file.string() + " holds no catalogue (import creates one)");
   }
+  db_.Exec("PRAGMA journal_mode = WAL");
+  SqliteTransaction transaction(db_);
   db_.Exec(kSchema);
   AddPublishedChanges(db_);
   // A new catalogue is versioned from its creation, so every package has a valid stamp.

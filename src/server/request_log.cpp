@@ -1,7 +1,10 @@
 #include "server/request_log.h"
 
+#include <microhttpd.h>
+
 #include <chrono>
 #include <cstdio>
+#include <vector>
 
 namespace vistrel {
 
@@ -39,6 +42,13 @@ std::string UtcTime(std::chrono::system_clock::time_point time) {
   return text;
 }
 
+// A query parameter's name as the server decodes it ("%6Bey" is "key").
+std::string DecodedName(std::string_view name) {
+  std::vector<char> text(name.begin(), name.end());
+  text.push_back('\0');
+  return std::string(text.data(), MHD_http_unescape(text.data()));
+}
+
 }  // namespace
 
 std::string LoggedTarget(std::string_view target, std::string_view secret_key) {
@@ -53,7 +63,7 @@ std::string LoggedTarget(std::string_view target, std::string_view secret_key) {
     if (!first) out += '&';
     first = false;
     const auto equals = part.find('=');
-    if (equals != std::string_view::npos && part.substr(0, equals) == secret_key &&
+    if (equals != std::string_view::npos && DecodedName(part.substr(0, equals)) == secret_key &&
         equals + 1 < part.size()) {
       out += Escaped(part.substr(0, equals + 1)) + "***";
     } else {

@@ -10,7 +10,7 @@ namespace vistrel {
 
 // A request target for the log: every byte outside printable ASCII, and the space, as "%XX",
 // so no escape sequence or line break reaches the terminal; the value of every query
-// parameter named `secret_key` (the access key) replaced by "***".
+// parameter named `secret_key` (the access key; the name as decoded) replaced by "***".
 std::string LoggedTarget(std::string_view target, std::string_view secret_key);
 
 // "2026-05-01T12:00:03Z 127.0.0.1 GET /service/rate.php?rating=4&id=10 200": the time (UTC,
