@@ -327,6 +327,22 @@ TEST_F(ServiceTest, SubmissionsWaitForReview) {
                 "21|Caf\xE9 Radio|http://127.0.0.1/a b.mp3|64|1||2|3|hi there|0|0|0|0|0|0|0\r\n");
 }
 
+TEST_F(ServiceTest, ReviewListShowsControlCharactersEscaped) {
+  // DEL and a byte that Windows-1252 leaves undefined (a C1 control in UTF-8) pass the
+  // submission rules; the listing must not hand them to the terminal.
+  ASSERT_EQ(Status("/service/new2.php?&group=1&name=a%7Fb%81c&url=u&bitrate=0&type=1&homepage="
+                   "&country=0&genre=0&comment=caf%E9"),
+            200);
+  std::ostringstream out, err;
+  ASSERT_EQ(
+      RunServiceCommand({"review", "--db", db_file().string(), "--list"}, FakeBuild, out, err), 0)
+      << err.str();
+  const std::string listed = out.str();
+  EXPECT_NE(listed.find("\ta\\x7Fb\\x81c\tu\t"), std::string::npos) << listed;
+  EXPECT_NE(listed.find("\tcaf\xC3\xA9\n"), std::string::npos) << listed;
+  EXPECT_EQ(listed.find('\x7F'), std::string::npos);
+}
+
 TEST_F(ServiceTest, MediaFilesAreServedAndNothingOutside) {
   auto res = Get("/media/demo.m3u8");
   ASSERT_TRUE(res);

@@ -52,6 +52,8 @@ ServiceProcess::ServiceProcess(const std::filesystem::path& db,
   std::vector<char*> args;
   for (std::string& a : argv) args.push_back(a.data());
   args.push_back(nullptr);
+  // A log left by an earlier run must not be read as this one's.
+  std::filesystem::remove(log_file);
   pid_ = ::fork();
   if (pid_ < 0) throw std::runtime_error("fork failed");
   if (pid_ == 0) {
