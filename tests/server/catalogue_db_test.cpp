@@ -105,7 +105,7 @@ TEST(CatalogueDb, FailedUpdateChangesNothing) {
                Error);
   EXPECT_THROW(db.UpdateTables(
                    [](CatalogueTables& tables) {
-                     TItem channel;
+                     Channel channel;
                      channel.id = 5;
                      tables.channels = {channel, channel};
                    },

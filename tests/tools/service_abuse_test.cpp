@@ -408,10 +408,10 @@ TEST_F(ServiceUnderAbuse, WritesOverTheLimitAre429AndStoreNothing) {
   const CatalogueTables tables = catalogue.LoadTables();
   EXPECT_EQ(tables.channels[0].rated, 1);
   EXPECT_EQ(tables.channels[0].rating, 5);
-  EXPECT_EQ(tables.channels[0].workfine, 1);
-  EXPECT_EQ(tables.channels[0].spam, 0);
-  EXPECT_EQ(tables.channels[0].notworking, 0);
-  EXPECT_EQ(tables.channels[1].notworking, 1);
+  EXPECT_EQ(tables.channels[0].work_fine_reports, 1);
+  EXPECT_EQ(tables.channels[0].spam_reports, 0);
+  EXPECT_EQ(tables.channels[0].not_working_reports, 0);
+  EXPECT_EQ(tables.channels[1].not_working_reports, 1);
   EXPECT_EQ(tables.channels[2].rated, 1);
   EXPECT_EQ(catalogue.SubmissionCount(), 5);
 }
@@ -459,7 +459,7 @@ TEST_F(ServiceUnderAbuse, PlaylistImportsWhileServingLoseNoRating) {
   const CatalogueTables tables = CatalogueDb(db()).LoadTables();
   int rated = 0;
   double rating = 0;
-  for (const TItem& channel : tables.channels) {
+  for (const Channel& channel : tables.channels) {
     rated += channel.rated;
     rating += channel.rating;
   }
