@@ -27,11 +27,15 @@ struct MHD_Connection;
 namespace vistrel {
 
 struct HttpServerLimits {
-  unsigned connections = 1024;                    // open at once; more are closed on arrival
-  unsigned connections_per_address = 64;          // from one client address
-  std::chrono::seconds timeout{10};               // an idle connection, and a whole request header
-  std::size_t memory_per_connection = 32 * 1024;  // request header and I/O buffers; beyond: 431
-  unsigned threads = 4;                           // event loops
+  // Open at once; more wait unanswered in the listen queue (256 deep) until one ends.
+  unsigned connections = 1024;
+  // Open at once from one client address; more are closed on arrival.
+  unsigned connections_per_address = 64;
+  // An idle connection, and a connection still sending its request header, ends after this.
+  std::chrono::seconds timeout{10};
+  // Request header and I/O buffers of one connection; a larger header gets 431 and the end.
+  std::size_t memory_per_connection = 32 * 1024;
+  unsigned threads = 4;  // event loops
 };
 
 struct HttpRequest {
@@ -80,6 +84,7 @@ class HttpServer {
   // Receives one entry per request, on the server's threads; may be empty.
   using Logger = std::function<void(const HttpLogEntry&)>;
 
+  // Does not listen yet; never fails.
   HttpServer(HttpServerLimits limits, Handler handler, Logger log);
   ~HttpServer();  // stops
   HttpServer(const HttpServer&) = delete;
