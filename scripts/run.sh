@@ -14,6 +14,12 @@ if [ ! -x build/vistrel ]; then
   exit 1
 fi
 
+if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}${QT_QPA_PLATFORM:-}" ]; then
+  echo "run.sh: no graphical session (neither DISPLAY nor WAYLAND_DISPLAY is set)." >&2
+  echo "run.sh: run it from the desktop's terminal, or with QT_QPA_PLATFORM set." >&2
+  exit 1
+fi
+
 if [ -n "${VISTREL_SERVICE_URL:-}" ]; then
   echo "run.sh: using the catalogue service at $VISTREL_SERVICE_URL"
 else

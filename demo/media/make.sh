@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Makes the demo's media files once; their output is committed, so nobody needs to run this
-# to use the demo. Everything is generated (test sources and tones), so the files carry no
+# to use the demo (rerunning changes their bytes: then update the sizes and rates in
+# demo/README.md). Everything is generated (test sources and tones), so the files carry no
 # third-party content. Needs: apt-get install ffmpeg fonts-dejavu-core
 #
 # Every file is constant-bitrate and 20 s long, so repeating its bytes at size / 20 bytes per
