@@ -61,6 +61,17 @@ alive() { [ -n "${1:-}" ] && kill -0 "$1" 2>/dev/null; }
 
 port_in_use() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
 
+# Succeeds when process `pid` holds the socket listening on 127.0.0.1:`port`, so that a service
+# that lost the port to another one started at the same moment is not taken for the winner.
+listens_on() {
+  local pid="$1" addr inode
+  addr="$(printf '0100007F:%04X' "$2")"
+  while read -r inode; do
+    [ -n "$(find "/proc/$pid/fd" -lname "socket:\[$inode\]" -print -quit 2>/dev/null)" ] && return 0
+  done < <(awk -v addr="$addr" '$2 == addr && $4 == "0A" { print $10 }' /proc/net/tcp)
+  return 1
+}
+
 # The pid of the running service, when the pid file names a live vistrel-service that uses
 # this database; empty otherwise.
 running_service_pid() {
@@ -113,8 +124,8 @@ import_catalogue() {
   echo "$stamp" >"$IMPORT_STAMP"
 }
 
-# Starts the service on `port`; succeeds once it answers there, fails when it ends first
-# (the port was taken meanwhile) or does not answer within 10 s.
+# Starts the service on `port`; succeeds once it listens there, fails when it ends first (the
+# port was taken meanwhile) or does not listen within 10 s.
 launch_on_port() {
   local port="$1" pid=""
   rm -f "$PID_FILE"
@@ -131,11 +142,7 @@ launch_on_port() {
   done
   for _ in $(seq 100); do
     alive "$pid" || return 1
-    if port_in_use "$port"; then
-      sleep 0.2
-      alive "$pid" && return 0
-      return 1
-    fi
+    listens_on "$pid" "$port" && return 0
     sleep 0.1
   done
   kill -TERM "$pid" 2>/dev/null || true
