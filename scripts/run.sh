@@ -8,8 +8,16 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
 
-if [ ! -x build/vistrel ]; then
-  echo "run.sh: build/vistrel was not built: this checkout has no main window yet." >&2
+# The program, wherever the build puts it.
+PROGRAM=""
+for candidate in build/vistrel build/src/gui/vistrel; do
+  if [ -x "$candidate" ]; then
+    PROGRAM="$candidate"
+    break
+  fi
+done
+if [ -z "$PROGRAM" ]; then
+  echo "run.sh: the program (build/vistrel) was not built: this checkout has no main window yet." >&2
   echo "run.sh: the catalogue service and its tools are in build/; see README.md." >&2
   exit 1
 fi
@@ -35,5 +43,5 @@ fi
 
 # Not exec: the traps above must run after the program, also when it crashes.
 status=0
-./build/vistrel "$@" || status=$?
+"./$PROGRAM" "$@" || status=$?
 exit "$status"
