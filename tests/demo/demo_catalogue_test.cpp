@@ -15,7 +15,7 @@
 
 #include "browser/sort_channels.h"
 #include "catalogue/lookups.h"
-#include "catalogue/package_tables.h"
+#include "catalogue/table_reader.h"
 #include "catalogue/user_files.h"
 #include "support/temp_dir.h"
 
