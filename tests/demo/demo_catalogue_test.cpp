@@ -17,6 +17,7 @@
 #include "catalogue/lookups.h"
 #include "catalogue/table_reader.h"
 #include "catalogue/user_files.h"
+#include "demo/demo_files.h"
 #include "support/temp_dir.h"
 
 namespace vistrel {
@@ -24,8 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kDemo = fs::path(VISTREL_SOURCE_DIR) / "demo";
-constexpr std::string_view kBom = "\xEF\xBB\xBF";
+const fs::path& kDemo = kDemoFolder;
 // The address the tables are written with; scripts/demo_service.sh replaces it when the
 // service runs on another port.
 constexpr std::string_view kServiceBase = "http://127.0.0.1:8780/";
@@ -50,11 +50,18 @@ std::u32string DecodeUtf8(const std::string& text) {
   return points;
 }
 
-// A table's text after its byte-order mark, which the test requires.
-std::string TableText(const std::string& name) {
+// A table's bytes, which must start with a UTF-8 byte-order mark; without the mark when
+// `keep_mark` is false.
+std::string TableBytes(const std::string& name, bool keep_mark) {
   const std::string bytes = ReadTestFile(kDemo / "tables" / name);
-  EXPECT_TRUE(bytes.starts_with(kBom)) << name << " must start with a UTF-8 byte-order mark";
-  return bytes.starts_with(kBom) ? bytes.substr(kBom.size()) : bytes;
+  const bool marked = bytes.starts_with(kDemoTableMark);
+  EXPECT_TRUE(marked) << name << " must start with a UTF-8 byte-order mark";
+  return marked && !keep_mark ? bytes.substr(kDemoTableMark.size()) : bytes;
+}
+
+// A table's text after its mark.
+std::string TableText(const std::string& name) {
+  return TableBytes(name, false);
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -67,15 +74,17 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-// The tables as the package loader reads them; throws vistrel::Error on a malformed line.
+// The tables as the package loader reads them, marks included when the parsers know them;
+// throws vistrel::Error on a malformed line.
 TInfo LoadDemoCatalogue() {
+  const bool keep_mark = TableParsersKnowByteOrderMarks();
   TInfo info;
-  ReadCountries("countries.dat", TableText("countries.dat"), info.countries);
-  ReadGenres("genres.dat", TableText("genres.dat"), info.genres);
+  ReadCountries("countries.dat", TableBytes("countries.dat", keep_mark), info.countries);
+  ReadGenres("genres.dat", TableBytes("genres.dat", keep_mark), info.genres);
   const char* const names[] = {"tv.dat", "radio.dat", "video.dat"};
   for (int32_t group = 1; group <= 3; ++group) {
-    AppendChannels(names[group - 1], TableText(names[group - 1]), group, {}, info.genres,
-                   info.channels);
+    AppendChannels(names[group - 1], TableBytes(names[group - 1], keep_mark), group, {},
+                   info.genres, info.channels);
   }
   return info;
 }

@@ -16,6 +16,7 @@
 #include <string>
 #include <thread>
 
+#include "demo/demo_files.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
 
@@ -98,12 +99,13 @@ bool EndsSoon(pid_t pid) {
   return !Alive(pid);
 }
 
-// The demo tables without their byte-order marks: what the service's table reader takes
-// today. The program's encoding work makes the marked tables themselves importable.
-fs::path PlainTables(const fs::path& folder) {
-  for (const auto& entry : fs::directory_iterator(kSource / "demo" / "tables")) {
+// The demo tables as the service's table reader takes them: themselves when it knows their
+// byte-order marks, else a copy in `folder` without the marks.
+fs::path ImportableTables(const fs::path& folder) {
+  if (TableParsersKnowByteOrderMarks()) return kDemoFolder / "tables";
+  for (const auto& entry : fs::directory_iterator(kDemoFolder / "tables")) {
     std::string bytes = ReadTestFile(entry.path());
-    if (bytes.starts_with("\xEF\xBB\xBF")) bytes.erase(0, 3);
+    if (bytes.starts_with(kDemoTableMark)) bytes.erase(0, kDemoTableMark.size());
     WriteTestFile(folder / entry.path().filename(), bytes);
   }
   return folder;
@@ -118,7 +120,7 @@ std::string Get(const std::string& base_url, const std::string& path, int* statu
 
 TEST(DemoServiceScriptTest, SharedByTheRunsThatAreUpAndStoppedWithTheLast) {
   TempDir tables;
-  DemoService service(PlainTables(tables.path()));
+  DemoService service(ImportableTables(tables.path()));
   StandInRun first, second;
 
   const std::string url = service.Start(first.pid());
@@ -155,7 +157,7 @@ TEST(DemoServiceScriptTest, SharedByTheRunsThatAreUpAndStoppedWithTheLast) {
 
 TEST(DemoServiceScriptTest, TakesAnotherPortWithMatchingUrlsWhenItsPortIsTaken) {
   TempDir tables;
-  const fs::path plain = PlainTables(tables.path());
+  const fs::path plain = ImportableTables(tables.path());
   DemoService first(plain), second(plain);
   StandInRun run;
 
