@@ -76,17 +76,17 @@ std::vector<std::string> Lines(const std::string& text) {
 
 // The tables as the package loader reads them, marks included when the parsers know them;
 // throws vistrel::Error on a malformed line.
-TInfo LoadDemoCatalogue() {
+Catalogue LoadDemoCatalogue() {
   const bool keep_mark = TableParsersKnowByteOrderMarks();
-  TInfo info;
-  ReadCountries("countries.dat", TableBytes("countries.dat", keep_mark), info.countries);
-  ReadGenres("genres.dat", TableBytes("genres.dat", keep_mark), info.genres);
+  Catalogue catalogue;
+  ReadCountries("countries.dat", TableBytes("countries.dat", keep_mark), catalogue.countries);
+  ReadGenres("genres.dat", TableBytes("genres.dat", keep_mark), catalogue.genres);
   const char* const names[] = {"tv.dat", "radio.dat", "video.dat"};
   for (int32_t group = 1; group <= 3; ++group) {
     AppendChannels(names[group - 1], TableBytes(names[group - 1], keep_mark), group, {},
-                   info.genres, info.channels);
+                   catalogue.genres, catalogue.channels);
   }
-  return info;
+  return catalogue;
 }
 
 TEST(DemoCatalogueTest, TablesAreUtf8LinesWithTheirFieldCounts) {
@@ -113,22 +113,22 @@ TEST(DemoCatalogueTest, TablesAreUtf8LinesWithTheirFieldCounts) {
 }
 
 TEST(DemoCatalogueTest, CoversEveryCategoryStatusAndSeveralScripts) {
-  const TInfo info = LoadDemoCatalogue();
-  ASSERT_GE(info.channels.size(), 30u);
-  EXPECT_EQ(info.countries.front().id, 0);
-  EXPECT_EQ(info.genres.front().id, 0);
+  const Catalogue catalogue = LoadDemoCatalogue();
+  ASSERT_GE(catalogue.channels.size(), 30u);
+  EXPECT_EQ(catalogue.countries.front().id, 0);
+  EXPECT_EQ(catalogue.genres.front().id, 0);
 
   std::set<int32_t> groups, statuses, ids;
-  for (const TItem& c : info.channels) {
+  for (const Channel& c : catalogue.channels) {
     SCOPED_TRACE(c.name);
     groups.insert(c.group_id);
     statuses.insert(c.status);
     EXPECT_TRUE(ids.insert(c.id).second) << "ids are unique";
     EXPECT_LT(c.id, kUserIdBase);
     EXPECT_EQ(c.type_id, 1) << "the list shows only Media Player channels";
-    EXPECT_TRUE(std::any_of(info.countries.begin() + 1, info.countries.end(),
-                            [&](const Tcountry& x) { return x.id == c.country_id; }));
-    EXPECT_FALSE(c.genre.empty()) << "genre id " << c.genre_id << " is in the genre table";
+    EXPECT_TRUE(std::any_of(catalogue.countries.begin() + 1, catalogue.countries.end(),
+                            [&](const Country& x) { return x.id == c.country_id; }));
+    EXPECT_FALSE(c.genre_name.empty()) << "genre id " << c.genre_id << " is in the genre table";
   }
   EXPECT_EQ(groups, (std::set<int32_t>{1, 2, 3}));
   EXPECT_EQ(statuses, (std::set<int32_t>{0, 1, 2, 3, 4, 5}));
@@ -141,19 +141,20 @@ TEST(DemoCatalogueTest, CoversEveryCategoryStatusAndSeveralScripts) {
   for (const Script& script : {Script{"Latin-1 letters", 0xC0, 0xFF},
                                Script{"Cyrillic", 0x400, 0x4FF}, Script{"Greek", 0x370, 0x3FF},
                                Script{"CJK", 0x4E00, 0x9FFF}, Script{"Arabic", 0x600, 0x6FF}}) {
-    const bool found = std::any_of(info.channels.begin(), info.channels.end(), [&](auto& c) {
-      const std::u32string points = DecodeUtf8(c.name);
-      return std::any_of(points.begin(), points.end(),
-                         [&](char32_t p) { return p >= script.first && p <= script.last; });
-    });
+    const bool found =
+        std::any_of(catalogue.channels.begin(), catalogue.channels.end(), [&](auto& c) {
+          const std::u32string points = DecodeUtf8(c.name);
+          return std::any_of(points.begin(), points.end(),
+                             [&](char32_t p) { return p >= script.first && p <= script.last; });
+        });
     EXPECT_TRUE(found) << "no channel name in " << script.name;
   }
 }
 
 TEST(DemoCatalogueTest, UrlsReachTheDemoMediaOrFailInTheKnownWays) {
-  const TInfo info = LoadDemoCatalogue();
+  const Catalogue catalogue = LoadDemoCatalogue();
   std::set<std::string> endpoints;
-  for (const TItem& c : info.channels) {
+  for (const Channel& c : catalogue.channels) {
     SCOPED_TRACE(c.name + " " + c.url);
     std::string_view rest(c.url);
     if (rest.starts_with(kRefusedBase)) {
@@ -175,12 +176,12 @@ TEST(DemoCatalogueTest, UrlsReachTheDemoMediaOrFailInTheKnownWays) {
 }
 
 TEST(DemoCatalogueTest, FirstTvChannelByNameIsALiveStream) {
-  TInfo info = LoadDemoCatalogue();
+  Catalogue catalogue = LoadDemoCatalogue();
   SortState sort;
-  SortChannels(info, int32_t(info.channels.size()) - 1, 0, sort);
-  const auto first_tv = std::find_if(info.channels.begin(), info.channels.end(),
-                                     [](const TItem& c) { return c.group_id == 1; });
-  ASSERT_NE(first_tv, info.channels.end());
+  SortChannels(catalogue, ListColumn::kChannel, sort);
+  const auto first_tv = std::find_if(catalogue.channels.begin(), catalogue.channels.end(),
+                                     [](const Channel& c) { return c.group_id == 1; });
+  ASSERT_NE(first_tv, catalogue.channels.end());
   EXPECT_EQ(first_tv->url, std::string(kServiceBase) + "live/tv-pattern.ts");
   EXPECT_EQ(first_tv->status, 0);
 }
@@ -203,20 +204,20 @@ TEST(DemoCatalogueTest, SampleUserFolderLoads) {
   ASSERT_TRUE(LoadFavorites(dir.path(), favorites).ok());
   EXPECT_EQ(favorites, (std::vector<int32_t>{1, 101, 100001}));
 
-  TInfo info;
-  ClearCatalogue(info);
-  const UserFileLoad load = LoadUserChannels(dir.path(), info, favorites);
+  Catalogue catalogue;
+  ClearCatalogue(catalogue);
+  const UserFileLoad load = LoadUserChannels(dir.path(), catalogue, favorites);
   ASSERT_TRUE(load.ok()) << load.message;
-  ASSERT_EQ(info.channels.size(), 2u);
-  EXPECT_EQ(info.ud_max, 100002);
-  EXPECT_EQ(info.channels[0].group_id, 1);
-  EXPECT_EQ(info.channels[0].favorited, 1);
-  EXPECT_EQ(info.channels[0].comment, "Added by hand");
-  EXPECT_EQ(info.channels[1].group_id, 2);
-  EXPECT_EQ(info.channels[1].sent, 1);
-  EXPECT_EQ(info.channels[1].comment, "");
-  for (const TItem& c : info.channels) {
-    EXPECT_EQ(c.usdef, 1);
+  ASSERT_EQ(catalogue.channels.size(), 2u);
+  EXPECT_EQ(catalogue.highest_user_id, 100002);
+  EXPECT_EQ(catalogue.channels[0].group_id, 1);
+  EXPECT_EQ(catalogue.channels[0].favorited, 1);
+  EXPECT_EQ(catalogue.channels[0].comment, "Added by hand");
+  EXPECT_EQ(catalogue.channels[1].group_id, 2);
+  EXPECT_EQ(catalogue.channels[1].sent, 1);
+  EXPECT_EQ(catalogue.channels[1].comment, "");
+  for (const Channel& c : catalogue.channels) {
+    EXPECT_EQ(c.user_defined, 1);
     EXPECT_TRUE(c.url.starts_with(std::string(kServiceBase) + "live/")) << c.url;
   }
 }

@@ -17,7 +17,7 @@ inline constexpr std::string_view kDemoTableMark = "\xEF\xBB\xBF";
 // that take the mark for part of the first id need the tables without it; the demo tables'
 // UTF-8 bytes then pass through them unchanged.
 inline bool TableParsersKnowByteOrderMarks() {
-  std::vector<Tcountry> rows;
+  std::vector<Country> rows;
   try {
     ReadCountries("probe",
                   "\xEF\xBB\xBF"
