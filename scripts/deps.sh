@@ -8,6 +8,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libcpp-httplib-dev libmicrohttpd-dev libsqlite3-dev libcli11-dev
   zip unzip python3 ca-certificates
+  desktop-file-utils
 )
 
 missing=()
