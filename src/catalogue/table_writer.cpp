@@ -31,16 +31,10 @@ std::string IdNameTable(const std::vector<Row>& rows) {
 }  // namespace
 
 std::string_view ChannelTableName(int32_t group_id) {
-  switch (group_id) {
-    case 1:
-      return "tv.dat";
-    case 2:
-      return "radio.dat";
-    case 3:
-      return "video.dat";
-    default:
-      return {};
+  for (const ChannelEntry& entry : kChannelEntries) {
+    if (entry.group_id == group_id) return entry.name;
   }
+  return {};
 }
 
 std::string FormatDecimal(double value) {
@@ -73,15 +67,15 @@ std::string FormatChannelLine(const Channel& c) {
 
 std::vector<PackageEntry> TablesToEntries(const CatalogueTables& tables) {
   std::vector<PackageEntry> entries;
-  entries.emplace_back("version.dat", tables.version + kLineEnd);
-  entries.emplace_back("countries.dat", IdNameTable(tables.countries));
-  entries.emplace_back("genres.dat", IdNameTable(tables.genres));
-  for (int32_t group = 1; group <= 3; ++group) {
+  entries.emplace_back(kVersionEntry, tables.version + kLineEnd);
+  entries.emplace_back(kCountriesEntry, IdNameTable(tables.countries));
+  entries.emplace_back(kGenresEntry, IdNameTable(tables.genres));
+  for (const ChannelEntry& entry : kChannelEntries) {
     std::string text;
     for (const Channel& channel : tables.channels) {
-      if (channel.group_id == group) text += FormatChannelLine(channel) + kLineEnd;
+      if (channel.group_id == entry.group_id) text += FormatChannelLine(channel) + kLineEnd;
     }
-    entries.emplace_back(std::string(ChannelTableName(group)), std::move(text));
+    entries.emplace_back(entry.name, std::move(text));
   }
   return entries;
 }

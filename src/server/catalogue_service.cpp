@@ -100,10 +100,10 @@ void CatalogueService::Route() {
     Reply(res, 200, "OK");
   });
   s.Get("/service/new2.php", [this](const httplib::Request& req, httplib::Response& res) {
-    const SubmissionCheck check = CheckSubmission(req.params);
-    if (!check.submission) return Reply(res, 400, check.error);
+    const Result<Submission> check = CheckSubmission(req.params);
+    if (!check.ok()) return Reply(res, 400, check.error);
     std::lock_guard lock(mutex_);
-    db_.Submit(*check.submission, config_.clock());
+    db_.Submit(*check.value, config_.clock());
     Reply(res, 200, "OK");
   });
   s.set_exception_handler(

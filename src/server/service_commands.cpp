@@ -3,7 +3,6 @@
 #include <pthread.h>
 #include <signal.h>
 
-#include <cstring>
 #include <iostream>
 #include <mutex>
 
@@ -142,10 +141,9 @@ std::string ImportCatalogue(const std::filesystem::path& db_file,
   if (!tables_dir.empty()) from_files = ReadTableFiles(tables_dir);
   std::vector<M3uEntry> playlist;
   if (!m3u_file.empty()) {
-    int error_code = 0;
-    const auto text = ReadWholeFile(m3u_file, &error_code);
-    if (!text) throw Error("cannot read " + m3u_file.string() + ": " + std::strerror(error_code));
-    playlist = ParseM3u(*text);
+    const Result<std::string> text = ReadFile(m3u_file);
+    if (!text.ok()) throw Error(text.error);
+    playlist = ParseM3u(*text.value);
   }
   CatalogueDb db(db_file, now);
   CatalogueTables tables = from_files ? std::move(*from_files) : db.LoadTables();
