@@ -8,8 +8,8 @@
 #include <iostream>
 #include <mutex>
 
-#include "common/error.h"
 #include "catalogue/format/codepage.h"
+#include "common/error.h"
 #include "common/files.h"
 #include "server/m3u_playlist.h"
 #include "server/playlist_import.h"
@@ -27,7 +27,8 @@ constexpr const char* kUsage =
     "      an extended M3U playlist as TV channels\n"
     "  serve --db FILE [--host 127.0.0.1] [--port 8780] [--access-key K] [--media DIR]\n"
     "        [--connections 1024] [--connections-per-address 64] [--timeout 10]\n"
-    "      answer the program's requests under /service/ and serve DIR under /media/; at most\n"
+    "      answer the program's requests under /service/ and serve DIR under /media/ (as it\n"
+    "      is), /live/ (endless, one copy per 20 s) and /stall/ (never answered); at most\n"
     "      that many connections (in all, from one address), each idle or sending its request\n"
     "      header for at most that many seconds\n"
     "  review --db FILE (--list | --accept ID | --reject ID)\n"
