@@ -13,6 +13,8 @@ namespace {
 
 constexpr const char* kAccessKeyParam = "key";
 constexpr std::string_view kMediaPrefix = "/media/";
+constexpr std::string_view kLivePrefix = "/live/";
+constexpr std::string_view kStallPrefix = "/stall/";
 
 HttpResponse Bytes(std::string bytes) {
   HttpResponse response;
@@ -45,6 +47,7 @@ CatalogueService::CatalogueService(CatalogueServiceConfig config)
       limiter_(config_.write_limits),
       publisher_db_(config_.db_file, config_.clock(), OpenMode::kExisting) {
   if (!config_.build_package) throw Error("no package builder given");
+  if (!(config_.live_loop_seconds > 0)) throw Error("the live loop must last longer than 0 s");
 }
 
 CatalogueService::~CatalogueService() {
@@ -152,6 +155,19 @@ HttpResponse CatalogueService::MediaDownload(const HttpRequest& request) const {
   return response;
 }
 
+HttpResponse CatalogueService::LiveStream(const HttpRequest& request) const {
+  auto file = OpenMediaFile(media_root_, std::string_view(request.path).substr(kLivePrefix.size()));
+  if (!file) return HttpResponse::Text(404, "not found");
+  HttpResponse response;
+  response.headers = {{"Cache-Control", "no-store"}, {"X-Content-Type-Options", "nosniff"}};
+  response.content_type = file->content_type;
+  response.file = std::move(file->fd);
+  if (file->size == 0) return response;  // nothing to repeat: an empty answer that ends
+  response.repeat_file = true;
+  response.bytes_per_second = static_cast<double>(file->size) / config_.live_loop_seconds;
+  return response;
+}
+
 HttpResponse CatalogueService::Answer(const HttpRequest& request) {
   if (request.method != "GET" && request.method != "HEAD") {
     HttpResponse response = HttpResponse::Text(405, "only GET and HEAD are answered");
@@ -186,6 +202,13 @@ HttpResponse CatalogueService::Answer(const HttpRequest& request) {
   }
   if (path == "/service/new2.php") return SubmitChannel(request);
   if (!media_root_.empty() && path.starts_with(kMediaPrefix)) return MediaDownload(request);
+  if (!media_root_.empty() && path.starts_with(kLivePrefix)) return LiveStream(request);
+  // The client's timeout path: taken in, never answered.
+  if (!media_root_.empty() && path.starts_with(kStallPrefix)) {
+    HttpResponse response;
+    response.unanswered = true;
+    return response;
+  }
   return HttpResponse::Text(404, "not found");
 }
 

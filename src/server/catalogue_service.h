@@ -1,6 +1,7 @@
 #pragma once
 // The catalogue service over HTTP: the list download and the small requests under "/service/",
-// and optionally a folder of media files under "/media/".
+// and optionally a folder of media files: as they are under "/media/", as endless live streams
+// under "/live/", and under "/stall/" as requests that never get an answer.
 
 #include <cstdint>
 #include <filesystem>
@@ -24,14 +25,19 @@ namespace vistrel {
 // build's key and IV, in the program).
 using PackageBuilder = std::function<std::string(const std::vector<PackageEntry>&)>;
 
+// Every file of the demo media plays this long: a live stream sends one whole copy of its file
+// per this many seconds, so a constant-rate file plays in real time.
+constexpr double kLiveLoopSeconds = 20;
+
 struct CatalogueServiceConfig {
   std::filesystem::path db_file;
   OpenMode db_mode = OpenMode::kCreate;  // kExisting: a file without a catalogue is refused
   std::string host = "127.0.0.1";
   int port = 8780;  // 0: any free port
   std::string access_key = build::kAccessKey;
-  std::filesystem::path media_dir;  // served under "/media/" when set
-  PackageBuilder build_package;     // required
+  std::filesystem::path media_dir;  // served under "/media/", "/live/" and "/stall/" when set
+  double live_loop_seconds = kLiveLoopSeconds;  // above 0
+  PackageBuilder build_package;                 // required
   std::function<StampTime()> clock = CurrentMinute;
   WriteLimits write_limits;  // none unless set; `serve` uses WriteLimits::Public()
   HttpServerLimits http;
@@ -72,6 +78,9 @@ class CatalogueService {
                             const std::function<bool()>& store);
   HttpResponse SubmitChannel(const HttpRequest& request);
   HttpResponse MediaDownload(const HttpRequest& request) const;
+  // The file again and again at the rate that sends one copy per loop, without end; 404 for a
+  // file MediaDownload would not serve.
+  HttpResponse LiveStream(const HttpRequest& request) const;
   // The package to hand out now, built when PackageStillServes says the one on hand does not.
   std::shared_ptr<const Package> CurrentPackage();
 

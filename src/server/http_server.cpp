@@ -5,20 +5,25 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <vector>
 
 #include "common/error.h"
+#include "server/live_pace.h"
 
 namespace vistrel {
 
 namespace {
 
 constexpr int kListenBacklog = 256;
-constexpr auto kDeadlineCheckInterval = std::chrono::milliseconds(200);
+// How often held connections are looked at and header deadlines checked: live streams go out
+// in steps about this far apart.
+constexpr auto kWatchInterval = std::chrono::milliseconds(50);
 
 // One request, from its request line to its end: libmicrohttpd's per-request context.
 struct Exchange {
@@ -27,6 +32,7 @@ struct Exchange {
   std::string method = "-";
   bool header_seen = false;
   bool answered = false;
+  bool unanswered = false;  // held without an answer; ends when resumed
 };
 
 std::string ClientText(MHD_Connection* connection) {
@@ -95,6 +101,54 @@ void FreeSharedBody(void* holder) {
   delete static_cast<std::shared_ptr<const std::string>*>(holder);
 }
 
+// The body of a live stream: the file read in place at the paced position.
+struct RepeatedFile {
+  OwnedFd fd;
+  uint64_t size = 0;
+  LivePace pace;
+  HeldConnections* held = nullptr;
+  MHD_Connection* connection = nullptr;
+};
+
+// Never waits: with nothing allowed yet, the connection leaves its event loop until the next
+// step (returning 0 and staying in the loop would spin it).
+ssize_t ReadRepeatedFile(void* context, uint64_t sent, char* buffer, size_t room) {
+  auto& body = *static_cast<RepeatedFile*>(context);
+  const uint64_t allowed = body.pace.AllowedBy(LivePace::Clock::now());
+  if (allowed <= sent) {
+    const bool held = body.held->HoldUntil(body.connection, body.pace.NextStepAt(sent),
+                                           [&] { MHD_suspend_connection(body.connection); });
+    return held ? 0 : MHD_CONTENT_READER_END_WITH_ERROR;  // not held: the server stops
+  }
+  const uint64_t at = sent % body.size;
+  const size_t length =
+      static_cast<size_t>(std::min<uint64_t>({room, allowed - sent, body.size - at}));
+  while (true) {
+    const ssize_t got = ::pread(body.fd.get(), buffer, length, static_cast<off_t>(at));
+    if (got > 0) return got;
+    if (got < 0 && errno == EINTR) continue;
+    return MHD_CONTENT_READER_END_WITH_ERROR;  // unreadable, or cut shorter than it was
+  }
+}
+
+void FreeRepeatedFile(void* context) {
+  delete static_cast<RepeatedFile*>(context);
+}
+
+MHD_Response* MakeRepeatedFileResponse(HttpResponse& response, HeldConnections& held,
+                                       MHD_Connection* connection) {
+  struct stat info {};
+  if (::fstat(response.file.get(), &info) != 0 || info.st_size <= 0) return nullptr;
+  auto body = std::make_unique<RepeatedFile>(
+      RepeatedFile{std::move(response.file), static_cast<uint64_t>(info.st_size),
+                   LivePace(response.bytes_per_second, LivePace::Clock::now()), &held, connection});
+  // The library's own send buffer takes the bytes; no larger block than that is asked for.
+  MHD_Response* made = MHD_create_response_from_callback(
+      MHD_SIZE_UNKNOWN, 16 * 1024, ReadRepeatedFile, body.get(), FreeRepeatedFile);
+  if (made) body.release();
+  return made;
+}
+
 MHD_Response* MakeResponse(HttpResponse& response) {
   if (response.file.get() >= 0) {
     MHD_Response* made = MHD_create_response_from_fd_at_offset64(
@@ -150,6 +204,7 @@ struct HttpServerCallbacks {
     HttpServer& server = *static_cast<HttpServer*>(self);
     auto* exchange = static_cast<Exchange*>(*context);
     if (!exchange) return MHD_NO;
+    if (exchange->unanswered) return MHD_NO;  // resumed: its client went, or the server stops
     if (!exchange->header_seen) {
       exchange->header_seen = true;
       exchange->method = method;
@@ -174,14 +229,26 @@ struct HttpServerCallbacks {
     } catch (...) {
       response = HttpResponse::Text(500, "internal error");
     }
+    if (response.unanswered) return HoldUnanswered(server, connection, *exchange, response);
     return Answer(server, connection, *exchange, response);
+  }
+
+  static MHD_Result HoldUnanswered(HttpServer& server, MHD_Connection* connection,
+                                   Exchange& exchange, const HttpResponse& response) {
+    exchange.unanswered = true;
+    const bool held = server.held_->HoldUnanswered(connection, SocketOf(connection),
+                                                   [&] { MHD_suspend_connection(connection); });
+    Log(server, exchange, 0, response.log_note.empty() ? "held unanswered" : response.log_note);
+    return held ? MHD_YES : MHD_NO;
   }
 
   static MHD_Result Answer(HttpServer& server, MHD_Connection* connection, Exchange& exchange,
                            HttpResponse& response) {
     MHD_Response* made = nullptr;
     try {
-      made = MakeResponse(response);
+      made = response.repeat_file && response.file.get() >= 0
+                 ? MakeRepeatedFileResponse(response, *server.held_, connection)
+                 : MakeResponse(response);
     } catch (...) {
     }
     if (!made) {
@@ -234,6 +301,7 @@ struct HttpServerCallbacks {
                              ConnectionDeadlines::Clock::now() + server.limits_.timeout);
     } else {
       server.deadlines_.Forget(connection);  // called before the library closes the socket
+      server.held_->Forget(connection);
     }
   }
 };
@@ -276,10 +344,14 @@ int HttpServer::Start(const std::string& host, int port) {
                                         : reinterpret_cast<sockaddr_in*>(&bound)->sin_port);
 
   stopping_ = false;
+  held_ = std::make_unique<HeldConnections>(
+      [](void* connection) { MHD_resume_connection(static_cast<MHD_Connection*>(connection)); });
+  // Held connections count against the connection limits like any other.
   daemon_ = MHD_start_daemon(
-      MHD_USE_EPOLL_INTERNAL_THREAD | (found->ai_family == AF_INET6 ? MHD_USE_IPv6 : 0), 0, nullptr,
-      nullptr, &HttpServerCallbacks::OnRequest, this, MHD_OPTION_LISTEN_SOCKET, listener.get(),
-      MHD_OPTION_THREAD_POOL_SIZE, limits_.threads, MHD_OPTION_CONNECTION_LIMIT,
+      MHD_USE_EPOLL_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME |
+          (found->ai_family == AF_INET6 ? MHD_USE_IPv6 : 0),
+      0, nullptr, nullptr, &HttpServerCallbacks::OnRequest, this, MHD_OPTION_LISTEN_SOCKET,
+      listener.get(), MHD_OPTION_THREAD_POOL_SIZE, limits_.threads, MHD_OPTION_CONNECTION_LIMIT,
       limits_.connections, MHD_OPTION_PER_IP_CONNECTION_LIMIT, limits_.connections_per_address,
       MHD_OPTION_CONNECTION_TIMEOUT, static_cast<unsigned>(limits_.timeout.count()),
       MHD_OPTION_CONNECTION_MEMORY_LIMIT, limits_.memory_per_connection,
@@ -300,6 +372,7 @@ void HttpServer::Stop() {
   }
   watch_wakeup_.notify_all();
   if (watchdog_.joinable()) watchdog_.join();
+  held_->ResumeAll();  // the library must not stop with connections held
   MHD_stop_daemon(daemon_);
   daemon_ = nullptr;
 }
@@ -307,10 +380,11 @@ void HttpServer::Stop() {
 void HttpServer::WatchDeadlines() {
   std::unique_lock lock(watch_mutex_);
   while (!stopping_) {
-    watch_wakeup_.wait_for(lock, kDeadlineCheckInterval);
+    watch_wakeup_.wait_for(lock, kWatchInterval);
     if (stopping_) break;
     lock.unlock();
     deadlines_.ShutDownOverdue(ConnectionDeadlines::Clock::now());
+    held_->ResumeDue(HeldConnections::Clock::now());
     lock.lock();
   }
 }

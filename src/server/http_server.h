@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "server/connection_deadlines.h"
+#include "server/held_connections.h"
 #include "server/owned_fd.h"
 #include "server/request_rules.h"
 
@@ -59,6 +60,14 @@ struct HttpResponse {
   OwnedFd file;
   uint64_t file_offset = 0;
   uint64_t file_length = 0;
+  // With `file` open: the whole file from its start, again and again without end, at
+  // `bytes_per_second` counted from the answer's start; sent without a length (chunked to
+  // HTTP/1.1 clients). Each connection reads the file in place, holding no copy of it.
+  bool repeat_file = false;
+  double bytes_per_second = 0;
+  // No answer at all: the connection is held, unanswered and without a thread, until its
+  // client closes it or the server stops. Everything else here is ignored.
+  bool unanswered = false;
   std::vector<std::pair<std::string, std::string>> headers;
   std::string log_note;  // added to the request's log entry (the reason of a failure)
 
@@ -94,7 +103,8 @@ class HttpServer {
   // server's threads; returns the port. Throws vistrel::Error naming the address and the
   // reason when it cannot listen, or when already started.
   int Start(const std::string& host, int port);
-  // Closes every connection and waits for the threads; harmless when not started.
+  // Closes every connection (live streams and unanswered ones too) and waits for the
+  // threads; harmless when not started.
   void Stop();
 
  private:
@@ -105,6 +115,7 @@ class HttpServer {
   Handler handler_;
   Logger log_;
   ConnectionDeadlines deadlines_;
+  std::unique_ptr<HeldConnections> held_;  // one per start: a stopped registry holds no more
   MHD_Daemon* daemon_ = nullptr;
   std::mutex watch_mutex_;
   std::condition_variable watch_wakeup_;

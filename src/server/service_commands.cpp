@@ -26,27 +26,12 @@ constexpr const char* kUsage =
     "      an extended M3U playlist as TV channels\n"
     "  serve --db FILE [--host 127.0.0.1] [--port 8780] [--access-key K] [--media DIR]\n"
     "        [--connections 1024] [--connections-per-address 64] [--timeout 10]\n"
-    "      answer the program's requests under /service/ and serve DIR under /media/; at most\n"
+    "      answer the program's requests under /service/ and serve DIR under /media/ (as it\n"
+    "      is), /live/ (endless, one copy per 20 s) and /stall/ (never answered); at most\n"
     "      that many connections (in all, from one address), each idle or sending its request\n"
     "      header for at most that many seconds\n"
     "  review --db FILE (--list | --accept ID | --reject ID)\n"
     "      list the submitted channels, or move one into the catalogue, or drop it\n";
-
-// The options of the three commands; each but --db is absent unless given.
-struct ServiceOptions {
-  std::string db;
-  std::optional<std::string> tables, m3u;                        // import
-  std::optional<std::string> host, port, access_key, media;      // serve
-  std::optional<std::string> connections, per_address, timeout;  // serve
-  std::optional<std::string> accept, reject;                     // review
-  bool list = false;                                             // review
-};
-
-int Usage(std::ostream& err, const std::string& problem) {
-  if (!problem.empty()) err << "vistrel-service: " << problem << "\n";
-  err << kUsage;
-  return 2;
-}
 
 std::optional<int64_t> ParseId(const std::string& text) {
   if (text.empty() || text.size() > 18 ||
