@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "bench_sizes.h"
-#include "build_config.h"
-#include "catalogue/cipher.h"
+#include "catalogue/format/cipher.h"
+#include "catalogue/format/zip_memory.h"
+#include "catalogue/format/zip_reader.h"
 #include "catalogue/lookups.h"
 #include "catalogue/package.h"
-#include "catalogue/package_tables.h"
-#include "catalogue/zip_memory.h"
-#include "catalogue/zip_reader.h"
+#include "catalogue/table_reader.h"
+#include "common/build_config.h"
 #include "common/error.h"
 #include "common/files.h"
 #include "memory_probe.h"

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "catalogue/fields.h"
+#include "catalogue/format/fields.h"
 #include "common/error.h"
 #include "common/files.h"
 

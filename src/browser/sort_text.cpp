@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "catalogue/codepage.h"
+#include "catalogue/format/codepage.h"
 
 namespace vistrel {
 

@@ -1,7 +1,7 @@
 #include "browser/view_builder.h"
 
 #include "browser/view_filter.h"
-#include "build_config.h"
+#include "common/build_config.h"
 
 namespace vistrel {
 

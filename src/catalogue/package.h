@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "build_config.h"
 #include "catalogue/records.h"
+#include "common/build_config.h"
 
 namespace vistrel {
 

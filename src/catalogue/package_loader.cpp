@@ -2,11 +2,11 @@
 #include <cstring>
 #include <optional>
 
-#include "catalogue/cipher.h"
+#include "catalogue/format/cipher.h"
+#include "catalogue/format/table_scan.h"
+#include "catalogue/format/zip_reader.h"
 #include "catalogue/package.h"
-#include "catalogue/package_tables.h"
-#include "catalogue/table_scan.h"
-#include "catalogue/zip_reader.h"
+#include "catalogue/table_reader.h"
 #include "common/error.h"
 #include "common/files.h"
 

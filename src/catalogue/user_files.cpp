@@ -5,8 +5,8 @@
 #include <system_error>
 #include <unordered_set>
 
-#include "catalogue/codepage.h"
-#include "catalogue/fields.h"
+#include "catalogue/format/codepage.h"
+#include "catalogue/format/fields.h"
 #include "catalogue/lookups.h"
 #include "common/files.h"
 

@@ -8,8 +8,8 @@
 #include "gui/dialog_boxes.h"
 #include "gui/menu_icons.h"
 #include "gui/qt_text.h"
-#include "service/channel_editor.h"
-#include "service/service_requests.h"
+#include "service_client/channel_editor.h"
+#include "service_client/service_requests.h"
 
 namespace vistrel {
 

@@ -7,8 +7,8 @@
 #include <functional>
 
 #include "app/program_state.h"
-#include "service/channel_menu_state.h"
-#include "service/service_config.h"
+#include "service_client/channel_menu_state.h"
+#include "service_client/service_config.h"
 
 class QAction;
 class QUrl;

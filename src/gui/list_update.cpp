@@ -3,7 +3,7 @@
 #include <QDesktopServices>
 #include <QDialog>
 
-#include "build_config.h"
+#include "common/build_config.h"
 #include "gui/dialog_boxes.h"
 #include "gui/update_dialog.h"
 

@@ -8,7 +8,7 @@
 
 #include "gui/dialog_style.h"
 #include "gui/qt_text.h"
-#include "service/list_download.h"
+#include "service_client/list_download.h"
 
 namespace vistrel {
 

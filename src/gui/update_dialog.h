@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/program_state.h"
-#include "service/service_config.h"
+#include "service_client/service_config.h"
 
 class QLabel;
 class QProgressBar;

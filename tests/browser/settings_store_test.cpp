@@ -8,7 +8,7 @@
 #include <functional>
 #include <optional>
 
-#include "catalogue/fields.h"
+#include "catalogue/format/fields.h"
 #include "common/error.h"
 #include "common/files.h"
 #include "support/temp_dir.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "browser/sort_text.h"
-#include "catalogue/codepage.h"
+#include "catalogue/format/codepage.h"
 
 namespace vistrel {
 namespace {

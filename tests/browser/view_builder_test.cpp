@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "build_config.h"
+#include "common/build_config.h"
 
 namespace vistrel {
 namespace {

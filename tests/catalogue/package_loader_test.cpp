@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "catalogue/cipher.h"
+#include "catalogue/format/cipher.h"
 #include "catalogue/lookups.h"
 #include "catalogue/package.h"
 #include "common/error.h"

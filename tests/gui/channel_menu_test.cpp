@@ -5,7 +5,7 @@
 #include <QtTest>
 #include <memory>
 
-#include "build_config.h"
+#include "common/build_config.h"
 #include "gui/channel_menu.h"
 #include "support/http_test_server.h"
 #include "support/modal_driver.h"

@@ -6,8 +6,8 @@
 #include <QtTest>
 #include <memory>
 
-#include "build_config.h"
 #include "catalogue/package.h"
+#include "common/build_config.h"
 #include "common/files.h"
 #include "gui/list_update.h"
 #include "gui/update_dialog.h"

@@ -10,13 +10,13 @@
 #include "catalogue/package.h"
 #include "common/files.h"
 #include "gui/update_dialog.h"
-#include "service/list_download.h"
-#include "service/list_response.h"
+#include "server/list_answer.h"
+#include "service_client/list_download.h"
+#include "service_client/list_response.h"
 #include "support/catalogue_service_fixture.h"
 #include "support/http_test_server.h"
 #include "support/modal_driver.h"
 #include "support/temp_dir.h"
-#include "vistrel-service/list_response.h"
 
 namespace vistrel {
 

@@ -21,14 +21,14 @@
 #include "catalogue/user_files.h"
 #include "common/date_time.h"
 #include "common/files.h"
-#include "service/list_download.h"
-#include "service/service_requests.h"
+#include "server/catalogue_db.h"
+#include "server/catalogue_service.h"
+#include "server/list_answer.h"
+#include "server/service_commands.h"
+#include "service_client/list_download.h"
+#include "service_client/service_requests.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
-#include "vistrel-service/catalogue_db.h"
-#include "vistrel-service/catalogue_service.h"
-#include "vistrel-service/list_response.h"
-#include "vistrel-service/service_commands.h"
 
 namespace vistrel {
 namespace {

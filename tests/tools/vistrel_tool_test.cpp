@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "catalogue/cipher.h"
+#include "catalogue/format/cipher.h"
 #include "catalogue/package.h"
 #include "support/process.h"
 #include "support/temp_dir.h"

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "build_config.h"
 #include "catalogue/package.h"
-#include "vistrel-service/service_commands.h"
+#include "common/build_config.h"
+#include "server/service_commands.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);

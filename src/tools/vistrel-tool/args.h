@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "build_config.h"
+#include "common/build_config.h"
 #include "tools/command_line.h"
 
 namespace vistrel::tool {

@@ -1,6 +1,6 @@
 #include "catalogue_json.h"
 
-#include "catalogue/codepage.h"
+#include "catalogue/format/codepage.h"
 
 namespace vistrel::tool {
 

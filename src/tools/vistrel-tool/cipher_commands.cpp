@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "args.h"
-#include "catalogue/cipher.h"
+#include "catalogue/format/cipher.h"
 #include "commands.h"
 #include "common/error.h"
 #include "common/files.h"

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "service/list_download.h"
-#include "service/service_config.h"
+#include "service_client/list_download.h"
+#include "service_client/service_config.h"
 #include "tools/command_line.h"
 
 namespace {

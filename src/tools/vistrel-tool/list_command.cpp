@@ -19,7 +19,7 @@
 #include "browser/find_in_list.h"
 #include "browser/list_rows.h"
 #include "browser/sort_channels.h"
-#include "catalogue/codepage.h"
+#include "catalogue/format/codepage.h"
 #include "catalogue/lookups.h"
 #include "catalogue/package.h"
 #include "catalogue/user_files.h"

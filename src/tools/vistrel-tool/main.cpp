@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "args.h"
-#include "build_config.h"
 #include "commands.h"
+#include "common/build_config.h"
 #include "common/error.h"
 #include "download_command.h"
 

@@ -2,8 +2,8 @@
 
 #include "catalogue/package.h"
 #include "common/date_time.h"
-#include "vistrel-service/catalogue_db.h"
-#include "vistrel-service/service_commands.h"
+#include "server/catalogue_db.h"
+#include "server/service_commands.h"
 
 namespace vistrel {
 

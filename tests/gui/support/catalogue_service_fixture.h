@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "server/catalogue_service.h"
 #include "support/temp_dir.h"
-#include "vistrel-service/catalogue_service.h"
 
 namespace vistrel {
 

@@ -1,0 +1,262 @@
+#include "catalogue/table_reader.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <string>
+#include <utility>
+
+#include "catalogue/format/fields.h"
+#include "catalogue/format/table_scan.h"
+#include "catalogue/lookups.h"
+#include "common/date_time.h"
+#include "common/error.h"
+
+namespace vistrel {
+
+namespace {
+
+constexpr char kSeparator = '|';
+
+Error LineError(std::string_view entry_name, std::size_t index, std::string_view problem) {
+  return Error(std::string(entry_name) + ", line " + std::to_string(index + 1) + ": " +
+               std::string(problem));
+}
+
+Error TooFewFields(std::size_t have, std::size_t need) {
+  return Error(std::to_string(have) + (have == 1 ? " field" : " fields") + " where " +
+               std::to_string(need) + " are needed");
+}
+
+// Countries and genres share the shape id|name.
+template <typename Row>
+void ReadIdNameRows(std::string_view entry_name, std::string_view text, std::vector<Row>& rows) {
+  rows.clear();
+  rows.reserve(CountTableLines(text));
+  std::size_t index = 0;
+  ForEachLine(text, [&](std::string_view line) {
+    try {
+      std::array<std::string_view, 2> fields;
+      if (std::size_t n = SplitFieldsInto(line, kSeparator, fields); n < fields.size()) {
+        throw TooFewFields(n, fields.size());
+      }
+      Row row;
+      row.id = ParseInt32(fields[0]);
+      row.name = CutText(fields[1]);
+      rows.push_back(std::move(row));
+    } catch (const Error& e) {
+      throw LineError(entry_name, index, e.what());
+    }
+    ++index;
+  });
+}
+
+// The common case of a field of one to nine plain digits, which cannot overflow; false for
+// anything else (signs, longer numbers, errors), which the full conversions then handle.
+bool ShortDigits(std::string_view field, int32_t& value) {
+  // Most counters are a single digit.
+  if (field.size() == 1) {
+    const unsigned digit = static_cast<unsigned char>(field[0]) - unsigned{'0'};
+    if (digit > 9) return false;
+    value = static_cast<int32_t>(digit);
+    return true;
+  }
+  if (field.empty() || field.size() > 9) return false;
+  int32_t v = 0;
+  for (char c : field) {
+    const unsigned digit = static_cast<unsigned char>(c) - unsigned{'0'};
+    if (digit > 9) return false;
+    v = v * 10 + static_cast<int32_t>(digit);
+  }
+  value = v;
+  return true;
+}
+
+int32_t ParseCount(std::string_view field) {
+  int32_t value;
+  return ShortDigits(field, value) ? value : ParseInt32(field);
+}
+
+// A whole number of up to nine digits is exactly representable, so converting it directly
+// gives the same double as ParseDecimal.
+double ParseRating(std::string_view field) {
+  int32_t value;
+  return ShortDigits(field, value) ? static_cast<double>(value) : ParseDecimal(field);
+}
+
+// Position of the first of the sorted `values` not less than `key`, as std::lower_bound gives
+// it, but with the halving steps as conditional moves: channel ids and genre ids come in no
+// order, so a branch per step would be mispredicted half the time.
+std::size_t LowerBound(const std::vector<int32_t>& values, int32_t key) {
+  if (values.empty()) return 0;
+  const int32_t* base = values.data();
+  for (std::size_t n = values.size(); n > 1;) {
+    const std::size_t half = n / 2;
+    base = base[half] < key ? base + half : base;
+    n -= half;
+  }
+  return static_cast<std::size_t>(base - values.data()) + (*base < key ? 1 : 0);
+}
+
+// IsFavorite and GenreName for a whole table, without a scan of both lists per channel: the
+// favourites sorted and searched, the first genre of each id kept and found by its id.
+class ChannelLookups {
+ public:
+  ChannelLookups(const std::vector<int32_t>& favorites_list, const std::vector<Tgenre>& genres)
+      : favorites_(favorites_list) {
+    std::sort(favorites_.begin(), favorites_.end());
+    std::vector<std::pair<int32_t, const std::string*>> by_id;
+    by_id.reserve(genres.size());
+    for (const Tgenre& genre : genres) by_id.emplace_back(genre.id, &genre.name);
+    // Stable, so that among genres of the same id the first in the table comes first and
+    // survives the removal of the others.
+    std::stable_sort(by_id.begin(), by_id.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& [id, name] : by_id) {
+      if (genre_ids_.empty() || genre_ids_.back() != id) {
+        genre_ids_.push_back(id);
+        genre_names_.push_back(name);
+      }
+    }
+    // Genre ids are small numbers in practice, and then a table indexed by id answers with a
+    // single load; ids spread wider are searched.
+    if (!genre_ids_.empty() && int64_t{genre_ids_.back()} - genre_ids_.front() < kDenseGenreRange) {
+      genre_base_ = genre_ids_.front();
+      genre_table_.assign(static_cast<std::size_t>(genre_ids_.back() - genre_base_ + 1), nullptr);
+      for (std::size_t i = 0; i < genre_ids_.size(); ++i) {
+        genre_table_[static_cast<std::size_t>(genre_ids_[i] - genre_base_)] = genre_names_[i];
+      }
+    }
+  }
+
+  bool IsFavorite(int32_t id) const {
+    const std::size_t at = LowerBound(favorites_, id);
+    return at < favorites_.size() && favorites_[at] == id;
+  }
+
+  // The name of the first genre with `id`; null when there is none.
+  const std::string* GenreName(int32_t id) const {
+    if (!genre_table_.empty()) {
+      const auto slot = static_cast<uint64_t>(int64_t{id} - genre_base_);
+      return slot < genre_table_.size() ? genre_table_[slot] : nullptr;
+    }
+    const std::size_t at = LowerBound(genre_ids_, id);
+    return at < genre_ids_.size() && genre_ids_[at] == id ? genre_names_[at] : nullptr;
+  }
+
+ private:
+  std::vector<int32_t> favorites_;
+  std::vector<int32_t> genre_ids_;  // sorted, each once
+  std::vector<const std::string*> genre_names_;
+  int64_t genre_base_ = 0;  // the id of genre_table_[0]
+  std::vector<const std::string*> genre_table_;
+  static constexpr int64_t kDenseGenreRange = 4096;
+};
+
+// Fills a fresh record from a channel line's fields.
+void FillChannel(TItem& item, std::span<const std::string_view> fields, int32_t group_id,
+                 const ChannelLookups& lookups) {
+  if (fields.size() < kChannelFields) throw TooFewFields(fields.size(), kChannelFields);
+  item.id = ParseCount(fields[0]);
+  // The texts are built at their exact size rather than assigned, which would round the
+  // capacity up.
+  item.name = std::string(fields[1].substr(0, std::min(fields[1].size(), kShortTextCapacity)));
+  item.url = std::string(fields[2]);
+  item.bitrate = ParseCount(fields[3]);
+  item.type_id = ParseCount(fields[4]);
+  item.homepage = std::string(fields[5]);
+  item.country_id = ParseCount(fields[6]);
+  item.genre_id = ParseCount(fields[7]);
+  item.comment = std::string(fields[8]);
+  item.rating = ParseRating(fields[9]);
+  item.rated = ParseCount(fields[10]);
+  item.workfine = ParseCount(fields[11]);
+  item.notworking = ParseCount(fields[12]);
+  item.wrong = ParseCount(fields[13]);
+  item.duplicate = ParseCount(fields[14]);
+  item.spam = ParseCount(fields[15]);
+
+  item.group_id = group_id;
+  item.sent = 0;
+  item.usdef = 0;
+  item.favorited = lookups.IsFavorite(item.id) ? 1 : 0;
+  if (const std::string* genre = lookups.GenreName(item.genre_id)) item.genre = *genre;
+  item.rt = item.rated >= 1 ? item.rating / item.rated : 0;
+  item.status =
+      ChannelStatus(item.workfine, item.notworking, item.wrong, item.duplicate, item.spam);
+}
+
+int TwoDigits(std::string_view text, std::size_t at) {
+  return (text[at] - '0') * 10 + (text[at + 1] - '0');
+}
+
+}  // namespace
+
+PackageVersion ParsePackageVersion(std::string_view text) {
+  if (std::size_t zero = text.find('\0'); zero != std::string_view::npos) {
+    text = text.substr(0, zero);
+  }
+  const std::string_view head = text.substr(0, std::min<std::size_t>(text.size(), 12));
+  auto invalid = [&] {
+    return Error("The package version \"" + std::string(head) +
+                 "\" is not a date and time (YYYYMMDDhhmm)");
+  };
+  if (head.size() < 12 || head.find_first_not_of("0123456789") != std::string_view::npos) {
+    throw invalid();
+  }
+  const int year = TwoDigits(head, 0) * 100 + TwoDigits(head, 2);
+  const int month = TwoDigits(head, 4);
+  const int day = TwoDigits(head, 6);
+  const int hour = TwoDigits(head, 8);
+  const int minute = TwoDigits(head, 10);
+  const std::chrono::year_month_day date{std::chrono::year{year},
+                                         std::chrono::month(static_cast<unsigned>(month)),
+                                         std::chrono::day(static_cast<unsigned>(day))};
+  if (year < 1 || !date.ok() || hour > 23 || minute > 59) throw invalid();
+  return PackageVersion{std::string(head), DateTimeFromCivil(year, month, day, hour, minute)};
+}
+
+std::size_t CountTableLines(std::string_view text) {
+  std::size_t count = 0;
+  ForEachLine(text, [&](std::string_view) { ++count; });
+  return count;
+}
+
+void ReadCountries(std::string_view entry_name, std::string_view text,
+                   std::vector<Tcountry>& rows) {
+  ReadIdNameRows(entry_name, text, rows);
+}
+
+void ReadGenres(std::string_view entry_name, std::string_view text, std::vector<Tgenre>& rows) {
+  ReadIdNameRows(entry_name, text, rows);
+}
+
+TItem ChannelFromFields(std::span<const std::string_view> fields, int32_t group_id,
+                        const std::vector<int32_t>& favorites_list,
+                        const std::vector<Tgenre>& genres) {
+  TItem item;
+  FillChannel(item, fields, group_id, ChannelLookups(favorites_list, genres));
+  return item;
+}
+
+void AppendChannels(std::string_view entry_name, std::string_view text, int32_t group_id,
+                    const std::vector<int32_t>& favorites_list, const std::vector<Tgenre>& genres,
+                    std::vector<TItem>& channels) {
+  const ChannelLookups lookups(favorites_list, genres);
+  std::size_t index = 0;
+  std::array<std::string_view, kChannelFields> fields;
+  ForEachLine(text, [&](std::string_view line) {
+    const std::size_t count = SplitFieldsInto(line, kSeparator, fields);
+    // Filled in place; a record whose line turns out malformed is taken away again.
+    TItem& item = channels.emplace_back();
+    try {
+      FillChannel(item, std::span(fields).first(count), group_id, lookups);
+    } catch (const Error& e) {
+      channels.pop_back();
+      throw LineError(entry_name, index, e.what());
+    }
+    ++index;
+  });
+}
+
+}  // namespace vistrel

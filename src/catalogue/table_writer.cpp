@@ -1,0 +1,89 @@
+#include "catalogue/table_writer.h"
+
+#include <array>
+#include <charconv>
+
+namespace vistrel {
+
+namespace {
+
+constexpr const char* kLineEnd = "\r\n";
+
+void AppendInt(std::string& line, int32_t value) {
+  line += std::to_string(value);
+  line += '|';
+}
+
+void AppendText(std::string& line, std::string_view value) {
+  line += value;
+  line += '|';
+}
+
+template <typename Row>
+std::string IdNameTable(const std::vector<Row>& rows) {
+  std::string text;
+  for (const Row& row : rows) {
+    text += std::to_string(row.id) + "|" + row.name + kLineEnd;
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string_view ChannelTableName(int32_t group_id) {
+  switch (group_id) {
+    case 1:
+      return "tv.dat";
+    case 2:
+      return "radio.dat";
+    case 3:
+      return "video.dat";
+    default:
+      return {};
+  }
+}
+
+std::string FormatDecimal(double value) {
+  std::array<char, 64> buffer;
+  auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+  if (ec != std::errc()) return "0";
+  return std::string(buffer.data(), end);
+}
+
+std::string FormatChannelLine(const TItem& c) {
+  std::string line;
+  AppendInt(line, c.id);
+  AppendText(line, c.name);
+  AppendText(line, c.url);
+  AppendInt(line, c.bitrate);
+  AppendInt(line, c.type_id);
+  AppendText(line, c.homepage);
+  AppendInt(line, c.country_id);
+  AppendInt(line, c.genre_id);
+  AppendText(line, c.comment);
+  AppendText(line, FormatDecimal(c.rating));
+  AppendInt(line, c.rated);
+  AppendInt(line, c.workfine);
+  AppendInt(line, c.notworking);
+  AppendInt(line, c.wrong);
+  AppendInt(line, c.duplicate);
+  line += std::to_string(c.spam);
+  return line;
+}
+
+std::vector<PackageEntry> TablesToEntries(const CatalogueTables& tables) {
+  std::vector<PackageEntry> entries;
+  entries.emplace_back("version.dat", tables.version + kLineEnd);
+  entries.emplace_back("countries.dat", IdNameTable(tables.countries));
+  entries.emplace_back("genres.dat", IdNameTable(tables.genres));
+  for (int32_t group = 1; group <= 3; ++group) {
+    std::string text;
+    for (const TItem& channel : tables.channels) {
+      if (channel.group_id == group) text += FormatChannelLine(channel) + kLineEnd;
+    }
+    entries.emplace_back(std::string(ChannelTableName(group)), std::move(text));
+  }
+  return entries;
+}
+
+}  // namespace vistrel

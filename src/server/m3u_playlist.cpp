@@ -1,0 +1,96 @@
+#include "server/m3u_playlist.h"
+
+#include <optional>
+
+#include "catalogue/format/fields.h"
+
+namespace vistrel {
+
+namespace {
+
+constexpr std::string_view kExtinf = "#EXTINF:";
+constexpr std::string_view kSpaces = " \t";
+
+std::string_view Trim(std::string_view text) {
+  const auto first = text.find_first_not_of(kSpaces);
+  if (first == std::string_view::npos) return {};
+  const auto last = text.find_last_not_of(kSpaces);
+  return text.substr(first, last - first + 1);
+}
+
+bool IsNameChar(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+         c == '_' || c == '.' || c == ':';
+}
+
+}  // namespace
+
+M3uEntry ParseExtinf(std::string_view line) {
+  M3uEntry entry;
+  std::string_view rest = line.substr(kExtinf.size());
+  std::size_t i = 0;
+  const std::size_t n = rest.size();
+  // Duration first, then attributes, up to the first comma outside quotes.
+  while (i < n && rest[i] != ',' && rest[i] != ' ' && rest[i] != '\t') ++i;
+  while (i < n && rest[i] != ',') {
+    if (rest[i] == ' ' || rest[i] == '\t') {
+      ++i;
+      continue;
+    }
+    const std::size_t name_start = i;
+    while (i < n && IsNameChar(rest[i])) ++i;
+    std::string name(rest.substr(name_start, i - name_start));
+    if (i < n && rest[i] == '=') {
+      ++i;
+      std::string value;
+      if (i < n && rest[i] == '"') {
+        const std::size_t close = rest.find('"', i + 1);
+        if (close == std::string_view::npos) {
+          // An unterminated quote swallows the rest: no title can be told apart.
+          entry.attributes.emplace(std::move(name), std::string(rest.substr(i + 1)));
+          return entry;
+        }
+        value = std::string(rest.substr(i + 1, close - i - 1));
+        i = close + 1;
+      } else {
+        const std::size_t start = i;
+        while (i < n && rest[i] != ',' && rest[i] != ' ' && rest[i] != '\t') ++i;
+        value = std::string(rest.substr(start, i - start));
+      }
+      if (!name.empty()) entry.attributes.emplace(std::move(name), std::move(value));
+    } else if (i == name_start) {
+      // Anything else (a stray quote or symbol): skip it, minding quotes so that a comma inside
+      // them is not taken for the title's start.
+      if (rest[i] == '"') {
+        const std::size_t close = rest.find('"', i + 1);
+        if (close == std::string_view::npos) return entry;
+        i = close + 1;
+      } else {
+        ++i;
+      }
+    }
+  }
+  if (i < n) entry.title = std::string(Trim(rest.substr(i + 1)));
+  return entry;
+}
+
+std::vector<M3uEntry> ParseM3u(std::string_view text) {
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  std::vector<M3uEntry> entries;
+  std::optional<M3uEntry> pending;
+  for (std::string_view raw : SplitLines(text)) {
+    const std::string_view line = Trim(raw);
+    if (line.empty()) continue;
+    if (line.substr(0, kExtinf.size()) == kExtinf) {
+      pending = ParseExtinf(line);
+    } else if (line.front() != '#') {
+      M3uEntry entry = pending ? std::move(*pending) : M3uEntry{};
+      entry.url = std::string(line);
+      entries.push_back(std::move(entry));
+      pending.reset();
+    }
+  }
+  return entries;
+}
+
+}  // namespace vistrel

@@ -1,0 +1,109 @@
+#include "server/request_rules.h"
+
+#include <algorithm>
+
+#include "catalogue/format/codepage.h"
+#include "catalogue/format/fields.h"
+#include "common/error.h"
+
+namespace vistrel {
+
+namespace {
+
+constexpr std::size_t kNameCapacity = 255;
+constexpr std::size_t kTextCapacity = 4096;
+
+bool IsValidUtf8(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto b0 = static_cast<unsigned char>(text[i]);
+    const int len = b0 < 0x80             ? 1
+                    : (b0 & 0xE0) == 0xC0 ? 2
+                    : (b0 & 0xF0) == 0xE0 ? 3
+                    : (b0 & 0xF8) == 0xF0 ? 4
+                                          : 0;
+    if (len == 0 || i + len > text.size()) return false;
+    char32_t cp = len == 1 ? b0 : len == 2 ? (b0 & 0x1F) : len == 3 ? (b0 & 0x0F) : (b0 & 0x07);
+    for (int k = 1; k < len; ++k) {
+      const auto b = static_cast<unsigned char>(text[i + k]);
+      if ((b & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (b & 0x3F);
+    }
+    static constexpr char32_t kMin[5] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    i += len;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<ChannelFlag> ParseFlag(std::string_view text) {
+  if (text == "ok") return ChannelFlag::kWorkFine;
+  if (text == "bad") return ChannelFlag::kNotWorking;
+  if (text == "wrong") return ChannelFlag::kWrongInfo;
+  if (text == "duplicate") return ChannelFlag::kDuplicate;
+  if (text == "spam") return ChannelFlag::kSpam;
+  return std::nullopt;
+}
+
+std::optional<int> ParseRating(std::string_view text) {
+  if (text.size() == 1 && text[0] >= '1' && text[0] <= '5') return text[0] - '0';
+  return std::nullopt;
+}
+
+std::optional<int32_t> ParseRequestInt(std::string_view text) {
+  try {
+    return ParseInt32(text);
+  } catch (const Error&) {
+    return std::nullopt;
+  }
+}
+
+std::optional<std::string> ParseRequestText(std::string_view text, std::size_t capacity) {
+  std::string value = IsValidUtf8(text) ? Utf8ToCp1252(text) : std::string(text);
+  const bool unsafe = std::any_of(value.begin(), value.end(), [](char c) {
+    return c == '|' || static_cast<unsigned char>(c) < 0x20;
+  });
+  if (unsafe || value.size() > capacity) return std::nullopt;
+  return value;
+}
+
+std::optional<std::string> FirstParam(const QueryParams& params, const std::string& key) {
+  const auto it = params.find(key);
+  if (it == params.end()) return std::nullopt;
+  return it->second;
+}
+
+SubmissionCheck CheckSubmission(const QueryParams& params) {
+  SubmissionCheck check;
+  Submission s;
+  auto number = [&](const char* key, int32_t& out) {
+    const auto value = FirstParam(params, key);
+    const auto parsed = value ? ParseRequestInt(*value) : std::nullopt;
+    if (!parsed && check.error.empty()) check.error = std::string("bad or missing ") + key;
+    if (parsed) out = *parsed;
+  };
+  auto text = [&](const char* key, std::size_t capacity, bool required, std::string& out) {
+    const auto value = FirstParam(params, key);
+    const auto parsed = value ? ParseRequestText(*value, capacity) : std::nullopt;
+    if ((!parsed || (required && parsed->empty())) && check.error.empty()) {
+      check.error = std::string("bad or missing ") + key;
+    }
+    if (parsed) out = *parsed;
+  };
+  number("group", s.group_id);
+  text("name", kNameCapacity, true, s.name);
+  text("url", kTextCapacity, true, s.url);
+  number("bitrate", s.bitrate);
+  number("type", s.type_id);
+  text("homepage", kTextCapacity, false, s.homepage);
+  number("country", s.country_id);
+  number("genre", s.genre_id);
+  text("comment", kTextCapacity, false, s.comment);
+  if (check.error.empty() && (s.group_id < 1 || s.group_id > 3)) check.error = "bad group";
+  if (check.error.empty()) check.submission = std::move(s);
+  return check;
+}
+
+}  // namespace vistrel

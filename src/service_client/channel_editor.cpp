@@ -1,0 +1,217 @@
+#include "service_client/channel_editor.h"
+
+#include <algorithm>
+#include <iterator>
+#include <limits>
+
+#include "catalogue/lookups.h"
+#include "common/build_config.h"
+
+namespace vistrel {
+
+namespace {
+
+constexpr std::size_t kNameCharacters = 255;
+
+template <typename Array>
+constexpr int32_t ItemCount(const Array& items) {
+  return static_cast<int32_t>(std::size(items));
+}
+
+// At most `count` characters of a UTF-8 text, cut between characters.
+std::string CutCharacters(std::string_view text, std::size_t count) {
+  std::size_t seen = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const bool starts_character = (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
+    if (starts_character && seen++ == count) return std::string(text.substr(0, i));
+  }
+  return std::string(text);
+}
+
+std::string FoldAsciiLetters(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return out;
+}
+
+// Item `index` of a Country or Genre box with `count` table entries (item 0 is "-----").
+bool IsChosen(int32_t index, std::size_t count) {
+  return index > 0 && static_cast<std::size_t>(index) < count;
+}
+
+// The box position of a table entry's name: the first item after item 0 with exactly that
+// text, else 0.
+template <typename Table>
+int32_t ItemOfName(const Table& table, const std::string& name) {
+  for (std::size_t i = 1; i < table.size(); ++i) {
+    if (table[i].name == name) return static_cast<int32_t>(i);
+  }
+  return 0;
+}
+
+template <typename Table>
+int32_t ItemOfId(const Table& table, int32_t index_of_id) {
+  if (index_of_id < 0) return 0;
+  return ItemOfName(table, TrimText(table[static_cast<std::size_t>(index_of_id)].name));
+}
+
+std::optional<int32_t> BitrateValue(const std::string& trimmed) {
+  if (trimmed.empty()) return std::nullopt;
+  int64_t value = 0;
+  for (char c : trimmed) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+    if (value > std::numeric_limits<int32_t>::max()) return std::nullopt;
+  }
+  return static_cast<int32_t>(value);
+}
+
+bool HasForbiddenCharacter(std::string_view text) {
+  return text.find_first_of("|\r\n") != std::string_view::npos;
+}
+
+// The record fields the editor sets, from fields that passed CheckEditorFields.
+void StoreFields(const TInfo& info, const ChannelEditorFields& fields, TItem& channel) {
+  channel.group_id = fields.category;
+  channel.name = CutCharacters(TrimText(fields.name), kNameCharacters);
+  channel.url = TrimText(fields.url);
+  channel.bitrate = *BitrateValue(TrimText(fields.bitrate));
+  channel.type_id = 1;
+  channel.homepage = TrimText(fields.homepage);
+  const auto& country = info.countries[static_cast<std::size_t>(fields.country)];
+  channel.country_id = info.countries[CountryIndexByName(info.countries, country.name)].id;
+  const auto& genre = info.genres[static_cast<std::size_t>(fields.genre)];
+  channel.genre_id = info.genres[GenreIndexByName(info.genres, genre.name)].id;
+  channel.genre = GenreName(channel.genre_id, info.genres);
+  channel.comment = TrimText(fields.comment);
+}
+
+bool IsUserChannelAt(const TInfo& info, int32_t position) {
+  return position >= 0 && static_cast<std::size_t>(position) < info.channels.size() &&
+         info.channels[static_cast<std::size_t>(position)].usdef == 1;
+}
+
+}  // namespace
+
+bool BitrateFieldAccepts(char32_t typed) {
+  return (typed >= U'0' && typed <= U'9') || typed == 8;
+}
+
+std::string TrimText(std::string_view text) {
+  auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return std::string(text);
+}
+
+ChannelEditorFields EmptyEditorFields(int32_t category) {
+  ChannelEditorFields fields;
+  fields.category = category;
+  return fields;
+}
+
+ChannelEditorFields EditorFieldsFromChannel(const TInfo& info, const TItem& channel,
+                                            int32_t category) {
+  ChannelEditorFields fields;
+  fields.category = category;
+  fields.type =
+      channel.type_id >= 0 && channel.type_id < ItemCount(kEditorTypes) ? channel.type_id : 0;
+  fields.country = ItemOfId(info.countries, CountryIndexById(info.countries, channel.country_id));
+  fields.genre = ItemOfId(info.genres, GenreIndexById(info.genres, channel.genre_id));
+  fields.name = channel.name;
+  fields.url = channel.url;
+  fields.bitrate = std::to_string(channel.bitrate);
+  fields.homepage = channel.homepage;
+  fields.comment = channel.comment;
+  return fields;
+}
+
+std::string FieldCharacterMessage(std::string_view label) {
+  return std::string(label) + " must not contain \"|\" or line breaks.";
+}
+
+std::optional<std::string> CheckEditorFields(const TInfo& info, const ChannelEditorFields& f) {
+  if (f.category <= 0 || f.category >= ItemCount(kEditorCategories)) {
+    return "Please Select a Category.";
+  }
+  if (TrimText(f.name).empty()) return "Please Enter Name.";
+  if (TrimText(f.url).empty()) return "Please Enter URL.";
+  if (f.type <= 0 || f.type >= ItemCount(kEditorTypes)) return "Please Select a Type.";
+  if (!IsChosen(f.country, info.countries.size())) return "Please Select a Country.";
+  if (!IsChosen(f.genre, info.genres.size())) return "Please Select a Genre.";
+  const std::string bitrate = TrimText(f.bitrate);
+  if (bitrate.empty()) return "Please Enter Bitrate.";
+  if (!BitrateValue(bitrate)) return kBitrateMessage;
+  const std::pair<const char*, const std::string*> texts[] = {
+      {"Name", &f.name}, {"URL", &f.url}, {"Homepage", &f.homepage}, {"Comment", &f.comment}};
+  for (const auto& [label, text] : texts) {
+    if (HasForbiddenCharacter(TrimText(*text))) return FieldCharacterMessage(label);
+  }
+  return std::nullopt;
+}
+
+int32_t DuplicateChannelPosition(const TInfo& info, std::string_view url) {
+  const std::string wanted = FoldAsciiLetters(TrimText(url));
+  for (std::size_t i = 0; i < info.channels.size(); ++i) {
+    if (FoldAsciiLetters(TrimText(info.channels[i].url)) == wanted) return static_cast<int32_t>(i);
+  }
+  return -1;
+}
+
+std::string DuplicateMessage(std::string_view name) {
+  return "A duplicate value was detected. " + std::string(name);
+}
+
+int32_t NextUserChannelId(const TInfo& info) {
+  int32_t highest = info.ud_max;
+  for (const TItem& c : info.channels) {
+    if (c.usdef == 1) highest = std::max(highest, c.id);
+  }
+  return highest + 1;
+}
+
+Outcome AddUserChannel(TInfo& info, SortState& sort, const ChannelEditorFields& fields) {
+  if (auto problem = CheckEditorFields(info, fields)) return Outcome::Fail(*problem);
+  if (const int32_t same = DuplicateChannelPosition(info, fields.url); same >= 0) {
+    return Outcome::Fail(DuplicateMessage(info.channels[static_cast<std::size_t>(same)].name));
+  }
+  TItem channel;
+  channel.id = NextUserChannelId(info);
+  channel.usdef = 1;
+  StoreFields(info, fields, channel);
+  info.ud_max = channel.id;
+  info.channels.push_back(std::move(channel));
+  // SortChannels flips the toggle after sorting: flipped once before, it ends as it was, and
+  // the list keeps the order the user chose last.
+  sort.SortToggle = !sort.SortToggle;
+  SortChannels(info, static_cast<int32_t>(info.channels.size()) - 1, sort.SortColumn, sort);
+  return Outcome::Ok();
+}
+
+Outcome ChangeUserChannel(TInfo& info, int32_t position, const ChannelEditorFields& fields) {
+  if (!IsUserChannelAt(info, position)) {
+    return Outcome::Fail("Only the channels you added can be changed.");
+  }
+  if (auto problem = CheckEditorFields(info, fields)) return Outcome::Fail(*problem);
+  StoreFields(info, fields, info.channels[static_cast<std::size_t>(position)]);
+  return Outcome::Ok();
+}
+
+bool RemoveUserChannel(TInfo& info, int32_t position) {
+  if (!IsUserChannelAt(info, position)) return false;
+  info.channels.erase(info.channels.begin() + position);
+  return true;
+}
+
+std::string PackageChannelUpdateMessage() {
+  return std::string(
+             "You can only delete or modify the user-defined channels, but you can send us "
+             "updates, corrections by email ") +
+         build::kSupportEmail +
+         ".  Update will automatically update your channels over the next several days with "
+         "the requisted updates.";
+}
+
+}  // namespace vistrel

@@ -1,0 +1,124 @@
+#include "service_client/http_get.h"
+
+#include <curl/curl.h>
+
+#include <exception>
+#include <memory>
+#include <mutex>
+
+namespace vistrel {
+
+namespace {
+
+constexpr long kMaxRedirects = 10;
+constexpr long kConnectTimeoutSeconds = 15;
+constexpr long kLowSpeedBytesPerSecond = 1;
+constexpr long kLowSpeedSeconds = 30;
+
+void InitCurlOnce() {
+  static std::once_flag once;
+  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+struct Transfer {
+  CURL* curl = nullptr;
+  const HttpGetHooks* hooks = nullptr;
+  std::string body;
+  bool begun = false;
+  int64_t total = 0;
+  std::exception_ptr failure;
+};
+
+int64_t AnnouncedLength(CURL* curl) {
+  curl_off_t length = -1;
+  if (curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK) return 0;
+  return length > 0 ? static_cast<int64_t>(length) : 0;
+}
+
+void Begin(Transfer& t) {
+  if (t.begun) return;
+  t.begun = true;
+  t.total = AnnouncedLength(t.curl);
+  if (t.hooks->begin) t.hooks->begin(t.total);
+}
+
+// The bodies of redirects and of HTTP errors never reach here (followed, resp. failed on).
+size_t OnBody(char* data, size_t size, size_t count, void* user) {
+  auto& t = *static_cast<Transfer*>(user);
+  try {
+    Begin(t);
+    t.body.append(data, size * count);
+  } catch (...) {
+    t.failure = std::current_exception();
+    return 0;  // anything short of the full size fails the transfer
+  }
+  return size * count;
+}
+
+int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  auto& t = *static_cast<Transfer*>(user);
+  if (!t.hooks->step) return 0;
+  try {
+    return t.hooks->step(static_cast<int64_t>(t.body.size()), t.total) ? 1 : 0;
+  } catch (...) {
+    t.failure = std::current_exception();
+    return 1;
+  }
+}
+
+}  // namespace
+
+HttpGetResult HttpGet(const std::string& url, const std::string& user_agent,
+                      const HttpGetHooks& hooks) {
+  InitCurlOnce();
+  HttpGetResult result;
+  std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
+  if (!curl) {
+    result.error = "Cannot create the HTTP client";
+    return result;
+  }
+  Transfer t;
+  t.curl = curl.get();
+  t.hooks = &hooks;
+  char error_text[CURL_ERROR_SIZE] = {};
+
+  CURL* c = curl.get();
+  curl_easy_setopt(c, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(c, CURLOPT_HTTPGET, 1L);
+  curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(c, CURLOPT_MAXREDIRS, kMaxRedirects);
+  curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(c, CURLOPT_USERAGENT, user_agent.c_str());
+  // A non-success status is a failure of the request, with the client's text for it.
+  curl_easy_setopt(c, CURLOPT_FAILONERROR, 1L);
+  curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+  curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, kLowSpeedBytesPerSecond);
+  curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, kLowSpeedSeconds);
+  curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(c, CURLOPT_ERRORBUFFER, error_text);
+  curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &OnBody);
+  curl_easy_setopt(c, CURLOPT_WRITEDATA, &t);
+  curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &OnProgress);
+  curl_easy_setopt(c, CURLOPT_XFERINFODATA, &t);
+  curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+
+  const CURLcode code = curl_easy_perform(c);
+  if (code == CURLE_OK && !t.failure) {
+    try {
+      Begin(t);
+    } catch (...) {
+      t.failure = std::current_exception();
+    }
+  }
+  curl.reset();
+  if (t.failure) std::rethrow_exception(t.failure);
+  if (code != CURLE_OK) {
+    result.error = error_text[0] ? error_text : curl_easy_strerror(code);
+    return result;
+  }
+  result.body = std::move(t.body);
+  return result;
+}
+
+}  // namespace vistrel

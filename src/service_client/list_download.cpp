@@ -1,0 +1,63 @@
+#include "service_client/list_download.h"
+
+#include "catalogue/package.h"
+#include "common/files.h"
+#include "service_client/download_progress.h"
+#include "service_client/http_get.h"
+#include "service_client/list_response.h"
+#include "service_client/service_urls.h"
+
+namespace vistrel {
+
+namespace {
+
+ListDownloadResult Fail(std::string status) {
+  return {std::move(status), false};
+}
+
+ListDownloadResult Finish(const HttpGetResult& got, const std::filesystem::path& data_dir) {
+  if (!got.ok()) return Fail(got.error);
+  const ListResponse response = CheckListResponse(got.body);
+  switch (response.kind) {
+    case ListResponseKind::kIncomplete:
+      return Fail(kStatusIncomplete);
+    case ListResponseKind::kMessage:
+      return Fail(DecodeServiceMessage(response.payload));
+    case ListResponseKind::kUnknownProtocol:
+      return Fail(kStatusUnknownProtocol);
+    case ListResponseKind::kPackage:
+      break;
+  }
+  const Outcome written = WriteFileAtomically(data_dir / kPackageFileName, response.payload);
+  if (!written.ok()) return Fail(written.error);
+  return {kStatusComplete, true};
+}
+
+}  // namespace
+
+ListDownloadResult DownloadChannelList(const ServiceConfig& service,
+                                       const ListDownloadRequest& request,
+                                       const ListDownloadHooks& hooks) {
+  const std::string url = ListDownloadUrl(service.base_url, request.access_key, request.st_version);
+  HttpGetHooks get;
+  get.begin = hooks.begin;
+  get.step = [&](int64_t count, int64_t total) {
+    if (hooks.progress) {
+      if (const auto percent = ProgressPercent(count, total)) {
+        try {
+          hooks.progress(*percent, DownloadingStatus(count, total));
+        } catch (...) {
+          // A failed display update must not stop the transfer.
+        }
+      }
+    }
+    // Read before the pump runs: a Cancel delivered by the pump counts at the next step.
+    const bool cancel =
+        CancelCanStop(count, total) && hooks.cancel_requested && hooks.cancel_requested();
+    if (service.process_events) service.process_events();
+    return cancel;
+  };
+  return Finish(HttpGet(url, ServiceUserAgent(), get), request.data_dir);
+}
+
+}  // namespace vistrel

@@ -1,0 +1,37 @@
+#pragma once
+// The four small requests to the service. They block until answered, run the event pump while
+// they wait, ignore the answer and swallow every failure: none reports anything to its caller.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/records.h"
+#include "service_client/service_config.h"
+
+namespace vistrel {
+
+// Sends the channel shown in list row `row` (row -> visible -> channels). The caller marks the
+// channel sent. A row or position out of range sends nothing.
+void SubmitUserChannel(const ServiceConfig& service, const TInfo& info,
+                       const std::vector<int32_t>& visible, int32_t row);
+
+// Reports the channel shown in list row `row` as not playing. Out of range: nothing is sent.
+void ReportBrokenChannel(const ServiceConfig& service, const TInfo& info,
+                         const std::vector<int32_t>& visible, int32_t row);
+
+// Marks channels[position] rated, then sends the rating ("1" to "5"); the mark stays whatever
+// becomes of the request. Out of range: nothing happens.
+void RateChannel(const ServiceConfig& service, TInfo& info, std::string_view rating,
+                 int32_t position);
+
+// Marks channels[position] flagged, then sends the flag ("ok", "bad", "wrong", "duplicate",
+// "spam"); the mark stays whatever becomes of the request. Out of range: nothing happens.
+void FlagChannel(const ServiceConfig& service, TInfo& info, std::string_view flag,
+                 int32_t position);
+
+// The common procedure of the four: one GET of `url`, answer dropped, failures swallowed.
+void SendServiceRequest(const ServiceConfig& service, const std::string& url);
+
+}  // namespace vistrel

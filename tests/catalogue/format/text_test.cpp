@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include <clocale>
+
+#include "catalogue/format/codepage.h"
+#include "catalogue/format/fields.h"
+#include "common/error.h"
+
+namespace vistrel {
+namespace {
+
+using V = std::vector<std::string_view>;
+
+TEST(SplitFields, TrailingSeparatorAndEmptyElements) {
+  EXPECT_EQ(SplitFields("|", "a|b|"), (V{"a", "b"}));
+  EXPECT_EQ(SplitFields("|", "a||"), (V{"a", ""}));
+  EXPECT_EQ(SplitFields("|", "|x"), (V{"", "x"}));
+  EXPECT_EQ(SplitFields("|", "a||b"), (V{"a", "", "b"}));
+  EXPECT_EQ(SplitFields("|", "|"), (V{""}));
+  EXPECT_EQ(SplitFields("|", ""), V{});
+  EXPECT_EQ(SplitFields("", "a|b"), (V{"a|b"}));
+}
+
+TEST(SplitLines, AnyLineEndNoEmptyLastLineZeroEndsText) {
+  EXPECT_EQ(SplitLines("a\r\nb\rc\nd"), (V{"a", "b", "c", "d"}));
+  EXPECT_EQ(SplitLines("a\r\n"), (V{"a"}));
+  EXPECT_EQ(SplitLines("a\n\nb"), (V{"a", "", "b"}));
+  EXPECT_EQ(SplitLines(""), V{});
+  EXPECT_EQ(SplitLines(std::string_view("a\nb\0c\nd", 7)), (V{"a", "b"}));
+}
+
+TEST(ParseInt32, AcceptsSignedDecimalOnly) {
+  EXPECT_EQ(ParseInt32("42"), 42);
+  EXPECT_EQ(ParseInt32("+7"), 7);
+  EXPECT_EQ(ParseInt32("-2147483648"), INT32_MIN);
+  EXPECT_EQ(ParseInt32("2147483647"), INT32_MAX);
+  for (const char* bad :
+       {"", "+", "-", "2147483648", "1 ", " 1", "0x10", "$10", "1.5", "+-1", "--1", "abc"}) {
+    try {
+      ParseInt32(bad);
+      ADD_FAILURE() << "accepted '" << bad << "'";
+    } catch (const Error& e) {
+      EXPECT_NE(std::string(e.what()).find(std::string("'") + bad + "'"), std::string::npos);
+    }
+  }
+}
+
+TEST(ParseDecimal, PointIsTheSeparatorWhateverTheLocale) {
+  std::setlocale(LC_NUMERIC, "de_DE.UTF-8");  // may be absent; the point must work regardless
+  EXPECT_DOUBLE_EQ(ParseDecimal("4.5"), 4.5);
+  EXPECT_DOUBLE_EQ(ParseDecimal("-0.25"), -0.25);
+  EXPECT_DOUBLE_EQ(ParseDecimal("9"), 9);
+  EXPECT_THROW(ParseDecimal("4,5"), Error);
+  EXPECT_THROW(ParseDecimal(""), Error);
+  EXPECT_THROW(ParseDecimal("inf"), Error);
+  EXPECT_THROW(ParseDecimal("+-1"), Error);
+  EXPECT_THROW(ParseDecimal("--1"), Error);
+  std::setlocale(LC_NUMERIC, "C");
+}
+
+TEST(Codepage, RoundTripsEveryRepresentableCharacter) {
+  std::string all;
+  for (int b = 1; b < 256; ++b) all.push_back(static_cast<char>(b));
+  EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(all)), all);
+  EXPECT_EQ(Cp1252ToUtf8("\x80\xC9"), "\u20AC\u00C9");
+  EXPECT_EQ(Utf8ToCp1252("\u041C\u0438\u0440 \u00E9"), "??? \xE9");
+  EXPECT_EQ(Utf8ToCp1252("a\xFF"
+                         "b"),
+            "a?b");
+}
+
+TEST(Codepage, ByteOrderMarksAreHonoured) {
+  EXPECT_EQ(DecodeTextFile("\xEF\xBB\xBF"
+                           "caf\xC3\xA9"),
+            "caf\xE9");
+  EXPECT_EQ(DecodeTextFile(std::string("\xFF\xFE"
+                                       "a\0\xE9\0\xAC\x20",
+                                       8)),
+            "a\xE9\x80");
+  EXPECT_EQ(DecodeTextFile(std::string("\xFE\xFF\0a\0\xE9", 6)), "a\xE9");
+  EXPECT_EQ(DecodeTextFile("plain \xE9"), "plain \xE9");
+}
+
+}  // namespace
+}  // namespace vistrel

@@ -1,0 +1,99 @@
+// Importing tables and playlists into the service's database.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "common/error.h"
+#include "common/files.h"
+#include "server/catalogue_db.h"
+#include "server/service_commands.h"
+#include "support/temp_dir.h"
+
+namespace vistrel {
+namespace {
+
+const std::filesystem::path kIptvOrg = "/work/shared/data/iptv-org";
+
+StampTime At(const char* stamp) {
+  return *ParseVersionStamp(stamp);
+}
+
+void Write(const std::filesystem::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+void WriteTables(const std::filesystem::path& dir, const std::string& tv) {
+  std::filesystem::create_directories(dir);
+  Write(dir / "countries.dat", "0|All Countries\r\n1|AF\r\n");
+  Write(dir / "genres.dat", "0|All Genres\r\n1|Music\r\n");
+  Write(dir / "tv.dat", tv);
+  Write(dir / "radio.dat", "");
+  Write(dir / "video.dat", "");
+}
+
+TEST(Import, PlaylistAddsTvChannelsBehindTheTables) {
+  TempDir dir;
+  WriteTables(dir.path() / "t", "5|Old|http://127.0.0.1/o|0|1||1|1||0|0|0|0|0|0|0\r\n");
+  Write(dir.path() / "list.m3u",
+        "\xEF\xBB\xBF#EXTM3U\r\n"
+        "#EXTINF:-1 tvg-id=\"x\" tvg-country=\"AF\" group-title=\"Music;News\",Caf\xC3\xA9, "
+        "\"Live\" (720p)\r\n"
+        "#EXTVLCOPT:http-user-agent=Mozilla\r\n"
+        "http://127.0.0.1/1.m3u8\r\n"
+        "#EXTINF:-1 tvg-country=\"US\",No genre\r\n"
+        "http://127.0.0.1/2.m3u8\r\n"
+        "#EXTINF:-1,No attributes\r\n"
+        "http://127.0.0.1/3.m3u8\r\n");
+  const auto db_file = dir.path() / "c.sqlite";
+  ImportCatalogue(db_file, dir.path() / "t", dir.path() / "list.m3u", At("202605011200"));
+  const CatalogueTables tables = CatalogueDb(db_file).LoadTables();
+  ASSERT_EQ(tables.channels.size(), 4u);
+  EXPECT_EQ(tables.channels[0].name, "Old");
+  EXPECT_EQ(tables.channels[1].id, 6);
+  EXPECT_EQ(tables.channels[1].name, "Caf\xE9, \"Live\" (720p)");
+  EXPECT_EQ(tables.channels[1].country_id, 1);
+  EXPECT_EQ(tables.channels[1].genre_id, 1);
+  EXPECT_EQ(tables.channels[2].country_id, 2);
+  EXPECT_EQ(tables.channels[2].genre_id, 0);
+  EXPECT_EQ(tables.channels[3].name, "No attributes");
+  EXPECT_EQ(tables.channels[3].url, "http://127.0.0.1/3.m3u8");
+  EXPECT_EQ(tables.countries.back().name, "US");
+  EXPECT_EQ(tables.version, "202605011200");
+}
+
+TEST(Import, BadTablesChangeNothing) {
+  TempDir dir;
+  const std::string good = "5|A|u|0|1||1|1||0|0|0|0|0|0|0\r\n";
+  WriteTables(dir.path() / "good", good);
+  WriteTables(dir.path() / "malformed", good + "6|B|u|0|1||1|1||0|0|0|0|0|0\r\n");
+  WriteTables(dir.path() / "twice", good + good);
+  const auto db_file = dir.path() / "c.sqlite";
+  ImportCatalogue(db_file, dir.path() / "good", "", At("202605011200"));
+  for (const char* bad : {"malformed", "twice", "missing"}) {
+    EXPECT_THROW(ImportCatalogue(db_file, dir.path() / bad, "", At("202605011300")), Error) << bad;
+  }
+  EXPECT_THROW(ImportCatalogue(db_file, "", dir.path() / "missing.m3u", At("202605011300")), Error);
+  CatalogueDb db(db_file);
+  EXPECT_EQ(db.State().version, "202605011200");
+  ASSERT_EQ(db.LoadTables().channels.size(), 1u);
+}
+
+TEST(Import, IptvOrgTablesRoundTripAndPlaylistCount) {
+  if (!std::filesystem::exists(kIptvOrg / "iptv-org.m3u")) GTEST_SKIP() << "no iptv-org data";
+  TempDir dir;
+  ImportCatalogue(dir.path() / "tables.sqlite", kIptvOrg / "tables", "", At("202605011200"));
+  const auto entries = TablesToEntries(CatalogueDb(dir.path() / "tables.sqlite").LoadTables());
+  for (const auto& [name, bytes] : entries) {
+    if (name == "version.dat") continue;
+    EXPECT_EQ(bytes, ReadWholeFile(kIptvOrg / "tables" / name).value_or("?")) << name;
+  }
+  ImportCatalogue(dir.path() / "m3u.sqlite", "", kIptvOrg / "iptv-org.m3u", At("202605011200"));
+  const CatalogueTables tables = CatalogueDb(dir.path() / "m3u.sqlite").LoadTables();
+  EXPECT_EQ(tables.channels.size(), 15155u);
+  EXPECT_EQ(tables.channels.front().name, "AMC (1080p)");
+  EXPECT_EQ(tables.channels.back().id, 15155);
+}
+
+}  // namespace
+}  // namespace vistrel

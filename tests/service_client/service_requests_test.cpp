@@ -1,0 +1,141 @@
+#include "service_client/service_requests.h"
+
+#include <gtest/gtest.h>
+
+#include "common/build_config.h"
+#include "support/http_test_server.h"
+
+namespace vistrel {
+namespace {
+
+TInfo Catalogue() {
+  TInfo info;
+  TItem a;
+  a.id = 11;
+  a.group_id = 1;
+  a.name = "Alpha";
+  TItem b;
+  b.id = 100002;
+  b.group_id = 2;
+  b.name = "Rock & Roll #1 Caf\xE9";  // Windows-1252 e acute
+  b.url = "http://127.0.0.1/a b?x=1&y=2";
+  b.bitrate = 96;
+  b.type_id = 1;
+  b.country_id = 4;
+  b.genre_id = 9;
+  b.comment = "late night";
+  b.usdef = 1;
+  info.channels = {a, b};
+  return info;
+}
+
+class ServiceRequestsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* path :
+         {"/service/new2.php", "/service/bad.php", "/service/rate.php", "/service/flag.php"}) {
+      server_.Answer(path, 200, "thanks");
+    }
+    server_.Start();
+    service_.base_url = server_.base_url();
+    service_.process_events = [this] { ++pumped_; };
+  }
+
+  RecordedRequest OnlyRequest() {
+    auto requests = server_.requests();
+    EXPECT_EQ(requests.size(), 1u);
+    return requests.empty() ? RecordedRequest{} : requests.front();
+  }
+
+  HttpTestServer server_;
+  ServiceConfig service_;
+  int pumped_ = 0;
+  TInfo info_ = Catalogue();
+  std::vector<int32_t> visible_ = {1, 0};  // row 0 shows channels[1]
+};
+
+TEST_F(ServiceRequestsTest, SubmitSendsEncodedFieldsInOrderWithUserAgent) {
+  SubmitUserChannel(service_, info_, visible_, 0);
+  const RecordedRequest r = OnlyRequest();
+  EXPECT_EQ(r.target,
+            "/service/new2.php?&group=2&name=Rock%20%26%20Roll%20%231%20Caf%C3%A9"
+            "&url=http%3A%2F%2F127.0.0.1%2Fa%20b%3Fx%3D1%26y%3D2&bitrate=96&type=1&homepage="
+            "&country=4&genre=9&comment=late%20night");
+  EXPECT_EQ(r.user_agent, std::string("Vistrel/") + build::kVersion);
+  EXPECT_GT(pumped_, 0);
+}
+
+TEST_F(ServiceRequestsTest, ReportRateAndFlagTargets) {
+  ReportBrokenChannel(service_, info_, visible_, 1);
+  RateChannel(service_, info_, "4", 1);
+  FlagChannel(service_, info_, "wrong", 0);
+  const auto requests = server_.requests();
+  ASSERT_EQ(requests.size(), 3u);
+  EXPECT_EQ(requests[0].target, "/service/bad.php?channel_id=11");
+  EXPECT_EQ(requests[1].target, "/service/rate.php?rating=4&id=100002");
+  EXPECT_EQ(requests[2].target, "/service/flag.php?flag=wrong&id=11");
+  for (const auto& r : requests) EXPECT_EQ(r.user_agent, std::string("Vistrel/") + build::kVersion);
+  EXPECT_TRUE(info_.channels[1].rated_mark);
+  EXPECT_FALSE(info_.channels[1].flagged_mark);
+  EXPECT_TRUE(info_.channels[0].flagged_mark);
+  EXPECT_FALSE(info_.channels[0].rated_mark);
+}
+
+TEST_F(ServiceRequestsTest, RowsAndPositionsOutOfRangeSendNothing) {
+  std::vector<int32_t> stale = {5};
+  SubmitUserChannel(service_, info_, visible_, 2);
+  SubmitUserChannel(service_, info_, visible_, -1);
+  ReportBrokenChannel(service_, info_, stale, 0);
+  RateChannel(service_, info_, "5", 2);
+  FlagChannel(service_, info_, "spam", -1);
+  EXPECT_TRUE(server_.requests().empty());
+  for (const auto& c : info_.channels) EXPECT_FALSE(c.rated_mark || c.flagged_mark);
+}
+
+TEST(ServiceRequests, MarksAreSetAndFailuresSwallowedWhenTheServiceRefuses) {
+  RefusingPort closed;
+  ServiceConfig service{closed.base_url(), {}};
+  TInfo info = Catalogue();
+  RateChannel(service, info, "5", 0);
+  FlagChannel(service, info, "bad", 1);
+  SubmitUserChannel(service, info, {1}, 0);
+  ReportBrokenChannel(service, info, {0}, 0);
+  EXPECT_TRUE(info.channels[0].rated_mark);
+  EXPECT_TRUE(info.channels[1].flagged_mark);
+}
+
+TEST(ServiceRequests, HttpErrorsAreSwallowed) {
+  HttpTestServer server;
+  server.Answer("/service/rate.php", 500, "broken");
+  server.Start();
+  TInfo info = Catalogue();
+  RateChannel({server.base_url(), {}}, info, "3", 0);
+  EXPECT_TRUE(info.channels[0].rated_mark);
+  EXPECT_EQ(server.requests().size(), 1u);
+}
+
+TEST(ServiceRequests, RedirectsAreFollowedUpToTen) {
+  HttpTestServer server;
+  server.server().Get("/service/flag.php", [](const httplib::Request& req, httplib::Response& res) {
+    res.set_redirect("/moved/flag.php?" + req.target.substr(req.target.find('?') + 1));
+  });
+  server.Answer("/moved/flag.php", 200, "ok");
+  server.server().Get("/service/rate.php", [](const httplib::Request&, httplib::Response& res) {
+    res.set_redirect("/service/rate.php?again");
+  });
+  server.Start();
+  TInfo info = Catalogue();
+
+  FlagChannel({server.base_url(), {}}, info, "ok", 0);
+  auto requests = server.requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[1].target, "/moved/flag.php?flag=ok&id=11");
+  EXPECT_EQ(requests[1].user_agent, std::string("Vistrel/") + build::kVersion);
+
+  // A redirect loop ends after the first request and ten redirects.
+  RateChannel({server.base_url(), {}}, info, "1", 0);
+  EXPECT_EQ(server.requests().size(), 2u + 11u);
+}
+
+}  // namespace
+}  // namespace vistrel
