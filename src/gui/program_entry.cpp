@@ -1,0 +1,111 @@
+#include "gui/program_entry.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <fstream>
+#include <optional>
+#include <string>
+
+#include "app/data_folder.h"
+#include "app/lifecycle.h"
+#include "browser/settings_store.h"
+#include "build_config.h"
+#include "gui/message_boxes.h"
+#include "gui/splash_window.h"
+
+namespace vistrel {
+
+namespace {
+
+// For the start-up benchmark: with VISTREL_EXIT_AFTER_FIRST_PAINT set, the program prints one
+// line with its resident memory once the channel list has been painted, and ends.
+class FirstPaintReporter : public QObject {
+ public:
+  explicit FirstPaintReporter(QWidget* list_viewport) : QObject(list_viewport) {
+    list_viewport->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint && !reported_) {
+      reported_ = true;
+      // After this paint has been processed.
+      QTimer::singleShot(0, [] {
+        std::printf("first-paint rss_kb=%ld\n", ResidentKiB());
+        std::fflush(stdout);
+        QCoreApplication::exit(0);
+      });
+    }
+    return false;
+  }
+
+ private:
+  static long ResidentKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+      if (line.rfind("VmRSS:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
+    }
+    return -1;
+  }
+
+  bool reported_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<MainWindow> StartProgram(const PlayerFactory& make_player,
+                                         const std::function<double()>& now) {
+  const std::optional<std::filesystem::path> folder = DataFolder();
+  if (!folder) {
+    ShowErrorBox(nullptr, NoDataFolderMessage());
+    return nullptr;
+  }
+  auto window = std::make_unique<MainWindow>(
+      ProgramState(*folder, SettingsStore(SettingsStore::DefaultPath())), make_player);
+
+  LoadReport report;
+  std::optional<std::string> failure;
+  {
+    const ScopedSplash splash;
+    try {
+      report = GetData(window->state(), now);
+      window->ApplyView(report.view);
+    } catch (const std::exception& e) {
+      failure = e.what();
+    }
+  }
+  if (failure) {
+    ShowErrorBox(nullptr, *failure);
+    return nullptr;
+  }
+  for (const std::string& message : report.messages) ShowErrorBox(nullptr, message);
+  if (window->state().end_requested || window->player_failed()) return nullptr;
+  return window;
+}
+
+PlayerFactory DefaultPlayerFactory() {
+  return {};
+}
+
+int RunProgram(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QString::fromUtf8(build::kProductName));
+  std::unique_ptr<MainWindow> window = StartProgram(DefaultPlayerFactory());
+  if (!window) return 1;
+  if (std::getenv("VISTREL_EXIT_AFTER_FIRST_PAINT")) {
+    if (auto* list = window->findChild<QWidget*>("channelList")) {
+      if (auto* viewport = list->findChild<QWidget*>("qt_scrollarea_viewport")) {
+        new FirstPaintReporter(viewport);
+      }
+    }
+  }
+  window->ShowCentred();
+  return app.exec();
+}
+
+}  // namespace vistrel
