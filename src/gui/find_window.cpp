@@ -17,6 +17,7 @@ FindWindow::FindWindow(QWidget* parent) : QDialog(parent) {
   setModal(false);
 
   auto* label = new QLabel("Fi&nd what:", this);
+  label->setObjectName("findWhatLabel");
   text_ = new QLineEdit(this);
   text_->setObjectName("findText");
   text_->setAccessibleName("Find what");
