@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QWindow>
+#include <filesystem>
 
 #include "app/main_window_layout.h"
 #include "gui/find_window.h"
@@ -255,6 +256,15 @@ class MainWindowTest : public QObject {
     QCOMPARE(Names(), QStringList());
     QTest::mouseClick(Button("favoritesButton"), Qt::LeftButton);
     QVERIFY(!Button("favoritesButton")->isChecked());
+    QCOMPARE(Names().size(), 5);
+
+    // A reload whose settings lead back to the TV view raises the toggle.
+    QTest::mouseClick(Button("favoritesButton"), Qt::LeftButton);
+    QVERIFY(Button("favoritesButton")->isChecked());
+    std::filesystem::remove(run_->window()->state().store.file());
+    run_->window()->ReloadAfterListDownload();
+    QVERIFY(!Button("favoritesButton")->isChecked());
+    QCOMPARE(run_->window()->windowTitle(), QString("Vistrel - 7.15 - Tv"));
     QCOMPARE(Names().size(), 5);
   }
 
