@@ -8,6 +8,8 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libcpp-httplib-dev libsqlite3-dev libcli11-dev
   zip unzip python3 ca-certificates
+  qt6-base-dev libqt6opengl6-dev libmpv-dev
+  xvfb xauth libgl1-mesa-dri
 )
 
 missing=()

@@ -12,6 +12,7 @@
 
 #include "playback/mpv/mpv_check.h"
 #include "playback/mpv/mpv_player.h"
+#include "playback/playback_controller.h"
 #include "support/http_test_server.h"
 
 namespace vistrel {
@@ -194,6 +195,46 @@ class MpvPlayerTest : public QObject {
       QCOMPARE(picture->parentWidget(), surface);
       QVERIFY(picture->isVisible());
     }
+  }
+
+  void theControllerDrivesTheRealPlayer() {
+    ProgramState state("", SettingsStore(""));
+    TItem channel;
+    channel.id = 100001;
+    channel.name = "My Stream";
+    channel.url = server_.base_url() + "/test_pattern.mp4";
+    channel.usdef = 1;
+    state.catalogue.info.channels.push_back(channel);
+    state.visible = {0};
+    state.row_count = 1;
+    state.catalogue.info.filter.group_id = 3;
+
+    QWidget window;
+    MpvPlayer player(&window);
+    std::vector<int32_t> submitted;
+    PlaybackHooks hooks;
+    hooks.submit_user_channel = [&](int32_t row) {
+      submitted.push_back(row);
+      QTest::qWait(300);  // the request lets the window process events meanwhile
+    };
+    PlaybackController controller(state, &player, std::move(hooks));
+    controller.PlaySelected(0);
+    QTRY_VERIFY_WITH_TIMEOUT(controller.view().status_label == "Playing", kTimeoutMs);
+    QVERIFY(controller.view().stop_visible);
+    QCOMPARE(submitted, std::vector<int32_t>{0});
+    QCOMPARE(state.catalogue.info.channels[0].sent, 1);
+
+    controller.Stop();  // the video view pauses
+    QTRY_COMPARE(controller.view().status_label, std::string("Paused"));
+    QVERIFY(!controller.view().stop_visible);
+    controller.Play();
+    QTRY_COMPARE(controller.view().status_label, std::string("Playing"));
+
+    controller.ClearChannel();  // a view rebuild ends playback
+    QTRY_COMPARE(controller.view().status_label, std::string("Stopped"));
+    QCOMPARE(controller.view().channel_label, std::string("No channel"));
+    QVERIFY(controller.view().stop_visible);
+    QCOMPARE(submitted.size(), size_t{1});
   }
 
  private:

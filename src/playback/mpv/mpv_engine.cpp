@@ -28,10 +28,14 @@ mpv_handle* CreateMpvEngine(const MpvEngineOptions& options, std::string& error)
       {"network-timeout", timeout.c_str()},
       {"idle", "yes"},
       {"keep-open", "no"},
+      // The picture is decoded in software, so no interop with hardware decoders is loaded.
+      {"hwdec", "no"},
+      {"gpu-hwdec-interop", "no"},
   };
   for (const auto& [name, value] : optional_settings) mpv_set_option_string(mpv, name, value);
   int status = mpv_set_option_string(mpv, "vo", options.null_output ? "null" : "libmpv");
-  if (status >= 0 && options.null_output) status = mpv_set_option_string(mpv, "ao", "null");
+  if (status >= 0 && (options.null_output || options.null_audio))
+    status = mpv_set_option_string(mpv, "ao", "null");
   if (status >= 0) status = mpv_initialize(mpv);
   if (status < 0) {
     error = std::string("libmpv could not be initialised: ") + mpv_error_string(status) + ".";

@@ -13,6 +13,8 @@ struct MpvEngineOptions {
   // No picture and no sound device (vo=null, ao=null); else the picture goes to the render
   // interface.
   bool null_output = false;
+  // No sound device (ao=null), the picture still drawn.
+  bool null_audio = false;
   int network_timeout_seconds = 15;
 };
 

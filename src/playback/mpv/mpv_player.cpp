@@ -52,6 +52,7 @@ MpvPlayer::MpvPlayer(QWidget* video_parent, MpvPlayerOptions options) : options_
   std::string error;
   mpv_ =
       CreateMpvEngine(MpvEngineOptions{.null_output = options_.null_output,
+                                       .null_audio = options_.null_audio,
                                        .network_timeout_seconds = options_.network_timeout_seconds},
                       error);
   if (mpv_ == nullptr) throw Error(error);

@@ -26,6 +26,8 @@ struct MpvPlayerOptions {
   // No picture and no sound device, with a plain stand-in for the picture. Always on with the
   // offscreen Qt platform, where an OpenGL widget cannot be shown.
   bool null_output = false;
+  // No sound device, the picture still drawn (for tests on a virtual display).
+  bool null_audio = false;
   int network_timeout_seconds = 15;
   // How long a failure waits for the engine's late log lines that name its cause.
   int failure_delay_ms = 250;
