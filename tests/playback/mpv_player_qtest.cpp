@@ -1,8 +1,6 @@
 // The libmpv player against a loopback HTTP server, with no picture or sound device.
 
 #include <QApplication>
-#include <QKeyEvent>
-#include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
 #include <fstream>

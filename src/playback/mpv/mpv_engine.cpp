@@ -31,6 +31,9 @@ mpv_handle* CreateMpvEngine(const MpvEngineOptions& options, std::string& error)
       // The picture is decoded in software, so no interop with hardware decoders is loaded.
       {"hwdec", "no"},
       {"gpu-hwdec-interop", "no"},
+      // Frames are rendered without waiting for their time (the GUI thread must not block);
+      // with no offset the engine times them itself and keeps picture and sound together.
+      {"video-timing-offset", "0"},
   };
   for (const auto& [name, value] : optional_settings) mpv_set_option_string(mpv, name, value);
   int status = mpv_set_option_string(mpv, "vo", options.null_output ? "null" : "libmpv");
