@@ -177,14 +177,16 @@ class MpvPlayerTest : public QObject {
     QWidget* picture = surface->findChild<QWidget*>();
     QVERIFY(picture != nullptr);
 
-    for (bool by_escape : {true, false}) {
+    for (int way : {0, 1, 2}) {  // Esc on the picture, Esc where the focus went, double click
       player.SetFullScreen(true);
       QVERIFY(player.IsFullScreen());
       QVERIFY(window.windowState() & Qt::WindowFullScreen);
       QCOMPARE(picture->parentWidget(), &window);
       QTRY_COMPARE(picture->geometry(), window.rect());
-      if (by_escape) {
+      if (way == 0) {
         QTest::keyClick(picture, Qt::Key_Escape);
+      } else if (way == 1) {
+        QTest::keyClick(other, Qt::Key_Escape);
       } else {
         QTest::mouseDClick(picture, Qt::LeftButton);
       }

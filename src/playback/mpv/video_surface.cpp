@@ -1,5 +1,6 @@
 #include "playback/mpv/video_surface.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QPalette>
@@ -44,11 +45,14 @@ void VideoSurface::SetFullScreen(bool full_screen) {
     content_->setFocus(Qt::OtherFocusReason);
     top->installEventFilter(this);
     content_->installEventFilter(this);
+    // Esc leaves wherever the focus went meanwhile.
+    qApp->installEventFilter(this);
     top->setWindowState((top_state_ & ~Qt::WindowMinimized) | Qt::WindowFullScreen);
     top->show();
     return;
   }
   full_screen_ = false;
+  qApp->removeEventFilter(this);
   content_->removeEventFilter(this);
   content_->setFocusPolicy(Qt::NoFocus);
   layout_->addWidget(content_);  // back under the surface
@@ -67,7 +71,8 @@ bool VideoSurface::eventFilter(QObject* watched, QEvent* event) {
   }
   const bool is_escape =
       (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) &&
-      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && watched->isWidgetType() &&
+      static_cast<QWidget*>(watched)->window() == top_;
   if (is_escape) {
     event->accept();
     if (event->type() == QEvent::KeyPress) SetFullScreen(false);
