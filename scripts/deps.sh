@@ -7,8 +7,9 @@ PACKAGES=(
   zlib1g-dev libminizip-dev libssl-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libcpp-httplib-dev libsqlite3-dev libcli11-dev
-  qt6-base-dev libqt6opengl6-dev
   zip unzip python3 ca-certificates
+  qt6-base-dev libqt6opengl6-dev libmpv-dev
+  xvfb xauth libgl1-mesa-dri
 )
 
 missing=()
