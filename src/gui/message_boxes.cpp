@@ -6,6 +6,7 @@
 #include <QUrl>
 
 #include "gui/qt_text.h"
+#include "playback/mpv/mpv_check.h"
 
 namespace vistrel {
 
@@ -39,7 +40,7 @@ void OfferPlayerDownload(QWidget* parent) {
   if (AskYesNo(parent,
                "libmpv is required to play channels. Would you like to download and install it "
                "now?")) {
-    QDesktopServices::openUrl(QUrl("https://mpv.io/installation/"));
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(kMpvDownloadPage)));
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QLayout>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +17,8 @@
 #include "build_config.h"
 #include "gui/message_boxes.h"
 #include "gui/splash_window.h"
+#include "playback/mpv/mpv_check.h"
+#include "playback/mpv/mpv_player.h"
 
 namespace vistrel {
 
@@ -89,7 +92,24 @@ std::unique_ptr<MainWindow> StartProgram(const PlayerFactory& make_player,
 }
 
 PlayerFactory DefaultPlayerFactory() {
-  return {};
+  return [](QWidget* video_area) -> std::unique_ptr<MediaPlayer> {
+    Outcome check = CheckMpvInstallation();
+    std::unique_ptr<MpvPlayer> player;
+    if (check.ok()) {
+      try {
+        player = std::make_unique<MpvPlayer>(video_area);
+      } catch (const Error& e) {
+        check = Outcome::Fail(e.what());
+      }
+    }
+    if (!player) {
+      // The window asks about the download; the cause is for whoever reads the terminal.
+      std::fprintf(stderr, "%s\n", check.error.c_str());
+      return nullptr;
+    }
+    if (QWidget* video = player->video_widget()) video_area->layout()->addWidget(video);
+    return player;
+  };
 }
 
 int RunProgram(int argc, char** argv) {

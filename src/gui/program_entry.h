@@ -18,7 +18,8 @@ namespace vistrel {
 std::unique_ptr<MainWindow> StartProgram(const PlayerFactory& make_player,
                                          const std::function<double()>& now = LocalNowDateTime);
 
-// The player the program plays with; empty where none is built in.
+// The libmpv player, after the check that libmpv can start at all; its picture fills the video
+// area. Gives null (and prints the cause on standard error) when libmpv cannot be started.
 PlayerFactory DefaultPlayerFactory();
 
 // main(): start-up, then the message loop until the main window closes. Returns the exit

@@ -69,6 +69,27 @@ class StartUpTest : public QObject {
     QCOMPARE(run.Get(kFavoritesFileName), std::string("3\r\n"));
   }
 
+  void theProgramsPlayerShowsItsPictureInTheVideoArea() {
+    ProgramRun run;
+    run.Put(kPackageFileName, TestPackage());
+    std::unique_ptr<MainWindow> window = StartProgram(DefaultPlayerFactory());
+    QVERIFY(window);
+    QVERIFY(window->player());
+    QCOMPARE(window->player()->StatusText(), std::string("Stopped"));
+    window->ShowCentred();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    auto* video_area = window->findChild<QWidget*>("videoArea");
+    const QList<QWidget*> pictures =
+        video_area->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    QCOMPARE(pictures.size(), 1);
+    QCOMPARE(pictures[0]->geometry(), video_area->rect());
+    // Selecting a row cues its address in the player.
+    auto* list = window->findChild<QTableView*>("channelList");
+    const QRect cell = list->visualRect(list->model()->index(0, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+    QCOMPARE(window->player()->Url(), std::string("http://127.0.0.1/2"));
+  }
+
   void withoutADataFolderTheProgramSaysSoAndEnds() {
     ProgramRun run;
     const QByteArray home = qgetenv("HOME");
