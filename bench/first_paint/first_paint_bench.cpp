@@ -26,14 +26,15 @@ namespace fs = std::filesystem;
 namespace {
 
 struct Run {
-  double ms = 0;
+  double ms = 0;      // wall time, process start to the reported paint
+  double cpu_ms = 0;  // the program's processor time, user and system, at the paint
   long rss_kb = -1;
 };
 
 // One start of the program; nothing (ms < 0) when it did not report its first paint.
 Run StartOnce(const fs::path& root) {
   int out[2];
-  if (pipe(out) != 0) return {-1, -1};
+  if (pipe(out) != 0) return {-1, 0, -1};
   const auto start = std::chrono::steady_clock::now();
   const pid_t pid = fork();
   if (pid == 0) {
@@ -51,7 +52,7 @@ Run StartOnce(const fs::path& root) {
   }
   close(out[1]);
   std::string text;
-  Run run{-1, -1};
+  Run run{-1, 0, -1};
   char buf[512];
   ssize_t n;
   while ((n = read(out[0], buf, sizeof buf)) > 0) {
@@ -60,7 +61,10 @@ Run StartOnce(const fs::path& root) {
     if (at != std::string::npos && text.find('\n', at) != std::string::npos) {
       run.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                    .count();
-      run.rss_kb = std::strtol(text.c_str() + at + std::strlen("first-paint rss_kb="), nullptr, 10);
+      char* rest = nullptr;
+      run.rss_kb = std::strtol(text.c_str() + at + std::strlen("first-paint rss_kb="), &rest, 10);
+      if (const char* cpu = std::strstr(rest, "cpu_ms="))
+        run.cpu_ms = std::strtod(cpu + 7, nullptr);
       break;
     }
   }
@@ -107,7 +111,8 @@ int main(int argc, char** argv) {
       std::printf("  run %d: the program did not report a first paint\n", i + 1);
       continue;
     }
-    std::printf("  run %d: %8.1f ms  %7.1f MiB resident\n", i + 1, run.ms, run.rss_kb / 1024.0);
+    std::printf("  run %d: %8.1f ms (processor %8.1f ms)  %7.1f MiB resident\n", i + 1, run.ms,
+                run.cpu_ms, run.rss_kb / 1024.0);
     results.push_back(run);
   }
   fs::remove_all(root);
@@ -115,7 +120,11 @@ int main(int argc, char** argv) {
   std::sort(results.begin(), results.end(), [](const Run& a, const Run& b) { return a.ms < b.ms; });
   const Run& median = results[results.size() / 2];
   const double mib = median.rss_kb / 1024.0;
-  std::printf("  median: %8.1f ms (goal < 1500 ms: %s)  %7.1f MiB (goal < 400 MB: %s)\n", median.ms,
-              median.ms < 1500 ? "met" : "missed", mib, mib * 1.048576 < 400 ? "met" : "missed");
+  // On a busy machine the processor time varies much less than the wall time.
+  std::printf(
+      "  median: %8.1f ms (processor %8.1f ms; goal < 1500 ms: %s)  %7.1f MiB (goal < "
+      "400 MB: %s)\n",
+      median.ms, median.cpu_ms, median.ms < 1500 ? "met" : "missed", mib,
+      mib * 1.048576 < 400 ? "met" : "missed");
   return 0;
 }
