@@ -3,4 +3,4 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
-./build/vistrel-tool --help
+exec ./build/src/gui/vistrel "$@"
