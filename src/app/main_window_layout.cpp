@@ -13,6 +13,7 @@ MainWindowLayout DesignLayout() {
   d.favorites = {596, 17, 90, 20};
   d.update = {692, 17, 90, 20};
   d.add = {788, 17, 90, 20};
+  d.filter = {884, 17, 90, 20};
   d.country = {596, 43, 413, 19};
   d.clear_label = {1017, 47, 32, 13};
   d.list = {596, 71, 460, 359};
@@ -37,6 +38,7 @@ MainWindowLayout LayOutMainWindow(int32_t W, int32_t H) {
   l.clear_label.left = l.country.left + l.country.width + 10;
   l.update.left = W - 379;
   l.add.left = W - 283;
+  l.filter.left = W - 187;
   l.player_frame.width = W - l.list.width - 40;
   l.player_inside.width = l.player_frame.width - 20;
   l.player_frame.height = H - l.player_frame.top - 40;
@@ -49,9 +51,10 @@ MainWindowLayout LayOutMainWindow(int32_t W, int32_t H) {
   l.site_link.left =
       (l.fullscreen.left + l.fullscreen.width + l.volume.left) / 2 - l.site_link.width / 2;
 
-  for (ControlRect* r : {&l.player_frame, &l.player_inside, &l.status_label, &l.channel_label,
-                         &l.favorites, &l.update, &l.add, &l.country, &l.clear_label, &l.list,
-                         &l.stop, &l.play, &l.fullscreen, &l.site_link, &l.volume, &l.mute}) {
+  for (ControlRect* r :
+       {&l.player_frame, &l.player_inside, &l.status_label, &l.channel_label, &l.favorites,
+        &l.update, &l.add, &l.filter, &l.country, &l.clear_label, &l.list, &l.stop, &l.play,
+        &l.fullscreen, &l.site_link, &l.volume, &l.mute}) {
     r->width = std::max(r->width, 0);
     r->height = std::max(r->height, 0);
   }

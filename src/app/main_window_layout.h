@@ -25,6 +25,7 @@ struct MainWindowLayout {
   ControlRect favorites;
   ControlRect update;
   ControlRect add;
+  ControlRect filter;  // the filter dialog's button, in the row of Favorites, Update and Add
   ControlRect country;
   ControlRect clear_label;
   ControlRect list;

@@ -121,8 +121,8 @@ void T_addForm::CreateControls() {
   bitrate_ = AddEdit(panel, "bitrateEdit", "Bitrate", 3);
   type_ = AddList(panel, "typeBox", "Type*", 4, kEditorTypes);
   homepage_ = AddEdit(panel, "homepageEdit", "Homepage", 5);
-  country_ = AddList(panel, "countryBox", "Country*", 6);
-  genre_ = AddList(panel, "genreBox", "Genre*", 7);
+  country_ = AddList(panel, "countryList", "Country*", 6);
+  genre_ = AddList(panel, "genreList", "Genre*", 7);
   comment_ = AddEdit(panel, "commentEdit", "Comment", 8);
 
   confirm_ = new QCheckBox("I can confirm that channel is working!", panel);
@@ -131,7 +131,7 @@ void T_addForm::CreateControls() {
   SetCaptionColor(confirm_, kSectionCaptionColor);
 
   add_ = new QPushButton("Add Channel", panel);
-  add_->setObjectName("addButton");
+  add_->setObjectName("addChannelButton");
   add_->setGeometry(width() - 14 - 96, height() - 12 - 24, 96, 24);
   add_->setEnabled(false);
 

@@ -59,6 +59,13 @@ QIcon FallbackIcon(ButtonGlyph glyph) {
         p.drawRect(QRectF(6.5, 2, 3, 12));
         p.drawRect(QRectF(2, 6.5, 12, 3));
       });
+    case ButtonGlyph::kFilter:
+      return Drawn([ink](QPainter& p) {
+        p.setPen(QPen(ink, 1));
+        p.setBrush(QColor(120, 170, 230));
+        p.drawPolygon(QPolygonF({QPointF(1.5, 2.5), QPointF(14.5, 2.5), QPointF(9.5, 8.5),
+                                 QPointF(9.5, 14), QPointF(6.5, 12.5), QPointF(6.5, 8.5)}));
+      });
     case ButtonGlyph::kStop:
       return Drawn([ink](QPainter& p) {
         p.setPen(Qt::NoPen);
@@ -101,6 +108,8 @@ const char* ThemeName(ButtonGlyph glyph) {
       return "view-refresh";
     case ButtonGlyph::kAdd:
       return "list-add";
+    case ButtonGlyph::kFilter:
+      return "view-filter";
     case ButtonGlyph::kStop:
       return "media-playback-stop";
     case ButtonGlyph::kPlay:

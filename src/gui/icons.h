@@ -7,7 +7,7 @@
 
 namespace vistrel {
 
-enum class ButtonGlyph { kFavorites, kUpdate, kAdd, kStop, kPlay, kFullscreen, kMute };
+enum class ButtonGlyph { kFavorites, kUpdate, kAdd, kFilter, kStop, kPlay, kFullscreen, kMute };
 
 // The theme icon for `glyph`, or the built-in drawing. Needs a QApplication.
 QIcon ButtonIcon(ButtonGlyph glyph);

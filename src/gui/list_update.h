@@ -36,9 +36,9 @@ class ListUpdate {
   void UpdateClicked();
 
   // An activation of the main window: while the list is outdated, asks whether to download it
-  // (error icon, Yes and No) and on Yes runs the dialog and, after "Complete!", the reload. The
-  // question is not asked again while it or the dialog is open, so the activations that they
-  // cause themselves are not taken for the user's next one.
+  // (error icon, Yes and No) and on Yes runs the dialog and, after "Complete!", the reload. No
+  // (or the dialog's close box) leaves the list outdated, so the next activation asks again.
+  // Nothing is asked while the question or the dialog is still open.
   void WindowActivated();
 
  private:

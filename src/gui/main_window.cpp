@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -28,17 +29,22 @@
 #include "browser/sort_channels.h"
 #include "browser/view_commands.h"
 #include "common/build_config.h"
+#include "gui/channel_editor_dialog.h"
 #include "gui/channel_list_model.h"
 #include "gui/channel_list_view.h"
+#include "gui/channel_menu.h"
+#include "gui/filter_dialog.h"
 #include "gui/find_window.h"
 #include "gui/header_click_filter.h"
 #include "gui/icons.h"
 #include "gui/link_button.h"
+#include "gui/list_update.h"
 #include "gui/message_boxes.h"
 #include "gui/player_frame.h"
 #include "gui/qt_text.h"
 #include "gui/screen_saver_inhibitor.h"
 #include "gui/splash_window.h"
+#include "gui/update_dialog.h"
 #include "service_client/service_requests.h"
 
 namespace vistrel {
@@ -137,6 +143,7 @@ MainWindow::MainWindow(ProgramState state, const PlayerFactory& make_player, QWi
 }
 
 MainWindow::~MainWindow() {
+  list_update_.reset();
   // The controller uses the player; the player's video lives in the window's widgets.
   controller_.reset();
   player_.reset();
@@ -177,6 +184,8 @@ void MainWindow::CreateControls() {
   update_ = MakeButton(main_panel_, "updateButton", " Update", ButtonGlyph::kUpdate,
                        "Update channels list");
   add_ = MakeButton(main_panel_, "addButton", " Add", ButtonGlyph::kAdd, "Add channel");
+  filter_ =
+      MakeButton(main_panel_, "filterButton", " Filter", ButtonGlyph::kFilter, "Filter channels");
 
   country_ = new QComboBox(main_panel_);
   country_->setObjectName("countryBox");
@@ -219,6 +228,24 @@ void MainWindow::CreateControls() {
   mute_->setCheckable(true);
 
   find_window_ = new FindWindow(this);
+
+  // The dialogs live as long as the window and keep their contents between showings.
+  auto rebuild = [this] { ApplyView(RefreshView(state_)); };
+  filter_form_ = new T_filterForm(state_, rebuild, this);
+  add_form_ = new T_addForm(state_, rebuild, this);
+  update_form_ = new T_updateForm(state_, service_, this);
+  ListUpdateHooks update_hooks;
+  update_hooks.reload = [this] { return ReloadAfterListDownload(); };
+  list_update_ = std::make_unique<ListUpdate>(state_, *update_form_, this, update_hooks);
+
+  ChannelMenuHooks menu_hooks;
+  menu_hooks.selected_row = [this] { return SelectedRow(); };
+  menu_hooks.watch = [list] { emit list->PlayRequested(); };
+  menu_hooks.rebuild_view = rebuild;
+  menu_hooks.change = [this](int32_t position) { add_form_->ExecToChange(position); };
+  channel_menu_ = new ChannelMenu(state_, service_, menu_hooks, this);
+  list_->setContextMenuPolicy(Qt::DefaultContextMenu);
+  list_->viewport()->installEventFilter(this);
 }
 
 void MainWindow::ConnectControls() {
@@ -261,6 +288,8 @@ void MainWindow::ConnectControls() {
     RunViewCommand([&] { ClearFilterLabelClick(state_.store, state_.catalogue.info.filter); });
   });
   connect(update_, &QToolButton::clicked, this, &MainWindow::OpenListUpdate);
+  connect(add_, &QToolButton::clicked, this, &MainWindow::OpenChannelEditor);
+  connect(filter_, &QToolButton::clicked, this, &MainWindow::OpenFilter);
   connect(site_, &QPushButton::clicked, this, &MainWindow::OpenSite);
   connect(find_window_, &FindWindow::FindNextRequested, this, &MainWindow::FindNext);
 }
@@ -282,6 +311,7 @@ void MainWindow::LayOut() {
   Place(favorites_, l.favorites);
   Place(update_, l.update);
   Place(add_, l.add);
+  Place(filter_, l.filter);
   Place(country_, l.country);
   clear_->move(l.clear_label.left, l.clear_label.top);
   clear_->resize(clear_->sizeHint().expandedTo(QSize(l.clear_label.width, l.clear_label.height)));
@@ -335,6 +365,8 @@ void MainWindow::ApplyView(const ViewResult& view) {
     country_->addItems(names);
     country_->setCurrentIndex(view.country_index);
   }
+  filter_form_->SetLists(view.country_names, view.genre_names);
+  add_form_->SetLists(view.country_names, view.genre_names);
   SyncFavoritesToggle();
   list_->setUpdatesEnabled(true);
 }
@@ -403,7 +435,7 @@ void MainWindow::FindNext() {
   list_->setFocus();
 }
 
-void MainWindow::ReloadAfterListDownload() {
+bool MainWindow::ReloadAfterListDownload() {
   LoadReport report;
   {
     const ScopedSplash splash;
@@ -416,16 +448,39 @@ void MainWindow::ReloadAfterListDownload() {
     ApplyView(report.view);
   }
   for (const std::string& message : report.messages) ShowErrorBox(this, message);
-  if (state_.end_requested) close();  // the close writes nothing on this path
+  if (state_.end_requested) {
+    close();  // the close writes nothing on this path
+    return false;
+  }
+  return report.ok();
 }
 
 void MainWindow::OpenListUpdate() {
-  // The list-download dialog comes with the channel list update.
+  list_update_->UpdateClicked();
 }
 
 void MainWindow::OfferDownloadIfListOutdated() {
-  // The question about a missing or outdated list (state_.list_outdated) comes with the
-  // channel list update.
+  list_update_->WindowActivated();
+}
+
+void MainWindow::OpenFilter() {
+  filter_form_->exec();  // Set Filter has applied everything already
+}
+
+void MainWindow::OpenChannelEditor() {
+  add_form_->ExecToAdd();
+}
+
+void MainWindow::OpenChannelMenu(const QPoint& pos, bool by_keyboard) {
+  int32_t row = SelectedRow();
+  QPoint at = pos;
+  if (by_keyboard) {
+    if (row >= 0) at = list_->visualRect(model_->index(row, 0)).center();
+  } else {
+    row = list_->indexAt(pos).row();
+  }
+  channel_menu_->Prepare(row);
+  channel_menu_->popup(list_->viewport()->mapToGlobal(at));
 }
 
 void MainWindow::OpenSite() {
@@ -458,12 +513,26 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
-  if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
-    OfferDownloadIfListOutdated();
+  if (event->type() != QEvent::ActivationChange) return;
+  if (!isActiveWindow()) {
+    // Deactivated with no window of the program taking over: the user went to another
+    // program, and coming back is the next activation. The program's own boxes and dialogs
+    // do not count, or the question would come straight back after No.
+    if (!QApplication::activeWindow()) offer_on_activation_ = true;
+    return;
   }
+  if (!offer_on_activation_) return;
+  offer_on_activation_ = false;
+  // Asked once the activation is over, from the event loop.
+  QMetaObject::invokeMethod(this, &MainWindow::OfferDownloadIfListOutdated, Qt::QueuedConnection);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::ContextMenu && watched == list_->viewport()) {
+    const auto* request = static_cast<QContextMenuEvent*>(event);
+    OpenChannelMenu(request->pos(), request->reason() == QContextMenuEvent::Keyboard);
+    return true;
+  }
   // Every key pressed in this window arrives at its window-system window first, before the
   // focused control, which still gets it afterwards.
   if (event->type() == QEvent::KeyPress && windowHandle() &&

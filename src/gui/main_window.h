@@ -23,11 +23,16 @@ class QToolButton;
 namespace vistrel {
 
 class ChannelListModel;
+class ChannelMenu;
 class FindWindow;
 class HeaderClickFilter;
 class LinkButton;
 class PlayerFrame;
+class ListUpdate;
 class ScreenSaverInhibitor;
+class T_addForm;
+class T_filterForm;
+class T_updateForm;
 
 // Creates the media player and puts its video into `video_area` (a widget with an empty
 // layout). Returns null when the player cannot be started.
@@ -66,12 +71,21 @@ class MainWindow : public QWidget {
   void FindNext();
   // After a completed list download: reloads the catalogue under the splash window and shows
   // what went wrong. When a user file turned out unreadable the program ends without writing.
-  void ReloadAfterListDownload();
-  // The Update button: the list-download dialog (not built yet; does nothing).
+  // True when every step went fine.
+  bool ReloadAfterListDownload();
+  // The Update button: the list-download dialog; after "Complete!" the reload and the question
+  // whether to visit the maker's web site.
   void OpenListUpdate();
-  // Each activation of the window: the question whether to download a missing or outdated
-  // channel list (not built yet; does nothing).
+  // While the channel list is missing or outdated: the question whether to download it, and on
+  // Yes the list-download dialog and, after "Complete!", the reload.
   void OfferDownloadIfListOutdated();
+  // The Filter button: the filter dialog.
+  void OpenFilter();
+  // The Add button: the channel editor, to add a channel of the user's own.
+  void OpenChannelEditor();
+  // A request for the channel list's pop-up menu at `pos` (list viewport coordinates);
+  // `by_keyboard` is a request from the menu key, which stands for the selected row.
+  void OpenChannelMenu(const QPoint& pos, bool by_keyboard);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -122,6 +136,16 @@ class MainWindow : public QWidget {
   FindWindow* find_window_ = nullptr;
   HeaderClickFilter* header_filter_ = nullptr;
   ScreenSaverInhibitor* screen_saver_ = nullptr;
+
+  QToolButton* filter_ = nullptr;
+  T_filterForm* filter_form_ = nullptr;
+  T_addForm* add_form_ = nullptr;
+  T_updateForm* update_form_ = nullptr;
+  ChannelMenu* channel_menu_ = nullptr;
+  std::unique_ptr<ListUpdate> list_update_;
+  // The next activation of the window offers the download of an outdated list: at start-up and
+  // whenever the user comes back from another program, not after the program's own boxes.
+  bool offer_on_activation_ = true;
 };
 
 }  // namespace vistrel

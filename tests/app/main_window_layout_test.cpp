@@ -20,6 +20,8 @@ TEST(MainWindowLayout, DesignSizeGivesTheWorkedExample) {
   EXPECT_EQ(l.clear_label.top, 47);
   EXPECT_EQ(l.update, (ControlRect{683, 17, 90, 20}));
   EXPECT_EQ(l.add, (ControlRect{779, 17, 90, 20}));
+  EXPECT_EQ(l.filter, (ControlRect{875, 17, 90, 20}));
+  EXPECT_EQ(DesignLayout().filter, (ControlRect{884, 17, 90, 20}));
   EXPECT_EQ(l.player_frame, (ControlRect{15, 17, 562, 379}));
   EXPECT_EQ(l.player_inside, (ControlRect{10, 10, 542, 344}));
   EXPECT_EQ(l.channel_label, (ControlRect{487, 358, 65, 17}));
@@ -40,6 +42,11 @@ TEST(MainWindowLayout, LargerWindowGrowsThePlayerAndTheListInHeightOnly) {
   EXPECT_EQ(big.site_link.top, base.site_link.top + 200);
   EXPECT_EQ(big.volume.top, base.volume.top + 200);
   EXPECT_EQ(big.mute.left, base.mute.left + 300);
+  // The button row keeps its distances from the right edge.
+  EXPECT_EQ(big.update.left, base.update.left + 300);
+  EXPECT_EQ(big.add.left, base.add.left + 300);
+  EXPECT_EQ(big.filter.left, base.filter.left + 300);
+  EXPECT_EQ(big.filter.top, 17);
 }
 
 TEST(MainWindowLayout, TinyWindowClampsSizesAtZero) {

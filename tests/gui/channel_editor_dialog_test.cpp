@@ -37,7 +37,7 @@ class ChannelEditorDialogTest : public QObject {
   }
   QLineEdit* Edit(const char* name) { return Find<QLineEdit>(name); }
   QComboBox* Box(const char* name) { return Find<QComboBox>(name); }
-  QPushButton* AddButton() { return Find<QPushButton>("addButton"); }
+  QPushButton* AddButton() { return Find<QPushButton>("addChannelButton"); }
 
   void SetText(const char* edit, const QString& text) {
     Edit(edit)->selectAll();
@@ -53,8 +53,8 @@ class ChannelEditorDialogTest : public QObject {
     SetText("bitrateEdit", "256");
     Box("typeBox")->setCurrentIndex(2);
     SetText("homepageEdit", "");
-    Box("countryBox")->setCurrentIndex(1);
-    Box("genreBox")->setCurrentIndex(2);
+    Box("countryList")->setCurrentIndex(1);
+    Box("genreList")->setCurrentIndex(2);
     SetText("commentEdit", "late");
   }
 
@@ -106,9 +106,9 @@ class ChannelEditorDialogTest : public QObject {
       QCOMPARE(Box("categoryBox")->itemText(1), QString("TV"));
       QCOMPARE(Box("typeBox")->itemText(1), QString("Media Player"));
       QCOMPARE(Box("typeBox")->itemText(2), QString("Real Player"));
-      QCOMPARE(Box("countryBox")->itemText(0), QString("-----"));
-      QCOMPARE(Box("genreBox")->itemText(0), QString("-----"));
-      QCOMPARE(Box("countryBox")->currentIndex(), 0);
+      QCOMPARE(Box("countryList")->itemText(0), QString("-----"));
+      QCOMPARE(Box("genreList")->itemText(0), QString("-----"));
+      QCOMPARE(Box("countryList")->currentIndex(), 0);
       QCOMPARE(Box("typeBox")->currentIndex(), 0);
       QCOMPARE(Edit("nameEdit")->text(), QString());
       QCOMPARE(Find<QCheckBox>("confirmBox")->text(),
@@ -137,8 +137,8 @@ class ChannelEditorDialogTest : public QObject {
         {[this] { SetText("nameEdit", "  "); }, "Please Enter Name."},
         {[this] { SetText("urlEdit", ""); }, "Please Enter URL."},
         {[this] { Box("typeBox")->setCurrentIndex(0); }, "Please Select a Type."},
-        {[this] { Box("countryBox")->setCurrentIndex(0); }, "Please Select a Country."},
-        {[this] { Box("genreBox")->setCurrentIndex(0); }, "Please Select a Genre."},
+        {[this] { Box("countryList")->setCurrentIndex(0); }, "Please Select a Country."},
+        {[this] { Box("genreList")->setCurrentIndex(0); }, "Please Select a Genre."},
         {[this] { SetText("bitrateEdit", ""); }, "Please Enter Bitrate."},
         {[this] { Edit("bitrateEdit")->setText("9999999999"); },  // pasted: no key filter
          "Please Enter Bitrate as a whole number from 0 to 2147483647."},
@@ -244,11 +244,11 @@ class ChannelEditorDialogTest : public QObject {
       QCOMPARE(Edit("nameEdit")->text(), QString("Mine"));
       QCOMPARE(Edit("bitrateEdit")->text(), QString("64"));
       QCOMPARE(Box("typeBox")->currentIndex(), 1);
-      QCOMPARE(Box("countryBox")->currentIndex(), 2);
-      QCOMPARE(Box("genreBox")->currentIndex(), 0);
-      QCOMPARE(Box("genreBox")->currentText(), QString("-----"));
+      QCOMPARE(Box("countryList")->currentIndex(), 2);
+      QCOMPARE(Box("genreList")->currentIndex(), 0);
+      QCOMPARE(Box("genreList")->currentText(), QString("-----"));
       Box("categoryBox")->setCurrentIndex(1);
-      Box("genreBox")->setCurrentIndex(1);
+      Box("genreList")->setCurrentIndex(1);
       SetText("nameEdit", "Mine, renamed");
       Confirm();
       QTest::mouseClick(AddButton(), Qt::LeftButton);
