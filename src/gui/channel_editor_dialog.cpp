@@ -9,8 +9,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "gui/dialog_boxes.h"
 #include "gui/dialog_style.h"
+#include "gui/message_boxes.h"
 #include "gui/qt_text.h"
 
 namespace vistrel {
@@ -211,7 +211,7 @@ void T_addForm::SaveClicked() {
   const Outcome result = adding_ ? AddUserChannel(info, state_.sort, fields)
                                  : ChangeUserChannel(info, position_, fields);
   if (!result.ok()) {
-    ShowBox(this, QMessageBox::Critical, result.error);
+    ShowErrorBox(this, result.error);
     return;
   }
   if (rebuild_view_) rebuild_view_();

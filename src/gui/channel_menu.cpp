@@ -5,8 +5,8 @@
 #include <QUrl>
 
 #include "browser/selected_channel.h"
-#include "gui/dialog_boxes.h"
 #include "gui/menu_icons.h"
+#include "gui/message_boxes.h"
 #include "gui/qt_text.h"
 #include "service_client/channel_editor.h"
 #include "service_client/service_requests.h"
@@ -91,8 +91,7 @@ void ChannelMenu::AddToFavorites() {
   const int32_t position = SelectedPosition();
   if (position < 0) return;
   const TItem& channel = state_.catalogue.info.channels[position];
-  if (!AskYesNoWithIcon(parentWidget(), QMessageBox::Question,
-                        AddToFavoritesQuestion(channel.name))) {
+  if (!AskYesNo(parentWidget(), QMessageBox::Question, AddToFavoritesQuestion(channel.name))) {
     return;
   }
   MarkFavorite(state_.catalogue.info, position, true);
@@ -102,8 +101,7 @@ void ChannelMenu::RemoveFromFavorites() {
   const int32_t position = SelectedPosition();
   if (position < 0) return;
   const TItem& channel = state_.catalogue.info.channels[position];
-  if (!AskYesNoWithIcon(parentWidget(), QMessageBox::Question,
-                        RemoveFromFavoritesQuestion(channel.name))) {
+  if (!AskYesNo(parentWidget(), QMessageBox::Question, RemoveFromFavoritesQuestion(channel.name))) {
     return;
   }
   MarkFavorite(state_.catalogue.info, position, false);
@@ -141,11 +139,11 @@ void ChannelMenu::UpdateChannel() {
     if (hooks_.change) hooks_.change(position);
     return;
   }
-  ShowBox(parentWidget(), QMessageBox::Information, PackageChannelUpdateMessage());
+  ShowInformationBox(parentWidget(), PackageChannelUpdateMessage());
 }
 
 void ChannelMenu::RemoveChannel() {
-  if (!AskYesNoWithIcon(parentWidget(), QMessageBox::Information, kRemoveChannelQuestion)) return;
+  if (!AskYesNo(parentWidget(), QMessageBox::Information, kRemoveChannelQuestion)) return;
   if (!RemoveUserChannel(state_.catalogue.info, SelectedPosition())) return;
   if (hooks_.rebuild_view) hooks_.rebuild_view();
 }

@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "gui/dialog_boxes.h"
 #include "gui/dialog_style.h"
+#include "gui/message_boxes.h"
 #include "gui/qt_text.h"
 
 namespace vistrel {
@@ -185,7 +185,7 @@ FilterFormState T_filterForm::FormState() const {
 void T_filterForm::SetFilterClicked() {
   const Outcome result = SetFilter(state_.store, state_.catalogue.info, FormState());
   if (!result.ok()) {
-    ShowBox(this, QMessageBox::Critical, result.error);
+    ShowErrorBox(this, result.error);
     return;
   }
   if (rebuild_view_) rebuild_view_();

@@ -4,7 +4,7 @@
 #include <QDialog>
 
 #include "common/build_config.h"
-#include "gui/dialog_boxes.h"
+#include "gui/message_boxes.h"
 #include "gui/update_dialog.h"
 
 namespace vistrel {
@@ -16,7 +16,7 @@ ListUpdate::ListUpdate(ProgramState& state, T_updateForm& dialog, QWidget* windo
 void ListUpdate::UpdateClicked() {
   if (dialog_.exec() != QDialog::Accepted) return;
   if (hooks_.reload && !hooks_.reload()) return;
-  if (!AskYesNoWithIcon(window_, QMessageBox::Question, kVisitWebsiteQuestion)) return;
+  if (!AskYesNo(window_, QMessageBox::Question, kVisitWebsiteQuestion)) return;
   const QUrl site(QString::fromUtf8(build::kWebsiteUrl));
   if (hooks_.open_url) {
     hooks_.open_url(site);
@@ -28,7 +28,7 @@ void ListUpdate::UpdateClicked() {
 void ListUpdate::WindowActivated() {
   if (asking_ || !state_.list_outdated) return;
   asking_ = true;
-  const bool download = AskYesNoWithIcon(window_, QMessageBox::Critical, kOutdatedQuestion);
+  const bool download = AskYesNo(window_, QMessageBox::Critical, kOutdatedQuestion);
   const bool complete = download && dialog_.exec() == QDialog::Accepted;
   asking_ = false;
   if (complete && hooks_.reload) hooks_.reload();

@@ -27,6 +27,10 @@ void ShowErrorBox(QWidget* parent, std::string_view utf8_text) {
   RunBox(parent, QMessageBox::Critical, ToQString(utf8_text), QMessageBox::Ok, QMessageBox::Ok);
 }
 
+void ShowInformationBox(QWidget* parent, std::string_view utf8_text) {
+  RunBox(parent, QMessageBox::Information, ToQString(utf8_text), QMessageBox::Ok, QMessageBox::Ok);
+}
+
 void ShowPlainMessage(QWidget* parent, const QString& text) {
   RunBox(parent, QMessageBox::NoIcon, text, QMessageBox::Ok, QMessageBox::Ok);
 }
@@ -34,6 +38,11 @@ void ShowPlainMessage(QWidget* parent, const QString& text) {
 bool AskYesNo(QWidget* parent, const QString& text, bool default_yes) {
   return RunBox(parent, QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No,
                 default_yes ? QMessageBox::Yes : QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool AskYesNo(QWidget* parent, QMessageBox::Icon icon, std::string_view utf8_text) {
+  return RunBox(parent, icon, ToQString(utf8_text), QMessageBox::Yes | QMessageBox::No,
+                QMessageBox::Yes) == QMessageBox::Yes;
 }
 
 void OfferPlayerDownload(QWidget* parent) {

@@ -165,6 +165,15 @@ class MainWindowDialogsTest : public QObject {
     QVERIFY(menu->rate_menu()->menuAction()->isEnabled());
     menu->close();
 
+    // The menu key stands for the selected row.
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(1, 1),
+                          list_->viewport()->mapToGlobal(QPoint(1, 1)));
+    QApplication::sendEvent(list_->viewport(), &key);
+    QVERIFY(menu->isVisible());
+    QVERIFY(menu->watch_action()->isEnabled());
+    QVERIFY(menu->rate_menu()->menuAction()->isEnabled());
+    menu->close();
+
     // Below the last row: every channel item disabled.
     RightClick(QPoint(20, list_->viewport()->height() - 3));
     QVERIFY(!menu->watch_action()->isEnabled());

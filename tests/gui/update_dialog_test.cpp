@@ -5,6 +5,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QtTest>
+#include <algorithm>
 #include <memory>
 
 #include "catalogue/package.h"
@@ -142,6 +143,26 @@ class UpdateDialogTest : public QObject {
     QCOMPARE(Run(form, [&] { status = form.StatusText(); }), int(QDialog::Rejected));
     QVERIFY(!status.isEmpty() && status != "Complete!" && status != "Ready");
     QCOMPARE(ReadTestFile(package()), kOldPackage);
+  }
+
+  void progressIsShownWhileTheTransferRuns() {
+    CatalogueServiceFixture service(build::kAccessKey, 40000);
+    T_updateForm form(*state_, At(service.base_url()));
+    QList<int> values;
+    connect(Find<QProgressBar>(&form, "progressBar"), &QProgressBar::valueChanged, &form,
+            [&](int value) { values << value; });
+    QStringList statuses;
+    connect(&form, &T_updateForm::TransferBegun, &form, [&] {
+      // Painted meanwhile: the progress steps run the window's events.
+      QTimer::singleShot(0, &form, [&] { statuses << form.StatusText(); });
+    });
+    QCOMPARE(Run(form), int(QDialog::Accepted));
+    QVERIFY2(std::any_of(values.begin(), values.end(), [](int v) { return v > 0 && v < 100; }),
+             "no progress between 0 and 100 was shown");
+    QCOMPARE(values.last(), 100);
+    QCOMPARE(statuses.size(), 1);
+    QVERIFY2(statuses[0].startsWith(" downloading  ") && statuses[0].endsWith(" ..."),
+             qPrintable(statuses[0]));
   }
 
   void cancelDuringTheTransferStopsIt() {
