@@ -9,7 +9,7 @@ PACKAGES=(
   nlohmann-json3-dev libcpp-httplib-dev libsqlite3-dev libcli11-dev
   zip unzip python3 ca-certificates
   qt6-base-dev libqt6opengl6-dev libmpv-dev
-  xvfb xauth libgl1-mesa-dri
+  xvfb xauth libgl1-mesa-dri dbus-daemon
 )
 
 missing=()
