@@ -10,7 +10,7 @@ PACKAGES=(
   qt6-base-dev
   zip unzip python3 ca-certificates
   qt6-base-dev libqt6opengl6-dev libmpv-dev
-  xvfb xauth libgl1-mesa-dri
+  xvfb xauth libgl1-mesa-dri dbus-daemon
 )
 
 missing=()

@@ -90,6 +90,17 @@ class StartUpTest : public QObject {
     QCOMPARE(window->player()->Url(), std::string("http://127.0.0.1/2"));
   }
 
+  void withoutAPlayerTheProgramOffersItsDownloadAndEnds() {
+    ProgramRun run;
+    run.Put(kPackageFileName, TestPackage());
+    run.Put(kFavoritesFileName, "3\r\n");
+    MessageBoxAnswerer answer(QMessageBox::No);
+    QVERIFY(!StartProgram([](QWidget*) { return std::unique_ptr<MediaPlayer>(); }));
+    QCOMPARE(answer.texts.size(), 1);
+    QVERIFY2(answer.texts[0].contains("libmpv"), qPrintable(answer.texts[0]));
+    QCOMPARE(run.Get(kFavoritesFileName), std::string("3\r\n"));
+  }
+
   void withoutADataFolderTheProgramSaysSoAndEnds() {
     ProgramRun run;
     const QByteArray home = qgetenv("HOME");
