@@ -17,52 +17,52 @@ uint16_t SelectedId(const Table& table, int32_t index, uint16_t current) {
 
 void WriteSwitch(const SettingsStore& store, const char* name, bool on) {
   if (on) {
-    store.write_reg_integer(name, 1);
+    store.WriteInteger(name, 1);
   } else {
-    store.delete_reg(name);
+    store.Delete(name);
   }
 }
 
-void WriteFilter(const SettingsStore& store, const TFilter& f) {
-  WriteSwitch(store, "name_f", f.name_flag);
-  if (f.name_flag) store.write_reg_string("name", f.name);
-  WriteSwitch(store, "country_f", f.country_flag);
-  if (f.country_flag) store.write_reg_integer("country", f.country_id);
-  WriteSwitch(store, "genre_f", f.genre_flag);
-  if (f.genre_flag) store.write_reg_integer("genre", f.genre_id);
-  WriteSwitch(store, "bitrate_f", f.bitrate_flag);
-  if (f.bitrate_flag) store.write_reg_integer("bitrate", f.bitrate);
-  WriteSwitch(store, "flag_f", f.flag_flag);
-  if (f.flag_flag) {
-    store.write_reg_integer("workfine", f.workfine ? 1 : 0);
-    store.write_reg_integer("notworking", f.notworking ? 1 : 0);
-    store.write_reg_integer("new", f.new_ ? 1 : 0);
-    store.write_reg_integer("wrong", f.wrong ? 1 : 0);
-    store.write_reg_integer("duplicate", f.duplicate ? 1 : 0);
-    store.write_reg_integer("spam", f.spam ? 1 : 0);
+void WriteFilter(const SettingsStore& store, const ViewFilter& f) {
+  WriteSwitch(store, "name_f", f.name_section_on);
+  if (f.name_section_on) store.WriteString("name", f.name);
+  WriteSwitch(store, "country_f", f.country_section_on);
+  if (f.country_section_on) store.WriteInteger("country", f.country_id);
+  WriteSwitch(store, "genre_f", f.genre_section_on);
+  if (f.genre_section_on) store.WriteInteger("genre", f.genre_id);
+  WriteSwitch(store, "bitrate_f", f.bitrate_section_on);
+  if (f.bitrate_section_on) store.WriteInteger("bitrate", f.bitrate);
+  WriteSwitch(store, "flag_f", f.status_section_on);
+  if (f.status_section_on) {
+    store.WriteInteger("workfine", f.hide_work_fine ? 1 : 0);
+    store.WriteInteger("notworking", f.hide_not_working ? 1 : 0);
+    store.WriteInteger("new", f.hide_new ? 1 : 0);
+    store.WriteInteger("wrong", f.hide_wrong_info ? 1 : 0);
+    store.WriteInteger("duplicate", f.hide_duplicate ? 1 : 0);
+    store.WriteInteger("spam", f.hide_spam ? 1 : 0);
   }
 }
 
 }  // namespace
 
-FilterFormState FilterFormFromFilter(const TInfo& info) {
-  const TFilter& f = info.filter;
+FilterFormState FilterFormFromFilter(const Catalogue& catalogue) {
+  const ViewFilter& f = catalogue.filter;
   FilterFormState form;
-  form.name_on = f.name_flag;
+  form.name_on = f.name_section_on;
   form.name = f.name;
-  form.country_on = f.country_flag;
-  form.country_index = CountryIndexById(info.countries, f.country_id);
-  form.genre_on = f.genre_flag;
-  form.genre_index = GenreIndexById(info.genres, f.genre_id);
-  form.bitrate_on = f.bitrate_flag;
+  form.country_on = f.country_section_on;
+  form.country_index = CountryIndexById(catalogue.countries, f.country_id);
+  form.genre_on = f.genre_section_on;
+  form.genre_index = GenreIndexById(catalogue.genres, f.genre_id);
+  form.bitrate_on = f.bitrate_section_on;
   form.bitrate_text = std::to_string(f.bitrate);
-  form.status_on = f.flag_flag;
-  form.workfine = f.workfine;
-  form.notworking = f.notworking;
-  form.new_ = f.new_;
-  form.wrong = f.wrong;
-  form.duplicate = f.duplicate;
-  form.spam = f.spam;
+  form.status_on = f.status_section_on;
+  form.hide_work_fine = f.hide_work_fine;
+  form.hide_not_working = f.hide_not_working;
+  form.hide_new = f.hide_new;
+  form.hide_wrong_info = f.hide_wrong_info;
+  form.hide_duplicate = f.hide_duplicate;
+  form.hide_spam = f.hide_spam;
   return form;
 }
 
@@ -79,7 +79,7 @@ std::string InvalidIntegerMessage(std::string_view text) {
   return "''" + std::string(text) + "'' is not a valid integer value";
 }
 
-Outcome SetFilter(const SettingsStore& store, TInfo& info, const FilterFormState& form) {
+Outcome SetFilter(const SettingsStore& store, Catalogue& catalogue, const FilterFormState& form) {
   // Checked first, so that a bad number leaves every section as it was.
   std::optional<int32_t> bitrate;
   if (form.bitrate_on) {
@@ -87,23 +87,24 @@ Outcome SetFilter(const SettingsStore& store, TInfo& info, const FilterFormState
     if (!bitrate) return Outcome::Fail(InvalidIntegerMessage(form.bitrate_text));
   }
 
-  TFilter f = info.filter;
-  f.name_flag = form.name_on;
+  ViewFilter f = catalogue.filter;
+  f.name_section_on = form.name_on;
   if (form.name_on) f.name = form.name;
-  f.country_flag = form.country_on;
-  if (form.country_on) f.country_id = SelectedId(info.countries, form.country_index, f.country_id);
-  f.genre_flag = form.genre_on;
-  if (form.genre_on) f.genre_id = SelectedId(info.genres, form.genre_index, f.genre_id);
-  f.bitrate_flag = form.bitrate_on;
+  f.country_section_on = form.country_on;
+  if (form.country_on)
+    f.country_id = SelectedId(catalogue.countries, form.country_index, f.country_id);
+  f.genre_section_on = form.genre_on;
+  if (form.genre_on) f.genre_id = SelectedId(catalogue.genres, form.genre_index, f.genre_id);
+  f.bitrate_section_on = form.bitrate_on;
   if (bitrate) f.bitrate = *bitrate;
-  f.flag_flag = form.status_on;
+  f.status_section_on = form.status_on;
   if (form.status_on) {
-    f.workfine = form.workfine;
-    f.notworking = form.notworking;
-    f.new_ = form.new_;
-    f.wrong = form.wrong;
-    f.duplicate = form.duplicate;
-    f.spam = form.spam;
+    f.hide_work_fine = form.hide_work_fine;
+    f.hide_not_working = form.hide_not_working;
+    f.hide_new = form.hide_new;
+    f.hide_wrong_info = form.hide_wrong_info;
+    f.hide_duplicate = form.hide_duplicate;
+    f.hide_spam = form.hide_spam;
   }
 
   try {
@@ -111,7 +112,7 @@ Outcome SetFilter(const SettingsStore& store, TInfo& info, const FilterFormState
   } catch (const Error& e) {
     return Outcome::Fail(e.what());
   }
-  info.filter = f;
+  catalogue.filter = f;
   return Outcome::Ok();
 }
 

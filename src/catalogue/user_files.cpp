@@ -59,10 +59,10 @@ std::string FavoritesFileText(const std::vector<int32_t>& ids) {
 }
 
 std::vector<int32_t> CurrentFavorites(const std::vector<int32_t>& favorites_list,
-                                      const std::vector<TItem>& channels) {
+                                      const std::vector<Channel>& channels) {
   std::vector<int32_t> out;
   std::unordered_set<int32_t> in_memory;
-  for (const TItem& c : channels) {
+  for (const Channel& c : channels) {
     in_memory.insert(c.id);
     if (c.favorited == 1) out.push_back(c.id);
   }
@@ -72,10 +72,10 @@ std::vector<int32_t> CurrentFavorites(const std::vector<int32_t>& favorites_list
   return out;
 }
 
-std::string UserChannelsFileText(const std::vector<TItem>& channels) {
+std::string UserChannelsFileText(const std::vector<Channel>& channels) {
   std::string out;
-  for (const TItem& c : channels) {
-    if (c.usdef != 1) continue;
+  for (const Channel& c : channels) {
+    if (c.user_defined != 1) continue;
     std::string line;
     for (const std::string& part :
          {std::to_string(c.id), std::to_string(c.group_id), std::to_string(c.sent),
@@ -91,8 +91,8 @@ std::string UserChannelsFileText(const std::vector<TItem>& channels) {
   return out;
 }
 
-TItem ParseUserChannelLine(std::string_view line, const std::vector<int32_t>& favorites_list,
-                           const std::vector<Tgenre>& genres) {
+Channel ParseUserChannelLine(std::string_view line, const std::vector<int32_t>& favorites_list,
+                             const std::vector<Genre>& genres) {
   const std::vector<std::string_view> f = SplitFields("|", line);
   if (f.size() < kRequiredUserFields) {
     throw Error(std::to_string(f.size()) + " fields, at least " +
@@ -105,7 +105,7 @@ TItem ParseUserChannelLine(std::string_view line, const std::vector<int32_t>& fa
       throw Error(std::string(kUserFieldNames[i]) + ": " + e.what());
     }
   };
-  TItem item;
+  Channel item;
   item.id = number(0);
   item.group_id = number(1);
   item.sent = number(2);
@@ -118,8 +118,8 @@ TItem ParseUserChannelLine(std::string_view line, const std::vector<int32_t>& fa
   item.genre_id = number(9);
   if (f.size() > kRequiredUserFields) item.comment = std::string(f[10]);
   item.favorited = IsFavorite(favorites_list, item.id);
-  item.genre = CutText(GenreName(item.genre_id, genres));
-  item.usdef = 1;
+  item.genre_name = CutText(GenreName(item.genre_id, genres));
+  item.user_defined = 1;
   return item;
 }
 
@@ -145,30 +145,30 @@ UserFileLoad LoadFavorites(const fs::path& data_folder, std::vector<int32_t>& fa
   return {};
 }
 
-UserFileLoad LoadUserChannels(const fs::path& data_folder, TInfo& info,
+UserFileLoad LoadUserChannels(const fs::path& data_folder, Catalogue& catalogue,
                               const std::vector<int32_t>& favorites_list) {
   const fs::path path = data_folder / kUserChannelsFileName;
   UserFileLoad result;
   if (IsMissing(path)) {
-    result.length = info.channels.size();
+    result.length = catalogue.channels.size();
     return result;
   }
   int error_code = 0;
   std::optional<std::string> bytes = ReadWholeFile(path, &error_code);
   if (!bytes) {
     result = Failure(kUserChannelsFailure + std::to_string(error_code));
-    result.length = info.channels.size();
+    result.length = catalogue.channels.size();
     return result;
   }
   const std::string text = DecodeTextFile(*bytes);
   const std::vector<std::string_view> lines = SplitLines(text);
-  info.channels.clear();
-  info.channels.reserve(lines.size());
+  catalogue.channels.clear();
+  catalogue.channels.reserve(lines.size());
   for (std::size_t i = 0; i < lines.size(); ++i) {
     try {
-      TItem item = ParseUserChannelLine(lines[i], favorites_list, info.genres);
-      if (item.id > info.ud_max) info.ud_max = item.id;
-      info.channels.push_back(std::move(item));
+      Channel item = ParseUserChannelLine(lines[i], favorites_list, catalogue.genres);
+      if (item.id > catalogue.highest_user_id) catalogue.highest_user_id = item.id;
+      catalogue.channels.push_back(std::move(item));
     } catch (const Error& e) {
       // A malformed line is no system error: the code is 0 and the second line says what.
       result = Failure(std::string(kUserChannelsFailure) + "0\nline " + std::to_string(i + 1) +
@@ -176,21 +176,21 @@ UserFileLoad LoadUserChannels(const fs::path& data_folder, TInfo& info,
       break;
     }
   }
-  result.length = info.channels.size();
+  result.length = catalogue.channels.size();
   return result;
 }
 
-Outcome SaveUserFiles(const fs::path& data_folder, const TInfo& info,
+Outcome SaveUserFiles(const fs::path& data_folder, const Catalogue& catalogue,
                       const std::vector<int32_t>& favorites_list, UserFilesRead read) {
   if (read.favorites) {
-    Outcome r =
-        WriteFileAtomically(data_folder / kFavoritesFileName,
-                            FavoritesFileText(CurrentFavorites(favorites_list, info.channels)));
+    Outcome r = WriteFileAtomically(
+        data_folder / kFavoritesFileName,
+        FavoritesFileText(CurrentFavorites(favorites_list, catalogue.channels)));
     if (!r.ok()) return r;
   }
   if (read.user_channels) {
     return WriteFileAtomically(data_folder / kUserChannelsFileName,
-                               UserChannelsFileText(info.channels));
+                               UserChannelsFileText(catalogue.channels));
   }
   return Outcome::Ok();
 }

@@ -154,9 +154,9 @@ int T_addForm::ExecToAdd() {
 }
 
 int T_addForm::ExecToChange(int32_t position) {
-  const auto& channels = state_.catalogue.info.channels;
+  const auto& channels = state_.catalogue.channels;
   if (position < 0 || static_cast<std::size_t>(position) >= channels.size() ||
-      channels[static_cast<std::size_t>(position)].usdef != 1) {
+      channels[static_cast<std::size_t>(position)].user_defined != 1) {
     return QDialog::Rejected;
   }
   adding_ = false;
@@ -172,10 +172,11 @@ void T_addForm::showEvent(QShowEvent* event) {
 void T_addForm::FillFields() {
   MarkNothingChosen(country_);
   MarkNothingChosen(genre_);
-  const TInfo& info = state_.catalogue.info;
+  const Catalogue& catalogue = state_.catalogue;
   const ChannelEditorFields fields =
       adding_ ? EmptyEditorFields(category_->currentIndex())
-              : EditorFieldsFromChannel(info, info.channels[static_cast<std::size_t>(position_)],
+              : EditorFieldsFromChannel(catalogue,
+                                        catalogue.channels[static_cast<std::size_t>(position_)],
                                         category_->currentIndex());
   // The Category box keeps its last choice in both cases.
   Select(type_, fields.type);
@@ -206,10 +207,10 @@ ChannelEditorFields T_addForm::Fields() const {
 }
 
 void T_addForm::SaveClicked() {
-  TInfo& info = state_.catalogue.info;
+  Catalogue& catalogue = state_.catalogue;
   const ChannelEditorFields fields = Fields();
-  const Outcome result = adding_ ? AddUserChannel(info, state_.sort, fields)
-                                 : ChangeUserChannel(info, position_, fields);
+  const Outcome result = adding_ ? AddUserChannel(catalogue, state_.sort, fields)
+                                 : ChangeUserChannel(catalogue, position_, fields);
   if (!result.ok()) {
     ShowErrorBox(this, result.error);
     return;

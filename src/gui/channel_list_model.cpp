@@ -36,28 +36,29 @@ int ChannelListModel::columnCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : kListColumnCount;
 }
 
-const TItem* ChannelListModel::ChannelAt(int row) const {
+const Channel* ChannelListModel::ChannelAt(int row) const {
   // The model's count and the core's lists change together in a view rebuild; the checks keep
   // a paint that comes between them harmless.
-  if (row < 0 || row >= rows_ || row >= state_.row_count ||
-      static_cast<std::size_t>(row) >= state_.visible.size()) {
+  if (row < 0 || row >= rows_ || row >= state_.visible_rows.count ||
+      static_cast<std::size_t>(row) >= state_.visible_rows.positions.size()) {
     return nullptr;
   }
-  const int32_t position = state_.visible[static_cast<std::size_t>(row)];
-  const auto& channels = state_.catalogue.info.channels;
+  const int32_t position = state_.visible_rows.positions[static_cast<std::size_t>(row)];
+  const auto& channels = state_.catalogue.channels;
   if (position < 0 || static_cast<std::size_t>(position) >= channels.size()) return nullptr;
   return &channels[static_cast<std::size_t>(position)];
 }
 
 QVariant ChannelListModel::data(const QModelIndex& index, int role) const {
-  const TItem* channel = ChannelAt(index.row());
+  const Channel* channel = ChannelAt(index.row());
   if (!channel) return QVariant();
   switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-      return ToQString(ChannelColumnText(state_.catalogue.info, *channel, index.column()));
+      return ToQString(
+          ChannelColumnText(state_.catalogue, *channel, static_cast<ListColumn>(index.column())));
     case Qt::DecorationRole:
-      if (index.column() != kColumnChannel) return QVariant();
+      if (index.column() != static_cast<int>(ListColumn::kChannel)) return QVariant();
       {
         const int32_t image = ChannelStateImage(*channel);
         if (image < 0 || image >= static_cast<int32_t>(status_icons_.size())) return QVariant();

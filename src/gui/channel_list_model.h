@@ -31,7 +31,7 @@ class ChannelListModel : public QAbstractTableModel {
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
  private:
-  const TItem* ChannelAt(int row) const;
+  const Channel* ChannelAt(int row) const;
 
   const ProgramState& state_;
   int32_t rows_ = 0;

@@ -74,15 +74,15 @@ void ChannelMenu::Apply() {
 
 int32_t ChannelMenu::SelectedPosition() const {
   const int32_t row = hooks_.selected_row ? hooks_.selected_row() : -1;
-  return ChannelPositionOfRow(state_.catalogue.info, state_.visible, state_.row_count, row);
+  return ChannelPositionOfRow(state_.catalogue, state_.visible_rows, row);
 }
 
 void ChannelMenu::Prepare(int32_t clicked_row) {
   const int32_t position = SelectedPosition();
   ChannelMenuClick click;
   click.on_row = clicked_row >= 0;
-  click.selected = position < 0 ? nullptr : &state_.catalogue.info.channels[position];
-  click.favorites_view = state_.catalogue.info.filter.favorited != 0;
+  click.selected = position < 0 ? nullptr : &state_.catalogue.channels[position];
+  click.favorites_view = state_.catalogue.filter.favorited != 0;
   state_now_ = PrepareChannelMenu(state_now_, click);
   Apply();
 }
@@ -90,28 +90,28 @@ void ChannelMenu::Prepare(int32_t clicked_row) {
 void ChannelMenu::AddToFavorites() {
   const int32_t position = SelectedPosition();
   if (position < 0) return;
-  const TItem& channel = state_.catalogue.info.channels[position];
+  const Channel& channel = state_.catalogue.channels[position];
   if (!AskYesNo(parentWidget(), QMessageBox::Question, AddToFavoritesQuestion(channel.name))) {
     return;
   }
-  MarkFavorite(state_.catalogue.info, position, true);
+  MarkFavorite(state_.catalogue, position, true);
 }
 
 void ChannelMenu::RemoveFromFavorites() {
   const int32_t position = SelectedPosition();
   if (position < 0) return;
-  const TItem& channel = state_.catalogue.info.channels[position];
+  const Channel& channel = state_.catalogue.channels[position];
   if (!AskYesNo(parentWidget(), QMessageBox::Question, RemoveFromFavoritesQuestion(channel.name))) {
     return;
   }
-  MarkFavorite(state_.catalogue.info, position, false);
+  MarkFavorite(state_.catalogue, position, false);
   if (hooks_.rebuild_view) hooks_.rebuild_view();
 }
 
 void ChannelMenu::OpenHomepage() {
   const int32_t position = SelectedPosition();
   if (position < 0) return;
-  const auto address = HomepageToOpen(state_.catalogue.info.channels[position].homepage);
+  const auto address = HomepageToOpen(state_.catalogue.channels[position].homepage);
   if (!address) return;
   const QUrl url(ToQString(*address), QUrl::StrictMode);
   if (!url.isValid()) return;
@@ -124,18 +124,18 @@ void ChannelMenu::OpenHomepage() {
 
 void ChannelMenu::Rate(const char* value) {
   const int32_t position = SelectedPosition();
-  if (position >= 0) RateChannel(service_, state_.catalogue.info, value, position);
+  if (position >= 0) RateChannel(service_, state_.catalogue, value, position);
 }
 
 void ChannelMenu::Flag(const char* value) {
   const int32_t position = SelectedPosition();
-  if (position >= 0) FlagChannel(service_, state_.catalogue.info, value, position);
+  if (position >= 0) FlagChannel(service_, state_.catalogue, value, position);
 }
 
 void ChannelMenu::UpdateChannel() {
   const int32_t position = SelectedPosition();
   if (position < 0) return;
-  if (state_.catalogue.info.channels[position].usdef == 1) {
+  if (state_.catalogue.channels[position].user_defined == 1) {
     if (hooks_.change) hooks_.change(position);
     return;
   }
@@ -144,7 +144,7 @@ void ChannelMenu::UpdateChannel() {
 
 void ChannelMenu::RemoveChannel() {
   if (!AskYesNo(parentWidget(), QMessageBox::Information, kRemoveChannelQuestion)) return;
-  if (!RemoveUserChannel(state_.catalogue.info, SelectedPosition())) return;
+  if (!RemoveUserChannel(state_.catalogue, SelectedPosition())) return;
   if (hooks_.rebuild_view) hooks_.rebuild_view();
 }
 

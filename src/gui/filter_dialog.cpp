@@ -121,7 +121,7 @@ void T_filterForm::showEvent(QShowEvent* event) {
 }
 
 void T_filterForm::FillFromFilter() {
-  const FilterFormState form = FilterFormFromFilter(state_.catalogue.info);
+  const FilterFormState form = FilterFormFromFilter(state_.catalogue);
   name_section_->setChecked(form.name_on);
   name_edit_->setText(ToQString(form.name));
   country_section_->setChecked(form.country_on);
@@ -131,12 +131,12 @@ void T_filterForm::FillFromFilter() {
   bitrate_section_->setChecked(form.bitrate_on);
   bitrate_edit_->setText(ToQString(form.bitrate_text));
   status_section_->setChecked(form.status_on);
-  works_fine_->setChecked(form.workfine);
-  not_working_->setChecked(form.notworking);
-  new_->setChecked(form.new_);
-  wrong_info_->setChecked(form.wrong);
-  duplicate_->setChecked(form.duplicate);
-  spam_->setChecked(form.spam);
+  works_fine_->setChecked(form.hide_work_fine);
+  not_working_->setChecked(form.hide_not_working);
+  new_->setChecked(form.hide_new);
+  wrong_info_->setChecked(form.hide_wrong_info);
+  duplicate_->setChecked(form.hide_duplicate);
+  spam_->setChecked(form.hide_spam);
   // In this order, so that the focus ends in the last section switched on.
   SectionClicked(name_section_, name_edit_);
   SectionClicked(country_section_, countries_);
@@ -173,17 +173,17 @@ FilterFormState T_filterForm::FormState() const {
   form.bitrate_on = bitrate_section_->isChecked();
   form.bitrate_text = ToUtf8(bitrate_edit_->text());
   form.status_on = status_section_->isChecked();
-  form.workfine = works_fine_->isChecked();
-  form.notworking = not_working_->isChecked();
-  form.new_ = new_->isChecked();
-  form.wrong = wrong_info_->isChecked();
-  form.duplicate = duplicate_->isChecked();
-  form.spam = spam_->isChecked();
+  form.hide_work_fine = works_fine_->isChecked();
+  form.hide_not_working = not_working_->isChecked();
+  form.hide_new = new_->isChecked();
+  form.hide_wrong_info = wrong_info_->isChecked();
+  form.hide_duplicate = duplicate_->isChecked();
+  form.hide_spam = spam_->isChecked();
   return form;
 }
 
 void T_filterForm::SetFilterClicked() {
-  const Outcome result = SetFilter(state_.store, state_.catalogue.info, FormState());
+  const Outcome result = SetFilter(state_.store, state_.catalogue, FormState());
   if (!result.ok()) {
     ShowErrorBox(this, result.error);
     return;

@@ -120,10 +120,10 @@ MainWindow::MainWindow(ProgramState state, const PlayerFactory& make_player, QWi
   }
   PlaybackHooks hooks;
   hooks.submit_user_channel = [this](int32_t row) {
-    SubmitUserChannel(service_, state_.catalogue.info, state_.visible, row);
+    SubmitUserChannel(service_, state_.catalogue, state_.visible_rows, row);
   };
   hooks.report_broken_channel = [this](int32_t row) {
-    ReportBrokenChannel(service_, state_.catalogue.info, state_.visible, row);
+    ReportBrokenChannel(service_, state_.catalogue, state_.visible_rows, row);
   };
   hooks.show_error = [this](const std::string& text) { ShowErrorBox(this, text); };
   hooks.offer_player_install = [this] { OfferPlayerDownload(this); };
@@ -277,15 +277,14 @@ void MainWindow::ConnectControls() {
     ApplyPlaybackView();
   });
   connect(favorites_, &QToolButton::clicked, this, [this](bool pressed) {
-    RunViewCommand(
-        [&] { FavAdvToolButtonClick(state_.store, state_.catalogue.info.filter, pressed); });
+    RunViewCommand([&] { ToggleFavoritesView(state_.store, state_.catalogue.filter, pressed); });
   });
   // Only a choice of the user: refilling the list never runs the command.
   connect(country_, &QComboBox::activated, this, [this](int index) {
-    RunViewCommand([&] { CountryALComboBoxChange(state_.store, state_.catalogue.info, index); });
+    RunViewCommand([&] { SelectCountry(state_.store, state_.catalogue, index); });
   });
   connect(clear_, &QPushButton::clicked, this, [this] {
-    RunViewCommand([&] { ClearFilterLabelClick(state_.store, state_.catalogue.info.filter); });
+    RunViewCommand([&] { ClearSections(state_.store, state_.catalogue.filter); });
   });
   connect(update_, &QToolButton::clicked, this, &MainWindow::OpenListUpdate);
   connect(add_, &QToolButton::clicked, this, &MainWindow::OpenChannelEditor);
@@ -343,7 +342,7 @@ void MainWindow::SetChannelLabelText(const QString& text) {
 }
 
 void MainWindow::SyncFavoritesToggle() {
-  favorites_->setChecked(state_.catalogue.info.filter.group_id == 0);
+  favorites_->setChecked(state_.catalogue.filter.view == View::kFavorites);
 }
 
 void MainWindow::ApplyView(const ViewResult& view) {
@@ -352,10 +351,10 @@ void MainWindow::ApplyView(const ViewResult& view) {
   model_->SetRowCount(0);
 
   list_->setUpdatesEnabled(false);
-  model_->SetRowCount(view.row_count);
+  model_->SetRowCount(view.visible_rows.count);
   if (view.caption_suffix) setWindowTitle(ToQString(ViewCaption(*view.caption_suffix)));
   clear_->setVisible(view.clear_label_visible);
-  list_->setColumnWidth(kColumnComments, kCommentsColumnWidth);
+  list_->setColumnWidth(static_cast<int>(ListColumn::kComments), kCommentsColumnWidth);
   {
     const QSignalBlocker quiet(country_);
     QStringList names;
@@ -398,7 +397,8 @@ int32_t MainWindow::SelectedRow() const {
 }
 
 void MainWindow::OnColumnClick(int32_t column) {
-  if (MainAdvListViewColumnClick(state_.catalogue.info, state_.row_count, column, state_.sort)) {
+  if (SortByColumn(state_.catalogue, state_.visible_rows.count, static_cast<ListColumn>(column),
+                   state_.sort)) {
     ApplyView(RefreshView(state_));
   }
 }
@@ -419,9 +419,9 @@ void MainWindow::OpenFindWindow() {
 }
 
 void MainWindow::FindNext() {
-  const FindResult result = FindDialogFind(ToUtf8(find_window_->text()), find_window_->match_case(),
-                                           find_window_->towards_first_row(), find_position_,
-                                           state_.catalogue.info, state_.visible, state_.row_count);
+  const FindResult result = FindNextMatch(ToUtf8(find_window_->text()), find_window_->match_case(),
+                                          find_window_->towards_first_row(), find_position_,
+                                          state_.catalogue, state_.visible_rows);
   if (!result.row) {
     ShowPlainMessage(find_window_, ToQString(result.message));
     return;

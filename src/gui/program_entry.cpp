@@ -87,7 +87,7 @@ std::unique_ptr<MainWindow> StartProgram(const PlayerFactory& make_player,
   {
     const ScopedSplash splash;
     try {
-      report = GetData(window->state(), now);
+      report = LoadAtStartUp(window->state(), now);
       window->ApplyView(report.view);
     } catch (const std::exception& e) {
       failure = e.what();

@@ -84,7 +84,7 @@ void T_updateForm::RunDownload() {
   QCoreApplication::processEvents();  // paint the dialog before the request blocks
 
   ListDownloadRequest request;
-  request.st_version = state_.catalogue.info.stVersion;
+  request.version_text = state_.catalogue.version_text;
   request.data_dir = state_.data_folder;
   ServiceConfig service = service_;
   service.process_events = [] { QCoreApplication::processEvents(); };

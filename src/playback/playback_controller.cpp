@@ -9,7 +9,6 @@ namespace vistrel {
 namespace {
 
 constexpr int kStartVolume = 30;  // the player starts quieter than the volume box shows
-constexpr int32_t kVideoGroup = 3;
 
 bool ContainsPlaying(const std::string& status) {
   std::string upper = status;
@@ -35,18 +34,19 @@ PlaybackController::~PlaybackController() {
   player_->on_error = nullptr;
 }
 
-const TItem* PlaybackController::ChannelAt(int32_t row) const {
-  if (row < 0 || row >= state_.row_count || static_cast<size_t>(row) >= state_.visible.size()) {
+const Channel* PlaybackController::ChannelAt(int32_t row) const {
+  if (row < 0 || row >= state_.visible_rows.count ||
+      static_cast<size_t>(row) >= state_.visible_rows.positions.size()) {
     return nullptr;
   }
-  const int32_t index = state_.visible[static_cast<size_t>(row)];
-  const auto& channels = state_.catalogue.info.channels;
+  const int32_t index = state_.visible_rows.positions[static_cast<size_t>(row)];
+  const auto& channels = state_.catalogue.channels;
   if (index < 0 || static_cast<size_t>(index) >= channels.size()) return nullptr;
   return &channels[static_cast<size_t>(index)];
 }
 
 void PlaybackController::CueChannel(int32_t row) {
-  const TItem* channel = ChannelAt(row);
+  const Channel* channel = ChannelAt(row);
   if (channel == nullptr) {
     // A row the list does not have cannot be cued; nothing stays cued from before either.
     ClearChannel();
@@ -79,7 +79,7 @@ void PlaybackController::Stop() {
   try {
     if (!player_->Url().empty()) {
       view_.stop_visible = false;
-      if (state_.catalogue.info.filter.group_id == kVideoGroup) {
+      if (state_.catalogue.filter.view == View::kVideo) {
         player_->Pause();
       } else {
         player_->Stop();
@@ -132,10 +132,10 @@ void PlaybackController::SubmitIfUnsent() {
   // event must not submit the same channel again while its mark is still 0.
   if (submitting_) return;
   const int32_t row = selected_row_;
-  const TItem* channel = ChannelAt(row);
-  if (channel == nullptr || channel->usdef != 1 || channel->sent != 0) return;
+  const Channel* channel = ChannelAt(row);
+  if (channel == nullptr || channel->user_defined != 1 || channel->sent != 0) return;
   // The row and the channel are fixed now: the selection may change during the request.
-  const auto index = static_cast<size_t>(state_.visible[static_cast<size_t>(row)]);
+  const auto index = static_cast<size_t>(state_.visible_rows.positions[static_cast<size_t>(row)]);
   const int32_t id = channel->id;
   submitting_ = true;
   struct MarkSent {
@@ -153,13 +153,13 @@ void PlaybackController::SubmitIfUnsent() {
 void PlaybackController::MarkSubmitted(size_t index, int32_t id) {
   // Events processed during the request may have reordered or removed channels: mark the
   // channel that was submitted, found again by its id when it moved, and nothing else.
-  auto& channels = state_.catalogue.info.channels;
-  if (index < channels.size() && channels[index].usdef == 1 && channels[index].id == id) {
+  auto& channels = state_.catalogue.channels;
+  if (index < channels.size() && channels[index].user_defined == 1 && channels[index].id == id) {
     channels[index].sent = 1;
     return;
   }
-  for (TItem& c : channels) {
-    if (c.usdef == 1 && c.id == id) {
+  for (Channel& c : channels) {
+    if (c.user_defined == 1 && c.id == id) {
       c.sent = 1;
       return;
     }

@@ -47,8 +47,8 @@ class PlaybackController {
   PlaybackController(const PlaybackController&) = delete;
   PlaybackController& operator=(const PlaybackController&) = delete;
 
-  // Row `row` (0 <= row < state.row_count) is selected: its name on the label, its address
-  // cued, Play shown. A row outside the list clears instead.
+  // Row `row` (0 <= row < state.visible_rows.count) is selected: its name on the label, its
+  // address cued, Play shown. A row outside the list clears instead.
   void CueChannel(int32_t row);
   // No row is selected, or the view is rebuilt: "No channel", nothing cued, Stop shown.
   void ClearChannel();
@@ -70,7 +70,7 @@ class PlaybackController {
   void OnStatusChange();
   void OnError(const std::string& description);
   // The channel shown on `row`, null when the row or its index is outside the lists.
-  const TItem* ChannelAt(int32_t row) const;
+  const Channel* ChannelAt(int32_t row) const;
   void SubmitIfUnsent();
   void MarkSubmitted(size_t index, int32_t id);
   void NotifyViewChanged();

@@ -73,24 +73,25 @@ bool HasForbiddenCharacter(std::string_view text) {
 }
 
 // The record fields the editor sets, from fields that passed CheckEditorFields.
-void StoreFields(const TInfo& info, const ChannelEditorFields& fields, TItem& channel) {
+void StoreFields(const Catalogue& catalogue, const ChannelEditorFields& fields, Channel& channel) {
   channel.group_id = fields.category;
   channel.name = CutCharacters(TrimText(fields.name), kNameCharacters);
   channel.url = TrimText(fields.url);
   channel.bitrate = *BitrateValue(TrimText(fields.bitrate));
   channel.type_id = 1;
   channel.homepage = TrimText(fields.homepage);
-  const auto& country = info.countries[static_cast<std::size_t>(fields.country)];
-  channel.country_id = info.countries[CountryIndexByName(info.countries, country.name)].id;
-  const auto& genre = info.genres[static_cast<std::size_t>(fields.genre)];
-  channel.genre_id = info.genres[GenreIndexByName(info.genres, genre.name)].id;
-  channel.genre = GenreName(channel.genre_id, info.genres);
+  const auto& country = catalogue.countries[static_cast<std::size_t>(fields.country)];
+  channel.country_id =
+      catalogue.countries[CountryIndexByName(catalogue.countries, country.name)].id;
+  const auto& genre = catalogue.genres[static_cast<std::size_t>(fields.genre)];
+  channel.genre_id = catalogue.genres[GenreIndexByName(catalogue.genres, genre.name)].id;
+  channel.genre_name = GenreName(channel.genre_id, catalogue.genres);
   channel.comment = TrimText(fields.comment);
 }
 
-bool IsUserChannelAt(const TInfo& info, int32_t position) {
-  return position >= 0 && static_cast<std::size_t>(position) < info.channels.size() &&
-         info.channels[static_cast<std::size_t>(position)].usdef == 1;
+bool IsUserChannelAt(const Catalogue& catalogue, int32_t position) {
+  return position >= 0 && static_cast<std::size_t>(position) < catalogue.channels.size() &&
+         catalogue.channels[static_cast<std::size_t>(position)].user_defined == 1;
 }
 
 }  // namespace
@@ -112,14 +113,15 @@ ChannelEditorFields EmptyEditorFields(int32_t category) {
   return fields;
 }
 
-ChannelEditorFields EditorFieldsFromChannel(const TInfo& info, const TItem& channel,
+ChannelEditorFields EditorFieldsFromChannel(const Catalogue& catalogue, const Channel& channel,
                                             int32_t category) {
   ChannelEditorFields fields;
   fields.category = category;
   fields.type =
       channel.type_id >= 0 && channel.type_id < ItemCount(kEditorTypes) ? channel.type_id : 0;
-  fields.country = ItemOfId(info.countries, CountryIndexById(info.countries, channel.country_id));
-  fields.genre = ItemOfId(info.genres, GenreIndexById(info.genres, channel.genre_id));
+  fields.country =
+      ItemOfId(catalogue.countries, CountryIndexById(catalogue.countries, channel.country_id));
+  fields.genre = ItemOfId(catalogue.genres, GenreIndexById(catalogue.genres, channel.genre_id));
   fields.name = channel.name;
   fields.url = channel.url;
   fields.bitrate = std::to_string(channel.bitrate);
@@ -132,15 +134,16 @@ std::string FieldCharacterMessage(std::string_view label) {
   return std::string(label) + " must not contain \"|\" or line breaks.";
 }
 
-std::optional<std::string> CheckEditorFields(const TInfo& info, const ChannelEditorFields& f) {
+std::optional<std::string> CheckEditorFields(const Catalogue& catalogue,
+                                             const ChannelEditorFields& f) {
   if (f.category <= 0 || f.category >= ItemCount(kEditorCategories)) {
     return "Please Select a Category.";
   }
   if (TrimText(f.name).empty()) return "Please Enter Name.";
   if (TrimText(f.url).empty()) return "Please Enter URL.";
   if (f.type <= 0 || f.type >= ItemCount(kEditorTypes)) return "Please Select a Type.";
-  if (!IsChosen(f.country, info.countries.size())) return "Please Select a Country.";
-  if (!IsChosen(f.genre, info.genres.size())) return "Please Select a Genre.";
+  if (!IsChosen(f.country, catalogue.countries.size())) return "Please Select a Country.";
+  if (!IsChosen(f.genre, catalogue.genres.size())) return "Please Select a Genre.";
   const std::string bitrate = TrimText(f.bitrate);
   if (bitrate.empty()) return "Please Enter Bitrate.";
   if (!BitrateValue(bitrate)) return kBitrateMessage;
@@ -152,10 +155,11 @@ std::optional<std::string> CheckEditorFields(const TInfo& info, const ChannelEdi
   return std::nullopt;
 }
 
-int32_t DuplicateChannelPosition(const TInfo& info, std::string_view url) {
+int32_t DuplicateChannelPosition(const Catalogue& catalogue, std::string_view url) {
   const std::string wanted = FoldAsciiLetters(TrimText(url));
-  for (std::size_t i = 0; i < info.channels.size(); ++i) {
-    if (FoldAsciiLetters(TrimText(info.channels[i].url)) == wanted) return static_cast<int32_t>(i);
+  for (std::size_t i = 0; i < catalogue.channels.size(); ++i) {
+    if (FoldAsciiLetters(TrimText(catalogue.channels[i].url)) == wanted)
+      return static_cast<int32_t>(i);
   }
   return -1;
 }
@@ -164,44 +168,45 @@ std::string DuplicateMessage(std::string_view name) {
   return "A duplicate value was detected. " + std::string(name);
 }
 
-int32_t NextUserChannelId(const TInfo& info) {
-  int32_t highest = info.ud_max;
-  for (const TItem& c : info.channels) {
-    if (c.usdef == 1) highest = std::max(highest, c.id);
+int32_t NextUserChannelId(const Catalogue& catalogue) {
+  int32_t highest = catalogue.highest_user_id;
+  for (const Channel& c : catalogue.channels) {
+    if (c.user_defined == 1) highest = std::max(highest, c.id);
   }
   return highest + 1;
 }
 
-Outcome AddUserChannel(TInfo& info, SortState& sort, const ChannelEditorFields& fields) {
-  if (auto problem = CheckEditorFields(info, fields)) return Outcome::Fail(*problem);
-  if (const int32_t same = DuplicateChannelPosition(info, fields.url); same >= 0) {
-    return Outcome::Fail(DuplicateMessage(info.channels[static_cast<std::size_t>(same)].name));
+Outcome AddUserChannel(Catalogue& catalogue, SortState& sort, const ChannelEditorFields& fields) {
+  if (auto problem = CheckEditorFields(catalogue, fields)) return Outcome::Fail(*problem);
+  if (const int32_t same = DuplicateChannelPosition(catalogue, fields.url); same >= 0) {
+    return Outcome::Fail(DuplicateMessage(catalogue.channels[static_cast<std::size_t>(same)].name));
   }
-  TItem channel;
-  channel.id = NextUserChannelId(info);
-  channel.usdef = 1;
-  StoreFields(info, fields, channel);
-  info.ud_max = channel.id;
-  info.channels.push_back(std::move(channel));
+  Channel channel;
+  channel.id = NextUserChannelId(catalogue);
+  channel.user_defined = 1;
+  StoreFields(catalogue, fields, channel);
+  catalogue.highest_user_id = channel.id;
+  catalogue.channels.push_back(std::move(channel));
   // SortChannels flips the toggle after sorting: flipped once before, it ends as it was, and
   // the list keeps the order the user chose last.
-  sort.SortToggle = !sort.SortToggle;
-  SortChannels(info, static_cast<int32_t>(info.channels.size()) - 1, sort.SortColumn, sort);
+  sort.toggle = !sort.toggle;
+  SortChannels(catalogue, sort.column, sort);
   return Outcome::Ok();
 }
 
-Outcome ChangeUserChannel(TInfo& info, int32_t position, const ChannelEditorFields& fields) {
-  if (!IsUserChannelAt(info, position)) {
+Outcome ChangeUserChannel(Catalogue& catalogue, int32_t position,
+                          const ChannelEditorFields& fields) {
+  if (!IsUserChannelAt(catalogue, position)) {
     return Outcome::Fail("Only the channels you added can be changed.");
   }
-  if (auto problem = CheckEditorFields(info, fields)) return Outcome::Fail(*problem);
-  StoreFields(info, fields, info.channels[static_cast<std::size_t>(position)]);
+  if (auto problem = CheckEditorFields(catalogue, fields)) return Outcome::Fail(*problem);
+  StoreFields(catalogue, fields, catalogue.channels[static_cast<std::size_t>(position)]);
   return Outcome::Ok();
 }
 
-bool RemoveUserChannel(TInfo& info, int32_t position) {
-  if (!IsUserChannelAt(info, position)) return false;
-  info.channels.erase(info.channels.begin() + position);
+bool RemoveUserChannel(Catalogue& catalogue, int32_t position) {
+  if (!IsUserChannelAt(catalogue, position)) return false;
+  catalogue.channels.erase(catalogue.channels.begin() + position);
   return true;
 }
 

@@ -21,7 +21,7 @@ inline constexpr const char* kEditorCategories[] = {" -----", "TV"};
 inline constexpr const char* kEditorTypes[] = {" -----", "Media Player", "Real Player"};
 
 // The editor's fields as the dialog holds them: texts (UTF-8) as typed, boxes as positions.
-// Country and genre positions are positions in info.countries and info.genres.
+// Country and genre positions are positions in catalogue.countries and catalogue.genres.
 struct ChannelEditorFields {
   int32_t category = 0;
   std::string name;
@@ -49,7 +49,7 @@ ChannelEditorFields EmptyEditorFields(int32_t category);
 // no such item); Country at the first item after item 0 whose text is exactly the trimmed name
 // of the first country with the channel's country id, and 0 ("-----") when there is none;
 // Genre likewise; the texts and the bitrate in decimal. The Category box keeps `category`.
-ChannelEditorFields EditorFieldsFromChannel(const TInfo& info, const TItem& channel,
+ChannelEditorFields EditorFieldsFromChannel(const Catalogue& catalogue, const Channel& channel,
                                             int32_t category);
 
 // The first problem of the fields, as the message to show (error icon, OK), or nothing. In
@@ -58,7 +58,8 @@ ChannelEditorFields EditorFieldsFromChannel(const TInfo& info, const TItem& chan
 // at 0 or outside its box counts as nothing chosen), then the bitrate ("Please Enter Bitrate."
 // when empty, kBitrateMessage unless it is decimal digits within 0 to 2147483647), then "|" or
 // a line break in any text field (FieldCharacterMessage).
-std::optional<std::string> CheckEditorFields(const TInfo& info, const ChannelEditorFields& fields);
+std::optional<std::string> CheckEditorFields(const Catalogue& catalogue,
+                                             const ChannelEditorFields& fields);
 
 inline constexpr const char* kBitrateMessage =
     "Please Enter Bitrate as a whole number from 0 to 2147483647.";
@@ -68,31 +69,32 @@ std::string FieldCharacterMessage(std::string_view label);
 
 // The channel whose stream URL is `url` (both trimmed, letters a to z folded), package
 // channels included: its position, or -1 when there is none.
-int32_t DuplicateChannelPosition(const TInfo& info, std::string_view url);
+int32_t DuplicateChannelPosition(const Catalogue& catalogue, std::string_view url);
 
 // "A duplicate value was detected. " + the name of the channel already holding the URL.
 std::string DuplicateMessage(std::string_view name);
 
-// The id for a new user channel: one above info.ud_max and above every user channel's id,
-// so that no id is handed out twice in a run.
-int32_t NextUserChannelId(const TInfo& info);
+// The id for a new user channel: one above catalogue.highest_user_id and above every user channel's
+// id, so that no id is handed out twice in a run.
+int32_t NextUserChannelId(const Catalogue& catalogue);
 
 // Adds a user channel: the fields are checked (CheckEditorFields, then the duplicate check),
 // and on any refusal the result is its message and the catalogue is unchanged. Otherwise the
-// channel is appended with NextUserChannelId (ud_max raised to it), favorited and sent 0,
-// usdef 1, type 1, and the catalogue is sorted again by the column and in the direction of
-// the last sort. The caller rebuilds the view.
-Outcome AddUserChannel(TInfo& info, SortState& sort, const ChannelEditorFields& fields);
+// channel is appended with NextUserChannelId (highest_user_id raised to it), favorited and
+// sent 0, user_defined 1, type 1, and the catalogue is sorted again by the column and in the
+// direction of the last sort. The caller rebuilds the view.
+Outcome AddUserChannel(Catalogue& catalogue, SortState& sort, const ChannelEditorFields& fields);
 
 // Changes the user channel at catalogue `position` (the record behind the selected row):
 // checked as for adding, without the duplicate check and without a sort; id, favourite
 // mark, sent flag and the service's counters stay. Refused with a message when the position
 // holds no user channel. The caller rebuilds the view.
-Outcome ChangeUserChannel(TInfo& info, int32_t position, const ChannelEditorFields& fields);
+Outcome ChangeUserChannel(Catalogue& catalogue, int32_t position,
+                          const ChannelEditorFields& fields);
 
 // Removes the user channel at catalogue `position`; false (nothing removed) when the position
 // is out of range or holds a package channel. The caller rebuilds the view.
-bool RemoveUserChannel(TInfo& info, int32_t position);
+bool RemoveUserChannel(Catalogue& catalogue, int32_t position);
 
 // The answer to "Update Channel" on a package channel (information icon, OK).
 std::string PackageChannelUpdateMessage();

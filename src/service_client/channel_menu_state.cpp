@@ -8,7 +8,7 @@ ChannelMenuState PrepareChannelMenu(const ChannelMenuState& before, const Channe
   ChannelMenuState s = before;
   s.watch = s.add_to_favorites = s.homepage = s.rate = s.flag = s.update = s.remove = false;
   if (!click.on_row || click.selected == nullptr) return s;
-  const TItem& channel = *click.selected;
+  const Channel& channel = *click.selected;
   s.watch = true;
   s.add_to_favorites_shown = !click.favorites_view;
   s.remove_from_favorites_shown = click.favorites_view;
@@ -17,7 +17,7 @@ ChannelMenuState PrepareChannelMenu(const ChannelMenuState& before, const Channe
   s.rate = !channel.rated_mark;
   s.flag = !channel.flagged_mark;
   s.update = true;
-  if (channel.usdef == 1) {
+  if (channel.user_defined == 1) {
     s.rate = s.flag = false;
     s.remove = true;
   }
@@ -32,9 +32,9 @@ std::string RemoveFromFavoritesQuestion(std::string_view name) {
   return "Would you like to remove " + std::string(name) + " from your favorites?";
 }
 
-bool MarkFavorite(TInfo& info, int32_t position, bool favorite) {
-  if (position < 0 || static_cast<std::size_t>(position) >= info.channels.size()) return false;
-  info.channels[static_cast<std::size_t>(position)].favorited = favorite ? 1 : 0;
+bool MarkFavorite(Catalogue& catalogue, int32_t position, bool favorite) {
+  if (position < 0 || static_cast<std::size_t>(position) >= catalogue.channels.size()) return false;
+  catalogue.channels[static_cast<std::size_t>(position)].favorited = favorite ? 1 : 0;
   return true;
 }
 

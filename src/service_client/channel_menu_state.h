@@ -30,7 +30,7 @@ struct ChannelMenuState {
 // when no row is selected) and whether the favourites view is shown.
 struct ChannelMenuClick {
   bool on_row = false;
-  const TItem* selected = nullptr;
+  const Channel* selected = nullptr;
   bool favorites_view = false;
 };
 
@@ -64,7 +64,7 @@ std::string RemoveFromFavoritesQuestion(std::string_view name);
 // Sets or clears the favourite mark of the channel at catalogue `position`; false (nothing
 // changed) when the position is out of range. Removing a mark asks the caller to rebuild the
 // view, so that the channel leaves the favourites view at once; adding one does not.
-bool MarkFavorite(TInfo& info, int32_t position, bool favorite);
+bool MarkFavorite(Catalogue& catalogue, int32_t position, bool favorite);
 
 // The homepage address "Visit Homepage" opens: the channel's homepage, trimmed, when it is an
 // http or https address (scheme in any case, something after "//"); nothing otherwise, so that

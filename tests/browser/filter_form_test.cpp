@@ -10,12 +10,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TInfo Catalogue() {
-  TInfo info;
-  info.filter.group_id = 1;
-  info.countries = {{0, "All Countries"}, {7, "Norway"}, {0x10009, "Far Land"}};
-  info.genres = {{0, "All Genres"}, {3, "News"}, {4, "Music"}};
-  return info;
+Catalogue TestCatalogue() {
+  Catalogue catalogue;
+  catalogue.filter.view = View::kTv;
+  catalogue.countries = {{0, "All Countries"}, {7, "Norway"}, {0x10009, "Far Land"}};
+  catalogue.genres = {{0, "All Genres"}, {3, "News"}, {4, "Music"}};
+  return catalogue;
 }
 
 class FilterFormTest : public ::testing::Test {
@@ -25,20 +25,20 @@ class FilterFormTest : public ::testing::Test {
 
   TempDir dir;
   SettingsStore store{file()};
-  TInfo info = Catalogue();
+  Catalogue catalogue = TestCatalogue();
 };
 
 TEST_F(FilterFormTest, OpeningShowsEverySectionAndItsValue) {
-  TFilter& f = info.filter;
-  f.name_flag = true;
+  ViewFilter& f = catalogue.filter;
+  f.name_section_on = true;
   f.name = "Radio";
   f.genre_id = 4;  // genre section off: its value is still shown
-  f.country_flag = true;
+  f.country_section_on = true;
   f.country_id = 99;  // in no table entry: nothing selected
   f.bitrate = -5;
-  f.flag_flag = true;
-  f.notworking = f.spam = true;
-  const FilterFormState form = FilterFormFromFilter(info);
+  f.status_section_on = true;
+  f.hide_not_working = f.hide_spam = true;
+  const FilterFormState form = FilterFormFromFilter(catalogue);
   EXPECT_TRUE(form.name_on);
   EXPECT_EQ(form.name, "Radio");
   EXPECT_TRUE(form.country_on);
@@ -48,10 +48,10 @@ TEST_F(FilterFormTest, OpeningShowsEverySectionAndItsValue) {
   EXPECT_FALSE(form.bitrate_on);
   EXPECT_EQ(form.bitrate_text, "-5");
   EXPECT_TRUE(form.status_on);
-  EXPECT_FALSE(form.workfine);
-  EXPECT_TRUE(form.notworking);
-  EXPECT_FALSE(form.new_);
-  EXPECT_TRUE(form.spam);
+  EXPECT_FALSE(form.hide_work_fine);
+  EXPECT_TRUE(form.hide_not_working);
+  EXPECT_FALSE(form.hide_new);
+  EXPECT_TRUE(form.hide_spam);
 }
 
 TEST(FilterFormFocus, LastSectionSwitchedOnTakesTheFocus) {
@@ -90,59 +90,62 @@ TEST_F(FilterFormTest, EverySectionOnIsStoredInOrder) {
   form.bitrate_on = true;
   form.bitrate_text = " $80";
   form.status_on = true;
-  form.new_ = true;
-  ASSERT_TRUE(SetFilter(store, info, form).ok());
+  form.hide_new = true;
+  ASSERT_TRUE(SetFilter(store, catalogue, form).ok());
   EXPECT_EQ(stored(),
             "name_f=1\nname=TV \ncountry_f=1\ncountry=9\ngenre_f=1\ngenre=3\nbitrate_f=1\n"
             "bitrate=128\nflag_f=1\nworkfine=0\nnotworking=0\nnew=1\nwrong=0\nduplicate=0\n"
             "spam=0\n");
-  const TFilter& f = info.filter;
-  EXPECT_TRUE(f.name_flag && f.country_flag && f.genre_flag && f.bitrate_flag && f.flag_flag);
+  const ViewFilter& f = catalogue.filter;
+  EXPECT_TRUE(f.name_section_on && f.country_section_on && f.genre_section_on &&
+              f.bitrate_section_on && f.status_section_on);
   EXPECT_EQ(f.name, "TV ");
   EXPECT_EQ(f.country_id, 9);  // the low 16 bits of 0x10009
   EXPECT_EQ(f.genre_id, 3);
   EXPECT_EQ(f.bitrate, 128);
-  EXPECT_TRUE(f.new_);
-  EXPECT_FALSE(f.workfine || f.notworking || f.wrong || f.duplicate || f.spam);
+  EXPECT_TRUE(f.hide_new);
+  EXPECT_FALSE(f.hide_work_fine || f.hide_not_working || f.hide_wrong_info || f.hide_duplicate ||
+               f.hide_spam);
 
   // Read back as the next start-up does.
-  TFilter loaded;
+  ViewFilter loaded;
   LoadSettings(store, loaded);
   EXPECT_EQ(loaded.name, "TV ");
   EXPECT_EQ(loaded.country_id, 9);
   EXPECT_EQ(loaded.bitrate, 128);
-  EXPECT_TRUE(loaded.new_ && loaded.flag_flag);
+  EXPECT_TRUE(loaded.hide_new && loaded.status_section_on);
 }
 
 TEST_F(FilterFormTest, SectionsSwitchedOffDeleteTheirSwitchAndKeepTheirValues) {
-  store.write_reg_integer("name_f", 1);
-  store.write_reg_string("name", "old");
-  store.write_reg_integer("flag_f", 1);
-  store.write_reg_integer("spam", 1);
-  info.filter.name_flag = info.filter.flag_flag = true;
-  info.filter.name = "old";
-  info.filter.spam = true;
-  info.filter.country_id = 7;
+  store.WriteInteger("name_f", 1);
+  store.WriteString("name", "old");
+  store.WriteInteger("flag_f", 1);
+  store.WriteInteger("spam", 1);
+  catalogue.filter.name_section_on = catalogue.filter.status_section_on = true;
+  catalogue.filter.name = "old";
+  catalogue.filter.hide_spam = true;
+  catalogue.filter.country_id = 7;
 
   FilterFormState form;  // every section off, other values in the controls
   form.name = "new text";
   form.country_index = 2;
   form.bitrate_text = "not a number";  // not read while its section is off
-  form.workfine = true;
-  ASSERT_TRUE(SetFilter(store, info, form).ok());
+  form.hide_work_fine = true;
+  ASSERT_TRUE(SetFilter(store, catalogue, form).ok());
   EXPECT_EQ(stored(), "name=old\nspam=1\n");
-  const TFilter& f = info.filter;
-  EXPECT_FALSE(f.name_flag || f.country_flag || f.genre_flag || f.bitrate_flag || f.flag_flag);
+  const ViewFilter& f = catalogue.filter;
+  EXPECT_FALSE(f.name_section_on || f.country_section_on || f.genre_section_on ||
+               f.bitrate_section_on || f.status_section_on);
   EXPECT_EQ(f.name, "old");
   EXPECT_EQ(f.country_id, 7);
-  EXPECT_TRUE(f.spam);
-  EXPECT_FALSE(f.workfine);
+  EXPECT_TRUE(f.hide_spam);
+  EXPECT_FALSE(f.hide_work_fine);
 }
 
 TEST_F(FilterFormTest, ABitrateThatIsNoIntegerChangesNothing) {
-  store.write_reg_integer("genre_f", 1);
+  store.WriteInteger("genre_f", 1);
   const std::string before = stored();
-  const TFilter old = info.filter;
+  const ViewFilter old = catalogue.filter;
   for (const char* text : {"", "abc", "12.5", "128 ", "1e3", "2147483648", "- 1"}) {
     FilterFormState form;
     form.name_on = form.country_on = form.status_on = true;
@@ -150,51 +153,52 @@ TEST_F(FilterFormTest, ABitrateThatIsNoIntegerChangesNothing) {
     form.country_index = 1;
     form.bitrate_on = true;
     form.bitrate_text = text;
-    const Outcome result = SetFilter(store, info, form);
+    const Outcome result = SetFilter(store, catalogue, form);
     EXPECT_EQ(result.error, "''" + std::string(text) + "'' is not a valid integer value");
     EXPECT_EQ(stored(), before) << text;
-    EXPECT_FALSE(info.filter.name_flag || info.filter.country_flag || info.filter.flag_flag);
-    EXPECT_TRUE(!info.filter.bitrate_flag && info.filter.genre_id == old.genre_id);
+    EXPECT_FALSE(catalogue.filter.name_section_on || catalogue.filter.country_section_on ||
+                 catalogue.filter.status_section_on);
+    EXPECT_TRUE(!catalogue.filter.bitrate_section_on && catalogue.filter.genre_id == old.genre_id);
   }
 }
 
 TEST_F(FilterFormTest, ASectionOnWithNoEntrySelectedKeepsItsId) {
-  info.filter.country_id = 99;
-  info.filter.genre_id = 0x1234;
+  catalogue.filter.country_id = 99;
+  catalogue.filter.genre_id = 0x1234;
   FilterFormState form;
   form.country_on = form.genre_on = true;
   form.country_index = -1;
   form.genre_index = 17;  // past the table's end
-  ASSERT_TRUE(SetFilter(store, info, form).ok());
-  EXPECT_EQ(info.filter.country_id, 99);
-  EXPECT_EQ(info.filter.genre_id, 0x1234);
+  ASSERT_TRUE(SetFilter(store, catalogue, form).ok());
+  EXPECT_EQ(catalogue.filter.country_id, 99);
+  EXPECT_EQ(catalogue.filter.genre_id, 0x1234);
   EXPECT_EQ(stored(), "country_f=1\ncountry=99\ngenre_f=1\ngenre=4660\n");
 }
 
 TEST_F(FilterFormTest, ANameInAnyScriptIsStoredAsTypedAndMatches) {
   const std::string name = "Радио 東京 ½";
-  TItem match;
+  Channel match;
   match.group_id = match.type_id = 1;
   match.name = "Мой Радио 東京 ½ FM";
-  TItem other = match;
+  Channel other = match;
   other.name = "Радио ?? ?";
-  info.channels = {other, match};
+  catalogue.channels = {other, match};
 
   FilterFormState form;
   form.name_on = true;
   form.name = name;
-  ASSERT_TRUE(SetFilter(store, info, form).ok());
+  ASSERT_TRUE(SetFilter(store, catalogue, form).ok());
   EXPECT_EQ(stored(), "name_f=1\nname=" + name + "\n");
-  TFilter loaded;
+  ViewFilter loaded;
   LoadSettings(store, loaded);
   EXPECT_EQ(loaded.name, name);
-  EXPECT_EQ(FilterFormFromFilter(info).name, name);
+  EXPECT_EQ(FilterFormFromFilter(catalogue).name, name);
 
-  info.filter = loaded;
-  info.filter.group_id = 1;
-  const ViewResult view = RebuildView(info, {});
-  ASSERT_EQ(view.row_count, 1);
-  EXPECT_EQ(view.visible[0], 1);
+  catalogue.filter = loaded;
+  catalogue.filter.view = View::kTv;
+  const ViewResult view = RebuildView(catalogue, {});
+  ASSERT_EQ(view.visible_rows.count, 1);
+  EXPECT_EQ(view.visible_rows.positions[0], 1);
 }
 
 TEST_F(FilterFormTest, AFailedWriteLeavesTheFilterInMemory) {
@@ -202,10 +206,10 @@ TEST_F(FilterFormTest, AFailedWriteLeavesTheFilterInMemory) {
   FilterFormState form;
   form.name_on = true;
   form.name = "x";
-  const Outcome result = SetFilter(store, info, form);
+  const Outcome result = SetFilter(store, catalogue, form);
   EXPECT_EQ(result.error, "Failed to create key " + file().string());
-  EXPECT_FALSE(info.filter.name_flag);
-  EXPECT_EQ(info.filter.name, "");
+  EXPECT_FALSE(catalogue.filter.name_section_on);
+  EXPECT_EQ(catalogue.filter.name, "");
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ class ChannelEditorDialogTest : public QObject {
   std::unique_ptr<T_addForm> form_;
   int rebuilds_ = 0;
 
-  TInfo& info() { return state_->catalogue.info; }
+  Catalogue& info() { return state_->catalogue; }
 
   template <typename T>
   T* Find(const char* name) {
@@ -76,17 +76,17 @@ class ChannelEditorDialogTest : public QObject {
     dir_ = std::make_unique<TempDir>();
     state_ = std::make_unique<ProgramState>(dir_->path() / "data",
                                             SettingsStore(dir_->path() / "settings.ini"));
-    info().ud_max = 100000;
-    info().filter.group_id = 1;
+    info().highest_user_id = 100000;
+    info().filter.view = View::kTv;
     info().countries = {{0, "All Countries"}, {7, "Norway"}, {9, "Sweden"}};
     info().genres = {{0, "All Genres"}, {3, "News"}, {4, "Music"}};
-    TItem package;
+    Channel package;
     package.id = 100001;
     package.group_id = package.type_id = 1;
     package.name = "Package TV";
     package.url = "http://127.0.0.1/package.m3u8";
     info().channels = {package};
-    state_->sort.SortToggle = true;  // names ascending, as a load leaves it
+    state_->sort.toggle = true;  // names ascending, as a load leaves it
     rebuilds_ = 0;
     form_ = std::make_unique<T_addForm>(*state_, [this] { ++rebuilds_; });
     const ViewResult view = RebuildView(info(), {});
@@ -168,7 +168,7 @@ class ChannelEditorDialogTest : public QObject {
       QCOMPARE(driver.boxes()[i].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
     }
     QCOMPARE(info().channels.size(), std::size_t{1});
-    QCOMPARE(info().ud_max, 100000);
+    QCOMPARE(info().highest_user_id, 100000);
     QCOMPARE(rebuilds_, 0);
   }
 
@@ -183,10 +183,10 @@ class ChannelEditorDialogTest : public QObject {
     QCOMPARE(rebuilds_, 1);
     QCOMPARE(info().channels.size(), std::size_t{2});
     // Sorted by name again: "Package TV" before the Cyrillic name.
-    const TItem& added = info().channels[1];
+    const Channel& added = info().channels[1];
     QCOMPARE(added.name, std::string("Ночной эфир"));
     QCOMPARE(added.id, 100001);  // the package channel's id is no user id
-    QCOMPARE(added.usdef, uint16_t{1});
+    QCOMPARE(added.user_defined, uint16_t{1});
     QCOMPARE(added.bitrate, 256);
     QCOMPARE(added.country_id, 7);
     QCOMPARE(added.genre_id, 4);
@@ -227,9 +227,9 @@ class ChannelEditorDialogTest : public QObject {
   }
 
   void changingActsOnTheRecordBehindTheRow() {
-    TItem mine;
+    Channel mine;
     mine.id = 100001;  // the same id as the package channel before it
-    mine.usdef = 1;
+    mine.user_defined = 1;
     mine.group_id = mine.type_id = 1;
     mine.sent = 1;
     mine.name = "Mine";
@@ -257,7 +257,7 @@ class ChannelEditorDialogTest : public QObject {
     QCOMPARE(info().channels.size(), std::size_t{2});
     QCOMPARE(info().channels[0].name, std::string("Package TV"));
     QCOMPARE(info().channels[1].name, std::string("Mine, renamed"));
-    QCOMPARE(info().channels[1].genre, std::string("News"));
+    QCOMPARE(info().channels[1].genre_name, std::string("News"));
     QCOMPARE(info().channels[1].sent, 1);
     QCOMPARE(rebuilds_, 1);
 

@@ -15,12 +15,12 @@ namespace vistrel {
 
 namespace {
 
-TItem Channel(int32_t id, const char* name, uint16_t usdef) {
-  TItem c;
+Channel MakeChannel(int32_t id, const char* name, uint16_t usdef) {
+  Channel c;
   c.id = id;
   c.group_id = c.type_id = 1;
   c.name = name;
-  c.usdef = usdef;
+  c.user_defined = usdef;
   return c;
 }
 
@@ -46,17 +46,17 @@ class ChannelMenuTest : public QObject {
   std::vector<int32_t> changed_;
   std::vector<QUrl> opened_;
 
-  TInfo& info() { return state_->catalogue.info; }
+  Catalogue& info() { return state_->catalogue; }
 
   void Rebuild() {
     ++rebuilds_;
     // The favourites view or TV: enough of the view builder for the menu.
-    state_->row_count = 0;
-    state_->visible.assign(info().channels.size(), 0);
+    state_->visible_rows.count = 0;
+    state_->visible_rows.positions.assign(info().channels.size(), 0);
     for (std::size_t p = 0; p < info().channels.size(); ++p) {
-      const TItem& c = info().channels[p];
+      const Channel& c = info().channels[p];
       if (info().filter.favorited ? c.favorited == 1 : c.group_id == 1) {
-        state_->visible[state_->row_count++] = static_cast<int32_t>(p);
+        state_->visible_rows.positions[state_->visible_rows.count++] = static_cast<int32_t>(p);
       }
     }
   }
@@ -77,10 +77,10 @@ class ChannelMenuTest : public QObject {
     dir_ = std::make_unique<TempDir>();
     state_ = std::make_unique<ProgramState>(dir_->path() / "data",
                                             SettingsStore(dir_->path() / "settings.ini"));
-    info().filter.group_id = 1;
+    info().filter.view = View::kTv;
     // The user channel shares its id with the package channel placed before it.
-    info().channels = {Channel(100001, "Package TV", 0), Channel(100001, "My TV", 1),
-                       Channel(3, "Rated TV", 0)};
+    info().channels = {MakeChannel(100001, "Package TV", 0), MakeChannel(100001, "My TV", 1),
+                       MakeChannel(3, "Rated TV", 0)};
     info().channels[0].homepage = "http://127.0.0.1/home";
     info().channels[1].homepage = "file:///etc/passwd";
     server_ = std::make_unique<HttpTestServer>();
@@ -196,7 +196,7 @@ class ChannelMenuTest : public QObject {
     info().filter.favorited = 1;
     Rebuild();
     rebuilds_ = 0;
-    QCOMPARE(state_->row_count, 1);
+    QCOMPARE(state_->visible_rows.count, 1);
     ModalDriver removal;
     removal.Answer(QMessageBox::Yes);
     removal.Start();
@@ -206,7 +206,7 @@ class ChannelMenuTest : public QObject {
     QCOMPARE(removal.boxes().at(0).text,
              QString("Would you like to remove Package TV from your favorites?"));
     QCOMPARE(info().channels[0].favorited, 0);
-    QCOMPARE(state_->row_count, 0);  // gone from the favourites view at once
+    QCOMPARE(state_->visible_rows.count, 0);  // gone from the favourites view at once
 
     // With no channel selected nothing is asked and nothing changes.
     selected_row_ = -1;

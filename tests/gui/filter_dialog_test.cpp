@@ -49,18 +49,18 @@ class FilterDialogTest : public QObject {
     dir_ = std::make_unique<TempDir>();
     state_ = std::make_unique<ProgramState>(dir_->path() / "data",
                                             SettingsStore(dir_->path() / "settings.ini"));
-    TInfo& info = state_->catalogue.info;
-    info.filter.group_id = 1;
-    info.countries = {{0, "All Countries"}, {7, "Norway"}, {9, "Sweden"}};
-    info.genres = {{0, "All Genres"}, {3, "News"}, {4, "Music"}};
+    Catalogue& catalogue = state_->catalogue;
+    catalogue.filter.view = View::kTv;
+    catalogue.countries = {{0, "All Countries"}, {7, "Norway"}, {9, "Sweden"}};
+    catalogue.genres = {{0, "All Genres"}, {3, "News"}, {4, "Music"}};
     rebuilds_ = 0;
     form_ = std::make_unique<T_filterForm>(*state_, [this] {
       ++rebuilds_;
-      const ViewResult view = RebuildView(state_->catalogue.info, state_->visible);
-      state_->visible = view.visible;
-      state_->row_count = view.row_count;
+      const ViewResult view = RebuildView(state_->catalogue, state_->visible_rows);
+      state_->visible_rows = view.visible_rows;
+      state_->visible_rows.count = view.visible_rows.count;
     });
-    const ViewResult view = RebuildView(info, {});
+    const ViewResult view = RebuildView(catalogue, {});
     form_->SetLists(view.country_names, view.genre_names);
   }
   void cleanup() {
@@ -103,13 +103,13 @@ class FilterDialogTest : public QObject {
   }
 
   void opensWithTheFilterAndFocusesTheLastSectionOn() {
-    TFilter& f = state_->catalogue.info.filter;
-    f.name_flag = true;
+    ViewFilter& f = state_->catalogue.filter;
+    f.name_section_on = true;
     f.name = "Нов";
-    f.genre_flag = true;
+    f.genre_section_on = true;
     f.genre_id = 4;
-    f.country_id = 9;  // section off: value shown anyway
-    f.spam = true;     // status section off: tick shown, box disabled
+    f.country_id = 9;    // section off: value shown anyway
+    f.hide_spam = true;  // status section off: tick shown, box disabled
     form_->show();
     QCOMPARE(Find<QLineEdit>("nameEdit")->text(), QString::fromUtf8("Нов"));
     QVERIFY(Find<QLineEdit>("nameEdit")->isEnabled());
@@ -139,12 +139,12 @@ class FilterDialogTest : public QObject {
   }
 
   void setFilterStoresEverySectionAndRebuildsTheView() {
-    TItem a;
+    Channel a;
     a.group_id = a.type_id = 1;
     a.name = "Первый канал";
-    TItem b = a;
+    Channel b = a;
     b.name = "Other";
-    state_->catalogue.info.channels = {a, b};
+    state_->catalogue.channels = {a, b};
 
     ModalDriver driver;
     driver.Then([this](QWidget* modal) {
@@ -165,18 +165,18 @@ class FilterDialogTest : public QObject {
                                    "workfine=0\nnotworking=0\nnew=1\nwrong=0\nduplicate=0\n"
                                    "spam=0\n"));
     // The name is read back as typed, and the view matches it.
-    TFilter loaded;
+    ViewFilter loaded;
     LoadSettings(state_->store, loaded);
     QCOMPARE(loaded.name, std::string("вый"));
-    state_->catalogue.info.filter.country_flag = false;
-    state_->catalogue.info.filter.flag_flag = false;
-    const ViewResult view = RebuildView(state_->catalogue.info, {});
-    QCOMPARE(view.row_count, 1);
-    QCOMPARE(view.visible[0], 0);
+    state_->catalogue.filter.country_section_on = false;
+    state_->catalogue.filter.status_section_on = false;
+    const ViewResult view = RebuildView(state_->catalogue, {});
+    QCOMPARE(view.visible_rows.count, 1);
+    QCOMPARE(view.visible_rows.positions[0], 0);
   }
 
   void aBitrateThatIsNoIntegerIsRefusedAndChangesNothing() {
-    state_->store.write_reg_integer("genre_f", 1);
+    state_->store.WriteInteger("genre_f", 1);
     const std::string before = Stored();
     ModalDriver driver;
     driver.Then([this](QWidget*) {
@@ -202,8 +202,8 @@ class FilterDialogTest : public QObject {
     QCOMPARE(driver.boxes()[0].icon, QMessageBox::Critical);
     QCOMPARE(Stored(), before);
     QCOMPARE(rebuilds_, 0);
-    QVERIFY(!state_->catalogue.info.filter.name_flag);
-    QVERIFY(!state_->catalogue.info.filter.bitrate_flag);
+    QVERIFY(!state_->catalogue.filter.name_section_on);
+    QVERIFY(!state_->catalogue.filter.bitrate_section_on);
 
     // The next opening shows the filter again, not what was typed.
     form_->show();

@@ -220,8 +220,8 @@ class MainWindowDialogsTest : public QObject {
 
   void updateReloadsAndKeepsWhatTheUserAdded() {
     Start();
-    run_->window()->state().catalogue.info.channels[0].favorited = 1;
-    const int32_t favourite_id = run_->window()->state().catalogue.info.channels[0].id;
+    run_->window()->state().catalogue.channels[0].favorited = 1;
+    const int32_t favourite_id = run_->window()->state().catalogue.channels[0].id;
     ModalDriver driver;
     CloseAfterDownload(driver);
     driver.Answer(QMessageBox::No);  // the web site

@@ -53,8 +53,8 @@ class PlaybackHooksTest : public QObject {
     QVERIFY(nested_ran);
     player->RaiseStatus("Playing (stereo)");
     QCOMPARE(Count(service.requests(), "/service/new2.php"), 1);
-    const int32_t position = run.window()->state().visible[2];
-    QCOMPARE(run.window()->state().catalogue.info.channels[position].sent, 1);
+    const int32_t position = run.window()->state().visible_rows.positions[2];
+    QCOMPARE(run.window()->state().catalogue.channels[position].sent, 1);
 
     // A catalogue channel is never submitted.
     ClickRow(list, 0);

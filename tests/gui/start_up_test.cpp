@@ -50,7 +50,7 @@ class StartUpTest : public QObject {
     run.Put(kPackageFileName, TestPackage());
     QVERIFY(run.Start());
     QVERIFY(!fs::exists(run.data() / kFavoritesFileName));
-    run.window()->state().catalogue.info.channels[0].favorited = 1;
+    run.window()->state().catalogue.channels[0].favorited = 1;
     QVERIFY(run.window()->close());
     QVERIFY(fs::exists(run.data() / kFavoritesFileName));
     QVERIFY(!run.Get(kFavoritesFileName).empty());

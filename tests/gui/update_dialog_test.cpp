@@ -106,9 +106,9 @@ class UpdateDialogTest : public QObject {
     QVERIFY(close_shown);
     QVERIFY(!state_->list_outdated);
     // The new package is the served one: it loads.
-    TInfo info;
+    Catalogue info;
     LoadChannelPackage(info, {}, package());
-    QCOMPARE(info.stVersion, service.version());
+    QCOMPARE(info.version_text, service.version());
     QCOMPARE(info.channels.size(), std::size_t{2});
   }
 
@@ -126,7 +126,7 @@ class UpdateDialogTest : public QObject {
     for (const Case& c : cases) {
       CatalogueServiceFixture service(c.key);
       state_->list_outdated = true;
-      state_->catalogue.info.stVersion = c.send_version ? service.version() : "";
+      state_->catalogue.version_text = c.send_version ? service.version() : "";
       T_updateForm form(*state_, At(service.base_url()));
       QString status;
       QCOMPARE(Run(form, [&] { status = form.StatusText(); }), int(QDialog::Rejected));

@@ -199,15 +199,15 @@ class MpvPlayerTest : public QObject {
 
   void theControllerDrivesTheRealPlayer() {
     ProgramState state("", SettingsStore(""));
-    TItem channel;
+    Channel channel;
     channel.id = 100001;
     channel.name = "My Stream";
     channel.url = server_.base_url() + "/test_pattern.mp4";
-    channel.usdef = 1;
-    state.catalogue.info.channels.push_back(channel);
-    state.visible = {0};
-    state.row_count = 1;
-    state.catalogue.info.filter.group_id = 3;
+    channel.user_defined = 1;
+    state.catalogue.channels.push_back(channel);
+    state.visible_rows = {0};
+    state.visible_rows.count = 1;
+    state.catalogue.filter.view = View::kVideo;
 
     QWidget window;
     MpvPlayer player(&window);
@@ -222,7 +222,7 @@ class MpvPlayerTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(controller.view().status_label == "Playing", kTimeoutMs);
     QVERIFY(controller.view().stop_visible);
     QCOMPARE(submitted, std::vector<int32_t>{0});
-    QCOMPARE(state.catalogue.info.channels[0].sent, 1);
+    QCOMPARE(state.catalogue.channels[0].sent, 1);
 
     controller.Stop();  // the video view pauses
     QTRY_COMPARE(controller.view().status_label, std::string("Paused"));

@@ -12,12 +12,13 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
-TItem Channel(int32_t id, std::string name, std::string url, uint16_t usdef = 0, int32_t sent = 0) {
-  TItem c;
+Channel Channel(int32_t id, std::string name, std::string url, uint16_t usdef = 0,
+                int32_t sent = 0) {
+  Channel c;
   c.id = id;
   c.name = std::move(name);
   c.url = std::move(url);
-  c.usdef = usdef;
+  c.user_defined = usdef;
   c.sent = sent;
   return c;
 }
@@ -27,13 +28,13 @@ TItem Channel(int32_t id, std::string name, std::string url, uint16_t usdef = 0,
 class PlaybackControllerTest : public ::testing::Test {
  protected:
   PlaybackControllerTest() : state_("", SettingsStore("")) {
-    auto& channels = state_.catalogue.info.channels;
+    auto& channels = state_.catalogue.channels;
     channels.push_back(Channel(1, "Radio One", "http://127.0.0.1:1/one"));
     channels.push_back(Channel(100001, "My Stream", "http://127.0.0.1:1/mine", 1, 0));
     channels.push_back(Channel(100002, "Sent Stream", "http://127.0.0.1:1/sent", 1, 1));
-    state_.visible = {2, 1, 0};
-    state_.row_count = 3;
-    state_.catalogue.info.filter.group_id = 2;
+    state_.visible_rows = {2, 1, 0};
+    state_.visible_rows.count = 3;
+    state_.catalogue.filter.view = View::kRadio;
   }
 
   PlaybackHooks RecordingHooks() {
@@ -135,7 +136,7 @@ TEST_F(PlaybackControllerTest, StopPausesOnlyInTheVideoView) {
     const char* call;
   };
   for (const Case& c : {Case{0, "Stop"}, Case{1, "Stop"}, Case{2, "Stop"}, Case{3, "Pause"}}) {
-    state_.catalogue.info.filter.group_id = static_cast<uint16_t>(c.group_id);
+    state_.catalogue.filter.view = static_cast<View>(c.group_id);
     FakeMediaPlayer player;
     PlaybackController controller(state_, &player, RecordingHooks());
     controller.PlaySelected(kCatalogueRow);
@@ -202,7 +203,7 @@ TEST_F(PlaybackControllerTest, SubmitsAnUnsentUserChannelOnAnyPlayingText) {
            Case{kSentRow, "Playing", false},
            Case{kCatalogueRow, "Playing", false},
        }) {
-    auto& channels = state_.catalogue.info.channels;
+    auto& channels = state_.catalogue.channels;
     channels[1].sent = 0;
     events_.clear();
     FakeMediaPlayer player;
@@ -224,7 +225,7 @@ TEST_F(PlaybackControllerTest, AUserChannelPlayingTwiceIsSubmittedOnce) {
   controller.Play();
   player_.RaiseStatus("Playing");
   EXPECT_EQ(events_, (Calls{"submit:1"}));
-  EXPECT_EQ(state_.catalogue.info.channels[1].sent, 1);
+  EXPECT_EQ(state_.catalogue.channels[1].sent, 1);
 }
 
 TEST_F(PlaybackControllerTest, ANestedPlayingStatusDuringTheSubmissionDoesNotSubmitAgain) {
@@ -239,7 +240,7 @@ TEST_F(PlaybackControllerTest, ANestedPlayingStatusDuringTheSubmissionDoesNotSub
   controller.PlaySelected(kUnsentRow);
   player_.RaiseStatus("Playing");
   EXPECT_EQ(submissions, 1);
-  EXPECT_EQ(state_.catalogue.info.channels[1].sent, 1);
+  EXPECT_EQ(state_.catalogue.channels[1].sent, 1);
   EXPECT_EQ(controller.view().status_label, "Playing (buffered)");
 }
 
@@ -255,22 +256,22 @@ TEST_F(PlaybackControllerTest, TheSubmittedChannelIsMarkedEvenWhenTheSelectionMo
   controller.PlaySelected(kUnsentRow);
   player_.RaiseStatus("Playing");
   EXPECT_EQ(events_, (Calls{"submit:1"}));
-  EXPECT_EQ(state_.catalogue.info.channels[1].sent, 1);
+  EXPECT_EQ(state_.catalogue.channels[1].sent, 1);
   EXPECT_EQ(controller.selected_row(), kSentRow);
 }
 
 TEST_F(PlaybackControllerTest, TheSubmittedChannelIsFoundAgainWhenTheChannelsMove) {
   PlaybackHooks hooks = RecordingHooks();
   hooks.submit_user_channel = [&](int32_t) {
-    auto& channels = state_.catalogue.info.channels;  // a channel removed meanwhile
+    auto& channels = state_.catalogue.channels;  // a channel removed meanwhile
     channels.erase(channels.begin());
-    state_.visible = {1, 0};
-    state_.row_count = 2;
+    state_.visible_rows = {1, 0};
+    state_.visible_rows.count = 2;
   };
   PlaybackController controller(state_, &player_, std::move(hooks));
   controller.PlaySelected(kUnsentRow);
   player_.RaiseStatus("Playing");
-  const auto& channels = state_.catalogue.info.channels;
+  const auto& channels = state_.catalogue.channels;
   ASSERT_EQ(channels.size(), 2u);
   EXPECT_EQ(channels[0].name, "My Stream");
   EXPECT_EQ(channels[0].sent, 1);

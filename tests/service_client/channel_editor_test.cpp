@@ -8,8 +8,8 @@
 namespace vistrel {
 namespace {
 
-TItem PackageChannel(int32_t id, std::string name, std::string url) {
-  TItem c;
+Channel PackageChannel(int32_t id, std::string name, std::string url) {
+  Channel c;
   c.id = id;
   c.group_id = c.type_id = 1;
   c.name = std::move(name);
@@ -17,9 +17,9 @@ TItem PackageChannel(int32_t id, std::string name, std::string url) {
   return c;
 }
 
-TInfo Catalogue() {
-  TInfo info;
-  info.ud_max = 100000;
+Catalogue TestCatalogue() {
+  Catalogue info;
+  info.highest_user_id = 100000;
   info.countries = {{0, "All Countries"}, {7, "Norway"}, {8, " Spaced "}, {9, "Norway"}};
   info.genres = {{0, "All Genres"}, {3, "News"}, {4, "Music"}};
   info.channels = {PackageChannel(1, "Alpha", "http://a.example/live"),
@@ -43,7 +43,7 @@ ChannelEditorFields GoodFields() {
 }
 
 TEST(ChannelEditor, ChecksFollowTheDialogsOrder) {
-  const TInfo info = Catalogue();
+  const Catalogue info = TestCatalogue();
   struct Case {
     void (*change)(ChannelEditorFields&);
     std::string message;
@@ -83,14 +83,14 @@ TEST(ChannelEditor, ChecksFollowTheDialogsOrder) {
 }
 
 TEST(ChannelEditor, AddedChannelTakesTheNextIdAndTrimmedFields) {
-  TInfo info = Catalogue();
-  info.channels[1].usdef = 1;          // a user channel above ud_max: the next id goes past it
-  SortState sort{.SortToggle = true};  // as a load leaves it: names ascending
+  Catalogue info = TestCatalogue();
+  info.channels[1].user_defined = 1;  // a user channel above ud_max: the next id goes past it
+  SortState sort{.toggle = true};     // as a load leaves it: names ascending
   ASSERT_TRUE(AddUserChannel(info, sort, GoodFields()).ok());
   ASSERT_EQ(info.channels.size(), 3u);
-  const TItem& added = info.channels[2];  // sorted by name: Alpha, Beta, My Radio
+  const Channel& added = info.channels[2];  // sorted by name: Alpha, Beta, My Radio
   EXPECT_EQ(added.id, 100002);
-  EXPECT_EQ(info.ud_max, 100002);
+  EXPECT_EQ(info.highest_user_id, 100002);
   EXPECT_EQ(added.name, "My Radio");
   EXPECT_EQ(added.url, "http://my.example/stream");
   EXPECT_EQ(added.bitrate, 128);
@@ -99,21 +99,21 @@ TEST(ChannelEditor, AddedChannelTakesTheNextIdAndTrimmedFields) {
   EXPECT_EQ(added.homepage, "https://my.example/");
   EXPECT_EQ(added.country_id, 7);
   EXPECT_EQ(added.genre_id, 4);
-  EXPECT_EQ(added.genre, "Music");
+  EXPECT_EQ(added.genre_name, "Music");
   EXPECT_EQ(added.comment, "evening news");
-  EXPECT_EQ(added.usdef, 1);
+  EXPECT_EQ(added.user_defined, 1);
   EXPECT_EQ(added.favorited, 0);
   EXPECT_EQ(added.sent, 0);
 
   // With no user channel loaded, the first one gets 100001.
-  TInfo fresh = Catalogue();
+  Catalogue fresh = TestCatalogue();
   fresh.channels.pop_back();
   ASSERT_TRUE(AddUserChannel(fresh, sort, GoodFields()).ok());
   EXPECT_EQ(fresh.channels.back().id, 100001);
 }
 
 TEST(ChannelEditor, LongNamesAreCutBetweenCharacters) {
-  TInfo info = Catalogue();
+  Catalogue info = TestCatalogue();
   SortState sort;
   ChannelEditorFields f = GoodFields();
   f.name.clear();
@@ -125,14 +125,14 @@ TEST(ChannelEditor, LongNamesAreCutBetweenCharacters) {
 }
 
 TEST(ChannelEditor, DuplicateUrlsAreRefusedWhateverTheirCaseAndSpaces) {
-  TInfo info = Catalogue();
-  const TInfo before = info;
+  Catalogue info = TestCatalogue();
+  const Catalogue before = info;
   SortState sort;
   ChannelEditorFields f = GoodFields();
   f.url = "  HTTP://A.EXAMPLE/LIVE ";  // the package channel Alpha's
   EXPECT_EQ(AddUserChannel(info, sort, f).error, "A duplicate value was detected. Alpha");
   EXPECT_EQ(info.channels.size(), before.channels.size());
-  EXPECT_EQ(info.ud_max, before.ud_max);
+  EXPECT_EQ(info.highest_user_id, before.highest_user_id);
   EXPECT_EQ(DuplicateChannelPosition(info, "http://b.example/live"), 1);
   EXPECT_EQ(DuplicateChannelPosition(info, "http://b.example/live2"), -1);
   // Only a to z fold: other letters must match exactly.
@@ -141,24 +141,25 @@ TEST(ChannelEditor, DuplicateUrlsAreRefusedWhateverTheirCaseAndSpaces) {
 }
 
 TEST(ChannelEditor, AdditionSortsByTheLastColumnInTheLastDirection) {
-  TInfo info = Catalogue();
+  Catalogue info = TestCatalogue();
   info.channels[0].bitrate = 64;
   info.channels[1].bitrate = 512;
   SortState sort;
-  SortChannels(info, 1, 3, sort);  // by bitrate, descending; the toggle flips to true
-  ASSERT_TRUE(sort.SortToggle);
+  SortChannels(info, ListColumn::kBitrate,
+               sort);  // by bitrate, descending; the toggle flips to true
+  ASSERT_TRUE(sort.toggle);
   ChannelEditorFields f = GoodFields();  // 128
   ASSERT_TRUE(AddUserChannel(info, sort, f).ok());
   EXPECT_EQ(info.channels[0].bitrate, 512);
   EXPECT_EQ(info.channels[1].bitrate, 128);
   EXPECT_EQ(info.channels[2].bitrate, 64);
-  EXPECT_TRUE(sort.SortToggle);
-  EXPECT_EQ(sort.SortColumn, 3);
+  EXPECT_TRUE(sort.toggle);
+  EXPECT_EQ(sort.column, ListColumn::kBitrate);
 }
 
 TEST(ChannelEditor, OpeningForAChangeShowsTheChannel) {
-  const TInfo info = Catalogue();
-  TItem c = PackageChannel(100001, "Mine", "http://m");
+  const Catalogue info = TestCatalogue();
+  Channel c = PackageChannel(100001, "Mine", "http://m");
   c.type_id = 1;
   c.bitrate = 96;
   c.country_id = 9;  // the first country with id 9 is "Norway": item 1
@@ -193,15 +194,15 @@ TEST(ChannelEditor, OpeningForAChangeShowsTheChannel) {
 // A user channel sharing its id with a package channel placed before it: the row's record is
 // the one changed or removed.
 TEST(ChannelEditor, ChangeAndRemoveActOnTheRecordBehindTheRow) {
-  TInfo info = Catalogue();
-  TItem mine = PackageChannel(1, "Mine", "http://mine");
-  mine.usdef = 1;
+  Catalogue info = TestCatalogue();
+  Channel mine = PackageChannel(1, "Mine", "http://mine");
+  mine.user_defined = 1;
   mine.favorited = 1;
   mine.sent = 1;
-  mine.workfine = 3;
+  mine.work_fine_reports = 3;
   info.channels.push_back(mine);
-  const std::vector<int32_t> visible = {2, 0};  // row 0 shows the user channel
-  const int32_t position = ChannelPositionOfRow(info, visible, 2, 0);
+  const VisibleRows rows{{2, 0}, 2};  // row 0 shows the user channel
+  const int32_t position = ChannelPositionOfRow(info, rows, 0);
   ASSERT_EQ(position, 2);
   ASSERT_EQ(ChannelPositionById(info, 1), 0);
 
@@ -212,13 +213,13 @@ TEST(ChannelEditor, ChangeAndRemoveActOnTheRecordBehindTheRow) {
   f.genre = 1;
   ASSERT_TRUE(ChangeUserChannel(info, position, f).ok());
   EXPECT_EQ(info.channels[0].name, "Alpha");
-  const TItem& changed = info.channels[2];
+  const Channel& changed = info.channels[2];
   EXPECT_EQ(changed.name, "Renamed");
   EXPECT_EQ(changed.id, 1);
   EXPECT_EQ(changed.favorited, 1);
   EXPECT_EQ(changed.sent, 1);
-  EXPECT_EQ(changed.workfine, 3);
-  EXPECT_EQ(changed.genre, "News");
+  EXPECT_EQ(changed.work_fine_reports, 3);
+  EXPECT_EQ(changed.genre_name, "News");
 
   // A refused change leaves the channel as it was.
   f.name = "";
@@ -240,13 +241,14 @@ TEST(ChannelEditor, ChangeAndRemoveActOnTheRecordBehindTheRow) {
 }
 
 TEST(ChannelEditor, RowAndIdLookupsFindNothingAsMinusOne) {
-  const TInfo info = Catalogue();
-  const std::vector<int32_t> visible = {1, 0, 7};
-  EXPECT_EQ(ChannelPositionOfRow(info, visible, 2, 0), 1);
-  EXPECT_EQ(ChannelPositionOfRow(info, visible, 2, 1), 0);
-  EXPECT_EQ(ChannelPositionOfRow(info, visible, 2, 2), -1);  // past the rows shown
-  EXPECT_EQ(ChannelPositionOfRow(info, visible, 3, 2), -1);  // no catalogue position
-  EXPECT_EQ(ChannelPositionOfRow(info, visible, 2, -1), -1);
+  const Catalogue info = TestCatalogue();
+  const VisibleRows two{{1, 0, 7}, 2};
+  EXPECT_EQ(ChannelPositionOfRow(info, two, 0), 1);
+  EXPECT_EQ(ChannelPositionOfRow(info, two, 1), 0);
+  EXPECT_EQ(ChannelPositionOfRow(info, two, 2), -1);  // past the rows shown
+  const VisibleRows three{{1, 0, 7}, 3};
+  EXPECT_EQ(ChannelPositionOfRow(info, three, 2), -1);  // no catalogue position
+  EXPECT_EQ(ChannelPositionOfRow(info, two, -1), -1);
   EXPECT_EQ(ChannelPositionById(info, 100001), 1);
   EXPECT_EQ(ChannelPositionById(info, 42), -1);
 }

@@ -5,10 +5,11 @@
 namespace vistrel {
 namespace {
 
-TItem Channel(uint16_t usdef, int32_t favorited, std::string homepage, bool rated, bool flagged) {
-  TItem c;
+Channel MakeChannel(uint16_t usdef, int32_t favorited, std::string homepage, bool rated,
+                    bool flagged) {
+  Channel c;
   c.name = "Chan";
-  c.usdef = usdef;
+  c.user_defined = usdef;
   c.favorited = favorited;
   c.homepage = std::move(homepage);
   c.rated_mark = rated;
@@ -32,11 +33,11 @@ std::string Describe(const ChannelMenuState& s) {
 }
 
 TEST(ChannelMenuState, ItemsForEachKindOfClick) {
-  const TItem package = Channel(0, 0, "http://home", false, false);
-  const TItem user = Channel(1, 0, "http://home", false, false);
-  const TItem rated = Channel(0, 0, "http://home", true, false);
-  const TItem flagged = Channel(0, 0, "", false, true);
-  const TItem favourite = Channel(0, 1, "", false, false);
+  const Channel package = MakeChannel(0, 0, "http://home", false, false);
+  const Channel user = MakeChannel(1, 0, "http://home", false, false);
+  const Channel rated = MakeChannel(0, 0, "http://home", true, false);
+  const Channel flagged = MakeChannel(0, 0, "", false, true);
+  const Channel favourite = MakeChannel(0, 1, "", false, false);
   const ChannelMenuState start;
   ChannelMenuState in_favorites = start;
   in_favorites.add_to_favorites_shown = false;
@@ -134,8 +135,8 @@ TEST(ChannelMenuState, OnlyWebAddressesAreOpened) {
 }
 
 TEST(ChannelMenuState, FavouriteMarks) {
-  TInfo info;
-  info.channels = {Channel(0, 0, "", false, false)};
+  Catalogue info;
+  info.channels = {MakeChannel(0, 0, "", false, false)};
   EXPECT_TRUE(MarkFavorite(info, 0, true));
   EXPECT_EQ(info.channels[0].favorited, 1);
   EXPECT_TRUE(MarkFavorite(info, 0, false));
