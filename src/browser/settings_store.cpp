@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "catalogue/format/codepage.h"
 #include "catalogue/format/fields.h"
 #include "common/error.h"
 #include "common/files.h"
@@ -14,9 +15,11 @@
 // The store is a text file of "name=value" lines (LF after each). Names and values are escaped
 // so that any text survives exactly: "\\" for a backslash, "\n", "\r" and "\t" for those
 // controls, "\xHH" for any other control byte (and for a "#" or ";" opening a name), and "\="
-// for an "=" in a name. Every other byte, non-ASCII included, is stored as it is. Empty lines
-// and lines starting with "#" or ";" are comments; a line that does not parse is skipped. When
-// a name occurs twice the last value holds (in the first one's place).
+// for an "=" in a name. Every other byte, non-ASCII included, is stored as it is: texts are
+// UTF-8, and a value that is not valid UTF-8 was stored by an earlier version in Windows-1252
+// and reads as that. Empty lines and lines starting with "#" or ";" are comments; a line that
+// does not parse is skipped. When a name occurs twice the last value holds (in the first one's
+// place).
 
 namespace vistrel {
 
@@ -177,7 +180,7 @@ std::optional<std::string> SettingsStore::Read(std::string_view name) const {
   std::optional<Entries> entries = ReadStore(file_);
   if (!entries) return std::nullopt;
   for (auto& [entry_name, value] : *entries) {
-    if (entry_name == name) return std::move(value);
+    if (entry_name == name) return Utf8OrCp1252(value);
   }
   return std::nullopt;
 }

@@ -23,7 +23,8 @@ class SettingsStore {
   const std::filesystem::path& file() const { return file_; }
   bool Exists() const;
 
-  // The stored text of `name`; nothing when the key or the value is missing.
+  // The stored text of `name` in UTF-8 (a value that is not valid UTF-8 is read as
+  // Windows-1252); nothing when the key or the value is missing.
   std::optional<std::string> Read(std::string_view name) const;
 
   // Create the key when missing and store the value. Throw vistrel::Error

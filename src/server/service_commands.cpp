@@ -2,13 +2,14 @@
 
 #include <pthread.h>
 #include <signal.h>
+#include <sys/resource.h>
 
 #include <cstring>
 #include <iostream>
 #include <mutex>
 
-#include "catalogue/format/codepage.h"
 #include "common/error.h"
+#include "catalogue/format/codepage.h"
 #include "common/files.h"
 #include "server/m3u_playlist.h"
 #include "server/playlist_import.h"
@@ -25,17 +26,21 @@ constexpr const char* kUsage =
     "      load the six table files of DIR (replacing the catalogue) and/or add the streams of\n"
     "      an extended M3U playlist as TV channels\n"
     "  serve --db FILE [--host 127.0.0.1] [--port 8780] [--access-key K] [--media DIR]\n"
-    "      answer the program's requests under /service/ and serve DIR under /media/\n"
+    "        [--connections 1024] [--connections-per-address 64] [--timeout 10]\n"
+    "      answer the program's requests under /service/ and serve DIR under /media/; at most\n"
+    "      that many connections (in all, from one address), each idle or sending its request\n"
+    "      header for at most that many seconds\n"
     "  review --db FILE (--list | --accept ID | --reject ID)\n"
     "      list the submitted channels, or move one into the catalogue, or drop it\n";
 
 // The options of the three commands; each but --db is absent unless given.
 struct ServiceOptions {
   std::string db;
-  std::optional<std::string> tables, m3u;                    // import
-  std::optional<std::string> host, port, access_key, media;  // serve
-  std::optional<std::string> accept, reject;                 // review
-  bool list = false;                                         // review
+  std::optional<std::string> tables, m3u;                        // import
+  std::optional<std::string> host, port, access_key, media;      // serve
+  std::optional<std::string> connections, per_address, timeout;  // serve
+  std::optional<std::string> accept, reject;                     // review
+  bool list = false;                                             // review
 };
 
 int Usage(std::ostream& err, const std::string& problem) {
@@ -50,6 +55,35 @@ std::optional<int64_t> ParseId(const std::string& text) {
     return std::nullopt;
   }
   return std::stoll(text);
+}
+
+// A whole number from 1 to `most` given for `option`, or nothing (and a usage message).
+std::optional<unsigned> ParseCount(const std::string& option, const std::string& text, int64_t most,
+                                   std::string& problem) {
+  const auto value = ParseId(text);
+  if (!value || *value < 1 || *value > most) {
+    problem = "bad " + option + ": " + text + " (1 to " + std::to_string(most) + ")";
+    return std::nullopt;
+  }
+  return static_cast<unsigned>(*value);
+}
+
+// Every connection needs a file descriptor: the limit on open files is raised to match as far
+// as the system allows, and the connections lowered to fit when it does not.
+void FitOpenFileLimit(HttpServerLimits& limits, std::ostream& err) {
+  constexpr rlim_t kSpare = 64;  // the database, the media files being sent, the log
+  rlimit files{};
+  if (getrlimit(RLIMIT_NOFILE, &files) != 0) return;
+  const rlim_t wanted = limits.connections + kSpare;
+  if (files.rlim_cur >= wanted) return;
+  files.rlim_cur = files.rlim_max == RLIM_INFINITY ? wanted : std::min(wanted, files.rlim_max);
+  setrlimit(RLIMIT_NOFILE, &files);
+  if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < wanted) {
+    limits.connections =
+        static_cast<unsigned>(files.rlim_cur > 2 * kSpare ? files.rlim_cur - kSpare : kSpare);
+    err << "vistrel-service: only " << files.rlim_cur << " open files allowed; at most "
+        << limits.connections << " connections" << std::endl;
+  }
 }
 
 int ImportCommand(const ServiceOptions& options, std::ostream& out, std::ostream& err) {
@@ -83,6 +117,26 @@ int ServeCommand(const ServiceOptions& options, const PackageBuilder& build_pack
   }
   if (options.access_key) config.access_key = *options.access_key;
   if (options.media) config.media_dir = *options.media;
+  std::string problem;
+  if (options.connections) {
+    const auto count = ParseCount("--connections", *options.connections, 100000, problem);
+    if (!count) return Usage(err, problem);
+    config.http.connections = *count;
+  }
+  if (options.per_address) {
+    const auto count =
+        ParseCount("--connections-per-address", *options.per_address, 100000, problem);
+    if (!count) return Usage(err, problem);
+    config.http.connections_per_address = *count;
+  }
+  if (options.timeout) {
+    const auto seconds = ParseCount("--timeout", *options.timeout, 3600, problem);
+    if (!seconds) return Usage(err, problem);
+    config.http.timeout = std::chrono::seconds(*seconds);
+  }
+  FitOpenFileLimit(config.http, err);
+  config.db_mode = OpenMode::kExisting;  // a mistyped path must not serve an empty catalogue
+  config.write_limits = WriteLimits::Public();
   config.build_package = build_package;
   auto log_mutex = std::make_shared<std::mutex>();
   config.log = [log_mutex](const std::string& line) {
@@ -101,19 +155,46 @@ int ServeCommand(const ServiceOptions& options, const PackageBuilder& build_pack
   return 0;
 }
 
+// A stored text for the terminal: control characters (C0, DEL and C1) shown as "\xNN", so none
+// reaches the terminal as such; malformed UTF-8 shown as U+FFFD.
+std::string ListedText(std::string_view utf8) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  const std::string text = ValidUtf8(utf8);
+  std::string out;
+  const auto escape = [&](unsigned char c) {
+    out += "\\x";
+    out += kHex[c >> 4];
+    out += kHex[c & 0xF];
+  };
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x20 || c == 0x7F) {
+      escape(c);
+    } else if (c == 0xC2 && i + 1 < text.size() &&
+               static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+               static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+      // A C1 control character (U+0080 to U+009F), shown by its code.
+      escape(static_cast<unsigned char>(text[++i]));
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
 int ReviewCommand(const ServiceOptions& options, std::ostream& out, std::ostream& err) {
   const int chosen =
       int{options.list} + int{options.accept.has_value()} + int{options.reject.has_value()};
   if (chosen != 1) return Usage(err, "review needs one of --list, --accept ID, --reject ID");
-  CatalogueDb db(options.db);
+  CatalogueDb db(options.db, CurrentMinute(), OpenMode::kExisting);
   if (options.list) {
     out << "id\treceived\tgroup\tname\turl\tbitrate\ttype\thomepage\tcountry\tgenre\tcomment\n";
     for (const StoredSubmission& s : db.Submissions()) {
       const Submission& c = s.channel;
-      out << s.id << '\t' << s.received << '\t' << c.group_id << '\t' << Cp1252ToUtf8(c.name)
-          << '\t' << Cp1252ToUtf8(c.url) << '\t' << c.bitrate << '\t' << c.type_id << '\t'
-          << Cp1252ToUtf8(c.homepage) << '\t' << c.country_id << '\t' << c.genre_id << '\t'
-          << Cp1252ToUtf8(c.comment) << '\n';
+      out << s.id << '\t' << s.received << '\t' << c.group_id << '\t' << ListedText(c.name) << '\t'
+          << ListedText(c.url) << '\t' << c.bitrate << '\t' << c.type_id << '\t'
+          << ListedText(c.homepage) << '\t' << c.country_id << '\t' << c.genre_id << '\t'
+          << ListedText(c.comment) << '\n';
     }
     return 0;
   }
@@ -148,12 +229,23 @@ std::string ImportCatalogue(const std::filesystem::path& db_file,
     playlist = ParseM3u(*text);
   }
   CatalogueDb db(db_file, now);
-  CatalogueTables tables = from_files ? std::move(*from_files) : db.LoadTables();
-  const std::size_t added = AddPlaylist(tables, playlist);
-  db.ReplaceTables(tables, now);
-  return "imported " + std::to_string(tables.countries.size()) + " countries, " +
-         std::to_string(tables.genres.size()) + " genres, " +
-         std::to_string(tables.channels.size()) + " channels (" + std::to_string(added) +
+  std::size_t added = 0, countries = 0, genres = 0, channels = 0;
+  const auto add_playlist = [&](CatalogueTables& tables) {
+    added = AddPlaylist(tables, playlist);
+    countries = tables.countries.size();
+    genres = tables.genres.size();
+    channels = tables.channels.size();
+  };
+  if (from_files) {
+    add_playlist(*from_files);
+    db.ReplaceTables(*from_files, now);
+  } else {
+    // Read and written in one transaction: a rating the running service stores meanwhile
+    // waits for it instead of being overwritten by the tables read before.
+    db.UpdateTables(add_playlist, now);
+  }
+  return "imported " + std::to_string(countries) + " countries, " + std::to_string(genres) +
+         " genres, " + std::to_string(channels) + " channels (" + std::to_string(added) +
          " from the playlist); version " + db.State().version;
 }
 
@@ -177,6 +269,9 @@ int RunServiceCommand(const std::vector<std::string>& args, const PackageBuilder
     AddOptionalOption(app, "--port", options.port);
     AddOptionalOption(app, "--access-key", options.access_key);
     AddOptionalOption(app, "--media", options.media);
+    AddOptionalOption(app, "--connections", options.connections);
+    AddOptionalOption(app, "--connections-per-address", options.per_address);
+    AddOptionalOption(app, "--timeout", options.timeout);
   } else if (command == "review") {
     app.add_flag("--list", options.list)
         ->disable_flag_override()

@@ -14,7 +14,9 @@ namespace vistrel {
 
 class SqliteConnection {
  public:
-  explicit SqliteConnection(const std::filesystem::path& file);
+  // Opens the file for reading and writing; a missing file is created when `create` is set
+  // and an error otherwise.
+  explicit SqliteConnection(const std::filesystem::path& file, bool create = true);
   ~SqliteConnection();
   SqliteConnection(const SqliteConnection&) = delete;
   SqliteConnection& operator=(const SqliteConnection&) = delete;
@@ -35,7 +37,7 @@ class SqliteStatement {
   SqliteStatement(const SqliteStatement&) = delete;
   SqliteStatement& operator=(const SqliteStatement&) = delete;
 
-  // Parameters count from 1. Texts are bound as bytes (blobs), so Windows-1252 stays as it is.
+  // Parameters count from 1. Texts are bound as bytes (blobs), so they stay byte for byte.
   SqliteStatement& Bind(int index, int64_t value);
   SqliteStatement& BindDouble(int index, double value);
   SqliteStatement& BindBytes(int index, std::string_view value);

@@ -1,5 +1,5 @@
-// Rules of the catalogue service that need no server: stamps, framing, request values, tables
-// and playlists.
+// Rules of the catalogue service that need no server: stamps and when packages go out,
+// framing, request values, log lines, tables and playlists.
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,9 @@
 #include "common/error.h"
 #include "server/list_answer.h"
 #include "server/m3u_playlist.h"
+#include "server/package_publication.h"
 #include "server/playlist_import.h"
+#include "server/request_log.h"
 #include "server/request_rules.h"
 #include "server/table_files.h"
 #include "server/version_stamp.h"
@@ -86,10 +88,16 @@ TEST(RequestRules, RatingsFlagsAndIds) {
   EXPECT_FALSE(ParseRequestInt("1x"));
 }
 
-TEST(RequestRules, TextsBecomeWindows1252AndMayNotBreakTables) {
-  EXPECT_EQ(ParseRequestText("Caf\xC3\xA9 \xE2\x82\xAC", 255), "Caf\xE9 \x80");
-  EXPECT_EQ(ParseRequestText("\xD0\x96", 255), "?");
-  EXPECT_EQ(ParseRequestText("Caf\xE9", 255), "Caf\xE9");  // not UTF-8: already 8-bit
+TEST(RequestRules, TextsStayUtf8AndMayNotBreakTables) {
+  EXPECT_EQ(ParseRequestText("Caf\xC3\xA9 \xE2\x82\xAC", 255), "Caf\xC3\xA9 \xE2\x82\xAC");
+  EXPECT_EQ(ParseRequestText("\xD0\x96 \xE4\xB8\xAD \xF0\x9F\x93\xBA", 255),
+            "\xD0\x96 \xE4\xB8\xAD \xF0\x9F\x93\xBA");
+  EXPECT_EQ(ParseRequestText("Caf\xE9", 255), "Caf\xC3\xA9");  // not UTF-8: Windows-1252
+  // The capacity counts characters, not bytes.
+  std::string ideographs;
+  for (int i = 0; i < 255; ++i) ideographs += "\xE4\xB8\xAD";
+  EXPECT_TRUE(ParseRequestText(ideographs, 255));
+  EXPECT_FALSE(ParseRequestText(ideographs + "a", 255));
   for (const char* bad : {"a|b", "a\nb", "a\rb", "a\tb"}) {
     EXPECT_FALSE(ParseRequestText(bad, 255)) << bad;
   }
@@ -103,7 +111,11 @@ TEST(Tables, ChannelLinesWriteBackAsRead) {
   const auto channels = ParseChannelTable(line + "\r\n", 2, "radio.dat");
   ASSERT_EQ(channels.size(), 1u);
   EXPECT_EQ(channels[0].group_id, 2);
-  EXPECT_EQ(FormatChannelLine(channels[0]), line);
+  EXPECT_EQ(FormatChannelLine(channels[0]), "7|Caf\xC3\xA9 TV" + line.substr(9));
+  // A Latin table goes into the package as it came: Windows-1252, without a mark.
+  CatalogueTables tables;
+  tables.channels = channels;
+  EXPECT_EQ(TablesToEntries(tables).at(4).second, line + "\r\n");
   EXPECT_EQ(FormatDecimal(0), "0");
   EXPECT_EQ(FormatDecimal(9), "9");
 }
@@ -202,7 +214,7 @@ TEST(M3u, PlaylistBecomesTvChannelsWithCountriesAndGenresByName) {
   const Channel& a = tables.channels[1];
   EXPECT_EQ(a.id, 41);
   EXPECT_EQ(a.group_id, 1);
-  EXPECT_EQ(a.name, "Caf\xE9  ? TV");
+  EXPECT_EQ(a.name, "Caf\xC3\xA9 \xE2\x88\xA3 \xD0\x96 TV");  // as written, "|" as its stand-in
   EXPECT_EQ(a.url, "http://127.0.0.1/%E0%B8%81.m3u8");
   EXPECT_EQ(a.country_id, 5);
   EXPECT_EQ(a.genre_id, 9);
@@ -231,6 +243,99 @@ TEST(M3u, EmptyTablesGetTheAllRows) {
   ASSERT_EQ(tables.genres.size(), 1u);
   EXPECT_EQ(tables.genres[0].name, "All Genres");
   EXPECT_EQ(tables.channels[0].id, 1);
+}
+
+TEST(PackagePublication, AtMostOneNewPackageAMinuteNeverAheadOfTheClock) {
+  struct Case {
+    const char* what;
+    CatalogueState state;  // changes, version, published, published_changes
+    const char* now;
+    PackagePlan plan;  // stamp, record, current
+  };
+  const Case cases[] = {
+      {"first package: the stamp of the last change",
+       {1, "202605011155", "", -1},
+       "202605011200",
+       {"202605011155", true, true}},
+      {"unchanged since the last package (a restart)",
+       {3, "202605011200", "202605011200", 3},
+       "202605011300",
+       {"202605011200", false, true}},
+      {"changed in the minute of the last package: its stamp, not recorded",
+       {4, "202605011200", "202605011200", 3},
+       "202605011200",
+       {"202605011200", false, false}},
+      {"changed in that minute, asked in the next",
+       {4, "202605011200", "202605011200", 3},
+       "202605011201",
+       {"202605011201", true, true}},
+      {"changed later on: the stamp of that change",
+       {4, "202605011230", "202605011200", 3},
+       "202605011300",
+       {"202605011230", true, true}},
+      {"an older catalogue, counts not known",
+       {4, "202605011200", "202605011200", -1},
+       "202605011205",
+       {"202605011201", true, true}},
+      {"the clock went back",
+       {4, "202605011300", "202605011300", 3},
+       "202605011200",
+       {"202605011300", false, false}},
+  };
+  for (const Case& c : cases) {
+    const PackagePlan plan = PlanPackage(c.state, Stamp(c.now));
+    EXPECT_EQ(plan.stamp, c.plan.stamp) << c.what;
+    EXPECT_EQ(plan.record, c.plan.record) << c.what;
+    EXPECT_EQ(plan.current, c.plan.current) << c.what;
+    if (plan.record) {
+      EXPECT_LE(plan.stamp, std::string(c.now)) << c.what;
+    }
+  }
+}
+
+TEST(PackagePublication, PackageOnHandServesUntilChangedAndTheMinuteIsOver) {
+  const PackageOnHand built{"202605011200", 3};
+  const PackageOnHand unsure{"202605011200", -1};
+  const auto serves = [](const PackageOnHand& on_hand, int64_t changes, const char* now) {
+    return PackageStillServes(on_hand, CatalogueState{changes, "202605011200", "", -1}, Stamp(now));
+  };
+  EXPECT_TRUE(serves(built, 3, "202605021200"));
+  EXPECT_TRUE(serves(built, 4, "202605011200"));
+  EXPECT_FALSE(serves(built, 4, "202605011201"));
+  EXPECT_TRUE(serves(unsure, 3, "202605011200"));
+  EXPECT_FALSE(serves(unsure, 3, "202605011201"));
+}
+
+TEST(RequestLog, TargetsAreEscapedAndTheKeyMasked) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"/service/get.php?key=vistrel-demo&date=202605011200",
+       "/service/get.php?key=***&date=202605011200"},
+      {"/service/get.php?date=1&key=a%20b&key=c", "/service/get.php?date=1&key=***&key=***"},
+      {"/service/get.php?%6B%65y=decoded&k%65y=too", "/service/get.php?%6B%65y=***&k%65y=***"},
+      {"/service/get.php?monkey=1&key=&keys=2", "/service/get.php?monkey=1&key=&keys=2"},
+      {"/a b\x1b[31m\r\n\x7f", "/a%20b%1B[31m%0D%0A%7F"},
+      {"/caf\xC3\xA9?q=\x9b", "/caf%C3%A9?q=%9B"},
+      {"/plain?", "/plain?"},
+  };
+  for (const auto& [target, logged] : cases) EXPECT_EQ(LoggedTarget(target, "key"), logged);
+}
+
+TEST(RequestLog, LineHasTimeAddressMethodTargetStatusAndNote) {
+  using namespace std::chrono;
+  HttpLogEntry entry;
+  entry.time = sys_days{year{2026} / 5 / 1} + hours{12} + seconds{3} + milliseconds{999};
+  entry.client = "2001:db8::1";
+  entry.method = "GET";
+  entry.target = "/service/rate.php?rating=4&id=10";
+  entry.status = 200;
+  EXPECT_EQ(FormatLogLine(entry, "key"),
+            "2026-05-01T12:00:03Z 2001:db8::1 GET /service/rate.php?rating=4&id=10 200");
+  entry.method = "-";
+  entry.status = 0;
+  entry.note = "database: disk I/O error\x1b]0;";
+  EXPECT_EQ(FormatLogLine(entry, "key"),
+            "2026-05-01T12:00:03Z 2001:db8::1 - /service/rate.php?rating=4&id=10 - "
+            "(database: disk I/O error%1B]0;)");
 }
 
 }  // namespace
