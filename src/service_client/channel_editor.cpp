@@ -11,21 +11,9 @@ namespace vistrel {
 
 namespace {
 
-constexpr std::size_t kNameCharacters = 255;
-
 template <typename Array>
 constexpr int32_t ItemCount(const Array& items) {
   return static_cast<int32_t>(std::size(items));
-}
-
-// At most `count` characters of a UTF-8 text, cut between characters.
-std::string CutCharacters(std::string_view text, std::size_t count) {
-  std::size_t seen = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const bool starts_character = (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
-    if (starts_character && seen++ == count) return std::string(text.substr(0, i));
-  }
-  return std::string(text);
 }
 
 std::string FoldAsciiLetters(std::string_view text) {
@@ -75,7 +63,7 @@ bool HasForbiddenCharacter(std::string_view text) {
 // The record fields the editor sets, from fields that passed CheckEditorFields.
 void StoreFields(const Catalogue& catalogue, const ChannelEditorFields& fields, Channel& channel) {
   channel.group_id = fields.category;
-  channel.name = CutCharacters(TrimText(fields.name), kNameCharacters);
+  channel.name = CutText(TrimText(fields.name));
   channel.url = TrimText(fields.url);
   channel.bitrate = *BitrateValue(TrimText(fields.bitrate));
   channel.type_id = 1;
