@@ -30,13 +30,6 @@ bool IsMissing(const fs::path& path) {
   return fs::status(path, ec).type() == fs::file_type::not_found;
 }
 
-UserFileLoad Failure(std::string message) {
-  UserFileLoad r;
-  r.message = std::move(message);
-  r.must_end = true;
-  return r;
-}
-
 void AppendLine(std::string& out, std::string_view line) {
   out.append(line);
   out.append("\r\n");
@@ -123,14 +116,14 @@ Channel ParseUserChannelLine(std::string_view line, const std::vector<int32_t>& 
   return item;
 }
 
-UserFileLoad LoadFavorites(const fs::path& data_folder, std::vector<int32_t>& favorites_list) {
+Outcome LoadFavorites(const fs::path& data_folder, std::vector<int32_t>& favorites_list) {
   favorites_list.clear();
   const fs::path path = data_folder / kFavoritesFileName;
   if (IsMissing(path)) return {};
   auto fail = [&]() {
     // unlink, unlike fs::remove, never takes a folder that happens to carry the name.
     ::unlink(path.c_str());
-    return Failure(kFavoritesFailure);
+    return Outcome::Fail(kFavoritesFailure);
   };
   std::optional<std::string> bytes = ReadWholeFile(path);
   if (!bytes) return fail();
@@ -145,21 +138,13 @@ UserFileLoad LoadFavorites(const fs::path& data_folder, std::vector<int32_t>& fa
   return {};
 }
 
-UserFileLoad LoadUserChannels(const fs::path& data_folder, Catalogue& catalogue,
-                              const std::vector<int32_t>& favorites_list) {
+Outcome LoadUserChannels(const fs::path& data_folder, Catalogue& catalogue,
+                         const std::vector<int32_t>& favorites_list) {
   const fs::path path = data_folder / kUserChannelsFileName;
-  UserFileLoad result;
-  if (IsMissing(path)) {
-    result.length = catalogue.channels.size();
-    return result;
-  }
+  if (IsMissing(path)) return Outcome::Ok();
   int error_code = 0;
   std::optional<std::string> bytes = ReadWholeFile(path, &error_code);
-  if (!bytes) {
-    result = Failure(kUserChannelsFailure + std::to_string(error_code));
-    result.length = catalogue.channels.size();
-    return result;
-  }
+  if (!bytes) return Outcome::Fail(kUserChannelsFailure + std::to_string(error_code));
   const std::string text = DecodeTextFile(*bytes);
   const std::vector<std::string_view> lines = SplitLines(text);
   catalogue.channels.clear();
@@ -171,13 +156,11 @@ UserFileLoad LoadUserChannels(const fs::path& data_folder, Catalogue& catalogue,
       catalogue.channels.push_back(std::move(item));
     } catch (const Error& e) {
       // A malformed line is no system error: the code is 0 and the second line says what.
-      result = Failure(std::string(kUserChannelsFailure) + "0\nline " + std::to_string(i + 1) +
-                       ": " + e.what());
-      break;
+      return Outcome::Fail(std::string(kUserChannelsFailure) + "0\nline " + std::to_string(i + 1) +
+                           ": " + e.what());
     }
   }
-  result.length = catalogue.channels.size();
-  return result;
+  return Outcome::Ok();
 }
 
 Outcome SaveUserFiles(const fs::path& data_folder, const Catalogue& catalogue,

@@ -110,8 +110,8 @@ HttpResponse CatalogueService::LimitedWrite(const HttpRequest& request, WriteKin
 }
 
 HttpResponse CatalogueService::SubmitChannel(const HttpRequest& request) {
-  const SubmissionCheck check = CheckSubmission(request.params);
-  if (!check.submission) return HttpResponse::Text(400, check.error);
+  const Result<Submission> check = CheckSubmission(request.params);
+  if (!check.ok()) return HttpResponse::Text(400, check.error);
   const ClientKey client = ClientKeyOf(request.client);
   const auto now = WriteLimiter::Clock::now();
   std::lock_guard lock(mutex_);
@@ -122,7 +122,7 @@ HttpResponse CatalogueService::SubmitChannel(const HttpRequest& request) {
   if (most > 0 && db_.SubmissionCount() >= static_cast<int64_t>(most)) {
     return HttpResponse::Text(503, "too many submissions waiting for review");
   }
-  db_.Submit(*check.submission, config_.clock());
+  db_.Submit(*check.value, config_.clock());
   limiter_.Record(client, WriteKind::kSubmission, 0, now);
   return HttpResponse::Text(200, "OK");
 }

@@ -4,12 +4,11 @@
 #include <signal.h>
 #include <sys/resource.h>
 
-#include <cstring>
 #include <iostream>
 #include <mutex>
 
-#include "common/error.h"
 #include "catalogue/format/codepage.h"
+#include "common/error.h"
 #include "common/files.h"
 #include "server/m3u_playlist.h"
 #include "server/playlist_import.h"
@@ -57,6 +56,17 @@ std::optional<int64_t> ParseId(const std::string& text) {
   return std::stoll(text);
 }
 
+using Words = std::vector<std::string>;
+
+// A new command line reader for `command`; every command needs --db.
+struct CommandOptions {
+  explicit CommandOptions(const std::string& command) : app("", command) {
+    app.add_option("--db", db)->required();
+  }
+  CLI::App app;
+  std::string db;
+};
+
 // A whole number from 1 to `most` given for `option`, or nothing (and a usage message).
 std::optional<unsigned> ParseCount(const std::string& option, const std::string& text, int64_t most,
                                    std::string& problem) {
@@ -86,10 +96,14 @@ void FitOpenFileLimit(HttpServerLimits& limits, std::ostream& err) {
   }
 }
 
-int ImportCommand(const ServiceOptions& options, std::ostream& out, std::ostream& err) {
-  if (!options.tables && !options.m3u) return Usage(err, "import needs --tables DIR or --m3u FILE");
-  out << ImportCatalogue(options.db, options.tables.value_or(""), options.m3u.value_or(""),
-                         CurrentMinute())
+int ImportCommand(const Words& words, std::ostream& out) {
+  CommandOptions options("import");
+  std::optional<std::string> tables, m3u;
+  AddOptionalOption(options.app, "--tables", tables);
+  AddOptionalOption(options.app, "--m3u", m3u);
+  ParseCommand(options.app, words);
+  if (!tables && !m3u) throw UsageError("import needs --tables DIR or --m3u FILE");
+  out << ImportCatalogue(options.db, tables.value_or(""), m3u.value_or(""), CurrentMinute())
       << "\n";
   return 0;
 }
@@ -105,33 +119,41 @@ sigset_t BlockTerminationSignals() {
   return signals;
 }
 
-int ServeCommand(const ServiceOptions& options, const PackageBuilder& build_package,
-                 std::ostream& err) {
+int ServeCommand(const Words& words, const PackageBuilder& build_package, std::ostream& err) {
+  CommandOptions options("serve");
+  std::optional<std::string> host, port, access_key, media, connections, per_address, timeout;
+  AddOptionalOption(options.app, "--host", host);
+  AddOptionalOption(options.app, "--port", port);
+  AddOptionalOption(options.app, "--access-key", access_key);
+  AddOptionalOption(options.app, "--media", media);
+  AddOptionalOption(options.app, "--connections", connections);
+  AddOptionalOption(options.app, "--connections-per-address", per_address);
+  AddOptionalOption(options.app, "--timeout", timeout);
+  ParseCommand(options.app, words);
   CatalogueServiceConfig config;
   config.db_file = options.db;
-  if (options.host) config.host = *options.host;
-  if (options.port) {
-    const auto port = ParseId(*options.port);
-    if (!port || *port > 65535) return Usage(err, "bad port: " + *options.port);
-    config.port = static_cast<int>(*port);
+  if (host) config.host = *host;
+  if (port) {
+    const auto number = ParseId(*port);
+    if (!number || *number > 65535) throw UsageError("bad port: " + *port);
+    config.port = static_cast<int>(*number);
   }
-  if (options.access_key) config.access_key = *options.access_key;
-  if (options.media) config.media_dir = *options.media;
+  if (access_key) config.access_key = *access_key;
+  if (media) config.media_dir = *media;
   std::string problem;
-  if (options.connections) {
-    const auto count = ParseCount("--connections", *options.connections, 100000, problem);
-    if (!count) return Usage(err, problem);
+  if (connections) {
+    const auto count = ParseCount("--connections", *connections, 100000, problem);
+    if (!count) throw UsageError(problem);
     config.http.connections = *count;
   }
-  if (options.per_address) {
-    const auto count =
-        ParseCount("--connections-per-address", *options.per_address, 100000, problem);
-    if (!count) return Usage(err, problem);
+  if (per_address) {
+    const auto count = ParseCount("--connections-per-address", *per_address, 100000, problem);
+    if (!count) throw UsageError(problem);
     config.http.connections_per_address = *count;
   }
-  if (options.timeout) {
-    const auto seconds = ParseCount("--timeout", *options.timeout, 3600, problem);
-    if (!seconds) return Usage(err, problem);
+  if (timeout) {
+    const auto seconds = ParseCount("--timeout", *timeout, 3600, problem);
+    if (!seconds) throw UsageError(problem);
     config.http.timeout = std::chrono::seconds(*seconds);
   }
   FitOpenFileLimit(config.http, err);
@@ -182,12 +204,20 @@ std::string ListedText(std::string_view utf8) {
   return out;
 }
 
-int ReviewCommand(const ServiceOptions& options, std::ostream& out, std::ostream& err) {
-  const int chosen =
-      int{options.list} + int{options.accept.has_value()} + int{options.reject.has_value()};
-  if (chosen != 1) return Usage(err, "review needs one of --list, --accept ID, --reject ID");
+int ReviewCommand(const Words& words, std::ostream& out) {
+  CommandOptions options("review");
+  bool list = false;
+  std::optional<std::string> accept_id, reject_id;
+  options.app.add_flag("--list", list)
+      ->disable_flag_override()
+      ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+  AddOptionalOption(options.app, "--accept", accept_id);
+  AddOptionalOption(options.app, "--reject", reject_id);
+  ParseCommand(options.app, words);
+  const int chosen = int{list} + int{accept_id.has_value()} + int{reject_id.has_value()};
+  if (chosen != 1) throw UsageError("review needs one of --list, --accept ID, --reject ID");
   CatalogueDb db(options.db, CurrentMinute(), OpenMode::kExisting);
-  if (options.list) {
+  if (list) {
     out << "id\treceived\tgroup\tname\turl\tbitrate\ttype\thomepage\tcountry\tgenre\tcomment\n";
     for (const StoredSubmission& s : db.Submissions()) {
       const Submission& c = s.channel;
@@ -198,10 +228,10 @@ int ReviewCommand(const ServiceOptions& options, std::ostream& out, std::ostream
     }
     return 0;
   }
-  const bool accept = options.accept.has_value();
-  const std::string& text = accept ? *options.accept : *options.reject;
+  const bool accept = accept_id.has_value();
+  const std::string& text = accept ? *accept_id : *reject_id;
   const auto id = ParseId(text);
-  if (!id) return Usage(err, "bad submission id: " + text);
+  if (!id) throw UsageError("bad submission id: " + text);
   if (accept) {
     const auto channel = db.Accept(*id, CurrentMinute());
     if (!channel) throw Error("no submission " + text);
@@ -223,10 +253,9 @@ std::string ImportCatalogue(const std::filesystem::path& db_file,
   if (!tables_dir.empty()) from_files = ReadTableFiles(tables_dir);
   std::vector<M3uEntry> playlist;
   if (!m3u_file.empty()) {
-    int error_code = 0;
-    const auto text = ReadWholeFile(m3u_file, &error_code);
-    if (!text) throw Error("cannot read " + m3u_file.string() + ": " + std::strerror(error_code));
-    playlist = ParseM3u(*text);
+    const Result<std::string> text = ReadFile(m3u_file);
+    if (!text.ok()) throw Error(text.error);
+    playlist = ParseM3u(*text.value);
   }
   CatalogueDb db(db_file, now);
   std::size_t added = 0, countries = 0, genres = 0, channels = 0;
@@ -251,50 +280,18 @@ std::string ImportCatalogue(const std::filesystem::path& db_file,
 
 int RunServiceCommand(const std::vector<std::string>& args, const PackageBuilder& build_package,
                       std::ostream& out, std::ostream& err) {
-  if (args.empty()) return Usage(err, "");
-  const std::string& command = args[0];
-  if (command == "--help" || command == "-h" || command == "help") {
-    out << kUsage;
-    return 0;
-  }
-  const std::vector<std::string> rest(args.begin() + 1, args.end());
-  CLI::App app("", command);
-  ServiceOptions options;
-  app.add_option("--db", options.db)->required();
-  if (command == "import") {
-    AddOptionalOption(app, "--tables", options.tables);
-    AddOptionalOption(app, "--m3u", options.m3u);
-  } else if (command == "serve") {
-    AddOptionalOption(app, "--host", options.host);
-    AddOptionalOption(app, "--port", options.port);
-    AddOptionalOption(app, "--access-key", options.access_key);
-    AddOptionalOption(app, "--media", options.media);
-    AddOptionalOption(app, "--connections", options.connections);
-    AddOptionalOption(app, "--connections-per-address", options.per_address);
-    AddOptionalOption(app, "--timeout", options.timeout);
-  } else if (command == "review") {
-    app.add_flag("--list", options.list)
-        ->disable_flag_override()
-        ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
-    AddOptionalOption(app, "--accept", options.accept);
-    AddOptionalOption(app, "--reject", options.reject);
-  } else {
-    return Usage(err, "unknown command: " + command);
-  }
-  const CommandLineResult parsed = ParseCommandLine(app, rest);
-  if (parsed.kind == CommandLineResult::Kind::kHelp) {
-    out << kUsage;
-    return 0;
-  }
-  if (parsed.kind == CommandLineResult::Kind::kUsageError) return Usage(err, parsed.problem);
-  try {
-    if (command == "import") return ImportCommand(options, out, err);
-    if (command == "serve") return ServeCommand(options, build_package, err);
-    return ReviewCommand(options, out, err);
-  } catch (const std::exception& e) {
-    err << "vistrel-service: " << e.what() << "\n";
-    return 1;
-  }
+  const ToolCommand commands[] = {
+      {"import", [&](const Words& words) { return ImportCommand(words, out); }},
+      {"serve", [&](const Words& words) { return ServeCommand(words, build_package, err); }},
+      {"review", [&](const Words& words) { return ReviewCommand(words, out); }},
+  };
+  const ToolTexts texts{.name = "vistrel-service",
+                        .usage = kUsage,
+                        .missing_command = "",
+                        .unknown_command = "unknown command: ",
+                        .failure_prefix = "vistrel-service: ",
+                        .help_command = true};
+  return RunToolCommand(texts, commands, args, out, err);
 }
 
 }  // namespace vistrel

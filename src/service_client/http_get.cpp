@@ -68,15 +68,11 @@ int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
 
 }  // namespace
 
-HttpGetResult HttpGet(const std::string& url, const std::string& user_agent,
-                      const HttpGetHooks& hooks) {
+Result<std::string> HttpGet(const std::string& url, const std::string& user_agent,
+                            const HttpGetHooks& hooks) {
   InitCurlOnce();
-  HttpGetResult result;
   std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
-  if (!curl) {
-    result.error = "Cannot create the HTTP client";
-    return result;
-  }
+  if (!curl) return Result<std::string>::Fail("Cannot create the HTTP client");
   Transfer t;
   t.curl = curl.get();
   t.hooks = &hooks;
@@ -114,11 +110,9 @@ HttpGetResult HttpGet(const std::string& url, const std::string& user_agent,
   curl.reset();
   if (t.failure) std::rethrow_exception(t.failure);
   if (code != CURLE_OK) {
-    result.error = error_text[0] ? error_text : curl_easy_strerror(code);
-    return result;
+    return Result<std::string>::Fail(error_text[0] ? error_text : curl_easy_strerror(code));
   }
-  result.body = std::move(t.body);
-  return result;
+  return Result<std::string>::Ok(std::move(t.body));
 }
 
 }  // namespace vistrel

@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+#include "common/error.h"
+
 namespace vistrel {
 
 struct HttpGetHooks {
@@ -18,15 +20,10 @@ struct HttpGetHooks {
   std::function<bool(int64_t count, int64_t total)> step;
 };
 
-struct HttpGetResult {
-  std::string body;
-  std::string error;  // empty on success, else the client's message (HTTP errors included)
-  bool ok() const { return error.empty(); }
-};
-
-// Failures of the transfer are reported in the result. An exception thrown by a hook aborts the
+// The body of the final response. Failures of the transfer are reported in the result's error,
+// the client's message (HTTP errors included). An exception thrown by a hook aborts the
 // transfer and is raised again once the client is released.
-HttpGetResult HttpGet(const std::string& url, const std::string& user_agent,
-                      const HttpGetHooks& hooks = {});
+Result<std::string> HttpGet(const std::string& url, const std::string& user_agent,
+                            const HttpGetHooks& hooks = {});
 
 }  // namespace vistrel

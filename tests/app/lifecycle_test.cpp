@@ -154,7 +154,7 @@ TEST(Lifecycle, DamagedPackageIsSetAsideSoTheNextStartOffersADownload) {
   EXPECT_EQ(next.Names(), (Names{"My Stream"}));
 }
 
-TEST(Lifecycle, OutdatedCheck) {
+TEST(Lifecycle, PackageFifteenDaysFromNowOrUndatedIsOutdated) {
   struct Case {
     double offset;  // now minus the version time, in days
     bool with_version;
@@ -229,7 +229,7 @@ TEST(Lifecycle, CurrentFavorites) {
 
 // Start, filter, switch views, sort, search, mark favourites, add a channel, reload a new
 // list, close, start again: the whole life of the program without a window.
-TEST(Lifecycle, WholeLife) {
+TEST(Lifecycle, StartBrowseEditReloadCloseAndStartAgainKeepsEverything) {
   TempDir dir;
   Program p(dir.path());
   p.Put(kPackageFileName, Package(kTv, kRadio));

@@ -41,10 +41,17 @@ TEST(WriteFileAtomically, FailureKeepsTheOldFileAndSaysWhy) {
   EXPECT_EQ(ReadWholeFile(path), "old");
 }
 
-TEST(ReadWholeFile, ReportsErrno) {
+TEST(ReadWholeFile, FailureGivesNothingAndTheErrno) {
   int err = 0;
   EXPECT_FALSE(ReadWholeFile("/nonexistent/file", &err).has_value());
   EXPECT_EQ(err, ENOENT);
+}
+
+TEST(ReadFile, FailureSaysCannotReadTheFileAndWhy) {
+  const Result<std::string> missing = ReadFile("/nonexistent/file");
+  EXPECT_FALSE(missing.ok());
+  EXPECT_EQ(missing.error, "Cannot read /nonexistent/file: No such file or directory");
+  EXPECT_EQ(CannotReadMessage("/x", EISDIR), "Cannot read /x: Is a directory");
 }
 
 }  // namespace

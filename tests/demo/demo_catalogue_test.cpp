@@ -206,8 +206,8 @@ TEST(DemoCatalogueTest, SampleUserFolderLoads) {
 
   Catalogue catalogue;
   ClearCatalogue(catalogue);
-  const UserFileLoad load = LoadUserChannels(dir.path(), catalogue, favorites);
-  ASSERT_TRUE(load.ok()) << load.message;
+  const Outcome load = LoadUserChannels(dir.path(), catalogue, favorites);
+  ASSERT_TRUE(load.ok()) << load.error;
   ASSERT_EQ(catalogue.channels.size(), 2u);
   EXPECT_EQ(catalogue.highest_user_id, 100002);
   EXPECT_EQ(catalogue.channels[0].group_id, 1);
