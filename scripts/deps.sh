@@ -9,6 +9,8 @@ PACKAGES=(
   nlohmann-json3-dev libcpp-httplib-dev libmicrohttpd-dev libsqlite3-dev libcli11-dev
   zip unzip python3 ca-certificates clang-format git
   desktop-file-utils
+  qt6-base-dev libqt6opengl6-dev libmpv-dev
+  xvfb xauth libgl1-mesa-dri dbus-daemon
 )
 
 missing=()

@@ -53,6 +53,14 @@ ViewResult FinishLoad(ProgramState& state) {
   return RefreshView(state);
 }
 
+bool SetDamagedPackageAside(const fs::path& data_folder) {
+  std::error_code ec;
+  const fs::path package = data_folder / kPackageFileName;
+  if (!fs::is_regular_file(package, ec)) return false;
+  fs::rename(package, data_folder / kDamagedPackageFileName, ec);  // replaces an older copy
+  return !ec;
+}
+
 LoadReport LoadAtStartUp(ProgramState& state, const Clock& now) {
   LoadReport report;
   state.list_outdated = false;
@@ -79,7 +87,14 @@ LoadReport LoadAtStartUp(ProgramState& state, const Clock& now) {
     report.view = RefreshView(state);
     return report;
   }
-  LoadChannelPackage(catalogue, state.favorites_list, package);
+  try {
+    LoadChannelPackage(catalogue, state.favorites_list, package);
+  } catch (const Error& e) {
+    // Left in place, the same file would stop every later start with the same message.
+    if (!SetDamagedPackageAside(state.data_folder)) throw;
+    throw Error(std::string(e.what()) + "\n\nThe channel list was set aside as " +
+                kDamagedPackageFileName + "; the next start offers to download it again.");
+  }
   if (IsOutdated(catalogue.version_date, now())) state.list_outdated = true;
   report.view = FinishLoad(state);
   return report;

@@ -3,6 +3,7 @@
 // update, and what happens at close. The windows show what these return.
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -15,6 +16,9 @@
 namespace vistrel {
 
 inline constexpr const char* kOldPackageFileName = "channels.dat";
+// Where start-up puts a package file it could not load, so that the next start offers a fresh
+// download instead of failing again.
+inline constexpr const char* kDamagedPackageFileName = "channelz.dat.damaged";
 
 // A package whose version lies 15 days or more from `now` (either way) is outdated; one
 // without a version (date 0) always is. Both are days since 30 December 1899; the difference
@@ -39,7 +43,9 @@ using Clock = std::function<double()>;
 // as outdated), loads the settings, sorts by name and builds the view. Without a package
 // nothing is sorted, so the first package a download brings still lists names A to Z. Throws
 // vistrel::Error when the package or its content is unreadable; the program then shows the
-// text and ends. An unreadable user file is reported and sets `end_requested`.
+// text and ends. Such a package is first renamed to kDamagedPackageFileName (replacing an older
+// one), and the text says so, so that the next start behaves as without a package. An
+// unreadable user file is reported and sets `end_requested`.
 LoadReport LoadAtStartUp(ProgramState& state, const Clock& now = LocalNowDateTime);
 
 // Reload after a completed list download. The user files are written first (SaveUserFiles),
@@ -53,6 +59,10 @@ LoadReport ReloadCatalogue(ProgramState& state);
 Outcome CloseProgram(const ProgramState& state);
 
 // --- Pieces of the sequences, for the tools and for the window's own commands. ---
+
+// Renames the package file in `data_folder` to kDamagedPackageFileName, replacing an older one.
+// Returns false when there is no package or it cannot be renamed (it then stays as it is).
+bool SetDamagedPackageAside(const std::filesystem::path& data_folder);
 
 // Reads favorites.dat (when `with_favorites`) and userdef.dat into the catalogue, marks the
 // files read, and returns the messages of unreadable files, for which it sets `end_requested`.

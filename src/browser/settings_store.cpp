@@ -216,9 +216,7 @@ void SettingsStore::Delete(std::string_view name) const {
   if (!WriteFileAtomically(file_, FormatStore(*entries)).ok()) throw Error(failure);
 }
 
-int64_t SettingInteger(const std::optional<std::string>& text) {
-  if (!text) return 0;
-  std::string_view s = *text;
+std::optional<int32_t> ParseIntegerText(std::string_view s) {
   std::size_t i = 0;
   while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
   bool negative = false;
@@ -231,18 +229,23 @@ int64_t SettingInteger(const std::optional<std::string>& text) {
     base = 16;
     i += 2;
   }
-  if (i == s.size()) return 0;
+  if (i == s.size()) return std::nullopt;
   // Accumulate the magnitude; anything outside the signed 32-bit range fails like bad text.
   constexpr int64_t kLimit = int64_t{std::numeric_limits<int32_t>::max()} + 1;
   int64_t magnitude = 0;
   for (; i < s.size(); ++i) {
     const int d = HexDigit(s[i]);
-    if (d < 0 || d >= base) return 0;
+    if (d < 0 || d >= base) return std::nullopt;
     magnitude = magnitude * base + d;
-    if (magnitude > kLimit) return 0;
+    if (magnitude > kLimit) return std::nullopt;
   }
-  if (!negative && magnitude == kLimit) return 0;
-  return negative ? -magnitude : magnitude;
+  if (!negative && magnitude == kLimit) return std::nullopt;
+  return static_cast<int32_t>(negative ? -magnitude : magnitude);
+}
+
+int64_t SettingInteger(const std::optional<std::string>& text) {
+  if (!text) return 0;
+  return ParseIntegerText(*text).value_or(0);
 }
 
 void LoadSettings(const SettingsStore& store, ViewFilter& filter) {

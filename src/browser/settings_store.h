@@ -38,9 +38,12 @@ class SettingsStore {
   std::filesystem::path file_;
 };
 
-// Integer text of a stored value: optional leading blanks, an optional sign, decimal digits,
-// or hexadecimal digits after "$", "x" or "0x" (x in either case). Missing, empty or anything
-// else gives 0.
+// An integer text: optional leading blanks, an optional sign, decimal digits, or hexadecimal
+// digits after "$", "x" or "0x" (x in either case), within the signed 32-bit range. Nothing
+// for an empty text, trailing blanks, a decimal point, letters or a value out of range.
+std::optional<int32_t> ParseIntegerText(std::string_view text);
+
+// Integer text of a stored value (ParseIntegerText). Missing, empty or anything else gives 0.
 int64_t SettingInteger(const std::optional<std::string>& text);
 
 // Fills the filter from the store; see the table of values in settings_store.cpp.

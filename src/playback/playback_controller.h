@@ -5,6 +5,7 @@
 // Qt-free: the window applies `view()` to its controls after every call and shows the boxes
 // the hooks ask for.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -39,15 +40,21 @@ class PlaybackController {
  public:
   // `player` may be null (libmpv could not be started): then cue and clear still update the
   // labels and buttons, and every other operation does nothing. Binds the player's events.
+  // Sets the player's volume to 30 (the volume box starts at 50 and applies its value on its
+  // first change). Unbinds the events when it goes, so the player may outlive it.
   PlaybackController(ProgramState& state, MediaPlayer* player, PlaybackHooks hooks);
+  ~PlaybackController();
+  PlaybackController(const PlaybackController&) = delete;
+  PlaybackController& operator=(const PlaybackController&) = delete;
 
-  // Row `row` (0 <= row < state.visible_rows.count) is selected: its name on the label, its address
-  // cued, Play shown.
+  // Row `row` (0 <= row < state.visible_rows.count) is selected: its name on the label, its
+  // address cued, Play shown. A row outside the list clears instead.
   void CueChannel(int32_t row);
   // No row is selected, or the view is rebuilt: "No channel", nothing cued, Stop shown.
   void ClearChannel();
   void Play();
-  // The Stop button: with a cued address, pauses in the video view and stops elsewhere.
+  // The Stop button: with a cued address, pauses in the video view and stops elsewhere. A
+  // player that throws here is answered with `offer_player_install`, never rethrown.
   void Stop();
   // Double click or "Watch/Listen": cue `selected_row` (or clear when it is -1), then play.
   void PlaySelected(int32_t selected_row);
@@ -62,6 +69,11 @@ class PlaybackController {
  private:
   void OnStatusChange();
   void OnError(const std::string& description);
+  // The channel shown on `row`, null when the row or its index is outside the lists.
+  const Channel* ChannelAt(int32_t row) const;
+  void SubmitIfUnsent();
+  void MarkSubmitted(size_t index, int32_t id);
+  void NotifyViewChanged();
 
   ProgramState& state_;
   MediaPlayer* player_;

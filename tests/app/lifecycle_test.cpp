@@ -130,6 +130,30 @@ TEST(Lifecycle, DataFolderThatCannotBeCreatedStopsStartUp) {
   EXPECT_THROW(p.Start(), Error);
 }
 
+TEST(Lifecycle, DamagedPackageIsSetAsideSoTheNextStartOffersADownload) {
+  TempDir dir;
+  Program p(dir.path());
+  p.Put(kPackageFileName, Package(kTv, "11|Radio|http://127.0.0.1/x|fast"));
+  p.Put(kDamagedPackageFileName, "an older damaged copy");
+  p.Put(kUserChannelsFileName, kUserLine);
+  try {
+    p.Start();
+    FAIL() << "a malformed line must stop start-up";
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find(kDamagedPackageFileName), std::string::npos) << e.what();
+  }
+  EXPECT_FALSE(fs::exists(p.data / kPackageFileName));
+  EXPECT_EQ(p.Get(kDamagedPackageFileName), Package(kTv, "11|Radio|http://127.0.0.1/x|fast"));
+  EXPECT_EQ(p.Get(kUserChannelsFileName), kUserLine);
+
+  // The next start is one without a package: it lists the user's channels and asks for a list.
+  Program next(dir.path());
+  LoadReport report = next.Start();
+  EXPECT_TRUE(report.ok());
+  EXPECT_TRUE(next.state.list_outdated);
+  EXPECT_EQ(next.Names(), (Names{"My Stream"}));
+}
+
 TEST(Lifecycle, PackageFifteenDaysFromNowOrUndatedIsOutdated) {
   struct Case {
     double offset;  // now minus the version time, in days

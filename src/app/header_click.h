@@ -1,0 +1,26 @@
+#pragma once
+// Which column a left-button press on the channel list's header sorts by. The window's event
+// filter asks this for every press inside the list and, when a column comes back, sorts and
+// keeps the press from the list; presses near a column divider stay with the list, which
+// resizes the column.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace vistrel {
+
+// Presses with 0 < y < this are on the header.
+inline constexpr int32_t kHeaderClickHeight = 17;
+// Half the width of the band around each column's right edge that is left for resizing.
+inline constexpr int32_t kColumnDividerBand = 3;
+
+// `x`, `y`: the press in the list's client area (inside its frame). `list_width`: that area's
+// width. `widths`: the columns' widths, left to right. `scroll_x`: how far the list is
+// scrolled to the right, so that the edges are where the user sees them. Returns the column
+// (0 for the first) or nothing: outside 0 < x < list_width or 0 < y < kHeaderClickHeight,
+// within kColumnDividerBand of a column's right edge, or right of the last column.
+std::optional<int32_t> HeaderClickColumn(int32_t x, int32_t y, int32_t list_width,
+                                         std::span<const int32_t> widths, int32_t scroll_x = 0);
+
+}  // namespace vistrel

@@ -1,0 +1,91 @@
+#include "gui/channel_list_model.h"
+
+#include <QBrush>
+#include <QColor>
+
+#include "browser/list_rows.h"
+#include "gui/icons.h"
+#include "gui/qt_text.h"
+
+namespace vistrel {
+
+namespace {
+
+const QColor kListText(8, 55, 114);
+
+}  // namespace
+
+ChannelListModel::ChannelListModel(const ProgramState& state, QObject* parent)
+    : QAbstractTableModel(parent), state_(state) {
+  for (int32_t s = 0; s < static_cast<int32_t>(status_icons_.size()); ++s) {
+    status_icons_[s] = StatusIcon(s);
+  }
+}
+
+void ChannelListModel::SetRowCount(int32_t rows) {
+  beginResetModel();
+  rows_ = rows < 0 ? 0 : rows;
+  endResetModel();
+}
+
+int ChannelListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : rows_;
+}
+
+int ChannelListModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kListColumnCount;
+}
+
+const Channel* ChannelListModel::ChannelAt(int row) const {
+  // The model's count and the core's lists change together in a view rebuild; the checks keep
+  // a paint that comes between them harmless.
+  if (row < 0 || row >= rows_ || row >= state_.visible_rows.count ||
+      static_cast<std::size_t>(row) >= state_.visible_rows.positions.size()) {
+    return nullptr;
+  }
+  const int32_t position = state_.visible_rows.positions[static_cast<std::size_t>(row)];
+  const auto& channels = state_.catalogue.channels;
+  if (position < 0 || static_cast<std::size_t>(position) >= channels.size()) return nullptr;
+  return &channels[static_cast<std::size_t>(position)];
+}
+
+QVariant ChannelListModel::data(const QModelIndex& index, int role) const {
+  const Channel* channel = ChannelAt(index.row());
+  if (!channel) return QVariant();
+  switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+      return ToQString(
+          ChannelColumnText(state_.catalogue, *channel, static_cast<ListColumn>(index.column())));
+    case Qt::DecorationRole:
+      if (index.column() != static_cast<int>(ListColumn::kChannel)) return QVariant();
+      {
+        const int32_t image = ChannelStateImage(*channel);
+        if (image < 0 || image >= static_cast<int32_t>(status_icons_.size())) return QVariant();
+        return status_icons_[static_cast<std::size_t>(image)];
+      }
+    case Qt::BackgroundRole:
+      return IsUserChannelRow(*channel)
+                 ? QBrush(QColor(kUserRowColor[0], kUserRowColor[1], kUserRowColor[2]))
+                 : QBrush(Qt::white);
+    case Qt::ForegroundRole:
+      return QBrush(kListText);
+    default:
+      return QVariant();
+  }
+}
+
+QVariant ChannelListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+      section >= kListColumnCount) {
+    return QVariant();
+  }
+  return QString::fromLatin1(kListColumns[section].caption);
+}
+
+Qt::ItemFlags ChannelListModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
+
+}  // namespace vistrel

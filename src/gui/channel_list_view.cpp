@@ -1,0 +1,64 @@
+#include "gui/channel_list_view.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+namespace vistrel {
+
+namespace {
+
+constexpr int kRowHeight = 17;
+constexpr int kHeaderHeight = 17;  // the band that a header click sorts by
+
+}  // namespace
+
+ChannelListView::ChannelListView(QWidget* parent) : QTableView(parent) {
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setShowGrid(true);
+  setWordWrap(false);
+  setCornerButtonEnabled(false);
+  setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  setIconSize(QSize(16, 16));
+
+  QHeaderView* rows = verticalHeader();
+  rows->hide();
+  // A fixed height lets the view find any row by arithmetic, however long the list.
+  rows->setSectionResizeMode(QHeaderView::Fixed);
+  rows->setMinimumSectionSize(1);
+  rows->setDefaultSectionSize(kRowHeight);
+
+  QHeaderView* columns = horizontalHeader();
+  columns->setFixedHeight(kHeaderHeight);
+  columns->setSectionsMovable(false);
+  columns->setSectionsClickable(false);  // sorting comes from the window's header filter
+  columns->setHighlightSections(false);
+  columns->setStretchLastSection(false);
+  columns->setSectionResizeMode(QHeaderView::Interactive);
+  columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
+  // The selection keeps its colours when the list loses the focus.
+  QPalette colours = palette();
+  for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText}) {
+    colours.setColor(QPalette::Inactive, role, colours.color(QPalette::Active, role));
+  }
+  setPalette(colours);
+}
+
+void ChannelListView::mouseDoubleClickEvent(QMouseEvent* event) {
+  QTableView::mouseDoubleClickEvent(event);
+  if (event->button() == Qt::LeftButton) emit PlayRequested();
+}
+
+void ChannelListView::keyPressEvent(QKeyEvent* event) {
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+      event->modifiers() == Qt::NoModifier) {
+    emit PlayRequested();
+    return;
+  }
+  QTableView::keyPressEvent(event);
+}
+
+}  // namespace vistrel

@@ -1,0 +1,25 @@
+#pragma once
+// The look the dialogs share: a near-white panel in the Tahoma font, dark blue captions, red
+// editor text.
+
+#include <QColor>
+
+class QWidget;
+
+namespace vistrel {
+
+inline const QColor kDialogBackground(254, 254, 254);
+inline const QColor kSectionCaptionColor(8, 55, 114);
+inline const QColor kDisabledCaptionColor(192, 192, 192);  // silver
+inline const QColor kEditorTextColor(255, 0, 0);
+
+// A panel filling `dialog` with the dialogs' background and font; the controls go on it.
+QWidget* AddDialogPanel(QWidget* dialog);
+
+// The caption (window text) colour of a label or check box, the same in every state.
+void SetCaptionColor(QWidget* widget, const QColor& color);
+
+// The text colour of an edit or a drop-down list, the same in every state.
+void SetEditorTextColor(QWidget* widget, const QColor& color);
+
+}  // namespace vistrel

@@ -1,0 +1,7 @@
+// The vistrel desktop program.
+
+#include "gui/program_entry.h"
+
+int main(int argc, char** argv) {
+  return vistrel::RunProgram(argc, argv);
+}

@@ -1,0 +1,546 @@
+#include "gui/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDesktopServices>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QStringList>
+#include <QStyle>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWindow>
+#include <algorithm>
+#include <clocale>
+#include <exception>
+
+#include "app/lifecycle.h"
+#include "app/main_window_layout.h"
+#include "browser/find_in_list.h"
+#include "browser/list_rows.h"
+#include "browser/sort_channels.h"
+#include "browser/view_commands.h"
+#include "common/build_config.h"
+#include "gui/channel_editor_dialog.h"
+#include "gui/channel_list_model.h"
+#include "gui/channel_list_view.h"
+#include "gui/channel_menu.h"
+#include "gui/filter_dialog.h"
+#include "gui/find_window.h"
+#include "gui/header_click_filter.h"
+#include "gui/icons.h"
+#include "gui/link_button.h"
+#include "gui/list_update.h"
+#include "gui/message_boxes.h"
+#include "gui/player_frame.h"
+#include "gui/qt_text.h"
+#include "gui/screen_saver_inhibitor.h"
+#include "gui/splash_window.h"
+#include "gui/update_dialog.h"
+#include "service_client/service_requests.h"
+
+namespace vistrel {
+
+namespace {
+
+const QColor kSkyBlue(166, 202, 240);
+const QColor kLabelText(245, 245, 245);
+const QColor kClearRed(220, 0, 0);
+const QColor kSiteLinkColour(8, 55, 114);
+
+QToolButton* MakeButton(QWidget* parent, const char* object_name, const QString& caption,
+                        ButtonGlyph glyph, const QString& hint = QString()) {
+  auto* button = new QToolButton(parent);
+  button->setObjectName(object_name);
+  button->setText(caption);
+  button->setAccessibleName(caption.trimmed());
+  button->setIcon(ButtonIcon(glyph));
+  button->setIconSize(QSize(16, 16));
+  button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  button->setFocusPolicy(Qt::StrongFocus);
+  if (!hint.isEmpty()) button->setToolTip(hint);
+  return button;
+}
+
+QLabel* MakePlayerLabel(QWidget* parent, const char* object_name, const QString& text) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(object_name);
+  // Names and statuses come from the catalogue and the network: never markup.
+  label->setTextFormat(Qt::PlainText);
+  QPalette colours = label->palette();
+  colours.setColor(QPalette::WindowText, kLabelText);
+  label->setPalette(colours);
+  return label;
+}
+
+void Place(QWidget* widget, const ControlRect& r) {
+  widget->setGeometry(r.left, r.top, r.width, r.height);
+}
+
+// The site link shows the address without its scheme and final slash.
+QString SiteLinkText() {
+  QString text = QString::fromUtf8(build::kWebsiteUrl);
+  for (const char* scheme : {"https://", "http://"}) {
+    if (text.startsWith(QLatin1String(scheme))) text.remove(0, static_cast<int>(strlen(scheme)));
+  }
+  while (text.endsWith('/')) text.chop(1);
+  return text;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(ProgramState state, const PlayerFactory& make_player, QWidget* parent)
+    : QWidget(parent),
+      state_(std::move(state)),
+      service_(DefaultServiceConfig([] { QCoreApplication::processEvents(); })) {
+  // Numbers with a fraction are always read and written with ".", whatever the user's locale
+  // (QApplication takes the locale from the environment).
+  std::setlocale(LC_NUMERIC, "C");
+  setObjectName("mainWindow");
+  setAccessibleName(QString::fromUtf8(build::kProductName));
+  setWindowTitle(ToQString(BaseCaption()));
+  resize(kMainWindowWidth, kMainWindowHeight);
+
+  CreateControls();
+
+  if (make_player) {
+    player_ = make_player(video_area_);
+    if (!player_) {
+      player_failed_ = true;
+      OfferPlayerDownload(nullptr);
+    }
+  }
+  PlaybackHooks hooks;
+  hooks.submit_user_channel = [this](int32_t row) {
+    SubmitUserChannel(service_, state_.catalogue, state_.visible_rows, row);
+  };
+  hooks.report_broken_channel = [this](int32_t row) {
+    ReportBrokenChannel(service_, state_.catalogue, state_.visible_rows, row);
+  };
+  hooks.show_error = [this](const std::string& text) { ShowErrorBox(this, text); };
+  hooks.offer_player_install = [this] { OfferPlayerDownload(this); };
+  hooks.view_changed = [this] { ApplyPlaybackView(); };
+  controller_ = std::make_unique<PlaybackController>(state_, player_.get(), std::move(hooks));
+
+  ConnectControls();
+  ApplyPlaybackView();
+  SyncFavoritesToggle();
+  LayOut();
+
+  header_filter_ = new HeaderClickFilter(
+      list_, country_, [this](int32_t column) { OnColumnClick(column); }, this);
+  qApp->installEventFilter(header_filter_);
+  qApp->installEventFilter(this);  // Ctrl+F before the focused control sees it
+  screen_saver_ = new ScreenSaverInhibitor(this);
+}
+
+MainWindow::~MainWindow() {
+  list_update_.reset();
+  // The controller uses the player; the player's video lives in the window's widgets.
+  controller_.reset();
+  player_.reset();
+}
+
+void MainWindow::CreateControls() {
+  main_panel_ = new QWidget(this);
+  main_panel_->setObjectName("mainPanel");
+  main_panel_->setAccessibleName("Main panel");
+  main_panel_->setAutoFillBackground(true);
+  QPalette sky = main_panel_->palette();
+  sky.setColor(QPalette::Window, kSkyBlue);
+  main_panel_->setPalette(sky);
+  QFont font({"Tahoma", "DejaVu Sans", "Sans Serif"});
+  font.setPixelSize(11);
+  main_panel_->setFont(font);
+
+  player_frame_ = new PlayerFrame(main_panel_);
+  player_frame_->setObjectName("playerFrame");
+  player_frame_->setAccessibleName("Player");
+  video_area_ = new QWidget(player_frame_);
+  video_area_->setObjectName("videoArea");
+  video_area_->setAccessibleName("Video");
+  video_area_->setAutoFillBackground(true);
+  QPalette black = video_area_->palette();
+  black.setColor(QPalette::Window, Qt::black);
+  video_area_->setPalette(black);
+  auto* video_layout = new QVBoxLayout(video_area_);
+  video_layout->setContentsMargins(0, 0, 0, 0);
+  // No accessible names on these two: the screen reader then reads their text.
+  status_label_ = MakePlayerLabel(player_frame_, "statusLabel", "Stopped");
+  channel_label_ = MakePlayerLabel(player_frame_, "channelLabel", "No channel");
+  channel_label_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+  favorites_ = MakeButton(main_panel_, "favoritesButton", " Favorites", ButtonGlyph::kFavorites,
+                          "Open Favorites");
+  favorites_->setCheckable(true);
+  update_ = MakeButton(main_panel_, "updateButton", " Update", ButtonGlyph::kUpdate,
+                       "Update channels list");
+  add_ = MakeButton(main_panel_, "addButton", " Add", ButtonGlyph::kAdd, "Add channel");
+  filter_ =
+      MakeButton(main_panel_, "filterButton", " Filter", ButtonGlyph::kFilter, "Filter channels");
+
+  country_ = new QComboBox(main_panel_);
+  country_->setObjectName("countryBox");
+  country_->setAccessibleName("Country");
+  country_->setMaxVisibleItems(20);
+  country_->addItem("All Countries");
+
+  clear_ = new LinkButton("Clear", kClearRed, main_panel_);
+  clear_->setObjectName("clearFilterLink");
+  clear_->setToolTip("Show every channel of the view");
+  clear_->hide();
+
+  auto* list = new ChannelListView(main_panel_);
+  list_ = list;
+  list_->setObjectName("channelList");
+  list_->setAccessibleName("Channel list");
+  model_ = new ChannelListModel(state_, list_);
+  list_->setModel(model_);
+  for (int32_t c = 0; c < kListColumnCount; ++c) list_->setColumnWidth(c, kListColumns[c].width);
+
+  stop_ = MakeButton(main_panel_, "stopButton", "Stop", ButtonGlyph::kStop, "Pause");
+  play_ = MakeButton(main_panel_, "playButton", " Play", ButtonGlyph::kPlay);
+  fullscreen_ = MakeButton(main_panel_, "fullscreenButton", " Fullscreen", ButtonGlyph::kFullscreen,
+                           "Enter to full screen");
+
+  site_ = new LinkButton(SiteLinkText(), kSiteLinkColour, main_panel_);
+  site_->setObjectName("siteLink");
+  site_->setToolTip(QString::fromUtf8(build::kWebsiteUrl));
+
+  volume_ = new QSpinBox(main_panel_);
+  volume_->setObjectName("volumeBox");
+  volume_->setAccessibleName("Volume");
+  volume_->setRange(0, 100);
+  volume_->setSingleStep(5);
+  volume_->setValue(50);
+  // Changed by its arrows (and arrow keys) only.
+  if (auto* edit = volume_->findChild<QLineEdit*>()) edit->setReadOnly(true);
+
+  mute_ = MakeButton(main_panel_, "muteButton", " Mute", ButtonGlyph::kMute);
+  mute_->setCheckable(true);
+
+  find_window_ = new FindWindow(this);
+
+  // The dialogs live as long as the window and keep their contents between showings.
+  auto rebuild = [this] { ApplyView(RefreshView(state_)); };
+  filter_form_ = new T_filterForm(state_, rebuild, this);
+  add_form_ = new T_addForm(state_, rebuild, this);
+  update_form_ = new T_updateForm(state_, service_, this);
+  ListUpdateHooks update_hooks;
+  update_hooks.reload = [this] { return ReloadAfterListDownload(); };
+  list_update_ = std::make_unique<ListUpdate>(state_, *update_form_, this, update_hooks);
+
+  ChannelMenuHooks menu_hooks;
+  menu_hooks.selected_row = [this] { return SelectedRow(); };
+  menu_hooks.watch = [list] { emit list->PlayRequested(); };
+  menu_hooks.rebuild_view = rebuild;
+  menu_hooks.change = [this](int32_t position) { add_form_->ExecToChange(position); };
+  channel_menu_ = new ChannelMenu(state_, service_, menu_hooks, this);
+  list_->setContextMenuPolicy(Qt::DefaultContextMenu);
+  list_->viewport()->installEventFilter(this);
+}
+
+void MainWindow::ConnectControls() {
+  auto* list = static_cast<ChannelListView*>(list_);
+  connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this] { OnSelectionChanged(); });
+  connect(list, &ChannelListView::PlayRequested, this, [this] {
+    controller_->PlaySelected(SelectedRow());
+    ApplyPlaybackView();
+  });
+  connect(stop_, &QToolButton::clicked, this, [this] {
+    controller_->Stop();
+    ApplyPlaybackView();
+  });
+  connect(play_, &QToolButton::clicked, this, [this] {
+    controller_->Play();
+    ApplyPlaybackView();
+  });
+  connect(fullscreen_, &QToolButton::clicked, this, [this] {
+    controller_->EnterFullScreen();
+    ApplyPlaybackView();
+  });
+  connect(mute_, &QToolButton::toggled, this, [this](bool down) {
+    controller_->SetMuted(down);
+    ApplyPlaybackView();
+  });
+  connect(volume_, &QSpinBox::valueChanged, this, [this](int value) {
+    controller_->SetVolume(value);
+    ApplyPlaybackView();
+  });
+  connect(favorites_, &QToolButton::clicked, this, [this](bool pressed) {
+    RunViewCommand([&] { ToggleFavoritesView(state_.store, state_.catalogue.filter, pressed); });
+  });
+  // Only a choice of the user: refilling the list never runs the command.
+  connect(country_, &QComboBox::activated, this, [this](int index) {
+    RunViewCommand([&] { SelectCountry(state_.store, state_.catalogue, index); });
+  });
+  connect(clear_, &QPushButton::clicked, this, [this] {
+    RunViewCommand([&] { ClearSections(state_.store, state_.catalogue.filter); });
+  });
+  connect(update_, &QToolButton::clicked, this, &MainWindow::OpenListUpdate);
+  connect(add_, &QToolButton::clicked, this, &MainWindow::OpenChannelEditor);
+  connect(filter_, &QToolButton::clicked, this, &MainWindow::OpenFilter);
+  connect(site_, &QPushButton::clicked, this, &MainWindow::OpenSite);
+  connect(find_window_, &FindWindow::FindNextRequested, this, &MainWindow::FindNext);
+}
+
+void MainWindow::LayOut() {
+  const MainWindowLayout l = LayOutMainWindow(width(), height());
+  main_panel_->setGeometry(rect());
+  Place(player_frame_, l.player_frame);
+  Place(video_area_, l.player_inside);
+  Place(status_label_, l.status_label);
+  // The channel label keeps its right edge where the rules put it and widens to the left over
+  // half the video width, so that names longer than a word fit.
+  ControlRect channel = l.channel_label;
+  const int32_t right = channel.left + channel.width;
+  channel.left = std::min(channel.left, l.player_inside.left + l.player_inside.width / 2);
+  channel.width = right - channel.left;
+  Place(channel_label_, channel);
+  SetChannelLabelText(ToQString(controller_ ? controller_->view().channel_label : "No channel"));
+  Place(favorites_, l.favorites);
+  Place(update_, l.update);
+  Place(add_, l.add);
+  Place(filter_, l.filter);
+  Place(country_, l.country);
+  clear_->move(l.clear_label.left, l.clear_label.top);
+  clear_->resize(clear_->sizeHint().expandedTo(QSize(l.clear_label.width, l.clear_label.height)));
+  Place(list_, l.list);
+  Place(stop_, l.stop);
+  Place(play_, l.play);
+  Place(fullscreen_, l.fullscreen);
+  site_->move(l.site_link.left, l.site_link.top);
+  site_->resize(l.site_link.width, std::max(l.site_link.height, site_->sizeHint().height()));
+  Place(volume_, l.volume);
+  Place(mute_, l.mute);
+}
+
+void MainWindow::ApplyPlaybackView() {
+  const PlaybackView& view = controller_->view();
+  status_label_->setText(ToQString(view.status_label));
+  SetChannelLabelText(ToQString(view.channel_label));
+  stop_->setVisible(view.stop_visible);
+  play_->setVisible(!view.stop_visible);
+}
+
+void MainWindow::SetChannelLabelText(const QString& text) {
+  const QString shown =
+      channel_label_->fontMetrics().elidedText(text, Qt::ElideRight, channel_label_->width());
+  channel_label_->setText(shown);
+  channel_label_->setToolTip(shown == text ? QString() : text);
+  // Screen readers hear the whole name, also when the label has to shorten it.
+  channel_label_->setAccessibleName(text);
+}
+
+void MainWindow::SyncFavoritesToggle() {
+  favorites_->setChecked(state_.catalogue.filter.view == View::kFavorites);
+}
+
+void MainWindow::ApplyView(const ViewResult& view) {
+  controller_->ClearChannel();
+  ApplyPlaybackView();
+  model_->SetRowCount(0);
+
+  list_->setUpdatesEnabled(false);
+  model_->SetRowCount(view.visible_rows.count);
+  if (view.caption_suffix) setWindowTitle(ToQString(ViewCaption(*view.caption_suffix)));
+  clear_->setVisible(view.clear_label_visible);
+  list_->setColumnWidth(static_cast<int>(ListColumn::kComments), kCommentsColumnWidth);
+  {
+    const QSignalBlocker quiet(country_);
+    QStringList names;
+    names.reserve(static_cast<qsizetype>(view.country_names.size()));
+    for (const std::string& name : view.country_names) names << ToQString(name);
+    country_->clear();
+    country_->addItems(names);
+    country_->setCurrentIndex(view.country_index);
+  }
+  filter_form_->SetLists(view.country_names, view.genre_names);
+  add_form_->SetLists(view.country_names, view.genre_names);
+  SyncFavoritesToggle();
+  list_->setUpdatesEnabled(true);
+}
+
+void MainWindow::RunViewCommand(const std::function<void()>& change) {
+  try {
+    change();
+  } catch (const std::exception& e) {
+    ShowErrorBox(this, e.what());
+    SyncFavoritesToggle();
+    return;
+  }
+  ApplyView(RefreshView(state_));
+}
+
+void MainWindow::OnSelectionChanged() {
+  const int32_t row = SelectedRow();
+  if (row >= 0) {
+    controller_->CueChannel(row);
+  } else {
+    controller_->ClearChannel();
+  }
+  ApplyPlaybackView();
+}
+
+int32_t MainWindow::SelectedRow() const {
+  const QModelIndexList rows = list_->selectionModel()->selectedRows();
+  return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void MainWindow::OnColumnClick(int32_t column) {
+  if (SortByColumn(state_.catalogue, state_.visible_rows.count, static_cast<ListColumn>(column),
+                   state_.sort)) {
+    ApplyView(RefreshView(state_));
+  }
+}
+
+void MainWindow::ShowCentred() {
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    // The frame is not known before the first show; centring the client area is close enough.
+    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter,
+                                    QSize(kMainWindowWidth, kMainWindowHeight),
+                                    screen->availableGeometry()));
+  }
+  show();
+}
+
+void MainWindow::OpenFindWindow() {
+  find_position_ = 0;
+  find_window_->Open();
+}
+
+void MainWindow::FindNext() {
+  const FindResult result = FindNextMatch(ToUtf8(find_window_->text()), find_window_->match_case(),
+                                          find_window_->towards_first_row(), find_position_,
+                                          state_.catalogue, state_.visible_rows);
+  if (!result.row) {
+    ShowPlainMessage(find_window_, ToQString(result.message));
+    return;
+  }
+  find_position_ = result.find_position;
+  list_->clearSelection();
+  const QModelIndex found = model_->index(*result.row, 0);
+  list_->selectionModel()->setCurrentIndex(
+      found, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  list_->scrollTo(found, QAbstractItemView::EnsureVisible);
+  list_->setFocus();
+}
+
+bool MainWindow::ReloadAfterListDownload() {
+  LoadReport report;
+  {
+    const ScopedSplash splash;
+    try {
+      report = ReloadCatalogue(state_);
+    } catch (const std::exception& e) {
+      report.messages.push_back(e.what());
+      report.view = RefreshView(state_);
+    }
+    ApplyView(report.view);
+  }
+  for (const std::string& message : report.messages) ShowErrorBox(this, message);
+  if (state_.end_requested) {
+    close();  // the close writes nothing on this path
+    return false;
+  }
+  return report.ok();
+}
+
+void MainWindow::OpenListUpdate() {
+  list_update_->UpdateClicked();
+}
+
+void MainWindow::OfferDownloadIfListOutdated() {
+  list_update_->WindowActivated();
+}
+
+void MainWindow::OpenFilter() {
+  filter_form_->exec();  // Set Filter has applied everything already
+}
+
+void MainWindow::OpenChannelEditor() {
+  add_form_->ExecToAdd();
+}
+
+void MainWindow::OpenChannelMenu(const QPoint& pos, bool by_keyboard) {
+  int32_t row = SelectedRow();
+  QPoint at = pos;
+  if (by_keyboard) {
+    if (row >= 0) at = list_->visualRect(model_->index(row, 0)).center();
+  } else {
+    row = list_->indexAt(pos).row();
+  }
+  channel_menu_->Prepare(row);
+  channel_menu_->popup(list_->viewport()->mapToGlobal(at));
+}
+
+void MainWindow::OpenSite() {
+  QDesktopServices::openUrl(QUrl(QString::fromUtf8(build::kWebsiteUrl)));
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  LayOut();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  const Outcome saved = CloseProgram(state_);
+  if (!saved.ok()) {
+    // Staying open keeps the changes; the user may still choose to lose them.
+    const bool close_anyway = AskYesNo(
+        this,
+        ToQString(saved.error) +
+            "\n\nYour own channels and favourites could not be saved. Close the program anyway "
+            "and lose the changes made since it started?",
+        /*default_yes=*/false);
+    if (!close_anyway) {
+      event->ignore();
+      return;
+    }
+  }
+  find_window_->hide();
+  event->accept();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() != QEvent::ActivationChange) return;
+  if (!isActiveWindow()) {
+    // Deactivated with no window of the program taking over: the user went to another
+    // program, and coming back is the next activation. The program's own boxes and dialogs
+    // do not count, or the question would come straight back after No.
+    if (!QApplication::activeWindow()) offer_on_activation_ = true;
+    return;
+  }
+  if (!offer_on_activation_) return;
+  offer_on_activation_ = false;
+  // Asked once the activation is over, from the event loop.
+  QMetaObject::invokeMethod(this, &MainWindow::OfferDownloadIfListOutdated, Qt::QueuedConnection);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::ContextMenu && watched == list_->viewport()) {
+    const auto* request = static_cast<QContextMenuEvent*>(event);
+    OpenChannelMenu(request->pos(), request->reason() == QContextMenuEvent::Keyboard);
+    return true;
+  }
+  // Every key pressed in this window arrives at its window-system window first, before the
+  // focused control, which still gets it afterwards.
+  if (event->type() == QEvent::KeyPress && windowHandle() &&
+      watched == static_cast<QObject*>(windowHandle())) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_F && (key->modifiers() & Qt::ControlModifier)) OpenFindWindow();
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace vistrel

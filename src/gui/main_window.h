@@ -1,0 +1,151 @@
+#pragma once
+// The program's main window: the player on the left, the channel list with its view controls
+// on the right, the playback controls along the bottom. Its handlers call the core and apply
+// what the core returns; the window decides nothing of its own.
+
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "app/program_state.h"
+#include "browser/view_builder.h"
+#include "playback/media_player.h"
+#include "playback/playback_controller.h"
+#include "service_client/service_config.h"
+
+class QComboBox;
+class QLabel;
+class QSpinBox;
+class QTableView;
+class QToolButton;
+
+namespace vistrel {
+
+class ChannelListModel;
+class ChannelMenu;
+class FindWindow;
+class HeaderClickFilter;
+class LinkButton;
+class PlayerFrame;
+class ListUpdate;
+class ScreenSaverInhibitor;
+class T_addForm;
+class T_filterForm;
+class T_updateForm;
+
+// Creates the media player and puts its video into `video_area` (a widget with an empty
+// layout). Returns null when the player cannot be started.
+using PlayerFactory = std::function<std::unique_ptr<MediaPlayer>(QWidget* video_area)>;
+
+class MainWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Creates every control at its design place. With `make_player` empty the window has no
+  // player (playback controls then only update the labels). When `make_player` returns null,
+  // the window asks whether to open the player's download page, and player_failed() is true:
+  // the program ends once start-up is over.
+  MainWindow(ProgramState state, const PlayerFactory& make_player, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  ProgramState& state() { return state_; }
+  MediaPlayer* player() { return player_.get(); }
+  bool player_failed() const { return player_failed_; }
+
+  // A view build's result on the controls: no channel cued, then rows, caption, Clear label,
+  // Comments width, country list and the Favorites toggle in one batch. The country list's
+  // change command does not run.
+  void ApplyView(const ViewResult& view);
+
+  // Shows the window at its initial client size, centred on the screen.
+  void ShowCentred();
+
+  // The search position of the find window's next Find Next.
+  int32_t find_position() const { return find_position_; }
+
+ public slots:
+  // Ctrl+F: the next search starts at the first row again; the find window opens.
+  void OpenFindWindow();
+  // The find window's Find Next.
+  void FindNext();
+  // After a completed list download: reloads the catalogue under the splash window and shows
+  // what went wrong. When a user file turned out unreadable the program ends without writing.
+  // True when every step went fine.
+  bool ReloadAfterListDownload();
+  // The Update button: the list-download dialog; after "Complete!" the reload and the question
+  // whether to visit the maker's web site.
+  void OpenListUpdate();
+  // While the channel list is missing or outdated: the question whether to download it, and on
+  // Yes the list-download dialog and, after "Complete!", the reload.
+  void OfferDownloadIfListOutdated();
+  // The Filter button: the filter dialog.
+  void OpenFilter();
+  // The Add button: the channel editor, to add a channel of the user's own.
+  void OpenChannelEditor();
+  // A request for the channel list's pop-up menu at `pos` (list viewport coordinates);
+  // `by_keyboard` is a request from the menu key, which stands for the selected row.
+  void OpenChannelMenu(const QPoint& pos, bool by_keyboard);
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void CreateControls();
+  void ConnectControls();
+  void LayOut();
+  void ApplyPlaybackView();
+  void SetChannelLabelText(const QString& text);
+  void SyncFavoritesToggle();
+  // Runs a command that changes the filter, then rebuilds the view; a failing command shows its
+  // text and leaves the view as it is.
+  void RunViewCommand(const std::function<void()>& change);
+  void OnSelectionChanged();
+  void OnColumnClick(int32_t column);
+  int32_t SelectedRow() const;
+  void OpenSite();
+
+  ProgramState state_;
+  ServiceConfig service_;
+  std::unique_ptr<MediaPlayer> player_;
+  bool player_failed_ = false;
+  std::unique_ptr<PlaybackController> controller_;
+  int32_t find_position_ = 0;
+
+  QWidget* main_panel_ = nullptr;
+  PlayerFrame* player_frame_ = nullptr;
+  QWidget* video_area_ = nullptr;
+  QLabel* status_label_ = nullptr;
+  QLabel* channel_label_ = nullptr;
+  QToolButton* favorites_ = nullptr;
+  QToolButton* update_ = nullptr;
+  QToolButton* add_ = nullptr;
+  QComboBox* country_ = nullptr;
+  LinkButton* clear_ = nullptr;
+  QTableView* list_ = nullptr;
+  ChannelListModel* model_ = nullptr;
+  QToolButton* stop_ = nullptr;
+  QToolButton* play_ = nullptr;
+  QToolButton* fullscreen_ = nullptr;
+  LinkButton* site_ = nullptr;
+  QSpinBox* volume_ = nullptr;
+  QToolButton* mute_ = nullptr;
+  FindWindow* find_window_ = nullptr;
+  HeaderClickFilter* header_filter_ = nullptr;
+  ScreenSaverInhibitor* screen_saver_ = nullptr;
+
+  QToolButton* filter_ = nullptr;
+  T_filterForm* filter_form_ = nullptr;
+  T_addForm* add_form_ = nullptr;
+  T_updateForm* update_form_ = nullptr;
+  ChannelMenu* channel_menu_ = nullptr;
+  std::unique_ptr<ListUpdate> list_update_;
+  // The next activation of the window offers the download of an outdated list: at start-up and
+  // whenever the user comes back from another program, not after the program's own boxes.
+  bool offer_on_activation_ = true;
+};
+
+}  // namespace vistrel

@@ -1,0 +1,147 @@
+#include "gui/menu_icons.h"
+
+#include <QFont>
+#include <QPainter>
+#include <QPixmap>
+#include <QPolygonF>
+#include <cmath>
+#include <functional>
+#include <numbers>
+
+namespace vistrel {
+
+namespace {
+
+constexpr int kSize = 16;
+const QColor kInk(8, 55, 114);
+const QColor kGold(250, 200, 40);
+
+QIcon Drawn(const std::function<void(QPainter&)>& draw) {
+  QPixmap pixmap(kSize, kSize);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  draw(p);
+  p.end();
+  return QIcon(pixmap);
+}
+
+QPolygonF Star(double cx, double cy, double outer) {
+  QPolygonF star;
+  for (int i = 0; i < 10; ++i) {
+    const double r = i % 2 == 0 ? outer : outer * 0.43;
+    const double a = -std::numbers::pi / 2 + i * std::numbers::pi / 5;
+    star << QPointF(cx + r * std::cos(a), cy + r * std::sin(a));
+  }
+  return star;
+}
+
+void DrawStar(QPainter& p, double cx, double cy, double outer) {
+  p.setPen(QPen(QColor(150, 100, 0), 1));
+  p.setBrush(kGold);
+  p.drawPolygon(Star(cx, cy, outer));
+}
+
+void DrawFlag(QPainter& p, const QColor& cloth) {
+  p.setPen(QPen(kInk, 1.5));
+  p.drawLine(QPointF(3, 2), QPointF(3, 15));
+  p.setPen(QPen(cloth.darker(140), 1));
+  p.setBrush(cloth);
+  p.drawPolygon(QPolygonF({QPointF(3.5, 2.5), QPointF(14, 5), QPointF(3.5, 9)}));
+}
+
+// A small sign in the lower right corner: plus or minus.
+void DrawSign(QPainter& p, bool plus, const QColor& color) {
+  p.setPen(Qt::NoPen);
+  p.setBrush(color);
+  p.drawRect(QRectF(9, 11.5, 7, 2.5));
+  if (plus) p.drawRect(QRectF(11.25, 9.25, 2.5, 7));
+}
+
+}  // namespace
+
+QIcon MenuIcon(MenuGlyph glyph) {
+  switch (glyph) {
+    case MenuGlyph::kWatch:
+      return Drawn([](QPainter& p) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(30, 140, 40));
+        p.drawPolygon(QPolygonF({QPointF(4, 2), QPointF(14, 8), QPointF(4, 14)}));
+      });
+    case MenuGlyph::kAddToFavorites:
+      return Drawn([](QPainter& p) {
+        DrawStar(p, 7, 7.5, 7);
+        DrawSign(p, true, QColor(30, 140, 40));
+      });
+    case MenuGlyph::kRemoveFromFavorites:
+      return Drawn([](QPainter& p) {
+        DrawStar(p, 7, 7.5, 7);
+        DrawSign(p, false, QColor(200, 30, 30));
+      });
+    case MenuGlyph::kHomepage:
+      return Drawn([](QPainter& p) {
+        p.setPen(QPen(kInk, 1));
+        p.setBrush(QColor(120, 170, 230));
+        p.drawPolygon(QPolygonF({QPointF(8, 1.5), QPointF(15, 8), QPointF(1, 8)}));
+        p.drawRect(QRectF(3.5, 8, 9, 6.5));
+        p.setBrush(kInk);
+        p.drawRect(QRectF(7, 10.5, 2.5, 4));
+      });
+    case MenuGlyph::kRate:
+      return Drawn([](QPainter& p) { DrawStar(p, 8, 8.5, 7.5); });
+    case MenuGlyph::kFlag:
+      return Drawn([](QPainter& p) { DrawFlag(p, QColor(150, 150, 150)); });
+    case MenuGlyph::kUpdate:
+      return Drawn([](QPainter& p) {
+        p.setPen(QPen(QColor(200, 120, 20), 3, Qt::SolidLine, Qt::FlatCap));
+        p.drawLine(QPointF(4, 12), QPointF(13, 3));
+        p.setPen(QPen(kInk, 1.5));
+        p.drawLine(QPointF(1.5, 14.5), QPointF(3.5, 12.5));
+      });
+    case MenuGlyph::kRemove:
+      return Drawn([](QPainter& p) {
+        p.setPen(QPen(QColor(200, 30, 30), 2.5, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(3.5, 3.5), QPointF(12.5, 12.5));
+        p.drawLine(QPointF(12.5, 3.5), QPointF(3.5, 12.5));
+      });
+  }
+  return QIcon();
+}
+
+QIcon RatingIcon(int stars) {
+  return Drawn([stars](QPainter& p) {
+    DrawStar(p, 8, 8.5, 7.5);
+    QFont font({"DejaVu Sans", "Sans Serif"});
+    font.setPixelSize(8);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(kInk);
+    p.drawText(QRectF(0, 3, kSize, kSize - 3), Qt::AlignCenter, QString::number(stars));
+  });
+}
+
+QIcon FlagIcon(int status) {
+  QColor cloth(150, 150, 150);
+  switch (status) {
+    case 0:
+      cloth = QColor(40, 160, 60);
+      break;
+    case 1:
+      cloth = QColor(210, 40, 40);
+      break;
+    case 3:
+      cloth = QColor(235, 150, 20);
+      break;
+    case 4:
+      cloth = QColor(130, 90, 180);
+      break;
+    case 5:
+      cloth = QColor(90, 90, 90);
+      break;
+    default:
+      break;
+  }
+  return Drawn([cloth](QPainter& p) { DrawFlag(p, cloth); });
+}
+
+}  // namespace vistrel

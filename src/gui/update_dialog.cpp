@@ -1,0 +1,144 @@
+#include "gui/update_dialog.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <exception>
+
+#include "gui/dialog_style.h"
+#include "gui/qt_text.h"
+#include "service_client/list_download.h"
+
+namespace vistrel {
+
+T_updateForm::T_updateForm(ProgramState& state, ServiceConfig service, QWidget* parent)
+    : QDialog(parent), state_(state), service_(std::move(service)) {
+  setObjectName("updateForm");
+  setWindowTitle("update list ...");
+  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint);
+  setFixedSize(380, 104);
+  QWidget* panel = AddDialogPanel(this);
+
+  progress_ = new QProgressBar(panel);
+  progress_->setObjectName("progressBar");
+  progress_->setGeometry(10, 10, 360, 18);
+  progress_->setRange(0, 100);
+  progress_->setValue(0);
+
+  cancel_ = new QPushButton("Cancel", panel);
+  cancel_->setObjectName("cancelButton");
+  cancel_->setGeometry(290, 72, 80, 24);
+
+  status_caption_ = new QLabel("Status:", panel);
+  status_caption_->setObjectName("statusCaption");
+  status_caption_->setGeometry(10, 36, 48, 16);
+  QFont bold = status_caption_->font();
+  bold.setBold(true);
+  status_caption_->setFont(bold);
+
+  close_ = new QPushButton("Close", panel);
+  close_->setObjectName("closeButton");
+  close_->setGeometry(cancel_->geometry());
+  close_->hide();
+
+  // Service messages and error texts are shown as they are, never read as markup.
+  status_ = new QLabel("Ready", panel);
+  status_->setObjectName("statusLine");
+  status_->setTextFormat(Qt::PlainText);
+  status_->setWordWrap(true);
+  status_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  status_->setGeometry(60, 36, 310, 32);
+
+  connect(cancel_, &QPushButton::clicked, this, &T_updateForm::CancelClicked);
+  connect(close_, &QPushButton::clicked, this, &T_updateForm::CloseClicked);
+}
+
+QString T_updateForm::StatusText() const {
+  return status_->text();
+}
+
+void T_updateForm::showEvent(QShowEvent* event) {
+  // Nothing of the last showing's outcome is seen while the new download starts.
+  complete_ = false;
+  progress_->setValue(0);
+  status_->setText(kStatusReady);
+  ShowFinished(false);
+  QDialog::showEvent(event);
+  // Started from the dialog's own event loop, once the dialog is on the screen.
+  QMetaObject::invokeMethod(this, &T_updateForm::RunDownload, Qt::QueuedConnection);
+}
+
+void T_updateForm::ShowFinished(bool finished) {
+  close_->setVisible(finished);
+  cancel_->setVisible(!finished);
+  (finished ? close_ : cancel_)->setFocus();
+}
+
+void T_updateForm::RunDownload() {
+  if (downloading_ || !isVisible()) return;
+  downloading_ = true;
+  cancel_requested_ = false;
+  close_after_download_ = false;
+  QCoreApplication::processEvents();  // paint the dialog before the request blocks
+
+  ListDownloadRequest request;
+  request.version_text = state_.catalogue.version_text;
+  request.data_dir = state_.data_folder;
+  ServiceConfig service = service_;
+  service.process_events = [] { QCoreApplication::processEvents(); };
+  ListDownloadHooks hooks;
+  hooks.begin = [this](int64_t total) { emit TransferBegun(total); };
+  hooks.progress = [this](int percent, const std::string& status) {
+    progress_->setValue(percent);
+    status_->setText(ToQString(status));
+    progress_->repaint();
+  };
+  hooks.cancel_requested = [this] { return cancel_requested_; };
+
+  ListDownloadResult result;
+  try {
+    result = DownloadChannelList(service, request, hooks);
+  } catch (const std::exception& e) {
+    result = {e.what(), false};
+  }
+
+  complete_ = result.complete;
+  status_->setText(ToQString(result.status));
+  progress_->setValue(100);
+  ShowFinished(true);
+  downloading_ = false;
+  emit DownloadFinished();
+  if (close_after_download_) QDialog::reject();
+}
+
+void T_updateForm::CancelClicked() {
+  cancel_requested_ = true;
+  status_->setText(kStatusInterrupted);
+  ShowFinished(true);
+}
+
+void T_updateForm::CloseClicked() {
+  if (downloading_) {
+    // Shown after Cancel while the transfer winds down: close once it has ended, with the
+    // outcome it had.
+    cancel_requested_ = true;
+    connect(this, &T_updateForm::DownloadFinished, this, &T_updateForm::CloseClicked,
+            static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::SingleShotConnection));
+    return;
+  }
+  state_.list_outdated = false;
+  done(complete_ ? QDialog::Accepted : QDialog::Rejected);
+}
+
+void T_updateForm::reject() {
+  if (downloading_) {
+    cancel_requested_ = true;
+    close_after_download_ = true;
+    return;
+  }
+  QDialog::reject();
+}
+
+}  // namespace vistrel

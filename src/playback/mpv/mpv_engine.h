@@ -1,0 +1,26 @@
+#pragma once
+// Creating a libmpv instance set up the way this program plays streams: nothing from the
+// user's own configuration, no web-page address resolving, a stream without usable sound still
+// plays its picture, network waits bounded, and nothing starts by itself.
+
+#include <string>
+
+struct mpv_handle;
+
+namespace vistrel {
+
+struct MpvEngineOptions {
+  // No picture and no sound device (vo=null, ao=null); else the picture goes to the render
+  // interface.
+  bool null_output = false;
+  // No sound device (ao=null), the picture still drawn.
+  bool null_audio = false;
+  int network_timeout_seconds = 15;
+};
+
+// An initialised instance, or null with `error` naming what failed. Needs the GUI application
+// to exist already: it resets the numeric locale to "C", which libmpv requires and which the
+// application's start-up changed.
+mpv_handle* CreateMpvEngine(const MpvEngineOptions& options, std::string& error);
+
+}  // namespace vistrel

@@ -1,0 +1,256 @@
+#include "playback/mpv/mpv_player.h"
+
+#include <mpv/client.h>
+
+#include <QGuiApplication>
+#include <QMetaObject>
+#include <QObject>
+#include <QTimer>
+#include <algorithm>
+#include <cstring>
+
+#include "common/error.h"
+#include "playback/mpv/mpv_video_widget.h"
+#include "playback/mpv/video_surface.h"
+
+namespace vistrel {
+
+namespace {
+
+StreamEnd EndReason(int reason) {
+  switch (reason) {
+    case MPV_END_FILE_REASON_EOF:
+      return StreamEnd::kEndOfStream;
+    case MPV_END_FILE_REASON_STOP:
+      return StreamEnd::kStopped;
+    case MPV_END_FILE_REASON_ERROR:
+      return StreamEnd::kFailed;
+    case MPV_END_FILE_REASON_REDIRECT:
+      return StreamEnd::kRedirected;
+    default:
+      return StreamEnd::kOther;
+  }
+}
+
+// The playlist entry a load command's reply names, -1 when it names none.
+int64_t ReplyEntry(const mpv_node& result) {
+  if (result.format != MPV_FORMAT_NODE_MAP || result.u.list == nullptr) return -1;
+  const mpv_node_list* map = result.u.list;
+  for (int i = 0; i < map->num; ++i) {
+    if (std::strcmp(map->keys[i], "playlist_entry_id") == 0 &&
+        map->values[i].format == MPV_FORMAT_INT64) {
+      return map->values[i].u.int64;
+    }
+  }
+  return -1;
+}
+
+}  // namespace
+
+MpvPlayer::MpvPlayer(QWidget* video_parent, MpvPlayerOptions options) : options_(options) {
+  if (QGuiApplication::platformName() == QLatin1String("offscreen")) options_.null_output = true;
+  std::string error;
+  mpv_ =
+      CreateMpvEngine(MpvEngineOptions{.null_output = options_.null_output,
+                                       .null_audio = options_.null_audio,
+                                       .network_timeout_seconds = options_.network_timeout_seconds},
+                      error);
+  if (mpv_ == nullptr) throw Error(error);
+  context_ = new QObject();
+
+  surface_ = new VideoSurface(video_parent);
+  if (options_.null_output) {
+    surface_->SetContent(new QWidget());
+  } else {
+    video_ = new MpvVideoWidget(mpv_, nullptr);
+    surface_->SetContent(video_);
+  }
+
+  mpv_request_log_messages(mpv_, "warn");  // the causes of failures appear only there
+  mpv_observe_property(mpv_, 0, "paused-for-cache", MPV_FORMAT_FLAG);
+  mpv_observe_property(mpv_, 0, "cache-buffering-state", MPV_FORMAT_INT64);
+  mpv_set_wakeup_callback(mpv_, &MpvPlayer::OnWakeup, this);
+}
+
+MpvPlayer::~MpvPlayer() {
+  // No callback runs once these return; queued calls go with their target.
+  mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
+  delete context_;
+  if (video_ != nullptr) video_->ReleaseEngine();  // the render context goes before the engine
+  mpv_terminate_destroy(mpv_);
+  delete surface_.data();
+}
+
+QWidget* MpvPlayer::video_widget() const {
+  return surface_.data();
+}
+
+bool MpvPlayer::IsFullScreen() const {
+  return surface_ != nullptr && surface_->IsFullScreen();
+}
+
+void MpvPlayer::OnWakeup(void* self) {
+  // Called on one of the engine's threads: hand over to the GUI thread, once per batch.
+  auto* player = static_cast<MpvPlayer*>(self);
+  if (player->drain_posted_.exchange(true)) return;
+  QMetaObject::invokeMethod(
+      player->context_, [player] { player->DrainEvents(); }, Qt::QueuedConnection);
+}
+
+void MpvPlayer::DrainEvents() {
+  drain_posted_ = false;
+  for (;;) {
+    const mpv_event* event = mpv_wait_event(mpv_, 0);
+    if (event->event_id == MPV_EVENT_NONE) break;
+    HandleEvent(*event);
+  }
+  ScheduleFailureReport();
+  Announce();
+}
+
+void MpvPlayer::HandleEvent(const mpv_event& event) {
+  switch (event.event_id) {
+    case MPV_EVENT_COMMAND_REPLY: {
+      if (event.reply_userdata == 0) break;  // only loads are tagged
+      if (event.error < 0) {
+        tracker_.OnLoadRefused(event.reply_userdata, mpv_error_string(event.error));
+      } else {
+        const auto* reply = static_cast<const mpv_event_command*>(event.data);
+        tracker_.OnLoadAccepted(event.reply_userdata, ReplyEntry(reply->result));
+      }
+      break;
+    }
+    case MPV_EVENT_START_FILE:
+      tracker_.OnStartFile(static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id);
+      break;
+    case MPV_EVENT_FILE_LOADED:
+      tracker_.OnFileLoaded();
+      break;
+    case MPV_EVENT_PLAYBACK_RESTART:
+      tracker_.OnPlaybackRestart();
+      break;
+    case MPV_EVENT_END_FILE: {
+      const auto* end = static_cast<const mpv_event_end_file*>(event.data);
+      tracker_.OnEndFile(
+          end->playlist_entry_id, EndReason(end->reason), end->playlist_insert_id,
+          end->reason == MPV_END_FILE_REASON_ERROR ? mpv_error_string(end->error) : "");
+      break;
+    }
+    case MPV_EVENT_LOG_MESSAGE: {
+      const auto* log = static_cast<const mpv_event_log_message*>(event.data);
+      tracker_.OnLog(log->level, log->prefix, log->text);
+      break;
+    }
+    case MPV_EVENT_PROPERTY_CHANGE: {
+      const auto* property = static_cast<const mpv_event_property*>(event.data);
+      if (std::strcmp(property->name, "paused-for-cache") == 0) {
+        tracker_.OnPausedForCache(property->format == MPV_FORMAT_FLAG &&
+                                  *static_cast<const int*>(property->data) != 0);
+      } else if (std::strcmp(property->name, "cache-buffering-state") == 0) {
+        tracker_.OnBufferingPercent(
+            property->format == MPV_FORMAT_INT64
+                ? static_cast<int>(*static_cast<const int64_t*>(property->data))
+                : 0);
+      }
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void MpvPlayer::ScheduleAnnounce() {
+  // The status event never fires inside a call of the player's user.
+  if (announce_pending_) return;
+  announce_pending_ = true;
+  QMetaObject::invokeMethod(
+      context_,
+      [this] {
+        announce_pending_ = false;
+        Announce();
+      },
+      Qt::QueuedConnection);
+}
+
+void MpvPlayer::Announce() {
+  std::string status = tracker_.StatusText();
+  if (status == announced_status_) return;
+  announced_status_ = std::move(status);
+  if (on_status_change) on_status_change();
+}
+
+void MpvPlayer::ScheduleFailureReport() {
+  if (!tracker_.HasFailure() || tracker_.failure_serial() == failure_scheduled_) return;
+  const uint64_t serial = tracker_.failure_serial();
+  failure_scheduled_ = serial;
+  // The engine's log lines naming the cause may come a little after the end of the stream.
+  QTimer::singleShot(options_.failure_delay_ms, context_, [this, serial] {
+    std::optional<std::string> description = tracker_.TakeFailure(serial);
+    if (!description) return;  // another address was cued or played meanwhile
+    Announce();
+    if (on_error) on_error(*description);
+  });
+}
+
+void MpvPlayer::Command(const char* const* args, uint64_t tag) {
+  mpv_command_async(mpv_, tag, const_cast<const char**>(args));
+}
+
+void MpvPlayer::SetFlag(const char* name, bool value) {
+  int flag = value ? 1 : 0;
+  mpv_set_property_async(mpv_, 0, name, MPV_FORMAT_FLAG, &flag);
+}
+
+void MpvPlayer::SetUrl(const std::string& url) {
+  if (tracker_.Cue(url)) {
+    const char* args[] = {"stop", nullptr};
+    Command(args, 0);
+  }
+  ScheduleAnnounce();
+}
+
+void MpvPlayer::Play() {
+  switch (tracker_.Play()) {
+    case PlayAction::kLoad: {
+      SetFlag("pause", false);  // requests run in order: the load starts unpaused
+      const std::string url = tracker_.url();
+      const char* args[] = {"loadfile", url.c_str(), "replace", nullptr};
+      Command(args, tracker_.load_serial());
+      break;
+    }
+    case PlayAction::kResume:
+      SetFlag("pause", false);
+      break;
+    case PlayAction::kNothing:
+      break;
+  }
+  ScheduleAnnounce();
+}
+
+void MpvPlayer::Stop() {
+  if (tracker_.Stop()) {
+    const char* args[] = {"stop", nullptr};
+    Command(args, 0);
+  }
+  ScheduleAnnounce();
+}
+
+void MpvPlayer::Pause() {
+  if (tracker_.Pause()) SetFlag("pause", true);
+  ScheduleAnnounce();
+}
+
+void MpvPlayer::SetFullScreen(bool full_screen) {
+  if (surface_ != nullptr) surface_->SetFullScreen(full_screen);
+}
+
+void MpvPlayer::SetMuted(bool muted) {
+  SetFlag("mute", muted);
+}
+
+void MpvPlayer::SetVolume(int volume) {
+  double value = std::clamp(volume, 0, 100);
+  mpv_set_property_async(mpv_, 0, "volume", MPV_FORMAT_DOUBLE, &value);
+}
+
+}  // namespace vistrel

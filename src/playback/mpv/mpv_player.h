@@ -1,0 +1,83 @@
+#pragma once
+// The media player on libmpv. The engine runs on its own threads; its events reach the GUI
+// thread as queued calls and are drained there, so the window never waits for the network.
+// The picture is a widget of its own, to be placed in the window's player panel.
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include <QPointer>
+
+#include "playback/media_player.h"
+#include "playback/mpv/mpv_engine.h"
+#include "playback/stream_tracker.h"
+
+class QObject;
+class QWidget;
+struct mpv_event;
+
+namespace vistrel {
+
+class MpvVideoWidget;
+class VideoSurface;
+
+struct MpvPlayerOptions {
+  // No picture and no sound device, with a plain stand-in for the picture. Always on with the
+  // offscreen Qt platform, where an OpenGL widget cannot be shown.
+  bool null_output = false;
+  // No sound device, the picture still drawn (for tests on a virtual display).
+  bool null_audio = false;
+  int network_timeout_seconds = 15;
+  // How long a failure waits for the engine's late log lines that name its cause.
+  int failure_delay_ms = 250;
+};
+
+class MpvPlayer final : public MediaPlayer {
+ public:
+  // Creates the engine and the picture area as a child of `video_parent`. Needs the
+  // QApplication. Throws vistrel::Error with a readable message when libmpv cannot be created
+  // or initialised. Destroy the player while its window still exists.
+  explicit MpvPlayer(QWidget* video_parent, MpvPlayerOptions options = {});
+  ~MpvPlayer() override;
+  MpvPlayer(const MpvPlayer&) = delete;
+  MpvPlayer& operator=(const MpvPlayer&) = delete;
+
+  // The picture area: add it to the player panel's layout. Null once the window deleted it.
+  QWidget* video_widget() const;
+  bool IsFullScreen() const;
+
+  void SetUrl(const std::string& url) override;
+  std::string Url() const override { return tracker_.url(); }
+  void Play() override;
+  void Stop() override;
+  void Pause() override;
+  std::string StatusText() const override { return announced_status_; }
+  bool HasCurrentMedia() const override { return tracker_.HasCurrentMedia(); }
+  void SetFullScreen(bool full_screen) override;
+  void SetMuted(bool muted) override;
+  void SetVolume(int volume) override;
+
+ private:
+  static void OnWakeup(void* self);
+  void DrainEvents();
+  void HandleEvent(const mpv_event& event);
+  void ScheduleAnnounce();
+  void Announce();
+  void ScheduleFailureReport();
+  void Command(const char* const* args, uint64_t tag);
+  void SetFlag(const char* name, bool value);
+
+  MpvPlayerOptions options_;
+  mpv_handle* mpv_ = nullptr;
+  QObject* context_ = nullptr;  // target of queued calls; deleted first, dropping the rest
+  QPointer<VideoSurface> surface_;
+  QPointer<MpvVideoWidget> video_;
+  StreamTracker tracker_;
+  std::string announced_status_ = "Stopped";
+  bool announce_pending_ = false;
+  uint64_t failure_scheduled_ = 0;  // serial of the failure whose report is on its way
+  std::atomic<bool> drain_posted_{false};
+};
+
+}  // namespace vistrel

@@ -1,0 +1,181 @@
+#include "playback/playback_controller.h"
+
+#include <algorithm>
+#include <cctype>
+#include <utility>
+
+namespace vistrel {
+
+namespace {
+
+constexpr int kStartVolume = 30;  // the player starts quieter than the volume box shows
+
+bool ContainsPlaying(const std::string& status) {
+  std::string upper = status;
+  std::transform(upper.begin(), upper.end(), upper.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return upper.find("PLAYING") != std::string::npos;
+}
+
+}  // namespace
+
+PlaybackController::PlaybackController(ProgramState& state, MediaPlayer* player,
+                                       PlaybackHooks hooks)
+    : state_(state), player_(player), hooks_(std::move(hooks)) {
+  if (player_ == nullptr) return;
+  player_->SetVolume(kStartVolume);
+  player_->on_status_change = [this] { OnStatusChange(); };
+  player_->on_error = [this](const std::string& description) { OnError(description); };
+}
+
+PlaybackController::~PlaybackController() {
+  if (player_ == nullptr) return;
+  player_->on_status_change = nullptr;
+  player_->on_error = nullptr;
+}
+
+const Channel* PlaybackController::ChannelAt(int32_t row) const {
+  if (row < 0 || row >= state_.visible_rows.count ||
+      static_cast<size_t>(row) >= state_.visible_rows.positions.size()) {
+    return nullptr;
+  }
+  const int32_t index = state_.visible_rows.positions[static_cast<size_t>(row)];
+  const auto& channels = state_.catalogue.channels;
+  if (index < 0 || static_cast<size_t>(index) >= channels.size()) return nullptr;
+  return &channels[static_cast<size_t>(index)];
+}
+
+void PlaybackController::CueChannel(int32_t row) {
+  const Channel* channel = ChannelAt(row);
+  if (channel == nullptr) {
+    // A row the list does not have cannot be cued; nothing stays cued from before either.
+    ClearChannel();
+    return;
+  }
+  selected_row_ = row;
+  view_.channel_label = channel->name;
+  view_.stop_visible = false;
+  if (player_ != nullptr) player_->SetUrl(channel->url);
+  NotifyViewChanged();
+}
+
+void PlaybackController::ClearChannel() {
+  selected_row_ = -1;
+  view_.channel_label = "No channel";
+  view_.stop_visible = true;
+  if (player_ != nullptr) player_->SetUrl("");
+  NotifyViewChanged();
+}
+
+void PlaybackController::Play() {
+  if (player_ == nullptr) return;
+  view_.stop_visible = true;
+  player_->Play();
+  NotifyViewChanged();
+}
+
+void PlaybackController::Stop() {
+  if (player_ == nullptr) return;
+  try {
+    if (!player_->Url().empty()) {
+      view_.stop_visible = false;
+      if (state_.catalogue.filter.view == View::kVideo) {
+        player_->Pause();
+      } else {
+        player_->Stop();
+      }
+    }
+  } catch (...) {
+    // A player that fails at stopping is taken for a broken installation; the buttons keep
+    // what was set before the failure.
+    NotifyViewChanged();
+    if (hooks_.offer_player_install) hooks_.offer_player_install();
+    return;
+  }
+  NotifyViewChanged();
+}
+
+void PlaybackController::PlaySelected(int32_t selected_row) {
+  if (selected_row >= 0) {
+    CueChannel(selected_row);
+  } else {
+    ClearChannel();
+  }
+  Play();
+}
+
+void PlaybackController::EnterFullScreen() {
+  if (player_ == nullptr || !player_->HasCurrentMedia()) return;
+  const std::string status = player_->StatusText();
+  if (status == "Ready" || status == "Stopped") return;
+  player_->SetFullScreen(true);
+}
+
+void PlaybackController::SetMuted(bool muted) {
+  if (player_ != nullptr) player_->SetMuted(muted);
+}
+
+void PlaybackController::SetVolume(int volume) {
+  if (player_ != nullptr) player_->SetVolume(volume);
+}
+
+void PlaybackController::OnStatusChange() {
+  const std::string status = player_->StatusText();
+  view_.status_label = status;
+  NotifyViewChanged();
+  if (status == "Paused" || status == "Stopped") Stop();
+  if (ContainsPlaying(status)) SubmitIfUnsent();
+}
+
+void PlaybackController::SubmitIfUnsent() {
+  // The submission lets the window process events while it transfers, so a nested status
+  // event must not submit the same channel again while its mark is still 0.
+  if (submitting_) return;
+  const int32_t row = selected_row_;
+  const Channel* channel = ChannelAt(row);
+  if (channel == nullptr || channel->user_defined != 1 || channel->sent != 0) return;
+  // The row and the channel are fixed now: the selection may change during the request.
+  const auto index = static_cast<size_t>(state_.visible_rows.positions[static_cast<size_t>(row)]);
+  const int32_t id = channel->id;
+  submitting_ = true;
+  struct MarkSent {
+    PlaybackController* self;
+    size_t index;
+    int32_t id;
+    ~MarkSent() {
+      self->submitting_ = false;
+      self->MarkSubmitted(index, id);
+    }
+  } mark{this, index, id};
+  if (hooks_.submit_user_channel) hooks_.submit_user_channel(row);
+}
+
+void PlaybackController::MarkSubmitted(size_t index, int32_t id) {
+  // Events processed during the request may have reordered or removed channels: mark the
+  // channel that was submitted, found again by its id when it moved, and nothing else.
+  auto& channels = state_.catalogue.channels;
+  if (index < channels.size() && channels[index].user_defined == 1 && channels[index].id == id) {
+    channels[index].sent = 1;
+    return;
+  }
+  for (Channel& c : channels) {
+    if (c.user_defined == 1 && c.id == id) {
+      c.sent = 1;
+      return;
+    }
+  }
+}
+
+void PlaybackController::OnError(const std::string& description) {
+  if (hooks_.show_error) hooks_.show_error(description);
+  // The box ran its own event loop: the selection is read after it closes.
+  if (selected_row_ >= 0 && hooks_.report_broken_channel) {
+    hooks_.report_broken_channel(selected_row_);
+  }
+}
+
+void PlaybackController::NotifyViewChanged() {
+  if (hooks_.view_changed) hooks_.view_changed();
+}
+
+}  // namespace vistrel

@@ -1,0 +1,106 @@
+#pragma once
+// The channel editor: the user's own channels added, changed and removed. The dialog hands
+// over what its fields hold; everything it decides (what it shows on opening, validation,
+// the duplicate check, the new id, the fields stored) is here.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "browser/sort_channels.h"
+#include "catalogue/records.h"
+#include "common/error.h"
+
+namespace vistrel {
+
+// Item 0 of the Country and Genre boxes while the dialog is shown: nothing chosen.
+inline constexpr const char* kEditorNothingChosen = "-----";
+// Items of the Category and Type boxes; position 0 is the placeholder.
+inline constexpr const char* kEditorCategories[] = {" -----", "TV"};
+inline constexpr const char* kEditorTypes[] = {" -----", "Media Player", "Real Player"};
+
+// The editor's fields as the dialog holds them: texts (UTF-8) as typed, boxes as positions.
+// Country and genre positions are positions in catalogue.countries and catalogue.genres.
+struct ChannelEditorFields {
+  int32_t category = 0;
+  std::string name;
+  std::string url;
+  std::string bitrate;
+  int32_t type = 0;
+  std::string homepage;
+  int32_t country = 0;
+  int32_t genre = 0;
+  std::string comment;
+};
+
+// Whether the Bitrate field takes a typed character: the digits 0 to 9 and backspace (8) only;
+// every other character, control characters included, is dropped.
+bool BitrateFieldAccepts(char32_t typed);
+
+// Removes leading and trailing spaces and control characters (bytes up to 32).
+std::string TrimText(std::string_view text);
+
+// The fields when the dialog opens to add: every box at 0, every text empty; the Category
+// box keeps `category`, its choice of the last showing.
+ChannelEditorFields EmptyEditorFields(int32_t category);
+
+// The fields when the dialog opens to change `channel`: Type at type_id (0 when the box has
+// no such item); Country at the first item after item 0 whose text is exactly the trimmed name
+// of the first country with the channel's country id, and 0 ("-----") when there is none;
+// Genre likewise; the texts and the bitrate in decimal. The Category box keeps `category`.
+ChannelEditorFields EditorFieldsFromChannel(const Catalogue& catalogue, const Channel& channel,
+                                            int32_t category);
+
+// The first problem of the fields, as the message to show (error icon, OK), or nothing. In
+// order: "Please Select a Category.", "Please Enter Name.", "Please Enter URL.",
+// "Please Select a Type.", "Please Select a Country.", "Please Select a Genre." (a position
+// at 0 or outside its box counts as nothing chosen), then the bitrate ("Please Enter Bitrate."
+// when empty, kBitrateMessage unless it is decimal digits within 0 to 2147483647), then "|" or
+// a line break in any text field (FieldCharacterMessage).
+std::optional<std::string> CheckEditorFields(const Catalogue& catalogue,
+                                             const ChannelEditorFields& fields);
+
+inline constexpr const char* kBitrateMessage =
+    "Please Enter Bitrate as a whole number from 0 to 2147483647.";
+
+// `label` + " must not contain \"|\" or line breaks.", e.g. for "Name".
+std::string FieldCharacterMessage(std::string_view label);
+
+// The channel whose stream URL is `url` (both trimmed, letters a to z folded), package
+// channels included: its position, or -1 when there is none.
+int32_t DuplicateChannelPosition(const Catalogue& catalogue, std::string_view url);
+
+// "A duplicate value was detected. " + the name of the channel already holding the URL.
+std::string DuplicateMessage(std::string_view name);
+
+// The id for a new user channel: one above catalogue.highest_user_id and above every user channel's
+// id, so that no id is handed out twice in a run.
+int32_t NextUserChannelId(const Catalogue& catalogue);
+
+// Adds a user channel: the fields are checked (CheckEditorFields, then the duplicate check),
+// and on any refusal the result is its message and the catalogue is unchanged. Otherwise the
+// channel is appended with NextUserChannelId (highest_user_id raised to it), favorited and
+// sent 0, user_defined 1, type 1, and the catalogue is sorted again by the column and in the
+// direction of the last sort. The caller rebuilds the view.
+Outcome AddUserChannel(Catalogue& catalogue, SortState& sort, const ChannelEditorFields& fields);
+
+// Changes the user channel at catalogue `position` (the record behind the selected row):
+// checked as for adding, without the duplicate check and without a sort; id, favourite
+// mark, sent flag and the service's counters stay. Refused with a message when the position
+// holds no user channel. The caller rebuilds the view.
+Outcome ChangeUserChannel(Catalogue& catalogue, int32_t position,
+                          const ChannelEditorFields& fields);
+
+// Removes the user channel at catalogue `position`; false (nothing removed) when the position
+// is out of range or holds a package channel. The caller rebuilds the view.
+bool RemoveUserChannel(Catalogue& catalogue, int32_t position);
+
+// The answer to "Update Channel" on a package channel (information icon, OK).
+std::string PackageChannelUpdateMessage();
+
+// The question before a removal (information icon, Yes and No).
+inline constexpr const char* kRemoveChannelQuestion =
+    "Are you sure that you want to permanently delete the selected channel?";
+
+}  // namespace vistrel

@@ -1,0 +1,357 @@
+#include "playback/playback_controller.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/fake_media_player.h"
+
+namespace vistrel {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+Channel Channel(int32_t id, std::string name, std::string url, uint16_t usdef = 0,
+                int32_t sent = 0) {
+  Channel c;
+  c.id = id;
+  c.name = std::move(name);
+  c.url = std::move(url);
+  c.user_defined = usdef;
+  c.sent = sent;
+  return c;
+}
+
+// Three channels listed in reverse order; the hooks record what the window and service were
+// asked to do.
+class PlaybackControllerTest : public ::testing::Test {
+ protected:
+  PlaybackControllerTest() : state_("", SettingsStore("")) {
+    auto& channels = state_.catalogue.channels;
+    channels.push_back(Channel(1, "Radio One", "http://127.0.0.1:1/one"));
+    channels.push_back(Channel(100001, "My Stream", "http://127.0.0.1:1/mine", 1, 0));
+    channels.push_back(Channel(100002, "Sent Stream", "http://127.0.0.1:1/sent", 1, 1));
+    state_.visible_rows = {2, 1, 0};
+    state_.visible_rows.count = 3;
+    state_.catalogue.filter.view = View::kRadio;
+  }
+
+  PlaybackHooks RecordingHooks() {
+    return PlaybackHooks{
+        .submit_user_channel = [this](int32_t row) { Record("submit", row); },
+        .report_broken_channel = [this](int32_t row) { Record("report", row); },
+        .show_error = [this](const std::string& text) { events_.push_back("box:" + text); },
+        .offer_player_install = [this] { events_.push_back("offer install"); },
+        .view_changed = [this] { ++repaints_; },
+    };
+  }
+  void Record(const char* what, int32_t row) {
+    events_.push_back(std::string(what) + ":" + std::to_string(row));
+  }
+
+  // Rows: 0 "Sent Stream" (user, sent), 1 "My Stream" (user, not sent), 2 "Radio One".
+  static constexpr int32_t kSentRow = 0;
+  static constexpr int32_t kUnsentRow = 1;
+  static constexpr int32_t kCatalogueRow = 2;
+
+  ProgramState state_;
+  FakeMediaPlayer player_;
+  std::vector<std::string> events_;
+  int repaints_ = 0;
+};
+
+TEST_F(PlaybackControllerTest, StartsWithNoChannelAndThePlayerAtThirty) {
+  PlaybackController controller(state_, &player_, RecordingHooks());
+  EXPECT_EQ(controller.view().channel_label, "No channel");
+  EXPECT_EQ(controller.view().status_label, "Stopped");
+  EXPECT_TRUE(controller.view().stop_visible);
+  EXPECT_EQ(controller.selected_row(), -1);
+  EXPECT_EQ(player_.calls, (Calls{"SetVolume(30)"}));
+}
+
+TEST_F(PlaybackControllerTest, CueShowsTheNameAndPlayAndLoadsWithoutPlaying) {
+  PlaybackController controller(state_, &player_, RecordingHooks());
+  player_.calls.clear();
+  controller.CueChannel(kCatalogueRow);
+  EXPECT_EQ(controller.view().channel_label, "Radio One");
+  EXPECT_FALSE(controller.view().stop_visible);
+  EXPECT_EQ(controller.selected_row(), kCatalogueRow);
+  EXPECT_EQ(player_.calls, (Calls{"SetUrl(http://127.0.0.1:1/one)"}));
+  EXPECT_GT(repaints_, 0);
+
+  controller.Play();
+  EXPECT_TRUE(controller.view().stop_visible);
+  EXPECT_EQ(player_.calls.back(), "Play");
+}
+
+TEST_F(PlaybackControllerTest, ARowOutsideTheListClears) {
+  PlaybackController controller(state_, &player_, RecordingHooks());
+  controller.CueChannel(kCatalogueRow);
+  controller.CueChannel(3);
+  EXPECT_EQ(controller.view().channel_label, "No channel");
+  EXPECT_EQ(controller.selected_row(), -1);
+  EXPECT_EQ(player_.Url(), "");
+}
+
+TEST_F(PlaybackControllerTest, ClearWhilePlayingEndsPlayback) {
+  PlaybackController controller(state_, &player_, RecordingHooks());
+  controller.PlaySelected(kCatalogueRow);
+  player_.RaiseStatus("Playing");
+  controller.ClearChannel();  // as every view rebuild (sorting, view switch) does
+  EXPECT_EQ(controller.view().channel_label, "No channel");
+  EXPECT_TRUE(controller.view().stop_visible);
+  EXPECT_EQ(player_.calls.back(), "SetUrl()");
+  EXPECT_EQ(controller.selected_row(), -1);
+}
+
+TEST_F(PlaybackControllerTest, DoubleClickWithoutARowShowsNoChannelAndStopDoesNothing) {
+  PlaybackController controller(state_, &player_, RecordingHooks());
+  controller.CueChannel(kCatalogueRow);
+  player_.calls.clear();
+  controller.PlaySelected(-1);
+  EXPECT_EQ(controller.view().channel_label, "No channel");
+  EXPECT_TRUE(controller.view().stop_visible);
+  EXPECT_EQ(player_.Url(), "");
+  EXPECT_EQ(player_.calls, (Calls{"SetUrl()", "Play"}));
+
+  player_.calls.clear();
+  controller.Stop();
+  EXPECT_TRUE(controller.view().stop_visible);
+  EXPECT_TRUE(player_.calls.empty());
+}
+
+TEST_F(PlaybackControllerTest, DoubleClickOnARowCuesAndPlays) {
+  PlaybackController controller(state_, &player_, RecordingHooks());
+  player_.calls.clear();
+  controller.PlaySelected(kCatalogueRow);
+  EXPECT_EQ(controller.view().channel_label, "Radio One");
+  EXPECT_TRUE(controller.view().stop_visible);
+  EXPECT_EQ(player_.calls, (Calls{"SetUrl(http://127.0.0.1:1/one)", "Play"}));
+}
+
+TEST_F(PlaybackControllerTest, StopPausesOnlyInTheVideoView) {
+  struct Case {
+    int32_t group_id;
+    const char* call;
+  };
+  for (const Case& c : {Case{0, "Stop"}, Case{1, "Stop"}, Case{2, "Stop"}, Case{3, "Pause"}}) {
+    state_.catalogue.filter.view = static_cast<View>(c.group_id);
+    FakeMediaPlayer player;
+    PlaybackController controller(state_, &player, RecordingHooks());
+    controller.PlaySelected(kCatalogueRow);
+    player.calls.clear();
+    repaints_ = 0;
+    controller.Stop();
+    EXPECT_EQ(player.calls, (Calls{c.call})) << "view " << c.group_id;
+    EXPECT_FALSE(controller.view().stop_visible) << "view " << c.group_id;
+    EXPECT_GT(repaints_, 0);
+  }
+}
+
+TEST_F(PlaybackControllerTest, AFailingPlayerInStopOffersTheInstallation) {
+  PlaybackController controller(state_, &player_, RecordingHooks());
+  controller.PlaySelected(kCatalogueRow);
+  player_.throw_in_stop = true;
+  repaints_ = 0;
+  EXPECT_NO_THROW(controller.Stop());
+  EXPECT_EQ(events_, (Calls{"offer install"}));
+  EXPECT_FALSE(controller.view().stop_visible);  // set before the player failed
+  EXPECT_GT(repaints_, 0);
+}
+
+TEST_F(PlaybackControllerTest, StatusIsShownVerbatimAndOnlyExactStopWordsStop) {
+  struct Case {
+    const char* status;
+    bool runs_stop;
+  };
+  for (const Case& c :
+       {Case{"Paused", true}, Case{"Stopped", true}, Case{"paused", false}, Case{"STOPPED", false},
+        Case{"Stopped ", false}, Case{"Ready", false}, Case{"Connecting...", false},
+        Case{"Buffering (40%)", false}, Case{"<b>Playing</b>", false}}) {
+    FakeMediaPlayer player;
+    PlaybackController controller(state_, &player, RecordingHooks());
+    controller.PlaySelected(kCatalogueRow);
+    player.calls.clear();
+    player.RaiseStatus(c.status);
+    EXPECT_EQ(controller.view().status_label, c.status);
+    EXPECT_EQ(!player.calls.empty(), c.runs_stop) << c.status;
+    EXPECT_EQ(controller.view().stop_visible, !c.runs_stop) << c.status;
+  }
+}
+
+TEST_F(PlaybackControllerTest, StopStatusWithNothingCuedChangesNothing) {
+  PlaybackController controller(state_, &player_, RecordingHooks());
+  player_.calls.clear();
+  player_.RaiseStatus("Stopped");
+  EXPECT_TRUE(controller.view().stop_visible);
+  EXPECT_TRUE(player_.calls.empty());
+}
+
+TEST_F(PlaybackControllerTest, SubmitsAnUnsentUserChannelOnAnyPlayingText) {
+  struct Case {
+    int32_t row;
+    const char* status;
+    bool submits;
+  };
+  for (const Case& c : {
+           Case{kUnsentRow, "Playing", true},
+           Case{kUnsentRow, "playing", true},
+           Case{kUnsentRow, "Now PlAyInG: 128 kbps", true},
+           Case{kUnsentRow, "Play", false},
+           Case{kUnsentRow, "Buffering (90%)", false},
+           Case{kSentRow, "Playing", false},
+           Case{kCatalogueRow, "Playing", false},
+       }) {
+    auto& channels = state_.catalogue.channels;
+    channels[1].sent = 0;
+    events_.clear();
+    FakeMediaPlayer player;
+    PlaybackController controller(state_, &player, RecordingHooks());
+    controller.PlaySelected(c.row);
+    player.RaiseStatus(c.status);
+    EXPECT_EQ(events_, c.submits ? Calls{"submit:" + std::to_string(c.row)} : Calls{})
+        << c.row << " " << c.status;
+    EXPECT_EQ(channels[1].sent, c.submits ? 1 : 0) << c.row << " " << c.status;
+  }
+}
+
+TEST_F(PlaybackControllerTest, AUserChannelPlayingTwiceIsSubmittedOnce) {
+  PlaybackController controller(state_, &player_, RecordingHooks());
+  controller.PlaySelected(kUnsentRow);
+  player_.RaiseStatus("Playing");
+  controller.Stop();
+  player_.RaiseStatus("Stopped");
+  controller.Play();
+  player_.RaiseStatus("Playing");
+  EXPECT_EQ(events_, (Calls{"submit:1"}));
+  EXPECT_EQ(state_.catalogue.channels[1].sent, 1);
+}
+
+TEST_F(PlaybackControllerTest, ANestedPlayingStatusDuringTheSubmissionDoesNotSubmitAgain) {
+  int submissions = 0;
+  PlaybackHooks hooks = RecordingHooks();
+  hooks.submit_user_channel = [&](int32_t) {
+    ++submissions;
+    player_.RaiseStatus("Playing");  // the request lets the window process events
+    player_.RaiseStatus("Playing (buffered)");
+  };
+  PlaybackController controller(state_, &player_, std::move(hooks));
+  controller.PlaySelected(kUnsentRow);
+  player_.RaiseStatus("Playing");
+  EXPECT_EQ(submissions, 1);
+  EXPECT_EQ(state_.catalogue.channels[1].sent, 1);
+  EXPECT_EQ(controller.view().status_label, "Playing (buffered)");
+}
+
+TEST_F(PlaybackControllerTest, TheSubmittedChannelIsMarkedEvenWhenTheSelectionMoves) {
+  PlaybackController* self = nullptr;
+  PlaybackHooks hooks = RecordingHooks();
+  hooks.submit_user_channel = [&](int32_t row) {
+    Record("submit", row);
+    self->CueChannel(kSentRow);  // the user selects another row meanwhile
+  };
+  PlaybackController controller(state_, &player_, std::move(hooks));
+  self = &controller;
+  controller.PlaySelected(kUnsentRow);
+  player_.RaiseStatus("Playing");
+  EXPECT_EQ(events_, (Calls{"submit:1"}));
+  EXPECT_EQ(state_.catalogue.channels[1].sent, 1);
+  EXPECT_EQ(controller.selected_row(), kSentRow);
+}
+
+TEST_F(PlaybackControllerTest, TheSubmittedChannelIsFoundAgainWhenTheChannelsMove) {
+  PlaybackHooks hooks = RecordingHooks();
+  hooks.submit_user_channel = [&](int32_t) {
+    auto& channels = state_.catalogue.channels;  // a channel removed meanwhile
+    channels.erase(channels.begin());
+    state_.visible_rows = {1, 0};
+    state_.visible_rows.count = 2;
+  };
+  PlaybackController controller(state_, &player_, std::move(hooks));
+  controller.PlaySelected(kUnsentRow);
+  player_.RaiseStatus("Playing");
+  const auto& channels = state_.catalogue.channels;
+  ASSERT_EQ(channels.size(), 2u);
+  EXPECT_EQ(channels[0].name, "My Stream");
+  EXPECT_EQ(channels[0].sent, 1);
+  EXPECT_EQ(channels[1].sent, 1);  // was sent before
+}
+
+TEST_F(PlaybackControllerTest, ErrorShowsTheBoxAndReportsOnlyWithASelectedRow) {
+  PlaybackController controller(state_, &player_, RecordingHooks());
+  player_.RaiseError("Cannot open http://127.0.0.1:1/one: Connection refused");
+  EXPECT_EQ(events_, (Calls{"box:Cannot open http://127.0.0.1:1/one: Connection refused"}));
+
+  events_.clear();
+  controller.PlaySelected(kCatalogueRow);
+  player_.RaiseError("HTTP error 404");
+  EXPECT_EQ(events_, (Calls{"box:HTTP error 404", "report:2"}));
+  EXPECT_EQ(controller.view().channel_label, "Radio One");
+}
+
+TEST_F(PlaybackControllerTest, ErrorReportsTheRowSelectedWhenTheBoxCloses) {
+  PlaybackController* self = nullptr;
+  PlaybackHooks hooks = RecordingHooks();
+  hooks.show_error = [&](const std::string&) { self->ClearChannel(); };
+  PlaybackController controller(state_, &player_, std::move(hooks));
+  self = &controller;
+  controller.PlaySelected(kCatalogueRow);
+  player_.RaiseError("failed");
+  EXPECT_TRUE(events_.empty());
+}
+
+TEST_F(PlaybackControllerTest, FullScreenOnlyWithMediaThatIsNotReadyOrStopped) {
+  struct Case {
+    bool has_media;
+    const char* status;
+    bool enters;
+  };
+  for (const Case& c : {Case{true, "Playing", true}, Case{true, "Paused", true},
+                        Case{true, "Buffering (10%)", true}, Case{true, "Ready", false},
+                        Case{true, "Stopped", false}, Case{false, "Playing", false}}) {
+    FakeMediaPlayer player;
+    PlaybackController controller(state_, &player, RecordingHooks());
+    player.has_media = c.has_media;
+    player.status = c.status;
+    player.calls.clear();
+    controller.EnterFullScreen();
+    EXPECT_EQ(player.calls, c.enters ? Calls{"SetFullScreen(1)"} : Calls{}) << c.status;
+  }
+}
+
+TEST_F(PlaybackControllerTest, MuteAndVolumeGoStraightToThePlayer) {
+  PlaybackController controller(state_, &player_, RecordingHooks());
+  player_.calls.clear();
+  controller.SetMuted(true);
+  controller.SetMuted(false);
+  controller.SetVolume(55);
+  EXPECT_EQ(player_.calls, (Calls{"SetMuted(1)", "SetMuted(0)", "SetVolume(55)"}));
+}
+
+TEST_F(PlaybackControllerTest, WithoutAPlayerOnlyCueAndClearChangeTheView) {
+  PlaybackController controller(state_, nullptr, RecordingHooks());
+  controller.CueChannel(kCatalogueRow);
+  EXPECT_EQ(controller.view().channel_label, "Radio One");
+  EXPECT_FALSE(controller.view().stop_visible);
+  controller.Play();
+  controller.Stop();
+  controller.EnterFullScreen();
+  controller.SetMuted(true);
+  controller.SetVolume(10);
+  EXPECT_FALSE(controller.view().stop_visible);
+  controller.PlaySelected(-1);
+  EXPECT_EQ(controller.view().channel_label, "No channel");
+  EXPECT_TRUE(controller.view().stop_visible);
+  EXPECT_TRUE(events_.empty());
+}
+
+TEST_F(PlaybackControllerTest, ThePlayerMayOutliveTheController) {
+  { PlaybackController controller(state_, &player_, RecordingHooks()); }
+  player_.RaiseStatus("Playing");
+  player_.RaiseError("failed");
+  EXPECT_TRUE(events_.empty());
+}
+
+}  // namespace
+}  // namespace vistrel

@@ -1,0 +1,219 @@
+#include "playback/stream_tracker.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace vistrel {
+namespace {
+
+const std::string kUrl = "http://127.0.0.1:9/live.ts";
+
+// Cues and plays kUrl and lets the engine accept it as `entry`.
+void PlayAccepted(StreamTracker& t, int64_t entry) {
+  t.Cue(kUrl);
+  ASSERT_EQ(t.Play(), PlayAction::kLoad);
+  t.OnLoadAccepted(t.load_serial(), entry);
+  t.OnStartFile(entry);
+}
+
+TEST(StreamTracker, StatusFollowsTheStreamFromCueToStop) {
+  StreamTracker t;
+  EXPECT_EQ(t.StatusText(), "Stopped");
+  EXPECT_FALSE(t.Cue(kUrl));
+  EXPECT_EQ(t.StatusText(), "Ready");
+  EXPECT_FALSE(t.HasCurrentMedia());
+  EXPECT_FALSE(t.Stop());
+  EXPECT_FALSE(t.Pause());
+  EXPECT_EQ(t.StatusText(), "Ready");
+
+  EXPECT_EQ(t.Play(), PlayAction::kLoad);
+  EXPECT_EQ(t.StatusText(), "Connecting...");
+  EXPECT_EQ(t.Play(), PlayAction::kNothing);
+  t.OnLoadAccepted(t.load_serial(), 1);
+  t.OnStartFile(1);
+  EXPECT_EQ(t.StatusText(), "Connecting...");
+  t.OnFileLoaded();
+  EXPECT_TRUE(t.HasCurrentMedia());
+  EXPECT_EQ(t.StatusText(), "Buffering (0%)");
+  t.OnBufferingPercent(40);
+  EXPECT_EQ(t.StatusText(), "Buffering (40%)");
+  t.OnPlaybackRestart();
+  EXPECT_EQ(t.StatusText(), "Playing");
+  t.OnPausedForCache(true);
+  EXPECT_EQ(t.StatusText(), "Buffering (40%)");
+  t.OnPausedForCache(false);
+  EXPECT_EQ(t.StatusText(), "Playing");
+
+  EXPECT_TRUE(t.Pause());
+  EXPECT_EQ(t.StatusText(), "Paused");
+  EXPECT_FALSE(t.Pause());
+  EXPECT_EQ(t.Play(), PlayAction::kResume);
+  EXPECT_EQ(t.StatusText(), "Playing");
+
+  EXPECT_TRUE(t.Stop());
+  EXPECT_EQ(t.StatusText(), "Stopped");
+  EXPECT_FALSE(t.Stop());
+  t.OnEndFile(1, StreamEnd::kStopped, 0, "");
+  EXPECT_EQ(t.StatusText(), "Stopped");
+  EXPECT_FALSE(t.HasFailure());
+
+  EXPECT_EQ(t.Play(), PlayAction::kLoad);  // a stopped stream plays again from its start
+  EXPECT_TRUE(t.Cue(""));
+  EXPECT_EQ(t.StatusText(), "Stopped");
+  EXPECT_EQ(t.Play(), PlayAction::kNothing);
+}
+
+TEST(StreamTracker, PausingWhileOpeningStaysPausedUntilPlay) {
+  StreamTracker t;
+  PlayAccepted(t, 1);
+  EXPECT_TRUE(t.Pause());
+  t.OnFileLoaded();
+  t.OnPlaybackRestart();
+  EXPECT_EQ(t.StatusText(), "Paused");
+  EXPECT_EQ(t.Play(), PlayAction::kResume);
+  EXPECT_EQ(t.StatusText(), "Playing");
+}
+
+TEST(StreamTracker, TheReplacedStreamsLateEventsAreIgnored) {
+  StreamTracker t;
+  PlayAccepted(t, 1);
+  t.OnFileLoaded();
+  t.OnPlaybackRestart();
+  EXPECT_TRUE(t.Cue("http://127.0.0.1:9/other.ts"));
+  ASSERT_EQ(t.Play(), PlayAction::kLoad);
+  t.OnEndFile(1, StreamEnd::kStopped, 0, "");  // before the reply for the new load
+  t.OnFileLoaded();
+  t.OnPlaybackRestart();
+  EXPECT_EQ(t.StatusText(), "Connecting...");
+  t.OnLoadAccepted(t.load_serial() - 1, 7);  // an older load's reply
+  t.OnLoadAccepted(t.load_serial(), 2);
+  t.OnEndFile(1, StreamEnd::kFailed, 0, "loading failed");
+  EXPECT_EQ(t.StatusText(), "Connecting...");
+  EXPECT_FALSE(t.HasFailure());
+  t.OnStartFile(2);
+  t.OnFileLoaded();
+  t.OnPlaybackRestart();
+  EXPECT_EQ(t.StatusText(), "Playing");
+}
+
+TEST(StreamTracker, EventsBeforeTheLoadReplyCountOnceItArrives) {
+  StreamTracker t;
+  t.Cue(kUrl);
+  ASSERT_EQ(t.Play(), PlayAction::kLoad);
+  t.OnStartFile(3);
+  t.OnFileLoaded();
+  t.OnPlaybackRestart();
+  EXPECT_EQ(t.StatusText(), "Connecting...");
+  t.OnLoadAccepted(t.load_serial(), 3);
+  EXPECT_EQ(t.StatusText(), "Playing");
+}
+
+TEST(StreamTracker, APlaylistAddressGoesOnWithTheStreamItNames) {
+  StreamTracker t;
+  PlayAccepted(t, 1);
+  t.OnEndFile(1, StreamEnd::kRedirected, 2, "");
+  EXPECT_EQ(t.StatusText(), "Connecting...");
+  t.OnStartFile(2);
+  t.OnFileLoaded();
+  t.OnPlaybackRestart();
+  EXPECT_EQ(t.StatusText(), "Playing");
+}
+
+TEST(StreamTracker, TheEndOfTheStreamStopsWithoutFailure) {
+  StreamTracker t;
+  PlayAccepted(t, 1);
+  t.OnFileLoaded();
+  t.OnPlaybackRestart();
+  t.OnEndFile(1, StreamEnd::kEndOfStream, 0, "");
+  EXPECT_EQ(t.StatusText(), "Stopped");
+  EXPECT_FALSE(t.HasFailure());
+}
+
+TEST(StreamTracker, AFailureNamesTheAddressAndTheCauseFromTheLog) {
+  StreamTracker t;
+  PlayAccepted(t, 1);
+  t.OnLog("warn", "ffmpeg", "http: HTTP error 404 Not Found\n");
+  t.OnLog("error", "stream", "Failed to open " + kUrl + ".\n");
+  t.OnEndFile(1, StreamEnd::kFailed, 0, "loading failed");
+  EXPECT_EQ(t.StatusText(), "Stopped");
+  ASSERT_TRUE(t.HasFailure());
+  EXPECT_EQ(t.TakeFailure(t.failure_serial()),
+            "Cannot play " + kUrl + ": HTTP error 404 Not Found.");
+  EXPECT_FALSE(t.HasFailure());
+}
+
+TEST(StreamTracker, LogLinesAfterTheEndStillGiveTheCause) {
+  StreamTracker t;
+  PlayAccepted(t, 1);
+  t.OnEndFile(1, StreamEnd::kFailed, 0, "loading failed");
+  t.OnLog("error", "ffmpeg", "tcp: Connection to tcp://127.0.0.1:9 failed: Connection refused\n");
+  EXPECT_EQ(
+      t.TakeFailure(t.failure_serial()),
+      "Cannot play " + kUrl + ": Connection to tcp://127.0.0.1:9 failed: Connection refused.");
+}
+
+TEST(StreamTracker, AFailureIsDroppedOnceAnotherAddressIsCuedOrPlayed) {
+  for (bool cue_again : {true, false}) {
+    StreamTracker t;
+    PlayAccepted(t, 1);
+    t.OnEndFile(1, StreamEnd::kFailed, 0, "loading failed");
+    const uint64_t serial = t.failure_serial();
+    if (cue_again) {
+      t.Cue("http://127.0.0.1:9/other.ts");
+    } else {
+      t.Play();
+    }
+    EXPECT_FALSE(t.HasFailure());
+    EXPECT_EQ(t.TakeFailure(serial), std::nullopt);
+  }
+}
+
+TEST(StreamTracker, ARefusedLoadFailsWithTheEnginesText) {
+  StreamTracker t;
+  t.Cue(kUrl);
+  t.Play();
+  t.OnLoadRefused(t.load_serial(), "invalid parameter");
+  EXPECT_EQ(t.StatusText(), "Stopped");
+  EXPECT_EQ(t.TakeFailure(t.failure_serial()), "Cannot play " + kUrl + ": invalid parameter.");
+}
+
+TEST(DescribeStreamFailure, PicksTheMostTellingLine) {
+  using Log = std::vector<EngineLogLine>;
+  const std::string restated = "Failed to open http://h/x.";
+  struct Case {
+    Log log;
+    std::string engine_error;
+    std::string cause;
+  };
+  const std::vector<Case> cases = {
+      {{}, "loading failed", "loading failed."},
+      {{}, "", "the stream could not be opened."},
+      {{{"error", "stream", restated}}, "loading failed", restated},
+      {{{"warn", "ffmpeg/demuxer", "mov: odd atom"},
+        {"error", "demux", "Failed to recognize file format."}},
+       "",
+       "Failed to recognize file format."},
+      {{{"warn", "cplayer", "something"}, {"warn", "ffmpeg", "tls: certificate expired"}},
+       "",
+       "certificate expired."},
+      {{{"error", "stream", restated}, {"warn", "cplayer", "note"}}, "", "note."},
+      {{{"error", "ffmpeg", "\x01HTTP: bad\tthing\x7f  \n"}}, "", "HTTP: bad thing."},
+      {{{"error", "ffmpeg", "Done!"}}, "", "Done!"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(DescribeStreamFailure("http://h/x", c.log, c.engine_error),
+              "Cannot play http://h/x: " + c.cause);
+  }
+}
+
+TEST(DescribeStreamFailure, ShortensLongTextsAtACharacterBoundary) {
+  std::string text(298, 'a');
+  text += "\xc3\xa9\xc3\xa9";  // two two-byte characters across the limit
+  const std::string d = DescribeStreamFailure("u", {{"error", "x", text}}, "");
+  EXPECT_EQ(d, "Cannot play u: " + std::string(298, 'a') + "\xc3\xa9...");
+}
+
+}  // namespace
+}  // namespace vistrel

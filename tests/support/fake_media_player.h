@@ -1,0 +1,60 @@
+#pragma once
+// A scripted media player for tests: records every call in order, keeps the address, status and
+// media flag the test sets, and raises the status and error events on request.
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "playback/media_player.h"
+
+namespace vistrel {
+
+class FakeMediaPlayer : public MediaPlayer {
+ public:
+  void SetUrl(const std::string& url) override {
+    calls.push_back("SetUrl(" + url + ")");
+    url_ = url;
+  }
+  std::string Url() const override { return url_; }
+  void Play() override { calls.push_back("Play"); }
+  // Throws std::runtime_error while `throw_in_stop` is set, as a broken installation would.
+  void Stop() override {
+    calls.push_back("Stop");
+    if (throw_in_stop) throw std::runtime_error("player failed");
+  }
+  void Pause() override {
+    calls.push_back("Pause");
+    if (throw_in_stop) throw std::runtime_error("player failed");
+  }
+  std::string StatusText() const override { return status; }
+  bool HasCurrentMedia() const override { return has_media; }
+  void SetFullScreen(bool full_screen) override {
+    calls.push_back(std::string("SetFullScreen(") + (full_screen ? "1" : "0") + ")");
+  }
+  void SetMuted(bool muted) override {
+    calls.push_back(std::string("SetMuted(") + (muted ? "1" : "0") + ")");
+  }
+  void SetVolume(int volume) override {
+    calls.push_back("SetVolume(" + std::to_string(volume) + ")");
+  }
+
+  // Sets the status and raises the status event, as the player does when its state changes.
+  void RaiseStatus(const std::string& text) {
+    status = text;
+    if (on_status_change) on_status_change();
+  }
+  void RaiseError(const std::string& description) {
+    if (on_error) on_error(description);
+  }
+
+  std::vector<std::string> calls;
+  std::string status = "Stopped";
+  bool has_media = false;
+  bool throw_in_stop = false;
+
+ private:
+  std::string url_;
+};
+
+}  // namespace vistrel
