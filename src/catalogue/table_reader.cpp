@@ -32,7 +32,9 @@ Error TooFewFields(std::size_t have, std::size_t need) {
 template <typename Row>
 void ReadIdNameRows(std::string_view entry_name, std::string_view text, std::vector<Row>& rows) {
   rows.clear();
-  rows.reserve(CountTableLines(text));
+  // One row per line, and no more than the bytes can hold ("0|x" and a line break), so that a
+  // text of line breaks alone reserves nothing much.
+  rows.reserve(std::min(CountTableLines(text), (text.size() + 1) / 4));
   std::size_t index = 0;
   ForEachLine(text, [&](std::string_view line) {
     try {

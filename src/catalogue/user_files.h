@@ -38,10 +38,11 @@ struct UserFilesRead {
   bool user_channels = false;
 };
 
-// Empties `favorites_list` and fills it from favorites.dat, one id per line. A missing file is
-// no error. When the file cannot be read or a line is empty or not a decimal integer, the file
-// is deleted and the result asks to end with "Please, restart application"; the ids converted
-// before the bad line stay in the list.
+// Empties `favorites_list` and fills it from favorites.dat, one id per line (blanks around it
+// allowed). A missing file is no error. When the file cannot be read or a line is empty or not
+// a decimal integer, the file is deleted and the result asks to end with "Please, restart
+// application"; the ids converted before the bad line stay in the list. When memory runs out
+// the result is the same, but the file stays.
 UserFileLoad LoadFavorites(const std::filesystem::path& data_folder,
                            std::vector<int32_t>& favorites_list);
 
@@ -49,8 +50,9 @@ UserFileLoad LoadFavorites(const std::filesystem::path& data_folder,
 // `favorites_list`, genre from info.genres, usdef 1) and raises info.ud_max to the highest id
 // read. A missing file leaves everything as it is. On failure the file is left unchanged, the
 // channels of the lines before the bad one stay, and the result asks to end with
-// "Error reading userdef.dat <code>": the errno of a failed read, or 0 for a malformed line,
-// which then adds a second line naming the line number and the problem.
+// "Error reading userdef.dat <code>": the errno of a failed read (ENOMEM when memory runs out),
+// or 0 for a malformed line, which then adds a second line naming the line number and the
+// problem. Blanks around a number are allowed.
 UserFileLoad LoadUserChannels(const std::filesystem::path& data_folder, TInfo& info,
                               const std::vector<int32_t>& favorites_list);
 
@@ -81,8 +83,20 @@ std::string StoredField(std::string_view text);
 std::string FavoritesFileText(const std::vector<int32_t>& ids);
 std::string UserChannelsFileText(const std::vector<TItem>& channels);
 
+// The ids of a favorites.dat text (already decoded) appended to `ids`, one per line, blanks
+// around each allowed. Throws vistrel::Error "line <n>: <problem>" at the first line that is
+// empty or no decimal integer; the ids before it stay appended.
+void ParseFavoritesText(std::string_view text, std::vector<int32_t>& ids);
+
+// The channels of a userdef.dat text (already decoded) in place of info.channels, ud_max raised
+// to the highest id, as LoadUserChannels reads them. Throws vistrel::Error "line <n>:
+// <problem>" at the first malformed line; the channels before it stay.
+void ParseUserChannelsText(std::string_view text, TInfo& info,
+                           const std::vector<int32_t>& favorites_list);
+
 // One userdef.dat line as a channel record (ud_max untouched). Throws vistrel::Error naming the
-// problem when the line has fewer than 10 fields or a number does not convert.
+// problem when the line has fewer than 10 fields or a number does not convert; blanks around a
+// number are allowed.
 TItem ParseUserChannelLine(std::string_view line, const std::vector<int32_t>& favorites_list,
                            const std::vector<Tgenre>& genres);
 
