@@ -29,5 +29,6 @@ benchmark::internal::Benchmark* ForSize(benchmark::internal::Benchmark* benchmar
 // Benchmarks of the two groups, registered in the order they run.
 void RegisterLoadBenchmarks();
 void RegisterBrowseBenchmarks();
+void RegisterSettingsBenchmarks();
 
 }  // namespace vistrel::bench

@@ -49,6 +49,7 @@ int main(int argc, char** argv) {
   benchmark::AddCustomContext("load_average_at_start", LoadAverage());
   RegisterLoadBenchmarks();
   RegisterBrowseBenchmarks();
+  RegisterSettingsBenchmarks();
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   std::printf("load average at end: %s\n", LoadAverage().c_str());

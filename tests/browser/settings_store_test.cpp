@@ -197,6 +197,72 @@ TEST_F(Settings, EveryValueReachesItsField) {
   EXPECT_FALSE(f.spam);
 }
 
+// The 16-bit fields keep all sixteen low bits, the top one included.
+TEST_F(Settings, WordValuesKeepTheirLowSixteenBits) {
+  struct Case {
+    const char* text;
+    uint16_t kept;
+  };
+  for (const Case& c : {Case{"65535", 65535}, Case{"32768", 32768}, Case{"98304", 32768},
+                        Case{"131071", 65535}, Case{"$FFFF", 65535}}) {
+    for (auto [name, field] : std::initializer_list<std::pair<const char*, uint16_t TFilter::*>>{
+             {"selected", &TFilter::group_id},
+             {"favorited", &TFilter::favorited},
+             {"country", &TFilter::country_id},
+             {"genre", &TFilter::genre_id}}) {
+      SCOPED_TRACE(std::string(name) + "=" + c.text);
+      store.write_reg_string(name, c.text);
+      TFilter f = ClearedFilter();
+      LoadSettings(store, f);
+      EXPECT_EQ(f.*field, c.kept);
+      store.delete_reg(name);
+    }
+  }
+}
+
+// One switch stored at a time: it reaches its own field and no other.
+TEST_F(Settings, EachSwitchReachesOnlyItsOwnField) {
+  const std::pair<const char*, bool TFilter::*> switches[] = {{"name_f", &TFilter::name_flag},
+                                                              {"country_f", &TFilter::country_flag},
+                                                              {"genre_f", &TFilter::genre_flag},
+                                                              {"bitrate_f", &TFilter::bitrate_flag},
+                                                              {"flag_f", &TFilter::flag_flag},
+                                                              {"workfine", &TFilter::workfine},
+                                                              {"notworking", &TFilter::notworking},
+                                                              {"new", &TFilter::new_},
+                                                              {"wrong", &TFilter::wrong},
+                                                              {"duplicate", &TFilter::duplicate},
+                                                              {"spam", &TFilter::spam}};
+  for (const auto& [stored, stored_field] : switches) {
+    SCOPED_TRACE(stored);
+    PutFile(std::string(stored) + "=1\n");
+    TFilter f;
+    LoadSettings(store, f);
+    for (const auto& [name, field] : switches) {
+      EXPECT_EQ(f.*field, field == stored_field) << name;
+    }
+  }
+}
+
+// A long file is read in one pass: every name once, the last value of a repeated one.
+TEST_F(Settings, ManyNamesReadEachOnce) {
+  std::string text;
+  for (int i = 0; i < 20000; ++i)
+    text += "name" + std::to_string(i % 15000) + "=" + std::to_string(i) + "\n";
+  text += "selected=2\ncountry=9\n";
+  const SettingsEntries entries = ParseSettingsText(text);
+  ASSERT_EQ(entries.size(), 15002u);
+  EXPECT_EQ(entries[0], (std::pair<std::string, std::string>("name0", "15000")));
+  EXPECT_EQ(entries[14999], (std::pair<std::string, std::string>("name14999", "14999")));
+  PutFile(text);
+  TFilter f = ClearedFilter();
+  LoadSettings(store, f);
+  EXPECT_EQ(f.group_id, 2);
+  EXPECT_EQ(f.country_id, 9);
+  EXPECT_EQ(store.ReadAll().Get("name4999"), "19999");
+  EXPECT_EQ(store.ReadAll().Get("name15000"), std::nullopt);
+}
+
 TEST_F(Settings, AnyTextReadsBackExactly) {
   const std::string values[] = {
       "line1\nline2\r\nline3\r",

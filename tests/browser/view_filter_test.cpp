@@ -174,6 +174,31 @@ TEST(ChannelPassesFilter, Cases) {
   }
 }
 
+// One switch at a time against every status: a switch hides its own status and no other.
+TEST(ChannelPassesFilter, EachStatusSwitchHidesItsOwnStatusOnly) {
+  struct Switch {
+    bool TFilter::*field;
+    int32_t status;
+  };
+  const Switch switches[] = {{&TFilter::workfine, kStatusWorkFine},
+                             {&TFilter::notworking, kStatusNotWorking},
+                             {&TFilter::new_, kStatusNew},
+                             {&TFilter::wrong, kStatusWrongInfo},
+                             {&TFilter::duplicate, kStatusDuplicate},
+                             {&TFilter::spam, kStatusSpam}};
+  for (const Switch& on : switches) {
+    for (int32_t status = kStatusWorkFine; status <= kStatusSpam; ++status) {
+      TFilter f = TvView();
+      f.flag_flag = true;
+      f.*on.field = true;
+      TItem c = TvChannel();
+      c.status = status;
+      EXPECT_EQ(ChannelPassesFilter(f, c), status != on.status)
+          << "switch of status " << on.status << ", channel of status " << status;
+    }
+  }
+}
+
 TEST(AnySectionOn, ViewDoesNotCount) {
   TFilter f;
   f.group_id = 0;
