@@ -22,7 +22,7 @@ namespace {
 struct BrowseData {
   std::size_t channel_count = 0;
   Catalogue catalogue;
-  std::vector<TItem> file_order;
+  std::vector<Channel> file_order;
 };
 
 BrowseData& BrowseCatalogue(std::size_t channel_count) {
@@ -30,9 +30,9 @@ BrowseData& BrowseCatalogue(std::size_t channel_count) {
   if (data.channel_count != channel_count) {
     data = BrowseData{};  // the previous size goes before the next is built
     data.catalogue = SyntheticCatalogue(channel_count);
-    data.file_order = data.catalogue.info.channels;
+    data.file_order = data.catalogue.channels;
     SortState state;
-    SortChannels(data.catalogue.info, static_cast<int32_t>(channel_count) - 1, 0, state);
+    SortChannels(data.catalogue, ListColumn::kChannel, state);
     data.channel_count = channel_count;
   }
   return data;
@@ -40,36 +40,34 @@ BrowseData& BrowseCatalogue(std::size_t channel_count) {
 
 // Sorts the channels in their package order by `column` with the toggle false (names and
 // comments ascending, ratings descending), as the sort at start-up does.
-void Sort(benchmark::State& state, std::size_t channel_count, int32_t column) {
+void Sort(benchmark::State& state, std::size_t channel_count, ListColumn column) {
   BrowseData& data = BrowseCatalogue(channel_count);
-  TInfo& info = data.catalogue.info;
-  const auto last = static_cast<int32_t>(info.channels.size()) - 1;
+  Catalogue& info = data.catalogue;
   for (auto _ : state) {
     state.PauseTiming();
     info.channels = data.file_order;
     SortState sort_state;
     state.ResumeTiming();
-    SortChannels(info, last, column, sort_state);
+    SortChannels(info, column, sort_state);
     benchmark::DoNotOptimize(info.channels.data());
   }
   // Leave the catalogue sorted by name for the benchmarks that follow.
   info.channels = data.file_order;
   SortState sort_state;
-  SortChannels(info, last, 0, sort_state);
+  SortChannels(info, ListColumn::kChannel, sort_state);
 }
 
 // A click on "Channel" after start-up: the name-sorted catalogue sorted again, descending.
 void SortNameReverse(benchmark::State& state, std::size_t channel_count) {
   BrowseData& data = BrowseCatalogue(channel_count);
-  TInfo& info = data.catalogue.info;
-  const auto last = static_cast<int32_t>(info.channels.size()) - 1;
-  std::vector<TItem> ascending = info.channels;
+  Catalogue& info = data.catalogue;
+  std::vector<Channel> ascending = info.channels;
   for (auto _ : state) {
     state.PauseTiming();
     info.channels = ascending;
-    SortState sort_state{.SortToggle = true};
+    SortState sort_state{.toggle = true};
     state.ResumeTiming();
-    SortChannels(info, last, 0, sort_state);
+    SortChannels(info, ListColumn::kChannel, sort_state);
     benchmark::DoNotOptimize(info.channels.data());
   }
   info.channels = std::move(ascending);
@@ -78,76 +76,78 @@ void SortNameReverse(benchmark::State& state, std::size_t channel_count) {
 enum class Section { kNone, kName, kCountry, kGenre, kBitrate, kStatus };
 
 // The TV view with one section on.
-TFilter FilterWith(Section section) {
-  TFilter filter;
-  filter.group_id = 1;
+ViewFilter FilterWith(Section section) {
+  ViewFilter filter;
+  filter.view = View::kTv;
   switch (section) {
     case Section::kNone:
       break;
     case Section::kName:
-      filter.name_flag = true;
+      filter.name_section_on = true;
       filter.name = "TV";
       break;
     case Section::kCountry:
-      filter.country_flag = true;
+      filter.country_section_on = true;
       filter.country_id = 8;  // one of the large countries
       break;
     case Section::kGenre:
-      filter.genre_flag = true;
+      filter.genre_section_on = true;
       filter.genre_id = 19;  // News
       break;
     case Section::kBitrate:
-      filter.bitrate_flag = true;
+      filter.bitrate_section_on = true;
       filter.bitrate = 128;
       break;
     case Section::kStatus:
-      filter.flag_flag = true;
-      filter.new_ = true;  // hides the channels nobody has reported on, most of them
+      filter.status_section_on = true;
+      filter.hide_new = true;  // hides the channels nobody has reported on, most of them
       break;
   }
   return filter;
 }
 
 void Rebuild(benchmark::State& state, std::size_t channel_count, Section section) {
-  TInfo& info = BrowseCatalogue(channel_count).catalogue.info;
+  Catalogue& info = BrowseCatalogue(channel_count).catalogue;
   info.filter = FilterWith(section);
-  std::vector<int32_t> visible;
-  int32_t rows = 0;
+  VisibleRows visible;
   for (auto _ : state) {
     ViewResult view = RebuildView(info, std::move(visible));
-    rows = view.row_count;
-    visible = std::move(view.visible);
-    benchmark::DoNotOptimize(visible.data());
+    visible = std::move(view.visible_rows);
+    benchmark::DoNotOptimize(visible.positions.data());
   }
-  state.counters["rows"] = rows;
+  state.counters["rows"] = visible.count;
 }
 
 // Find Next from the first row, in the initial direction, for a text only the last row holds.
 void FindLastRow(benchmark::State& state, std::size_t channel_count, bool match_case) {
-  TInfo& info = BrowseCatalogue(channel_count).catalogue.info;
+  Catalogue& info = BrowseCatalogue(channel_count).catalogue;
   info.filter = FilterWith(Section::kNone);
   ViewResult view = RebuildView(info, {});
-  if (view.row_count == 0) {
+  if (view.visible_rows.count == 0) {
     state.SkipWithError("the view is empty");
     return;
   }
-  std::string& last_name = info.channels[view.visible[view.row_count - 1]].name;
+  std::string& last_name =
+      info.channels[view.visible_rows.PositionOf(view.visible_rows.count - 1)].name;
   const std::string kept = std::exchange(last_name, "Zulu Marker Channel");
   int32_t found = -1;
   for (auto _ : state) {
-    const FindResult result = FindDialogFind(match_case ? "Marker" : "marker", match_case, false, 0,
-                                             info, view.visible, view.row_count);
+    const FindResult result = FindNextMatch(match_case ? "Marker" : "marker", match_case, false, 0,
+                                            info, view.visible_rows);
     found = result.row.value_or(-1);
   }
   last_name = kept;
-  if (found != view.row_count - 1) state.SkipWithError("the search did not end at the last row");
-  state.counters["rows"] = view.row_count;
+  if (found != view.visible_rows.count - 1)
+    state.SkipWithError("the search did not end at the last row");
+  state.counters["rows"] = view.visible_rows.count;
 }
 
 }  // namespace
 
 void RegisterBrowseBenchmarks() {
-  const std::pair<const char*, int32_t> sorts[] = {{"Name", 0}, {"Rating", 2}, {"Comment", 4}};
+  const std::pair<const char*, ListColumn> sorts[] = {{"Name", ListColumn::kChannel},
+                                                      {"Rating", ListColumn::kRating},
+                                                      {"Comment", ListColumn::kComments}};
   const std::pair<const char*, Section> sections[] = {
       {"None", Section::kNone},   {"Name", Section::kName},       {"Country", Section::kCountry},
       {"Genre", Section::kGenre}, {"Bitrate", Section::kBitrate}, {"Status", Section::kStatus}};
@@ -168,7 +168,7 @@ void RegisterBrowseBenchmarks() {
     }
     for (const bool match_case : {false, true}) {
       const char* variant = match_case ? "LastRowMatchCase" : "LastRow";
-      ForSize(benchmark::RegisterBenchmark(BenchmarkName("FindDialogFind", variant, size).c_str(),
+      ForSize(benchmark::RegisterBenchmark(BenchmarkName("FindNextMatch", variant, size).c_str(),
                                            FindLastRow, size, match_case),
               size, false);
     }

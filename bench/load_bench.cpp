@@ -70,7 +70,7 @@ void AddPackageCounters(benchmark::State& state, const PackageFile& file) {
 void LoadPackage(benchmark::State& state, std::size_t channel_count) {
   const PackageFile& file = SyntheticPackageFile(channel_count);
   const std::vector<int32_t> favorites = SyntheticFavorites(channel_count);
-  std::optional<TInfo> info;
+  std::optional<Catalogue> info;
   const MemoryProbe probe;
   for (auto _ : state) {
     StartOnFreshMemory(state);
@@ -96,7 +96,7 @@ void LoadPackage(benchmark::State& state, std::size_t channel_count) {
 void ReloadPackage(benchmark::State& state, std::size_t channel_count) {
   const PackageFile& file = SyntheticPackageFile(channel_count);
   const std::vector<int32_t> favorites = SyntheticFavorites(channel_count);
-  TInfo info;
+  Catalogue info;
   ClearCatalogue(info);
   LoadChannelPackage(info, favorites, file.path);
   for (auto _ : state) {
@@ -148,9 +148,9 @@ void ParseOnly(benchmark::State& state, std::size_t channel_count) {
   const PackageFile& file = SyntheticPackageFile(channel_count);
   const std::vector<PackageEntry> entries = SyntheticPackageEntries(channel_count);
   const std::vector<int32_t> favorites = SyntheticFavorites(channel_count);
-  std::vector<Tgenre> genres;
+  std::vector<Genre> genres;
   ReadGenres("genres.dat", entries[2].second, genres);
-  std::optional<std::vector<TItem>> channels;
+  std::optional<std::vector<Channel>> channels;
   const MemoryProbe probe;  // above the tables' own memory, which is held throughout
   for (auto _ : state) {
     channels.emplace();

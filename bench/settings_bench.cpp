@@ -30,7 +30,7 @@ void LoadLongSettings(benchmark::State& state) {
   if (!WriteFileAtomically(file, text).ok()) throw Error("Cannot write " + file.string());
   const SettingsStore store(file);
   for (auto _ : state) {
-    TFilter filter;
+    ViewFilter filter;
     LoadSettings(store, filter);
     benchmark::DoNotOptimize(filter);
   }

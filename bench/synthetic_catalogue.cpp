@@ -326,9 +326,9 @@ std::vector<int32_t> SyntheticFavorites(std::size_t channel_count) {
 
 Catalogue SyntheticCatalogue(std::size_t channel_count, std::uint64_t seed) {
   Catalogue catalogue;
-  catalogue.favorites_list = SyntheticFavorites(channel_count);
-  ClearCatalogue(catalogue.info);
-  LoadChannelPackageBytes(catalogue.info, catalogue.favorites_list,
+  const std::vector<int32_t> favorites_list = SyntheticFavorites(channel_count);
+  ClearCatalogue(catalogue);
+  LoadChannelPackageBytes(catalogue, favorites_list,
                           BuildPackage(SyntheticPackageEntries(channel_count, seed)));
   return catalogue;
 }

@@ -38,7 +38,8 @@ std::vector<PackageEntry> SyntheticPackageEntries(std::size_t channel_count,
 std::vector<int32_t> SyntheticFavorites(std::size_t channel_count);
 
 // The catalogue as start-up leaves it before sorting: cleared, then loaded from the package
-// built of SyntheticPackageEntries (in memory, through the real loader).
+// built of SyntheticPackageEntries (in memory, through the real loader) with the
+// SyntheticFavorites.
 Catalogue SyntheticCatalogue(std::size_t channel_count, std::uint64_t seed = kSyntheticSeed);
 
 }  // namespace vistrel::bench

@@ -13,9 +13,9 @@ namespace vistrel {
 
 namespace fs = std::filesystem;
 
-bool IsOutdated(double dtVersion, double now) {
+bool IsOutdated(double version_date, double now) {
   constexpr double kMsPerDay = 86400000.0;
-  const double days = std::fabs(now - dtVersion);
+  const double days = std::fabs(now - version_date);
   // Far beyond any real date (or not a number): outdated, and no overflow below.
   if (!(days < 1e7)) return true;
   const long long ms = std::llround(days * kMsPerDay);
@@ -33,29 +33,27 @@ std::vector<std::string> ReadUserFiles(ProgramState& state, bool with_favorites)
     }
   };
   if (with_favorites) {
-    note(LoadFavorites(state.data_folder, state.catalogue.favorites_list),
-         state.files_read.favorites);
+    note(LoadFavorites(state.data_folder, state.favorites_list), state.files_read.favorites);
   }
-  note(LoadUserChannels(state.data_folder, state.catalogue.info, state.catalogue.favorites_list),
+  note(LoadUserChannels(state.data_folder, state.catalogue, state.favorites_list),
        state.files_read.user_channels);
   return messages;
 }
 
 ViewResult RefreshView(ProgramState& state) {
-  ViewResult view = RebuildView(state.catalogue.info, std::move(state.visible));
-  state.visible = view.visible;
-  state.row_count = view.row_count;
+  ViewResult view = RebuildView(state.catalogue, std::move(state.visible_rows));
+  state.visible_rows = view.visible_rows;
   return view;
 }
 
 ViewResult FinishLoad(ProgramState& state) {
-  TInfo& info = state.catalogue.info;
-  LoadSettings(state.store, info.filter);
-  SortChannels(info, static_cast<int32_t>(info.channels.size()) - 1, 0, state.sort);
+  Catalogue& catalogue = state.catalogue;
+  LoadSettings(state.store, catalogue.filter);
+  SortChannels(catalogue, ListColumn::kChannel, state.sort);
   return RefreshView(state);
 }
 
-LoadReport GetData(ProgramState& state, const Clock& now) {
+LoadReport LoadAtStartUp(ProgramState& state, const Clock& now) {
   LoadReport report;
   state.list_outdated = false;
   // The loaders only read: the folder must be there before anything is stored in it.
@@ -70,29 +68,29 @@ LoadReport GetData(ProgramState& state, const Clock& now) {
 
   // Cleared even without a package, so the view is TV and new user channels are numbered
   // above 100000; the user files are read either way, so they are listed and safely rewritten.
-  TInfo& info = state.catalogue.info;
-  ClearCatalogue(info);
+  Catalogue& catalogue = state.catalogue;
+  ClearCatalogue(catalogue);
   report.messages = ReadUserFiles(state, /*with_favorites=*/true);
 
   const fs::path package = state.data_folder / kPackageFileName;
   if (!fs::exists(package, ec)) {
     state.list_outdated = true;
-    LoadSettings(state.store, info.filter);
+    LoadSettings(state.store, catalogue.filter);
     report.view = RefreshView(state);
     return report;
   }
-  LoadChannelPackage(info, state.catalogue.favorites_list, package);
-  if (IsOutdated(info.dtVersion, now())) state.list_outdated = true;
+  LoadChannelPackage(catalogue, state.favorites_list, package);
+  if (IsOutdated(catalogue.version_date, now())) state.list_outdated = true;
   report.view = FinishLoad(state);
   return report;
 }
 
 LoadReport ReloadCatalogue(ProgramState& state) {
   LoadReport report;
-  TInfo& info = state.catalogue.info;
+  Catalogue& catalogue = state.catalogue;
   if (!state.end_requested) {
-    Outcome saved = SaveUserFiles(state.data_folder, state.catalogue.info,
-                                  state.catalogue.favorites_list, state.files_read);
+    Outcome saved =
+        SaveUserFiles(state.data_folder, state.catalogue, state.favorites_list, state.files_read);
     if (!saved.ok()) {
       report.messages.push_back(
           "The channel list was not reloaded, so that your own channels and favourites are "
@@ -102,14 +100,13 @@ LoadReport ReloadCatalogue(ProgramState& state) {
       return report;
     }
     // The reload marks favourites from this list: it must hold the marks set since start-up.
-    state.catalogue.favorites_list =
-        CurrentFavorites(state.catalogue.favorites_list, info.channels);
+    state.favorites_list = CurrentFavorites(state.favorites_list, catalogue.channels);
   }
 
-  ClearCatalogue(info);
+  ClearCatalogue(catalogue);
   report.messages = ReadUserFiles(state, /*with_favorites=*/false);
   try {
-    LoadChannelPackage(info, state.catalogue.favorites_list, state.data_folder / kPackageFileName);
+    LoadChannelPackage(catalogue, state.favorites_list, state.data_folder / kPackageFileName);
   } catch (const std::exception& e) {
     // What was loaded before the failure stays; the view below shows exactly that.
     report.messages.push_back(e.what());
@@ -120,8 +117,7 @@ LoadReport ReloadCatalogue(ProgramState& state) {
 
 Outcome CloseProgram(const ProgramState& state) {
   if (state.end_requested) return Outcome::Ok();
-  return SaveUserFiles(state.data_folder, state.catalogue.info, state.catalogue.favorites_list,
-                       state.files_read);
+  return SaveUserFiles(state.data_folder, state.catalogue, state.favorites_list, state.files_read);
 }
 
 }  // namespace vistrel

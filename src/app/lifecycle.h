@@ -1,5 +1,5 @@
 #pragma once
-// The program's life without its windows: start-up (GetData), the reload after a list
+// The program's life without its windows: start-up (LoadAtStartUp), the reload after a list
 // update, and what happens at close. The windows show what these return.
 
 #include <cstdint>
@@ -20,7 +20,7 @@ inline constexpr const char* kOldPackageFileName = "channels.dat";
 // without a version (date 0) always is. Both are days since 30 December 1899; the difference
 // is counted in whole milliseconds first, so that a version exactly 15 days old is outdated
 // whatever the rounding of the two dates.
-bool IsOutdated(double dtVersion, double now);
+bool IsOutdated(double version_date, double now);
 
 // What a load produced for the windows: the view to apply, and messages to show (each with
 // the error icon); after a message with `state.end_requested` set, the program ends.
@@ -40,7 +40,7 @@ using Clock = std::function<double()>;
 // nothing is sorted, so the first package a download brings still lists names A to Z. Throws
 // vistrel::Error when the package or its content is unreadable; the program then shows the
 // text and ends. An unreadable user file is reported and sets `end_requested`.
-LoadReport GetData(ProgramState& state, const Clock& now = LocalNowDateTime);
+LoadReport LoadAtStartUp(ProgramState& state, const Clock& now = LocalNowDateTime);
 
 // Reload after a completed list download. The user files are written first (SaveUserFiles),
 // so that channels and favourite marks changed since start-up survive; when that fails
@@ -59,7 +59,7 @@ Outcome CloseProgram(const ProgramState& state);
 // Runs right after ClearCatalogue.
 std::vector<std::string> ReadUserFiles(ProgramState& state, bool with_favorites);
 
-// RebuildView over the catalogue; the visible list and row count are kept in `state`.
+// RebuildView over the catalogue; the visible rows are kept in `state`.
 ViewResult RefreshView(ProgramState& state);
 
 // The end of every load: settings, sort by name, view.

@@ -8,6 +8,7 @@
 
 #include "browser/settings_store.h"
 #include "browser/sort_channels.h"
+#include "browser/visible_rows.h"
 #include "catalogue/records.h"
 #include "catalogue/user_files.h"
 
@@ -21,8 +22,9 @@ struct ProgramState {
   SettingsStore store;
 
   Catalogue catalogue;
-  std::vector<int32_t> visible;  // row r of the list shows channels[visible[r]], r < row_count
-  int32_t row_count = 0;
+  // The favourites read at start-up, which every later load consults again.
+  std::vector<int32_t> favorites_list;
+  VisibleRows visible_rows;
   SortState sort;
 
   // The package is missing or too old: the main window offers a download when activated.

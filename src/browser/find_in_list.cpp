@@ -18,17 +18,16 @@ std::string FoldAsciiLetters(std::string_view text) {
 
 }  // namespace
 
-FindResult FindDialogFind(std::string_view text, bool match_case, bool down, int32_t find_position,
-                          const TInfo& info, const std::vector<int32_t>& visible,
-                          int32_t row_count) {
+FindResult FindNextMatch(std::string_view text, bool match_case, bool down, int32_t find_position,
+                         const Catalogue& catalogue, const VisibleRows& rows) {
   // Rows that do not exist are never examined, however the list and catalogue changed.
   const auto n = static_cast<int32_t>(
-      std::min<int64_t>({row_count, static_cast<int64_t>(visible.size()), INT32_MAX}));
+      std::min<int64_t>({rows.count, static_cast<int64_t>(rows.positions.size()), INT32_MAX}));
   const std::string wanted = match_case ? std::string(text) : FoldAsciiLetters(text);
   auto matches = [&](int32_t row) {
-    const int32_t p = visible[row];
-    if (p < 0 || static_cast<std::size_t>(p) >= info.channels.size()) return false;
-    const std::string& name = info.channels[p].name;
+    const Channel* channel = rows.ChannelAt(catalogue, row);
+    if (!channel) return false;
+    const std::string& name = channel->name;
     return match_case ? TextOccurs(wanted, name) : TextOccurs(wanted, FoldAsciiLetters(name));
   };
 

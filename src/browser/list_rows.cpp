@@ -7,10 +7,11 @@
 
 namespace vistrel {
 
-std::string FormatRating(double rt) {
-  if (!std::isfinite(rt)) return std::isnan(rt) ? "NAN" : (rt < 0 ? "-INF" : "INF");
+std::string FormatRating(double rating) {
+  if (!std::isfinite(rating)) return std::isnan(rating) ? "NAN" : (rating < 0 ? "-INF" : "INF");
   char buf[400];
-  const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(rt), std::chars_format::fixed);
+  const auto res =
+      std::to_chars(buf, buf + sizeof buf, std::fabs(rating), std::chars_format::fixed);
   const std::string_view text(buf, static_cast<std::size_t>(res.ptr - buf));
   const std::size_t dot = text.find('.');
   std::string digits(text.substr(0, dot));  // integer part
@@ -30,35 +31,34 @@ std::string FormatRating(double rt) {
   }
   std::string out = all.substr(0, all.size() - 2) + "." + all.substr(all.size() - 2);
   // A value that rounds to zero shows no sign.
-  if (std::signbit(rt) && out.find_first_not_of("0.") != std::string::npos) out.insert(0, "-");
+  if (std::signbit(rating) && out.find_first_not_of("0.") != std::string::npos) out.insert(0, "-");
   return out;
 }
 
-std::string ChannelColumnText(const TInfo& info, const TItem& c, int32_t column) {
+std::string ChannelColumnText(const Catalogue& catalogue, const Channel& c, ListColumn column) {
   switch (column) {
-    case kColumnChannel:
+    case ListColumn::kChannel:
       return c.name;
-    case kColumnGenre: {
-      const int32_t g = GenreIndexById(info.genres, c.genre_id);
-      return g < 0 ? std::string() : info.genres[g].name;
+    case ListColumn::kGenre: {
+      const int32_t g = GenreIndexById(catalogue.genres, c.genre_id);
+      return g < 0 ? std::string() : catalogue.genres[g].name;
     }
-    case kColumnRating:
-      return c.usdef == 1 ? "no" : FormatRating(c.rt);
-    case kColumnBitrate:
+    case ListColumn::kRating:
+      return c.user_defined == 1 ? "no" : FormatRating(c.average_rating);
+    case ListColumn::kBitrate:
       return std::to_string(c.bitrate);
-    case kColumnComments:
+    case ListColumn::kComments:
       return c.comment;
-    default:
-      return std::string();
   }
+  return std::string();
 }
 
-int32_t ChannelStateImage(const TItem& c) {
+int32_t ChannelStateImage(const Channel& c) {
   return c.status;
 }
 
-bool IsUserChannelRow(const TItem& c) {
-  return c.usdef == 1;
+bool IsUserChannelRow(const Channel& c) {
+  return c.user_defined == 1;
 }
 
 }  // namespace vistrel

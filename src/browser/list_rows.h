@@ -9,14 +9,16 @@
 
 namespace vistrel {
 
-enum ListColumn : int32_t {
-  kColumnChannel = 0,
-  kColumnGenre = 1,
-  kColumnRating = 2,
-  kColumnBitrate = 3,
-  kColumnComments = 4,
-  kListColumnCount = 5,
+// The list's five columns, in display order. A value outside them (a column number from a
+// command line) is kept as it is and means no column.
+enum class ListColumn : int32_t {
+  kChannel = 0,
+  kGenre = 1,
+  kRating = 2,
+  kBitrate = 3,
+  kComments = 4,
 };
+inline constexpr int32_t kListColumnCount = 5;
 
 struct ListColumnInfo {
   const char* caption;
@@ -29,17 +31,18 @@ inline constexpr ListColumnInfo kListColumns[kListColumnCount] = {
 // A rating with two decimals and "." as separator, a half rounded away from zero
 // (0.125 -> "0.13"). The value is rounded as the shortest decimal text that reads back as the
 // same double, so 1.005 gives "1.01", as a user reading 1.005 expects.
-std::string FormatRating(double rt);
+std::string FormatRating(double rating);
 
-// Text of `column` for `channel` (8-bit); empty for a column outside 0..4. The genre column
+// Text of `column` for `channel` (8-bit); empty for a value that is no column. The genre column
 // shows the genre table's name for the channel's genre id, empty when the table lacks it.
-std::string ChannelColumnText(const TInfo& info, const TItem& channel, int32_t column);
+std::string ChannelColumnText(const Catalogue& catalogue, const Channel& channel,
+                              ListColumn column);
 
 // Image number in the status image list: the channel's status (0 works fine ... 5 spam).
-int32_t ChannelStateImage(const TItem& channel);
+int32_t ChannelStateImage(const Channel& channel);
 
 // Whether the row is painted with the pale green of channels the user added.
-bool IsUserChannelRow(const TItem& channel);
+bool IsUserChannelRow(const Channel& channel);
 
 // Background of a user channel's row (red, green, blue).
 inline constexpr uint8_t kUserRowColor[3] = {192, 220, 192};

@@ -154,7 +154,7 @@ std::optional<Entries> ReadStore(const fs::path& file) {
   return ParseSettingsText(*bytes);
 }
 
-bool Exists(const fs::path& file) {
+bool FileExists(const fs::path& file) {
   std::error_code ec;
   return fs::exists(file, ec);
 }
@@ -175,8 +175,8 @@ fs::path SettingsStore::DefaultPath() {
   return base / "Orvane" / "Vistrel" / "settings.ini";
 }
 
-bool SettingsStore::KeyExists() const {
-  return Exists(file_);
+bool SettingsStore::Exists() const {
+  return FileExists(file_);
 }
 
 std::optional<std::string> SettingsStore::Read(std::string_view name) const {
@@ -197,9 +197,9 @@ std::optional<std::string> SettingsValues::Get(std::string_view name) const {
   return found->second;
 }
 
-void SettingsStore::write_reg_string(std::string_view name, std::string_view text) const {
+void SettingsStore::WriteString(std::string_view name, std::string_view text) const {
   const std::string create_failure = "Failed to create key " + file_.string();
-  const bool existed = Exists(file_);
+  const bool existed = FileExists(file_);
   Entries entries;
   if (existed) {
     // An existing store that cannot be read is not replaced: its other values would be lost.
@@ -219,12 +219,12 @@ void SettingsStore::write_reg_string(std::string_view name, std::string_view tex
   }
 }
 
-void SettingsStore::write_reg_integer(std::string_view name, int32_t value) const {
-  write_reg_string(name, std::to_string(value));
+void SettingsStore::WriteInteger(std::string_view name, int32_t value) const {
+  WriteString(name, std::to_string(value));
 }
 
-void SettingsStore::delete_reg(std::string_view name) const {
-  if (!Exists(file_)) return;
+void SettingsStore::Delete(std::string_view name) const {
+  if (!FileExists(file_)) return;
   const std::string failure = "Failed to delete value '" + std::string(name) + "'";
   std::optional<Entries> entries = ReadStore(file_);
   if (!entries) throw Error(failure);
@@ -264,18 +264,20 @@ int64_t SettingInteger(const std::optional<std::string>& text) {
   return negative ? -magnitude : magnitude;
 }
 
-void LoadSettings(const SettingsStore& store, TFilter& filter) {
-  if (!store.KeyExists()) {
-    filter.group_id = 1;
+void LoadSettings(const SettingsStore& store, ViewFilter& filter) {
+  if (!store.Exists()) {
+    filter.view = View::kTv;
     filter.favorited = 0;
     filter.country_id = 0;
     return;
   }
   // Values in reading order and their fields:
-  //   "selected" group_id, "favorited" favorited, "name_f" name_flag (then "name" name),
-  //   "country_f" country_flag, "country" country_id, "genre_f" genre_flag, "genre" genre_id,
-  //   "bitrate_f" bitrate_flag, "bitrate" bitrate, "flag_f" flag_flag, and the status switches
-  //   "workfine", "notworking", "new", "wrong", "duplicate", "spam".
+  //   "selected" view, "favorited" favorited, "name_f" name_section_on (then "name" name),
+  //   "country_f" country_section_on, "country" country_id, "genre_f" genre_section_on,
+  //   "genre" genre_id, "bitrate_f" bitrate_section_on, "bitrate" bitrate, "flag_f"
+  //   status_section_on, and the status switches "workfine" hide_work_fine, "notworking"
+  //   hide_not_working, "new" hide_new, "wrong" hide_wrong_info, "duplicate" hide_duplicate,
+  //   "spam" hide_spam.
   // A stored value only counts when it reads as a number greater than 0, so a stored 0 never
   // reaches the filter; 16-bit fields keep the low 16 bits, switches the low 8 bits (non-zero
   // is on), bitrate the whole value. Every value is text here, so no value can have a wrong type.
@@ -288,25 +290,25 @@ void LoadSettings(const SettingsStore& store, TFilter& filter) {
   auto flag = [&](const char* name, bool& field) {
     if (int64_t v = read(name); v > 0) field = (v & 0xFF) != 0;
   };
-  word("selected", filter.group_id);
+  if (int64_t v = read("selected"); v > 0) filter.view = static_cast<View>(v & 0xFFFF);
   word("favorited", filter.favorited);
   if (int64_t v = read("name_f"); v > 0) {
-    filter.name_flag = (v & 0xFF) != 0;
+    filter.name_section_on = (v & 0xFF) != 0;
     filter.name = values.Get("name").value_or(std::string());
   }
-  flag("country_f", filter.country_flag);
+  flag("country_f", filter.country_section_on);
   word("country", filter.country_id);
-  flag("genre_f", filter.genre_flag);
+  flag("genre_f", filter.genre_section_on);
   word("genre", filter.genre_id);
-  flag("bitrate_f", filter.bitrate_flag);
+  flag("bitrate_f", filter.bitrate_section_on);
   if (int64_t v = read("bitrate"); v > 0) filter.bitrate = static_cast<int32_t>(v);
-  flag("flag_f", filter.flag_flag);
-  flag("workfine", filter.workfine);
-  flag("notworking", filter.notworking);
-  flag("new", filter.new_);
-  flag("wrong", filter.wrong);
-  flag("duplicate", filter.duplicate);
-  flag("spam", filter.spam);
+  flag("flag_f", filter.status_section_on);
+  flag("workfine", filter.hide_work_fine);
+  flag("notworking", filter.hide_not_working);
+  flag("new", filter.hide_new);
+  flag("wrong", filter.hide_wrong_info);
+  flag("duplicate", filter.hide_duplicate);
+  flag("spam", filter.hide_spam);
 }
 
 }  // namespace vistrel

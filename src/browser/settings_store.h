@@ -35,7 +35,7 @@ class SettingsStore {
   static std::filesystem::path DefaultPath();
 
   const std::filesystem::path& file() const { return file_; }
-  bool KeyExists() const;
+  bool Exists() const;
 
   // The stored text of `name`; nothing when the key or the value is missing.
   std::optional<std::string> Read(std::string_view name) const;
@@ -45,10 +45,10 @@ class SettingsStore {
 
   // Create the key when missing and store the value. Throw vistrel::Error
   // "Failed to create key <path>" or "Failed to set data for '<name>'".
-  void write_reg_integer(std::string_view name, int32_t value) const;
-  void write_reg_string(std::string_view name, std::string_view text) const;
+  void WriteInteger(std::string_view name, int32_t value) const;
+  void WriteString(std::string_view name, std::string_view text) const;
   // Deletes the value when the key exists; a missing key or value is no error.
-  void delete_reg(std::string_view name) const;
+  void Delete(std::string_view name) const;
 
  private:
   std::filesystem::path file_;
@@ -67,6 +67,6 @@ SettingsEntries ParseSettingsText(std::string_view text);
 std::string FormatSettingsText(const SettingsEntries& entries);
 
 // Fills the filter from the store, read once; see the table of values in settings_store.cpp.
-void LoadSettings(const SettingsStore& store, TFilter& filter);
+void LoadSettings(const SettingsStore& store, ViewFilter& filter);
 
 }  // namespace vistrel

@@ -77,11 +77,11 @@ int CompareTextKeys(const TextKey& a, const TextKey& b) {
 // Puts the records in the entries' order: position p takes the record that was at
 // order[p].index. Follows each cycle of the permutation with one temporary.
 template <typename E>
-void Permute(std::vector<TItem>& items, const std::vector<E>& order) {
+void Permute(std::vector<Channel>& items, const std::vector<E>& order) {
   std::vector<bool> placed(order.size(), false);
   for (std::size_t i = 0; i < order.size(); ++i) {
     if (placed[i] || order[i].index == static_cast<int32_t>(i)) continue;
-    TItem held = std::move(items[i]);
+    Channel held = std::move(items[i]);
     std::size_t j = i;
     for (;;) {
       placed[j] = true;
@@ -97,7 +97,7 @@ void Permute(std::vector<TItem>& items, const std::vector<E>& order) {
 }
 
 template <typename Key, typename GetKey, typename Less>
-void SortBy(std::vector<TItem>& items, int32_t last, bool ascending, GetKey get_key, Less less) {
+void SortBy(std::vector<Channel>& items, int32_t last, bool ascending, GetKey get_key, Less less) {
   std::vector<Entry<Key>> entries(static_cast<std::size_t>(last) + 1);
   for (int32_t i = 0; i <= last; ++i) entries[i] = {get_key(items[i]), i};
   if (ascending) {
@@ -110,57 +110,56 @@ void SortBy(std::vector<TItem>& items, int32_t last, bool ascending, GetKey get_
   Permute(items, entries);
 }
 
-void SortByText(std::vector<TItem>& items, int32_t last, bool ascending,
-                std::string TItem::*field) {
+void SortByText(std::vector<Channel>& items, int32_t last, bool ascending,
+                std::string Channel::*field) {
   SortBy<TextKey>(
-      items, last, ascending, [field](const TItem& c) { return MakeTextKey(c.*field); },
+      items, last, ascending, [field](const Channel& c) { return MakeTextKey(c.*field); },
       [](const TextKey& a, const TextKey& b) { return CompareTextKeys(a, b) < 0; });
 }
 
 }  // namespace
 
-bool SortAscending(int32_t column, bool toggle) {
-  const bool numeric = column == 2 || column == 3;
+bool SortAscending(ListColumn column, bool toggle) {
+  const bool numeric = column == ListColumn::kRating || column == ListColumn::kBitrate;
   return numeric ? toggle : !toggle;
 }
 
-void SortChannels(TInfo& info, int32_t last_index, int32_t column, SortState& state) {
-  state.SortColumn = column;
-  if (column < 0 || column >= kSortColumnCount) return;
-  const bool ascending = SortAscending(column, state.SortToggle);
-  auto& items = info.channels;
-  // Never past the end of the array, whatever the caller passes.
-  const auto last =
-      static_cast<int32_t>(std::min<int64_t>(last_index, static_cast<int64_t>(items.size()) - 1));
+void SortChannels(Catalogue& catalogue, ListColumn column, SortState& state) {
+  state.column = column;
+  const auto number = static_cast<int32_t>(column);
+  if (number < 0 || number >= kListColumnCount) return;
+  const bool ascending = SortAscending(column, state.toggle);
+  auto& items = catalogue.channels;
+  const auto last = static_cast<int32_t>(items.size()) - 1;
   if (last > 0) {
     switch (column) {
-      case 0:
-        SortByText(items, last, ascending, &TItem::name);
+      case ListColumn::kChannel:
+        SortByText(items, last, ascending, &Channel::name);
         break;
-      case 1:
-        SortByText(items, last, ascending, &TItem::genre);
+      case ListColumn::kGenre:
+        SortByText(items, last, ascending, &Channel::genre_name);
         break;
-      case 2:
+      case ListColumn::kRating:
         SortBy<double>(
-            items, last, ascending, [](const TItem& c) { return c.rt; },
+            items, last, ascending, [](const Channel& c) { return c.average_rating; },
             [](double a, double b) { return a < b; });
         break;
-      case 3:
+      case ListColumn::kBitrate:
         SortBy<int32_t>(
-            items, last, ascending, [](const TItem& c) { return c.bitrate; },
+            items, last, ascending, [](const Channel& c) { return c.bitrate; },
             [](int32_t a, int32_t b) { return a < b; });
         break;
-      default:
-        SortByText(items, last, ascending, &TItem::comment);
+      case ListColumn::kComments:
+        SortByText(items, last, ascending, &Channel::comment);
         break;
     }
   }
-  state.SortToggle = !state.SortToggle;
+  state.toggle = !state.toggle;
 }
 
-bool MainAdvListViewColumnClick(TInfo& info, int32_t row_count, int32_t column, SortState& state) {
+bool SortByColumn(Catalogue& catalogue, int32_t row_count, ListColumn column, SortState& state) {
   if (row_count <= 0) return false;
-  SortChannels(info, static_cast<int32_t>(info.channels.size()) - 1, column, state);
+  SortChannels(catalogue, column, state);
   return true;
 }
 

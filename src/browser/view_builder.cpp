@@ -5,19 +5,18 @@
 
 namespace vistrel {
 
-std::optional<std::string> CaptionSuffix(uint16_t group_id) {
-  switch (group_id) {
-    case 0:
+std::optional<std::string> CaptionSuffix(View view) {
+  switch (view) {
+    case View::kFavorites:
       return " - Favorites";
-    case 1:
+    case View::kTv:
       return " - Tv";
-    case 2:
+    case View::kRadio:
       return " - Radio";
-    case 3:
+    case View::kVideo:
       return " - Video";
-    default:
-      return std::nullopt;
   }
+  return std::nullopt;
 }
 
 std::string BaseCaption() {
@@ -28,52 +27,54 @@ std::string ViewCaption(const std::string& suffix) {
   return BaseCaption() + suffix;
 }
 
-ViewResult ApplyFilter(const TInfo& info, std::vector<int32_t> visible) {
+ViewResult ApplyFilter(const Catalogue& catalogue, VisibleRows previous) {
   ViewResult view;
-  view.caption_suffix = CaptionSuffix(info.filter.group_id);
+  view.caption_suffix = CaptionSuffix(catalogue.filter.view);
   // Sized once to the catalogue, so filling never grows it.
-  visible.resize(info.channels.size(), 0);
+  std::vector<int32_t> visible = std::move(previous.positions);
+  visible.resize(catalogue.channels.size(), 0);
   // Long names live in their own allocations, scattered in memory: with the name section on,
   // fetching them ahead keeps the scan from waiting on each one in turn.
-  const bool by_name = info.filter.name_flag && !info.filter.name.empty();
+  const bool by_name = catalogue.filter.name_section_on && !catalogue.filter.name.empty();
   constexpr std::size_t kFetchAhead = 16;
-  const std::size_t count = info.channels.size();
+  const std::size_t count = catalogue.channels.size();
   int32_t n = 0;
   for (std::size_t p = 0; p < count; ++p) {
     if (by_name && p + kFetchAhead < count) {
-      __builtin_prefetch(info.channels[p + kFetchAhead].name.data());
+      __builtin_prefetch(catalogue.channels[p + kFetchAhead].name.data());
     }
-    if (ChannelPassesFilter(info.filter, info.channels[p])) visible[n++] = static_cast<int32_t>(p);
+    if (ChannelPassesFilter(catalogue.filter, catalogue.channels[p]))
+      visible[n++] = static_cast<int32_t>(p);
   }
-  view.visible = std::move(visible);
-  view.row_count = n;
-  view.clear_label_visible = AnySectionOn(info.filter);
+  view.visible_rows.positions = std::move(visible);
+  view.visible_rows.count = n;
+  view.clear_label_visible = AnySectionOn(catalogue.filter);
   return view;
 }
 
 namespace {
 
-int32_t SelectedCountry(const TInfo& info) {
-  if (info.countries.empty()) return -1;
-  if (!info.filter.country_flag) return 0;
-  const auto wanted = static_cast<int32_t>(info.filter.country_id);
-  for (auto i = static_cast<int32_t>(info.countries.size()) - 1; i >= 0; --i) {
-    if (info.countries[i].id == wanted) return i;
+int32_t SelectedCountry(const Catalogue& catalogue) {
+  if (catalogue.countries.empty()) return -1;
+  if (!catalogue.filter.country_section_on) return 0;
+  const auto wanted = static_cast<int32_t>(catalogue.filter.country_id);
+  for (auto i = static_cast<int32_t>(catalogue.countries.size()) - 1; i >= 0; --i) {
+    if (catalogue.countries[i].id == wanted) return i;
   }
   return 0;
 }
 
 }  // namespace
 
-ViewResult RebuildView(const TInfo& info, std::vector<int32_t> visible) {
-  ViewResult view = ApplyFilter(info, std::move(visible));
-  view.country_names.reserve(info.countries.size());
-  for (const auto& c : info.countries) view.country_names.push_back(c.name);
-  view.country_index = SelectedCountry(info);
-  view.editor_country_index = info.countries.empty() ? -1 : 0;
-  view.genre_names.reserve(info.genres.size());
-  for (const auto& g : info.genres) view.genre_names.push_back(g.name);
-  view.filter_genre_index = info.genres.empty() ? -1 : 0;
+ViewResult RebuildView(const Catalogue& catalogue, VisibleRows previous) {
+  ViewResult view = ApplyFilter(catalogue, std::move(previous));
+  view.country_names.reserve(catalogue.countries.size());
+  for (const auto& c : catalogue.countries) view.country_names.push_back(c.name);
+  view.country_index = SelectedCountry(catalogue);
+  view.editor_country_index = catalogue.countries.empty() ? -1 : 0;
+  view.genre_names.reserve(catalogue.genres.size());
+  for (const auto& g : catalogue.genres) view.genre_names.push_back(g.name);
+  view.filter_genre_index = catalogue.genres.empty() ? -1 : 0;
   view.editor_genre_index = -1;
   return view;
 }

@@ -3,7 +3,7 @@
 // so the window can apply it in one step.
 //
 // A rebuild on the window's side: clear the cued channel (playback stops), set the row count
-// to 0, then, inside one batch update, take `visible` and `row_count`, set the caption when
+// to 0, then, inside one batch update, take `visible_rows`, set the caption when
 // `caption_suffix` holds one, show or hide the Clear label, set the Comments column to
 // kCommentsColumnWidth, and refill the country and genre lists with their selections. Filling
 // the lists must not run the country list's change command.
@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "browser/visible_rows.h"
 #include "catalogue/records.h"
 
 namespace vistrel {
@@ -20,10 +21,7 @@ namespace vistrel {
 inline constexpr int32_t kCommentsColumnWidth = 130;
 
 struct ViewResult {
-  // Row r shows channels[visible[r]] for r < row_count. The list is as long as the catalogue;
-  // the entries from row_count on are left from earlier builds (or 0) and mean nothing.
-  std::vector<int32_t> visible;
-  int32_t row_count = 0;
+  VisibleRows visible_rows;
   // " - Favorites", " - Tv", " - Radio" or " - Video"; nothing: leave the caption as it is.
   std::optional<std::string> caption_suffix;
   bool clear_label_visible = false;
@@ -39,8 +37,8 @@ struct ViewResult {
   int32_t editor_genre_index = -1;
 };
 
-// Caption suffix of a view; nothing for a group that is no view.
-std::optional<std::string> CaptionSuffix(uint16_t group_id);
+// Caption suffix of a view; nothing for a value that is no view.
+std::optional<std::string> CaptionSuffix(View view);
 
 // Product name, " - ", version: the caption before a view suffix.
 std::string BaseCaption();
@@ -48,15 +46,15 @@ std::string BaseCaption();
 // The window caption for `suffix` (BaseCaption() + suffix).
 std::string ViewCaption(const std::string& suffix);
 
-// Caption, visible list, row count and Clear label. `visible` is the list of the previous
-// build (move it in): it is resized to the catalogue's length, keeping its entries, and
-// returned in the result.
-ViewResult ApplyFilter(const TInfo& info, std::vector<int32_t> visible);
+// Caption, visible rows and Clear label. `previous` holds the rows of the previous build (move
+// them in): its positions are resized to the catalogue's length, keeping their entries, and
+// returned in the result. Does not fail.
+ViewResult ApplyFilter(const Catalogue& catalogue, VisibleRows previous);
 
 // ApplyFilter plus the country and genre lists. Country lists select, when the country section
 // is on, the last entry whose id is the filter's country id, else (or with no such entry) the
 // first; the editor's country list the first; the filter dialog's genre list the first. A
 // list with no entries selects nothing (-1).
-ViewResult RebuildView(const TInfo& info, std::vector<int32_t> visible);
+ViewResult RebuildView(const Catalogue& catalogue, VisibleRows previous);
 
 }  // namespace vistrel

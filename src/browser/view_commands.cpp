@@ -6,74 +6,68 @@ namespace {
 
 void DeleteSectionFlags(const SettingsStore& store) {
   for (const char* name : {"name_f", "country_f", "genre_f", "bitrate_f", "flag_f"}) {
-    store.delete_reg(name);
+    store.Delete(name);
   }
 }
 
-void SwitchSectionsOff(TFilter& f) {
-  f.name_flag = f.country_flag = f.genre_flag = f.bitrate_flag = f.flag_flag = false;
+void SwitchSectionsOff(ViewFilter& f) {
+  f.name_section_on = f.country_section_on = f.genre_section_on = f.bitrate_section_on =
+      f.status_section_on = false;
 }
 
-void SetView(TFilter& f, uint16_t group_id) {
-  f.group_id = group_id;
+void SetView(ViewFilter& f, View view) {
+  f.view = view;
   f.favorited = 0;
 }
 
 }  // namespace
 
-void CountryALComboBoxChange(const SettingsStore& store, TInfo& info, int32_t index) {
+void SelectCountry(const SettingsStore& store, Catalogue& catalogue, int32_t index) {
   if (index <= 0) {
-    store.delete_reg("country_f");
-    info.filter.country_id = 0;
-    info.filter.country_flag = false;
+    store.Delete("country_f");
+    catalogue.filter.country_id = 0;
+    catalogue.filter.country_section_on = false;
     return;
   }
-  if (static_cast<std::size_t>(index) >= info.countries.size()) return;
-  const int32_t id = info.countries[index].id;
-  store.write_reg_integer("country_f", 1);
-  store.write_reg_integer("country", id);
-  info.filter.country_id = static_cast<uint16_t>(id);
-  info.filter.country_flag = true;
+  if (static_cast<std::size_t>(index) >= catalogue.countries.size()) return;
+  const int32_t id = catalogue.countries[index].id;
+  store.WriteInteger("country_f", 1);
+  store.WriteInteger("country", id);
+  catalogue.filter.country_id = static_cast<uint16_t>(id);
+  catalogue.filter.country_section_on = true;
 }
 
-void FavAdvToolButtonClick(const SettingsStore& store, TFilter& filter, bool pressed) {
-  if (!pressed) {
-    TvAdvToolButtonClick(store, filter);
-    return;
+void ShowView(const SettingsStore& store, ViewFilter& filter, View view) {
+  switch (view) {
+    case View::kFavorites:
+      // Every write of the command, the clearing included, comes before any change of the
+      // filter, so a failed write leaves the view as it was.
+      store.WriteInteger("selected", 0);
+      store.WriteInteger("favorited", 1);
+      DeleteSectionFlags(store);
+      filter.view = View::kFavorites;
+      filter.favorited = 1;
+      SwitchSectionsOff(filter);
+      return;
+    case View::kTv:
+      store.Delete("selected");
+      store.Delete("favorited");
+      SetView(filter, View::kTv);
+      return;
+    case View::kRadio:
+    case View::kVideo:
+      store.WriteInteger("selected", static_cast<int32_t>(view));
+      store.Delete("favorited");
+      SetView(filter, view);
+      return;
   }
-  // Every write of the command, the Clear part included, comes before any change of the
-  // filter, so a failed write leaves the view as it was.
-  store.write_reg_integer("selected", 0);
-  store.write_reg_integer("favorited", 1);
-  DeleteSectionFlags(store);
-  filter.group_id = 0;
-  filter.favorited = 1;
-  SwitchSectionsOff(filter);
 }
 
-void FavoritesAdvToolButtonClick(const SettingsStore& store, TFilter& filter) {
-  FavAdvToolButtonClick(store, filter, true);
+void ToggleFavoritesView(const SettingsStore& store, ViewFilter& filter, bool pressed) {
+  ShowView(store, filter, pressed ? View::kFavorites : View::kTv);
 }
 
-void TvAdvToolButtonClick(const SettingsStore& store, TFilter& filter) {
-  store.delete_reg("selected");
-  store.delete_reg("favorited");
-  SetView(filter, 1);
-}
-
-void RadioAdvToolButtonClick(const SettingsStore& store, TFilter& filter) {
-  store.write_reg_integer("selected", 2);
-  store.delete_reg("favorited");
-  SetView(filter, 2);
-}
-
-void VideoAdvToolButtonClick(const SettingsStore& store, TFilter& filter) {
-  store.write_reg_integer("selected", 3);
-  store.delete_reg("favorited");
-  SetView(filter, 3);
-}
-
-void ClearFilterLabelClick(const SettingsStore& store, TFilter& filter) {
+void ClearSections(const SettingsStore& store, ViewFilter& filter) {
   DeleteSectionFlags(store);
   SwitchSectionsOff(filter);
 }

@@ -10,23 +10,20 @@
 
 namespace vistrel {
 
-// Country list change. Index 0 or less: all countries (deletes "country_f"). Index i within
-// the table: "country_f" := 1, "country" := the whole id of countries[i]; the filter keeps its
-// low 16 bits. An index past the end of the table changes nothing.
-void CountryALComboBoxChange(const SettingsStore& store, TInfo& info, int32_t index);
+// Selects a country in the country list. Index 0 or less: all countries (deletes
+// "country_f"). Index i within the table: "country_f" := 1, "country" := the whole id of
+// countries[i]; the filter keeps its low 16 bits. An index past the end of the table changes
+// nothing.
+void SelectCountry(const SettingsStore& store, Catalogue& catalogue, int32_t index);
 
-// Favorites toggle: pressed enters the favourites view (and clears every section, as the
-// Clear label does); released returns to the TV view.
-void FavAdvToolButtonClick(const SettingsStore& store, TFilter& filter, bool pressed);
+// Shows `view`. The favourites view also clears every section, as ClearSections does; the
+// others keep them. A value that is no view changes nothing.
+void ShowView(const SettingsStore& store, ViewFilter& filter, View view);
 
-// Enters the favourites view, as the toggle pressed down.
-void FavoritesAdvToolButtonClick(const SettingsStore& store, TFilter& filter);
+// The favourites toggle: pressed shows the favourites view, released the TV view.
+void ToggleFavoritesView(const SettingsStore& store, ViewFilter& filter, bool pressed);
 
-void TvAdvToolButtonClick(const SettingsStore& store, TFilter& filter);
-void RadioAdvToolButtonClick(const SettingsStore& store, TFilter& filter);
-void VideoAdvToolButtonClick(const SettingsStore& store, TFilter& filter);
-
-// The Clear label: every section off; the section values stay.
-void ClearFilterLabelClick(const SettingsStore& store, TFilter& filter);
+// Every section off; the section values stay.
+void ClearSections(const SettingsStore& store, ViewFilter& filter);
 
 }  // namespace vistrel

@@ -9,20 +9,20 @@ bool TextOccurs(std::string_view text, std::string_view haystack) {
 namespace {
 
 // A status switch that is on hides the channels of its status.
-bool StatusHidden(const TFilter& f, int32_t status) {
+bool StatusHidden(const ViewFilter& f, int32_t status) {
   switch (status) {
     case kStatusWorkFine:
-      return f.workfine;
+      return f.hide_work_fine;
     case kStatusNotWorking:
-      return f.notworking;
+      return f.hide_not_working;
     case kStatusNew:
-      return f.new_;
+      return f.hide_new;
     case kStatusWrongInfo:
-      return f.wrong;
+      return f.hide_wrong_info;
     case kStatusDuplicate:
-      return f.duplicate;
+      return f.hide_duplicate;
     case kStatusSpam:
-      return f.spam;
+      return f.hide_spam;
     default:
       return false;
   }
@@ -30,24 +30,25 @@ bool StatusHidden(const TFilter& f, int32_t status) {
 
 }  // namespace
 
-bool ChannelPassesFilter(const TFilter& f, const TItem& c) {
+bool ChannelPassesFilter(const ViewFilter& f, const Channel& c) {
   if (c.type_id > 1) return false;
-  if (f.group_id > 0) {
-    if (c.group_id != f.group_id) return false;
+  if (f.view != View::kFavorites) {
+    if (c.group_id != static_cast<int32_t>(f.view)) return false;
   } else if (c.favorited != f.favorited) {
     return false;
   }
-  if (f.name_flag && !TextOccurs(f.name, c.name)) return false;
+  if (f.name_section_on && !TextOccurs(f.name, c.name)) return false;
   // The filter keeps 16-bit ids; they widen without sign.
-  if (f.country_flag && c.country_id != static_cast<int32_t>(f.country_id)) return false;
-  if (f.genre_flag && c.genre_id != static_cast<int32_t>(f.genre_id)) return false;
-  if (f.bitrate_flag && !(c.bitrate > f.bitrate)) return false;
-  if (f.flag_flag && StatusHidden(f, c.status)) return false;
+  if (f.country_section_on && c.country_id != static_cast<int32_t>(f.country_id)) return false;
+  if (f.genre_section_on && c.genre_id != static_cast<int32_t>(f.genre_id)) return false;
+  if (f.bitrate_section_on && !(c.bitrate > f.bitrate)) return false;
+  if (f.status_section_on && StatusHidden(f, c.status)) return false;
   return true;
 }
 
-bool AnySectionOn(const TFilter& f) {
-  return f.name_flag || f.country_flag || f.genre_flag || f.bitrate_flag || f.flag_flag;
+bool AnySectionOn(const ViewFilter& f) {
+  return f.name_section_on || f.country_section_on || f.genre_section_on || f.bitrate_section_on ||
+         f.status_section_on;
 }
 
 }  // namespace vistrel

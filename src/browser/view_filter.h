@@ -13,9 +13,9 @@ bool TextOccurs(std::string_view text, std::string_view haystack);
 
 // Whether `channel` belongs in the view `filter` describes: player type at most 1, the view's
 // group (or, in the favourites view, the favourite mark), then every section that is on.
-bool ChannelPassesFilter(const TFilter& filter, const TItem& channel);
+bool ChannelPassesFilter(const ViewFilter& filter, const Channel& channel);
 
 // Whether any of the five sections is on; the Clear label shows exactly then.
-bool AnySectionOn(const TFilter& filter);
+bool AnySectionOn(const ViewFilter& filter);
 
 }  // namespace vistrel

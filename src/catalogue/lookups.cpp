@@ -8,20 +8,20 @@ std::string CutText(std::string_view text, std::size_t capacity) {
   return std::string(text.substr(0, std::min(text.size(), capacity)));
 }
 
-void ClearCatalogue(TInfo& info) {
-  info.stVersion.clear();
-  info.dtVersion = 0;
-  info.filter.group_id = 1;
-  info.filter.favorited = 0;
-  info.filter.name_flag = false;
-  info.filter.country_flag = false;
-  info.filter.genre_flag = false;
-  info.filter.bitrate_flag = false;
-  info.filter.flag_flag = false;
-  info.ud_max = kUserIdBase;
-  info.countries.clear();
-  info.genres.clear();
-  info.channels.clear();
+void ClearCatalogue(Catalogue& catalogue) {
+  catalogue.version_text.clear();
+  catalogue.version_date = 0;
+  catalogue.filter.view = View::kTv;
+  catalogue.filter.favorited = 0;
+  catalogue.filter.name_section_on = false;
+  catalogue.filter.country_section_on = false;
+  catalogue.filter.genre_section_on = false;
+  catalogue.filter.bitrate_section_on = false;
+  catalogue.filter.status_section_on = false;
+  catalogue.highest_user_id = kUserIdBase;
+  catalogue.countries.clear();
+  catalogue.genres.clear();
+  catalogue.channels.clear();
 }
 
 int32_t IsFavorite(const std::vector<int32_t>& favorites_list, int32_t id) {
@@ -39,25 +39,25 @@ int32_t FirstIndex(const Table& table, Pred pred) {
 }
 }  // namespace
 
-std::string GenreName(int32_t id, const std::vector<Tgenre>& genres) {
+std::string GenreName(int32_t id, const std::vector<Genre>& genres) {
   int32_t i = GenreIndexById(genres, id);
   return i < 0 ? std::string() : genres[i].name;
 }
 
-int32_t GenreIndexById(const std::vector<Tgenre>& genres, int32_t id) {
-  return FirstIndex(genres, [id](const Tgenre& g) { return g.id == id; });
+int32_t GenreIndexById(const std::vector<Genre>& genres, int32_t id) {
+  return FirstIndex(genres, [id](const Genre& g) { return g.id == id; });
 }
 
-int32_t GenreIndexByName(const std::vector<Tgenre>& genres, std::string_view name) {
-  return FirstIndex(genres, [name](const Tgenre& g) { return g.name == name; });
+int32_t GenreIndexByName(const std::vector<Genre>& genres, std::string_view name) {
+  return FirstIndex(genres, [name](const Genre& g) { return g.name == name; });
 }
 
-int32_t CountryIndexById(const std::vector<Tcountry>& countries, int32_t id) {
-  return FirstIndex(countries, [id](const Tcountry& c) { return c.id == id; });
+int32_t CountryIndexById(const std::vector<Country>& countries, int32_t id) {
+  return FirstIndex(countries, [id](const Country& c) { return c.id == id; });
 }
 
-int32_t CountryIndexByName(const std::vector<Tcountry>& countries, std::string_view name) {
-  return FirstIndex(countries, [name](const Tcountry& c) { return c.name == name; });
+int32_t CountryIndexByName(const std::vector<Country>& countries, std::string_view name) {
+  return FirstIndex(countries, [name](const Country& c) { return c.name == name; });
 }
 
 int32_t ChannelStatus(int32_t workfine, int32_t notworking, int32_t wrong, int32_t duplicate,

@@ -14,22 +14,22 @@ namespace vistrel {
 inline constexpr int32_t kUserIdBase = 100000;
 
 // Empties the catalogue before a load: no version, view TV with every section off (the
-// section values stay), ud_max 100000, no countries, genres or channels. The rated and flagged
-// marks live in the channel records and go with them. favorites_list is left alone.
-void ClearCatalogue(TInfo& info);
+// section values stay), highest_user_id 100000, no countries, genres or channels. The rated and
+// flagged marks live in the channel records and go with them. favorites_list is left alone.
+void ClearCatalogue(Catalogue& catalogue);
 
 // 1 when `id` is in the favourites list, else 0.
 int32_t IsFavorite(const std::vector<int32_t>& favorites_list, int32_t id);
 
 // Name of the first genre with `id`; empty when none has it.
-std::string GenreName(int32_t id, const std::vector<Tgenre>& genres);
+std::string GenreName(int32_t id, const std::vector<Genre>& genres);
 
 // The four index lookups return the position of the first match, or -1 when nothing matches.
 // Callers must check for -1 before indexing the table with the result.
-int32_t GenreIndexById(const std::vector<Tgenre>& genres, int32_t id);
-int32_t GenreIndexByName(const std::vector<Tgenre>& genres, std::string_view name);
-int32_t CountryIndexById(const std::vector<Tcountry>& countries, int32_t id);
-int32_t CountryIndexByName(const std::vector<Tcountry>& countries, std::string_view name);
+int32_t GenreIndexById(const std::vector<Genre>& genres, int32_t id);
+int32_t GenreIndexByName(const std::vector<Genre>& genres, std::string_view name);
+int32_t CountryIndexById(const std::vector<Country>& countries, int32_t id);
+int32_t CountryIndexByName(const std::vector<Country>& countries, std::string_view name);
 
 // Report class from the five counters: 2 (new) when all are 0, else the class of the first
 // counter holding the largest value (ties go to the earlier class).

@@ -27,20 +27,20 @@ inline constexpr std::uint64_t kMaxPackageInflatedSize = std::uint64_t{1} << 30;
 inline constexpr std::uint64_t kMaxPackageEntryRatio = 50;
 inline constexpr std::uint64_t kPackageEntryFreeSize = 64 * 1024;
 
-// Loads the package file into `info`: version, countries and genres replace what is there;
+// Loads the package file into `catalogue`: version, countries and genres replace what is there;
 // TV, radio and video channels are appended behind the channels already present (the user's).
 // Precondition: ClearCatalogue has run. Throws vistrel::Error when the file cannot be read, an
 // entry cannot be read or exceeds the limits above, a line is malformed (records filled before
 // the bad line stay, no half-filled record remains), or memory runs out. Data that is not a
 // readable archive loads nothing. Decrypted bytes stay in memory.
-void LoadChannelPackage(TInfo& info, const std::vector<int32_t>& favorites_list,
+void LoadChannelPackage(Catalogue& catalogue, const std::vector<int32_t>& favorites_list,
                         const std::filesystem::path& package_file,
                         std::string_view key_text = build::kKeyText,
                         std::string_view iv_text = build::kIvText);
 
 // The same from the file's bytes (ciphertext) already in memory; the buffer is decrypted in
 // place.
-void LoadChannelPackageBytes(TInfo& info, const std::vector<int32_t>& favorites_list,
+void LoadChannelPackageBytes(Catalogue& catalogue, const std::vector<int32_t>& favorites_list,
                              std::string ciphertext, std::string_view key_text = build::kKeyText,
                              std::string_view iv_text = build::kIvText);
 

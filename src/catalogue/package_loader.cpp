@@ -53,34 +53,34 @@ std::size_t MostChannels(std::string_view text) {
   return std::min(CountLinesAtLeast(text), (text.size() + 1) / kShortestLine);
 }
 
-void LoadEntries(TInfo& info, const std::vector<int32_t>& favorites_list,
+void LoadEntries(Catalogue& catalogue, const std::vector<int32_t>& favorites_list,
                  const UnzipArchive& archive) {
   CheckInflatedSizes(archive);
   if (LocateZipEntry(archive, "version.dat")) {
     PackageVersion version = ParsePackageVersion(ReadZipEntry(archive));
-    info.stVersion = std::move(version.text);
-    info.dtVersion = version.date;
+    catalogue.version_text = std::move(version.text);
+    catalogue.version_date = version.date;
   }
   if (LocateZipEntry(archive, "countries.dat")) {
-    ReadCountries("countries.dat", ReadZipEntry(archive), info.countries);
+    ReadCountries("countries.dat", ReadZipEntry(archive), catalogue.countries);
   }
   if (LocateZipEntry(archive, "genres.dat")) {
-    ReadGenres("genres.dat", ReadZipEntry(archive), info.genres);
+    ReadGenres("genres.dat", ReadZipEntry(archive), catalogue.genres);
   }
   // The channel entries are read before any is parsed, so the array grows once to its final
   // size instead of moving every record again for each entry.
   std::vector<std::pair<const ChannelEntry*, ZipEntryBytes>> texts;
-  std::size_t total = info.channels.size();
+  std::size_t total = catalogue.channels.size();
   for (const ChannelEntry& entry : kChannelEntries) {
     if (LocateZipEntry(archive, entry.name)) {
       texts.emplace_back(&entry, ReadZipEntryBytes(archive));
       total += MostChannels(texts.back().second.view());
     }
   }
-  info.channels.reserve(total);
+  catalogue.channels.reserve(total);
   for (auto& [entry, text] : texts) {
-    AppendChannels(entry->name, text.view(), entry->group_id, favorites_list, info.genres,
-                   info.channels);
+    AppendChannels(entry->name, text.view(), entry->group_id, favorites_list, catalogue.genres,
+                   catalogue.channels);
     text = ZipEntryBytes();  // done with it
   }
 }
@@ -91,7 +91,7 @@ Error OutOfMemory() {
 
 }  // namespace
 
-void LoadChannelPackageBytes(TInfo& info, const std::vector<int32_t>& favorites_list,
+void LoadChannelPackageBytes(Catalogue& catalogue, const std::vector<int32_t>& favorites_list,
                              std::string ciphertext, std::string_view key_text,
                              std::string_view iv_text) {
   try {
@@ -103,13 +103,13 @@ void LoadChannelPackageBytes(TInfo& info, const std::vector<int32_t>& favorites_
     // catalogue stays as it is, which start-up then treats as outdated.
     const UnzipArchive archive = OpenZipInMemory(ciphertext);
     if (!archive) return;
-    LoadEntries(info, favorites_list, archive);
+    LoadEntries(catalogue, favorites_list, archive);
   } catch (const std::bad_alloc&) {
     throw OutOfMemory();
   }
 }
 
-void LoadChannelPackage(TInfo& info, const std::vector<int32_t>& favorites_list,
+void LoadChannelPackage(Catalogue& catalogue, const std::vector<int32_t>& favorites_list,
                         const std::filesystem::path& package_file, std::string_view key_text,
                         std::string_view iv_text) {
   int error_code = 0;
@@ -123,7 +123,7 @@ void LoadChannelPackage(TInfo& info, const std::vector<int32_t>& favorites_list,
     throw Error("Cannot open the channel package \"" + package_file.string() +
                 "\": " + std::strerror(error_code));
   }
-  LoadChannelPackageBytes(info, favorites_list, std::move(*bytes), key_text, iv_text);
+  LoadChannelPackageBytes(catalogue, favorites_list, std::move(*bytes), key_text, iv_text);
 }
 
 }  // namespace vistrel

@@ -17,34 +17,43 @@ inline constexpr std::size_t kVersionTextCapacity = 12;
 // A short text keeps at most `capacity` bytes; longer values are cut.
 std::string CutText(std::string_view text, std::size_t capacity = kShortTextCapacity);
 
+// The four views of the list. The value is the one stored as the "selected" setting; a
+// stored value that is no view is kept as it is and shows no channel.
+enum class View : uint16_t {
+  kFavorites = 0,
+  kTv = 1,
+  kRadio = 2,
+  kVideo = 3,
+};
+
 // Which channels the list shows: the current view and five optional sections.
-struct TFilter {
-  uint16_t group_id = 0;  // 0 favourites, 1 TV, 2 radio, 3 video
-  uint16_t favorited = 0;
-  bool name_flag = false;
-  bool country_flag = false;
-  bool genre_flag = false;
-  bool bitrate_flag = false;
-  bool flag_flag = false;
+struct ViewFilter {
+  View view = View::kFavorites;
+  uint16_t favorited = 0;  // in the favourites view: the favourite mark a channel must carry
+  bool name_section_on = false;
+  bool country_section_on = false;
+  bool genre_section_on = false;
+  bool bitrate_section_on = false;
+  bool status_section_on = false;
   std::string name;
   uint16_t country_id = 0;
   uint16_t genre_id = 0;
-  int32_t bitrate = 0;
-  // Status switches: hide channels of that status.
-  bool workfine = false;
-  bool notworking = false;
-  bool new_ = false;  // "new" status (no reports yet); trailing _ because `new` is reserved
-  bool wrong = false;
-  bool duplicate = false;
-  bool spam = false;
+  int32_t bitrate = 0;  // channels above this bitrate pass
+  // The status section's switches: each hides the channels of that status.
+  bool hide_work_fine = false;
+  bool hide_not_working = false;
+  bool hide_new = false;  // no reports yet
+  bool hide_wrong_info = false;
+  bool hide_duplicate = false;
+  bool hide_spam = false;
 };
 
-struct Tcountry {
+struct Country {
   int32_t id = 0;
   std::string name;  // short text
 };
 
-struct Tgenre {
+struct Genre {
   int32_t id = 0;
   std::string name;  // short text
 };
@@ -59,51 +68,46 @@ enum : int32_t {
   kStatusSpam = 5,
 };
 
-struct TItem {
+struct Channel {
   int32_t id = 0;
   int32_t favorited = 0;
-  int32_t group_id = 0;  // 1 TV, 2 radio, 3 video
-  int32_t sent = 0;
-  std::string name;  // short text
+  int32_t group_id = 0;  // category: 1 TV, 2 radio, 3 video
+  int32_t sent = 0;      // a user channel already submitted to the service
+  std::string name;      // short text
   std::string url;
   int32_t bitrate = 0;
-  int32_t type_id = 0;
+  int32_t type_id = 0;  // player type; the list shows channels of type 0 and 1 only
   std::string homepage;
   int32_t country_id = 0;
   int32_t genre_id = 0;
-  std::string genre;  // short text: the genre's name when the channel was loaded or edited
+  std::string genre_name;  // short text: the genre's name when the channel was loaded or edited
   std::string comment;
-  double rating = 0;
-  int32_t rated = 0;
-  double rt = 0;
-  int32_t workfine = 0;
-  int32_t notworking = 0;
-  int32_t wrong = 0;
-  int32_t duplicate = 0;
-  int32_t spam = 0;
-  int32_t status = 0;
-  uint16_t usdef = 0;  // 1 for a channel the user added
+  double rating = 0;          // total of the stars given
+  int32_t rated = 0;          // number of ratings
+  double average_rating = 0;  // rating / rated, 0 while unrated
+  int32_t work_fine_reports = 0;
+  int32_t not_working_reports = 0;
+  int32_t wrong_info_reports = 0;
+  int32_t duplicate_reports = 0;
+  int32_t spam_reports = 0;
+  int32_t status = 0;         // ChannelStatus of the five counters
+  uint16_t user_defined = 0;  // 1 for a channel the user added
   // Rated or flagged in this session. The marks travel with the record through sorts and
   // removals, and go with the records when the catalogue is cleared.
   bool rated_mark = false;
   bool flagged_mark = false;
 };
 
-struct TInfo {
-  std::string stVersion;  // at most 12 bytes
-  double dtVersion = 0;   // days since 30 December 1899
-  TFilter filter;
-  std::vector<Tcountry> countries;
-  std::vector<Tgenre> genres;
-  std::vector<TItem> channels;
-  int32_t ud_max = 0;
-};
-
-// The catalogue record and the favourites list read at start-up, which every later load
-// consults again.
+// The catalogue: the package's version, the view filter, the tables and every channel, the
+// user's own included.
 struct Catalogue {
-  TInfo info;
-  std::vector<int32_t> favorites_list;
+  std::string version_text;  // at most 12 bytes
+  double version_date = 0;   // days since 30 December 1899
+  ViewFilter filter;
+  std::vector<Country> countries;
+  std::vector<Genre> genres;
+  std::vector<Channel> channels;
+  int32_t highest_user_id = 0;  // new user channels are numbered above it
 };
 
 }  // namespace vistrel

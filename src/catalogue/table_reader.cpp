@@ -104,12 +104,12 @@ std::size_t LowerBound(const std::vector<int32_t>& values, int32_t key) {
 // favourites sorted and searched, the first genre of each id kept and found by its id.
 class ChannelLookups {
  public:
-  ChannelLookups(const std::vector<int32_t>& favorites_list, const std::vector<Tgenre>& genres)
+  ChannelLookups(const std::vector<int32_t>& favorites_list, const std::vector<Genre>& genres)
       : favorites_(favorites_list) {
     std::sort(favorites_.begin(), favorites_.end());
     std::vector<std::pair<int32_t, const std::string*>> by_id;
     by_id.reserve(genres.size());
-    for (const Tgenre& genre : genres) by_id.emplace_back(genre.id, &genre.name);
+    for (const Genre& genre : genres) by_id.emplace_back(genre.id, &genre.name);
     // Stable, so that among genres of the same id the first in the table comes first and
     // survives the removal of the others.
     std::stable_sort(by_id.begin(), by_id.end(),
@@ -156,7 +156,7 @@ class ChannelLookups {
 };
 
 // Fills a fresh record from a channel line's fields.
-void FillChannel(TItem& item, std::span<const std::string_view> fields, int32_t group_id,
+void FillChannel(Channel& item, std::span<const std::string_view> fields, int32_t group_id,
                  const ChannelLookups& lookups) {
   if (fields.size() < kChannelFields) throw TooFewFields(fields.size(), kChannelFields);
   item.id = ParseCount(fields[0]);
@@ -172,20 +172,20 @@ void FillChannel(TItem& item, std::span<const std::string_view> fields, int32_t 
   item.comment = std::string(fields[8]);
   item.rating = ParseRating(fields[9]);
   item.rated = ParseCount(fields[10]);
-  item.workfine = ParseCount(fields[11]);
-  item.notworking = ParseCount(fields[12]);
-  item.wrong = ParseCount(fields[13]);
-  item.duplicate = ParseCount(fields[14]);
-  item.spam = ParseCount(fields[15]);
+  item.work_fine_reports = ParseCount(fields[11]);
+  item.not_working_reports = ParseCount(fields[12]);
+  item.wrong_info_reports = ParseCount(fields[13]);
+  item.duplicate_reports = ParseCount(fields[14]);
+  item.spam_reports = ParseCount(fields[15]);
 
   item.group_id = group_id;
   item.sent = 0;
-  item.usdef = 0;
+  item.user_defined = 0;
   item.favorited = lookups.IsFavorite(item.id) ? 1 : 0;
-  if (const std::string* genre = lookups.GenreName(item.genre_id)) item.genre = *genre;
-  item.rt = item.rated >= 1 ? item.rating / item.rated : 0;
-  item.status =
-      ChannelStatus(item.workfine, item.notworking, item.wrong, item.duplicate, item.spam);
+  if (const std::string* genre = lookups.GenreName(item.genre_id)) item.genre_name = *genre;
+  item.average_rating = item.rated >= 1 ? item.rating / item.rated : 0;
+  item.status = ChannelStatus(item.work_fine_reports, item.not_working_reports,
+                              item.wrong_info_reports, item.duplicate_reports, item.spam_reports);
 }
 
 int TwoDigits(std::string_view text, std::size_t at) {
@@ -224,33 +224,32 @@ std::size_t CountTableLines(std::string_view text) {
   return count;
 }
 
-void ReadCountries(std::string_view entry_name, std::string_view text,
-                   std::vector<Tcountry>& rows) {
+void ReadCountries(std::string_view entry_name, std::string_view text, std::vector<Country>& rows) {
   ReadIdNameRows(entry_name, text, rows);
 }
 
-void ReadGenres(std::string_view entry_name, std::string_view text, std::vector<Tgenre>& rows) {
+void ReadGenres(std::string_view entry_name, std::string_view text, std::vector<Genre>& rows) {
   ReadIdNameRows(entry_name, text, rows);
 }
 
-TItem ChannelFromFields(std::span<const std::string_view> fields, int32_t group_id,
-                        const std::vector<int32_t>& favorites_list,
-                        const std::vector<Tgenre>& genres) {
-  TItem item;
+Channel ChannelFromFields(std::span<const std::string_view> fields, int32_t group_id,
+                          const std::vector<int32_t>& favorites_list,
+                          const std::vector<Genre>& genres) {
+  Channel item;
   FillChannel(item, fields, group_id, ChannelLookups(favorites_list, genres));
   return item;
 }
 
 void AppendChannels(std::string_view entry_name, std::string_view text, int32_t group_id,
-                    const std::vector<int32_t>& favorites_list, const std::vector<Tgenre>& genres,
-                    std::vector<TItem>& channels) {
+                    const std::vector<int32_t>& favorites_list, const std::vector<Genre>& genres,
+                    std::vector<Channel>& channels) {
   const ChannelLookups lookups(favorites_list, genres);
   std::size_t index = 0;
   std::array<std::string_view, kChannelFields> fields;
   ForEachLine(text, [&](std::string_view line) {
     const std::size_t count = SplitFieldsInto(line, kSeparator, fields);
     // Filled in place; a record whose line turns out malformed is taken away again.
-    TItem& item = channels.emplace_back();
+    Channel& item = channels.emplace_back();
     try {
       FillChannel(item, std::span(fields).first(count), group_id, lookups);
     } catch (const Error& e) {

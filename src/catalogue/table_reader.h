@@ -30,21 +30,21 @@ std::size_t CountTableLines(std::string_view text);
 // "countries.dat" / "genres.dat": one "id|name" line per row; they replace `rows`. On a
 // malformed line, vistrel::Error names the entry, the line and the problem, and `rows` keeps
 // the rows before it.
-void ReadCountries(std::string_view entry_name, std::string_view text, std::vector<Tcountry>& rows);
-void ReadGenres(std::string_view entry_name, std::string_view text, std::vector<Tgenre>& rows);
+void ReadCountries(std::string_view entry_name, std::string_view text, std::vector<Country>& rows);
+void ReadGenres(std::string_view entry_name, std::string_view text, std::vector<Genre>& rows);
 
 // One channel line's fields (at least kChannelFields) as a record of category `group_id`,
 // with the derived fields filled. Throws vistrel::Error naming a value that does not convert.
-TItem ChannelFromFields(std::span<const std::string_view> fields, int32_t group_id,
-                        const std::vector<int32_t>& favorites_list,
-                        const std::vector<Tgenre>& genres);
+Channel ChannelFromFields(std::span<const std::string_view> fields, int32_t group_id,
+                          const std::vector<int32_t>& favorites_list,
+                          const std::vector<Genre>& genres);
 
 // "tv.dat", "radio.dat", "video.dat": appends one record per line behind `channels`. On a
 // malformed line, vistrel::Error names the entry, the line and the problem, and `channels`
 // holds the records appended before it, none after. Callers that know how many lines come
 // reserve room for them first, so that the array grows once.
 void AppendChannels(std::string_view entry_name, std::string_view text, int32_t group_id,
-                    const std::vector<int32_t>& favorites_list, const std::vector<Tgenre>& genres,
-                    std::vector<TItem>& channels);
+                    const std::vector<int32_t>& favorites_list, const std::vector<Genre>& genres,
+                    std::vector<Channel>& channels);
 
 }  // namespace vistrel

@@ -50,7 +50,7 @@ std::string FormatDecimal(double value) {
   return std::string(buffer.data(), end);
 }
 
-std::string FormatChannelLine(const TItem& c) {
+std::string FormatChannelLine(const Channel& c) {
   std::string line;
   AppendInt(line, c.id);
   AppendText(line, c.name);
@@ -63,11 +63,11 @@ std::string FormatChannelLine(const TItem& c) {
   AppendText(line, c.comment);
   AppendText(line, FormatDecimal(c.rating));
   AppendInt(line, c.rated);
-  AppendInt(line, c.workfine);
-  AppendInt(line, c.notworking);
-  AppendInt(line, c.wrong);
-  AppendInt(line, c.duplicate);
-  line += std::to_string(c.spam);
+  AppendInt(line, c.work_fine_reports);
+  AppendInt(line, c.not_working_reports);
+  AppendInt(line, c.wrong_info_reports);
+  AppendInt(line, c.duplicate_reports);
+  line += std::to_string(c.spam_reports);
   return line;
 }
 
@@ -78,7 +78,7 @@ std::vector<PackageEntry> TablesToEntries(const CatalogueTables& tables) {
   entries.emplace_back("genres.dat", IdNameTable(tables.genres));
   for (int32_t group = 1; group <= 3; ++group) {
     std::string text;
-    for (const TItem& channel : tables.channels) {
+    for (const Channel& channel : tables.channels) {
       if (channel.group_id == group) text += FormatChannelLine(channel) + kLineEnd;
     }
     entries.emplace_back(std::string(ChannelTableName(group)), std::move(text));

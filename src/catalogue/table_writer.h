@@ -14,9 +14,9 @@ namespace vistrel {
 // 3 video) and keep their table order within it. Texts are Windows-1252.
 struct CatalogueTables {
   std::string version;  // 12-digit stamp
-  std::vector<Tcountry> countries;
-  std::vector<Tgenre> genres;
-  std::vector<TItem> channels;
+  std::vector<Country> countries;
+  std::vector<Genre> genres;
+  std::vector<Channel> channels;
 };
 
 // Table entry name of a category ("tv.dat", "radio.dat", "video.dat"); empty for others.
@@ -27,7 +27,7 @@ std::string_view ChannelTableName(int32_t group_id);
 std::string FormatDecimal(double value);
 
 // The 16 fields of a channel line, without line end.
-std::string FormatChannelLine(const TItem& channel);
+std::string FormatChannelLine(const Channel& channel);
 
 // The six package entries in package order; every line ends with CR LF, and an empty table is
 // an empty entry.

@@ -63,10 +63,10 @@ std::string FavoritesFileText(const std::vector<int32_t>& ids) {
 }
 
 std::vector<int32_t> CurrentFavorites(const std::vector<int32_t>& favorites_list,
-                                      const std::vector<TItem>& channels) {
+                                      const std::vector<Channel>& channels) {
   std::vector<int32_t> out;
   std::unordered_set<int32_t> in_memory;
-  for (const TItem& c : channels) {
+  for (const Channel& c : channels) {
     in_memory.insert(c.id);
     if (c.favorited == 1) out.push_back(c.id);
   }
@@ -76,10 +76,10 @@ std::vector<int32_t> CurrentFavorites(const std::vector<int32_t>& favorites_list
   return out;
 }
 
-std::string UserChannelsFileText(const std::vector<TItem>& channels) {
+std::string UserChannelsFileText(const std::vector<Channel>& channels) {
   std::string out;
-  for (const TItem& c : channels) {
-    if (c.usdef != 1) continue;
+  for (const Channel& c : channels) {
+    if (c.user_defined != 1) continue;
     std::string line;
     for (const std::string& part :
          {std::to_string(c.id), std::to_string(c.group_id), std::to_string(c.sent),
@@ -95,8 +95,8 @@ std::string UserChannelsFileText(const std::vector<TItem>& channels) {
   return out;
 }
 
-TItem ParseUserChannelLine(std::string_view line, const std::vector<int32_t>& favorites_list,
-                           const std::vector<Tgenre>& genres) {
+Channel ParseUserChannelLine(std::string_view line, const std::vector<int32_t>& favorites_list,
+                             const std::vector<Genre>& genres) {
   const std::vector<std::string_view> f = SplitFields("|", line);
   if (f.size() < kRequiredUserFields) {
     throw Error(std::to_string(f.size()) + " fields, at least " +
@@ -110,7 +110,7 @@ TItem ParseUserChannelLine(std::string_view line, const std::vector<int32_t>& fa
       throw Error(std::string(kUserFieldNames[i]) + ": " + e.what());
     }
   };
-  TItem item;
+  Channel item;
   item.id = number(0);
   item.group_id = number(1);
   item.sent = number(2);
@@ -123,8 +123,8 @@ TItem ParseUserChannelLine(std::string_view line, const std::vector<int32_t>& fa
   item.genre_id = number(9);
   if (f.size() > kRequiredUserFields) item.comment = std::string(f[10]);
   item.favorited = IsFavorite(favorites_list, item.id);
-  item.genre = CutText(GenreName(item.genre_id, genres));
-  item.usdef = 1;
+  item.genre_name = CutText(GenreName(item.genre_id, genres));
+  item.user_defined = 1;
   return item;
 }
 
@@ -140,19 +140,19 @@ void ParseFavoritesText(std::string_view text, std::vector<int32_t>& ids) {
   });
 }
 
-void ParseUserChannelsText(std::string_view text, TInfo& info,
+void ParseUserChannelsText(std::string_view text, Catalogue& catalogue,
                            const std::vector<int32_t>& favorites_list) {
-  info.channels.clear();
+  catalogue.channels.clear();
   // One channel per line, and no more than the bytes can hold: nine separators and seven
   // numbers of at least one digit, and a line break after all but the last line.
   constexpr std::size_t kShortestLine = kRequiredUserFields - 1 + 7 + 1;
-  info.channels.reserve(std::min(CountLinesAtLeast(text), (text.size() + 1) / kShortestLine));
+  catalogue.channels.reserve(std::min(CountLinesAtLeast(text), (text.size() + 1) / kShortestLine));
   std::size_t index = 0;
   ForEachLine(text, [&](std::string_view line) {
     try {
-      TItem item = ParseUserChannelLine(line, favorites_list, info.genres);
-      if (item.id > info.ud_max) info.ud_max = item.id;
-      info.channels.push_back(std::move(item));
+      Channel item = ParseUserChannelLine(line, favorites_list, catalogue.genres);
+      if (item.id > catalogue.highest_user_id) catalogue.highest_user_id = item.id;
+      catalogue.channels.push_back(std::move(item));
     } catch (const Error& e) {
       throw Error("line " + std::to_string(index + 1) + ": " + e.what());
     }
@@ -182,12 +182,12 @@ UserFileLoad LoadFavorites(const fs::path& data_folder, std::vector<int32_t>& fa
   return {};
 }
 
-UserFileLoad LoadUserChannels(const fs::path& data_folder, TInfo& info,
+UserFileLoad LoadUserChannels(const fs::path& data_folder, Catalogue& catalogue,
                               const std::vector<int32_t>& favorites_list) {
   const fs::path path = data_folder / kUserChannelsFileName;
   UserFileLoad result;
   if (IsMissing(path)) {
-    result.length = info.channels.size();
+    result.length = catalogue.channels.size();
     return result;
   }
   try {
@@ -196,7 +196,7 @@ UserFileLoad LoadUserChannels(const fs::path& data_folder, TInfo& info,
     if (!bytes) {
       result = Failure(kUserChannelsFailure + std::to_string(error_code));
     } else {
-      ParseUserChannelsText(DecodeTextFile(*bytes), info, favorites_list);
+      ParseUserChannelsText(DecodeTextFile(*bytes), catalogue, favorites_list);
     }
   } catch (const Error& e) {
     // A malformed line is no system error: the code is 0 and the second line says what.
@@ -204,21 +204,21 @@ UserFileLoad LoadUserChannels(const fs::path& data_folder, TInfo& info,
   } catch (const std::bad_alloc&) {
     result = Failure(kUserChannelsFailure + std::to_string(ENOMEM));
   }
-  result.length = info.channels.size();
+  result.length = catalogue.channels.size();
   return result;
 }
 
-Outcome SaveUserFiles(const fs::path& data_folder, const TInfo& info,
+Outcome SaveUserFiles(const fs::path& data_folder, const Catalogue& catalogue,
                       const std::vector<int32_t>& favorites_list, UserFilesRead read) {
   if (read.favorites) {
-    Outcome r =
-        WriteFileAtomically(data_folder / kFavoritesFileName,
-                            FavoritesFileText(CurrentFavorites(favorites_list, info.channels)));
+    Outcome r = WriteFileAtomically(
+        data_folder / kFavoritesFileName,
+        FavoritesFileText(CurrentFavorites(favorites_list, catalogue.channels)));
     if (!r.ok()) return r;
   }
   if (read.user_channels) {
     return WriteFileAtomically(data_folder / kUserChannelsFileName,
-                               UserChannelsFileText(info.channels));
+                               UserChannelsFileText(catalogue.channels));
   }
   return Outcome::Ok();
 }

@@ -25,7 +25,7 @@ inline constexpr const char* kUserChannelsFileName = "userdef.dat";
 struct UserFileLoad {
   std::string message;
   bool must_end = false;
-  std::size_t length = 0;  // LoadUserChannels: the length of info.channels afterwards
+  std::size_t length = 0;  // LoadUserChannels: the length of catalogue.channels afterwards
   bool ok() const { return !must_end; }
 };
 
@@ -46,21 +46,21 @@ struct UserFilesRead {
 UserFileLoad LoadFavorites(const std::filesystem::path& data_folder,
                            std::vector<int32_t>& favorites_list);
 
-// Replaces info.channels with the channels of userdef.dat (records start zeroed; favorited from
-// `favorites_list`, genre from info.genres, usdef 1) and raises info.ud_max to the highest id
-// read. A missing file leaves everything as it is. On failure the file is left unchanged, the
-// channels of the lines before the bad one stay, and the result asks to end with
-// "Error reading userdef.dat <code>": the errno of a failed read (ENOMEM when memory runs out),
-// or 0 for a malformed line, which then adds a second line naming the line number and the
-// problem. Blanks around a number are allowed.
-UserFileLoad LoadUserChannels(const std::filesystem::path& data_folder, TInfo& info,
+// Replaces catalogue.channels with the channels of userdef.dat (records start zeroed; favorited
+// from `favorites_list`, genre from catalogue.genres, user_defined 1) and raises
+// catalogue.highest_user_id to the highest id read. A missing file leaves everything as it is. On
+// failure the file is left unchanged, the channels of the lines before the bad one stay, and the
+// result asks to end with "Error reading userdef.dat <code>": the errno of a failed read (ENOMEM
+// when memory runs out), or 0 for a malformed line, which then adds a second line naming the line
+// number and the problem. Blanks around a number are allowed.
+UserFileLoad LoadUserChannels(const std::filesystem::path& data_folder, Catalogue& catalogue,
                               const std::vector<int32_t>& favorites_list);
 
-// Writes favorites.dat (CurrentFavorites) and then userdef.dat (channels with usdef 1), in the
-// array's current order, each atomically; the data folder is created when missing. Only the
+// Writes favorites.dat (CurrentFavorites) and then userdef.dat (channels with user_defined 1), in
+// the array's current order, each atomically; the data folder is created when missing. Only the
 // files flagged in `read` are written. userdef.dat is not written when favorites.dat failed.
 // A failure names the file and its cause.
-Outcome SaveUserFiles(const std::filesystem::path& data_folder, const TInfo& info,
+Outcome SaveUserFiles(const std::filesystem::path& data_folder, const Catalogue& catalogue,
                       const std::vector<int32_t>& favorites_list = {},
                       UserFilesRead read = {.favorites = true, .user_channels = true});
 
@@ -70,7 +70,7 @@ Outcome SaveUserFiles(const std::filesystem::path& data_folder, const TInfo& inf
 // so a favourite is not lost just because its channel is absent for a while; ids above
 // kUserIdBase among them are user channels removed in this run and are dropped.
 std::vector<int32_t> CurrentFavorites(const std::vector<int32_t>& favorites_list,
-                                      const std::vector<TItem>& channels);
+                                      const std::vector<Channel>& channels);
 
 // --- The rules behind the operations, for direct use and tests. ---
 
@@ -81,23 +81,23 @@ std::string StoredField(std::string_view text);
 // The whole favorites.dat text for the ids / userdef.dat text for the user channels, CR LF
 // after every line.
 std::string FavoritesFileText(const std::vector<int32_t>& ids);
-std::string UserChannelsFileText(const std::vector<TItem>& channels);
+std::string UserChannelsFileText(const std::vector<Channel>& channels);
 
 // The ids of a favorites.dat text (already decoded) appended to `ids`, one per line, blanks
 // around each allowed. Throws vistrel::Error "line <n>: <problem>" at the first line that is
 // empty or no decimal integer; the ids before it stay appended.
 void ParseFavoritesText(std::string_view text, std::vector<int32_t>& ids);
 
-// The channels of a userdef.dat text (already decoded) in place of info.channels, ud_max raised
-// to the highest id, as LoadUserChannels reads them. Throws vistrel::Error "line <n>:
-// <problem>" at the first malformed line; the channels before it stay.
-void ParseUserChannelsText(std::string_view text, TInfo& info,
+// The channels of a userdef.dat text (already decoded) in place of catalogue.channels,
+// highest_user_id raised to the highest id, as LoadUserChannels reads them. Throws vistrel::Error
+// "line <n>: <problem>" at the first malformed line; the channels before it stay.
+void ParseUserChannelsText(std::string_view text, Catalogue& catalogue,
                            const std::vector<int32_t>& favorites_list);
 
-// One userdef.dat line as a channel record (ud_max untouched). Throws vistrel::Error naming the
-// problem when the line has fewer than 10 fields or a number does not convert; blanks around a
-// number are allowed.
-TItem ParseUserChannelLine(std::string_view line, const std::vector<int32_t>& favorites_list,
-                           const std::vector<Tgenre>& genres);
+// One userdef.dat line as a channel record (highest_user_id untouched). Throws vistrel::Error
+// naming the problem when the line has fewer than 10 fields or a number does not convert; blanks
+// around a number are allowed.
+Channel ParseUserChannelLine(std::string_view line, const std::vector<int32_t>& favorites_list,
+                             const std::vector<Genre>& genres);
 
 }  // namespace vistrel

@@ -41,7 +41,7 @@ class PlaybackController {
   // labels and buttons, and every other operation does nothing. Binds the player's events.
   PlaybackController(ProgramState& state, MediaPlayer* player, PlaybackHooks hooks);
 
-  // Row `row` (0 <= row < state.row_count) is selected: its name on the label, its address
+  // Row `row` (0 <= row < state.visible_rows.count) is selected: its name on the label, its address
   // cued, Play shown.
   void CueChannel(int32_t row);
   // No row is selected, or the view is rebuilt: "No channel", nothing cued, Stop shown.

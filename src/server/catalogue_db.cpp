@@ -60,13 +60,16 @@ int32_t Int32(const SqliteStatement& row, int column) {
   return static_cast<int32_t>(row.Int(column));
 }
 
-void InsertChannel(SqliteConnection& db, const TItem& c) {
+void InsertChannel(SqliteConnection& db, const Channel& c) {
   SqliteStatement insert(db, kInsertChannel);
   insert.Bind(1, c.id).Bind(2, c.group_id).BindBytes(3, c.name).BindBytes(4, c.url);
   insert.Bind(5, c.bitrate).Bind(6, c.type_id).BindBytes(7, c.homepage);
   insert.Bind(8, c.country_id).Bind(9, c.genre_id).BindBytes(10, c.comment);
-  insert.BindDouble(11, c.rating).Bind(12, c.rated).Bind(13, c.workfine);
-  insert.Bind(14, c.notworking).Bind(15, c.wrong).Bind(16, c.duplicate).Bind(17, c.spam);
+  insert.BindDouble(11, c.rating).Bind(12, c.rated).Bind(13, c.work_fine_reports);
+  insert.Bind(14, c.not_working_reports)
+      .Bind(15, c.wrong_info_reports)
+      .Bind(16, c.duplicate_reports)
+      .Bind(17, c.spam_reports);
   insert.Run();
 }
 
@@ -129,14 +132,14 @@ CatalogueSnapshot CatalogueDb::Snapshot() {
   snapshot.changes = state.changes;
   CatalogueTables& tables = snapshot.tables;
   tables.version = state.version;
-  tables.countries = LoadIdNames<Tcountry>(db_, "countries");
-  tables.genres = LoadIdNames<Tgenre>(db_, "genres");
+  tables.countries = LoadIdNames<Country>(db_, "countries");
+  tables.genres = LoadIdNames<Genre>(db_, "genres");
   SqliteStatement select(db_,
                          "SELECT id, group_id, name, url, bitrate, type_id, homepage, country_id, "
                          "genre_id, comment, rating, rated, workfine, notworking, wrong, "
                          "duplicate, spam FROM channels ORDER BY group_id, pos");
   while (select.Step()) {
-    TItem c;
+    Channel c;
     c.id = Int32(select, 0);
     c.group_id = Int32(select, 1);
     c.name = select.Bytes(2);
@@ -149,11 +152,11 @@ CatalogueSnapshot CatalogueDb::Snapshot() {
     c.comment = select.Bytes(9);
     c.rating = select.Double(10);
     c.rated = Int32(select, 11);
-    c.workfine = Int32(select, 12);
-    c.notworking = Int32(select, 13);
-    c.wrong = Int32(select, 14);
-    c.duplicate = Int32(select, 15);
-    c.spam = Int32(select, 16);
+    c.work_fine_reports = Int32(select, 12);
+    c.not_working_reports = Int32(select, 13);
+    c.wrong_info_reports = Int32(select, 14);
+    c.duplicate_reports = Int32(select, 15);
+    c.spam_reports = Int32(select, 16);
     tables.channels.push_back(std::move(c));
   }
   read.Commit();
@@ -162,7 +165,7 @@ CatalogueSnapshot CatalogueDb::Snapshot() {
 
 void CatalogueDb::ReplaceTables(const CatalogueTables& tables, StampTime now) {
   std::unordered_set<int32_t> ids;
-  for (const TItem& c : tables.channels) {
+  for (const Channel& c : tables.channels) {
     if (!ids.insert(c.id).second) {
       throw Error("channel id " + std::to_string(c.id) + " appears more than once");
     }
@@ -171,7 +174,7 @@ void CatalogueDb::ReplaceTables(const CatalogueTables& tables, StampTime now) {
   ReplaceIdNames(db_, "countries", tables.countries);
   ReplaceIdNames(db_, "genres", tables.genres);
   db_.Exec("DELETE FROM channels");
-  for (const TItem& c : tables.channels) InsertChannel(db_, c);
+  for (const Channel& c : tables.channels) InsertChannel(db_, c);
   MarkChanged(now, tables.version);
   transaction.Commit();
 }
@@ -249,7 +252,7 @@ std::optional<int32_t> CatalogueDb::Accept(int64_t submission_id, StampTime now)
   highest.Step();
   const int64_t top = highest.IsNull(0) ? 0 : highest.Int(0);
   if (top >= std::numeric_limits<int32_t>::max()) throw Error("no free channel ids left");
-  TItem c;
+  Channel c;
   c.id = static_cast<int32_t>(std::max<int64_t>(top, 0) + 1);
   c.group_id = found->channel.group_id;
   c.name = found->channel.name;

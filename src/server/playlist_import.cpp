@@ -78,12 +78,12 @@ std::string PlaylistUrl(std::string_view utf8) {
 }
 
 std::size_t AddPlaylist(CatalogueTables& tables, const std::vector<M3uEntry>& entries) {
-  NameIndex<Tcountry> countries(tables.countries, "All Countries");
-  NameIndex<Tgenre> genres(tables.genres, "All Genres");
+  NameIndex<Country> countries(tables.countries, "All Countries");
+  NameIndex<Genre> genres(tables.genres, "All Genres");
   int64_t highest = 0;
-  for (const TItem& c : tables.channels) highest = std::max<int64_t>(highest, c.id);
+  for (const Channel& c : tables.channels) highest = std::max<int64_t>(highest, c.id);
   for (const M3uEntry& entry : entries) {
-    TItem c;
+    Channel c;
     c.id = NextId(highest);
     highest = c.id;
     c.group_id = 1;

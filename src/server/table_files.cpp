@@ -24,21 +24,21 @@ std::string ReadTable(const std::filesystem::path& folder, const char* name) {
 
 // The same parsers as the program's package loader, so the service reads exactly what the
 // program would.
-std::vector<Tcountry> ParseCountryTable(std::string_view text, std::string_view file_name) {
-  std::vector<Tcountry> rows;
+std::vector<Country> ParseCountryTable(std::string_view text, std::string_view file_name) {
+  std::vector<Country> rows;
   ReadCountries(file_name, text, rows);
   return rows;
 }
 
-std::vector<Tgenre> ParseGenreTable(std::string_view text, std::string_view file_name) {
-  std::vector<Tgenre> rows;
+std::vector<Genre> ParseGenreTable(std::string_view text, std::string_view file_name) {
+  std::vector<Genre> rows;
   ReadGenres(file_name, text, rows);
   return rows;
 }
 
-std::vector<TItem> ParseChannelTable(std::string_view text, int32_t group_id,
-                                     std::string_view file_name) {
-  std::vector<TItem> channels;
+std::vector<Channel> ParseChannelTable(std::string_view text, int32_t group_id,
+                                       std::string_view file_name) {
+  std::vector<Channel> channels;
   AppendChannels(file_name, text, group_id, {}, {}, channels);
   return channels;
 }

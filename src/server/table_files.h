@@ -11,13 +11,13 @@ namespace vistrel {
 
 // "id|name" lines. Throws vistrel::Error naming `file_name` and the line when a line is
 // malformed.
-std::vector<Tcountry> ParseCountryTable(std::string_view text, std::string_view file_name);
-std::vector<Tgenre> ParseGenreTable(std::string_view text, std::string_view file_name);
+std::vector<Country> ParseCountryTable(std::string_view text, std::string_view file_name);
+std::vector<Genre> ParseGenreTable(std::string_view text, std::string_view file_name);
 
 // 16-field channel lines of one category; fields after the 16th are ignored. Throws
 // vistrel::Error naming `file_name` and the line when a line is malformed.
-std::vector<TItem> ParseChannelTable(std::string_view text, int32_t group_id,
-                                     std::string_view file_name);
+std::vector<Channel> ParseChannelTable(std::string_view text, int32_t group_id,
+                                       std::string_view file_name);
 
 // Reads version.dat (optional: its stamp, when valid, is the floor of the next one),
 // countries.dat, genres.dat, tv.dat, radio.dat and video.dat (each required, so that a wrong

@@ -38,7 +38,8 @@ ListDownloadResult Finish(const HttpGetResult& got, const std::filesystem::path&
 ListDownloadResult DownloadChannelList(const ServiceConfig& service,
                                        const ListDownloadRequest& request,
                                        const ListDownloadHooks& hooks) {
-  const std::string url = ListDownloadUrl(service.base_url, request.access_key, request.st_version);
+  const std::string url =
+      ListDownloadUrl(service.base_url, request.access_key, request.version_text);
   HttpGetHooks get;
   get.begin = hooks.begin;
   get.step = [&](int64_t count, int64_t total) {

@@ -21,7 +21,7 @@ inline constexpr const char* kStatusUnknownProtocol = "Unknown protocol";
 
 struct ListDownloadRequest {
   std::string access_key = build::kAccessKey;
-  std::string st_version;          // TInfo.stVersion (Windows-1252); empty: no package loaded
+  std::string version_text;  // Catalogue.version_text (Windows-1252); empty: no package loaded
   std::filesystem::path data_dir;  // where "channelz.dat" is written
 };
 

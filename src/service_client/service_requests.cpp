@@ -7,16 +7,9 @@ namespace vistrel {
 
 namespace {
 
-const TItem* ChannelAtRow(const TInfo& info, const std::vector<int32_t>& visible, int32_t row) {
-  if (row < 0 || static_cast<size_t>(row) >= visible.size()) return nullptr;
-  const int32_t position = visible[static_cast<size_t>(row)];
-  if (position < 0 || static_cast<size_t>(position) >= info.channels.size()) return nullptr;
-  return &info.channels[static_cast<size_t>(position)];
-}
-
-TItem* ChannelAt(TInfo& info, int32_t position) {
-  if (position < 0 || static_cast<size_t>(position) >= info.channels.size()) return nullptr;
-  return &info.channels[static_cast<size_t>(position)];
+Channel* ChannelAt(Catalogue& catalogue, int32_t position) {
+  if (position < 0 || static_cast<size_t>(position) >= catalogue.channels.size()) return nullptr;
+  return &catalogue.channels[static_cast<size_t>(position)];
 }
 
 }  // namespace
@@ -36,35 +29,35 @@ void SendServiceRequest(const ServiceConfig& service, const std::string& url) {
   }
 }
 
-void SubmitUserChannel(const ServiceConfig& service, const TInfo& info,
-                       const std::vector<int32_t>& visible, int32_t row) {
-  const TItem* channel = ChannelAtRow(info, visible, row);
+void SubmitUserChannel(const ServiceConfig& service, const Catalogue& catalogue,
+                       const VisibleRows& rows, int32_t row) {
+  const Channel* channel = rows.ChannelAt(catalogue, row);
   if (!channel) return;
   // Built from a copy: the event pump may change the catalogue while the request runs.
   const std::string url = SubmitUserChannelUrl(service.base_url, *channel);
   SendServiceRequest(service, url);
 }
 
-void ReportBrokenChannel(const ServiceConfig& service, const TInfo& info,
-                         const std::vector<int32_t>& visible, int32_t row) {
-  const TItem* channel = ChannelAtRow(info, visible, row);
+void ReportBrokenChannel(const ServiceConfig& service, const Catalogue& catalogue,
+                         const VisibleRows& rows, int32_t row) {
+  const Channel* channel = rows.ChannelAt(catalogue, row);
   if (!channel) return;
   const std::string url = ReportBrokenChannelUrl(service.base_url, channel->id);
   SendServiceRequest(service, url);
 }
 
-void RateChannel(const ServiceConfig& service, TInfo& info, std::string_view rating,
+void RateChannel(const ServiceConfig& service, Catalogue& catalogue, std::string_view rating,
                  int32_t position) {
-  TItem* channel = ChannelAt(info, position);
+  Channel* channel = ChannelAt(catalogue, position);
   if (!channel) return;
   channel->rated_mark = true;
   const std::string url = RateChannelUrl(service.base_url, rating, channel->id);
   SendServiceRequest(service, url);
 }
 
-void FlagChannel(const ServiceConfig& service, TInfo& info, std::string_view flag,
+void FlagChannel(const ServiceConfig& service, Catalogue& catalogue, std::string_view flag,
                  int32_t position) {
-  TItem* channel = ChannelAt(info, position);
+  Channel* channel = ChannelAt(catalogue, position);
   if (!channel) return;
   channel->flagged_mark = true;
   const std::string url = FlagChannelUrl(service.base_url, flag, channel->id);

@@ -40,7 +40,7 @@ std::string QueryValue(std::string_view cp1252) {
   return PercentEncode(Cp1252ToUtf8(cp1252));
 }
 
-std::string SubmitUserChannelUrl(std::string_view base_url, const TItem& channel) {
+std::string SubmitUserChannelUrl(std::string_view base_url, const Channel& channel) {
   std::string url = Path(base_url, "/service/new2.php?");
   url += "&group=" + std::to_string(channel.group_id);
   url += "&name=" + QueryValue(channel.name);
@@ -68,9 +68,10 @@ std::string FlagChannelUrl(std::string_view base_url, std::string_view flag, int
 }
 
 std::string ListDownloadUrl(std::string_view base_url, std::string_view access_key,
-                            std::string_view st_version) {
+                            std::string_view version_text) {
   std::string url = Path(base_url, "/service/get.php?key=") + QueryValue(access_key);
-  if (!st_version.empty()) url += "&date=" + QueryValue(CutText(st_version, kVersionTextCapacity));
+  if (!version_text.empty())
+    url += "&date=" + QueryValue(CutText(version_text, kVersionTextCapacity));
   return url;
 }
 

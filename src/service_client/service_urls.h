@@ -19,7 +19,7 @@ std::string QueryValue(std::string_view cp1252);
 
 // base + "/service/new2.php?" + "&group=" ... "&comment=": the query starts with an empty
 // parameter, as the service expects.
-std::string SubmitUserChannelUrl(std::string_view base_url, const TItem& channel);
+std::string SubmitUserChannelUrl(std::string_view base_url, const Channel& channel);
 
 // base + "/service/bad.php?channel_id=" + id
 std::string ReportBrokenChannelUrl(std::string_view base_url, int32_t id);
@@ -33,6 +33,6 @@ std::string FlagChannelUrl(std::string_view base_url, std::string_view flag, int
 // base + "/service/get.php?key=" + key, then "&date=" + the first 12 bytes of the loaded
 // package's version stamp when there is one.
 std::string ListDownloadUrl(std::string_view base_url, std::string_view access_key,
-                            std::string_view st_version);
+                            std::string_view version_text);
 
 }  // namespace vistrel

@@ -60,25 +60,27 @@ struct Program {
   std::string Get(const char* name) const { return ReadTestFile(data / name); }
 
   LoadReport Start() {
-    return GetData(state, [this] { return now; });
+    return LoadAtStartUp(state, [this] { return now; });
   }
 
-  TInfo& info() { return state.catalogue.info; }
-  TItem& Row(int32_t r) { return info().channels[state.visible[r]]; }
+  Catalogue& info() { return state.catalogue; }
+  Channel& Row(int32_t r) { return info().channels[state.visible_rows.positions[r]]; }
 
   // Names of the visible rows, top to bottom.
   std::vector<std::string> Names() {
     std::vector<std::string> out;
-    for (int32_t r = 0; r < state.row_count; ++r) out.push_back(Row(r).name);
+    for (int32_t r = 0; r < state.visible_rows.count; ++r) out.push_back(Row(r).name);
     return out;
   }
 
   // The view must always describe the catalogue as it is.
   void ExpectViewMatchesCatalogue() {
     const ViewResult fresh = RebuildView(info(), {});
-    EXPECT_EQ(state.row_count, fresh.row_count);
-    EXPECT_EQ(std::vector<int32_t>(state.visible.begin(), state.visible.begin() + state.row_count),
-              std::vector<int32_t>(fresh.visible.begin(), fresh.visible.begin() + fresh.row_count));
+    const VisibleRows& kept = state.visible_rows;
+    const VisibleRows& built = fresh.visible_rows;
+    EXPECT_EQ(kept.count, built.count);
+    EXPECT_EQ(std::vector<int32_t>(kept.positions.begin(), kept.positions.begin() + kept.count),
+              std::vector<int32_t>(built.positions.begin(), built.positions.begin() + built.count));
   }
 
   fs::path data;
@@ -97,10 +99,10 @@ TEST(Lifecycle, StartUpCreatesTheFolderAndLoadsEverything) {
   EXPECT_TRUE(first.ok());
   EXPECT_TRUE(fs::is_directory(p.data));
   EXPECT_TRUE(p.state.list_outdated);
-  EXPECT_EQ(p.info().ud_max, kUserIdBase);
-  EXPECT_EQ(p.info().filter.group_id, 1);
+  EXPECT_EQ(p.info().highest_user_id, kUserIdBase);
+  EXPECT_EQ(p.info().filter.view, View::kTv);
   EXPECT_EQ(first.view.caption_suffix, " - Tv");
-  EXPECT_EQ(p.state.row_count, 0);
+  EXPECT_EQ(p.state.visible_rows.count, 0);
 
   Program q(dir.path());
   q.Put(kOldPackageFileName, "old format");
@@ -114,11 +116,11 @@ TEST(Lifecycle, StartUpCreatesTheFolderAndLoadsEverything) {
   EXPECT_EQ(q.Names(), (Names{"alpha TV", "Beta Music", "My Stream", "Zeta News"}));
   EXPECT_EQ(report.view.caption_suffix, " - Tv");
   EXPECT_EQ(report.view.country_names, (Names{"All Countries", "Norway"}));
-  EXPECT_EQ(q.info().ud_max, 100005);
+  EXPECT_EQ(q.info().highest_user_id, 100005);
   EXPECT_EQ(q.Row(1).favorited, 1);  // Beta Music
   EXPECT_EQ(q.Row(2).favorited, 1);  // My Stream
   EXPECT_EQ(q.Row(3).favorited, 0);
-  EXPECT_TRUE(q.state.sort.SortToggle);
+  EXPECT_TRUE(q.state.sort.toggle);
 }
 
 TEST(Lifecycle, DataFolderThatCannotBeCreatedStopsStartUp) {
@@ -181,7 +183,7 @@ TEST(Lifecycle, UnreadableUserFileEndsTheProgramWithoutWriting) {
     ASSERT_EQ(report.messages.size(), 1u) << c.file;
     EXPECT_EQ(report.messages[0].rfind(c.message_start, 0), 0u) << report.messages[0];
     EXPECT_TRUE(p.state.end_requested);
-    EXPECT_GT(p.state.row_count, 0) << "the sequence runs to its end";
+    EXPECT_GT(p.state.visible_rows.count, 0) << "the sequence runs to its end";
     ASSERT_TRUE(CloseProgram(p.state).ok());
     EXPECT_EQ(p.Get(kUserChannelsFileName), userdef_before) << c.file;
   }
@@ -189,13 +191,13 @@ TEST(Lifecycle, UnreadableUserFileEndsTheProgramWithoutWriting) {
 
 TEST(Lifecycle, CurrentFavorites) {
   auto channel = [](int32_t id, int32_t favorited) {
-    TItem c;
+    Channel c;
     c.id = id;
     c.favorited = favorited;
     return c;
   };
-  const std::vector<TItem> channels = {channel(5, 1), channel(3, 0), channel(100007, 1),
-                                       channel(9, 1)};
+  const std::vector<Channel> channels = {channel(5, 1), channel(3, 0), channel(100007, 1),
+                                         channel(9, 1)};
   // 3 was unmarked, 8 is not loaded, 100006 was a user channel removed in this run.
   EXPECT_EQ(CurrentFavorites({3, 8, 100006, 9}, channels), (std::vector<int32_t>{5, 100007, 9, 8}));
   EXPECT_EQ(CurrentFavorites({8}, {}), std::vector<int32_t>{8});
@@ -212,47 +214,48 @@ TEST(Lifecycle, WholeLife) {
   ASSERT_TRUE(p.Start().ok());
   const SettingsStore& store = p.state.store;
 
-  RadioAdvToolButtonClick(store, p.info().filter);
+  ShowView(store, p.info().filter, View::kRadio);
   EXPECT_EQ(RefreshView(p.state).caption_suffix, " - Radio");
   EXPECT_EQ(p.Names(), Names{"Radio News"});
-  TvAdvToolButtonClick(store, p.info().filter);
-  CountryALComboBoxChange(store, p.info(), 1);  // Norway
+  ShowView(store, p.info().filter, View::kTv);
+  SelectCountry(store, p.info(), 1);  // Norway
   EXPECT_TRUE(RefreshView(p.state).clear_label_visible);
   EXPECT_EQ(p.Names(), (Names{"Beta Music", "My Stream", "Zeta News"}));
-  ClearFilterLabelClick(store, p.info().filter);
+  ClearSections(store, p.info().filter);
   RefreshView(p.state);
 
-  ASSERT_TRUE(MainAdvListViewColumnClick(p.info(), p.state.row_count, 0, p.state.sort));
+  ASSERT_TRUE(
+      SortByColumn(p.info(), p.state.visible_rows.count, ListColumn::kChannel, p.state.sort));
   RefreshView(p.state);
   EXPECT_EQ(p.Names(), (Names{"Zeta News", "My Stream", "Beta Music", "alpha TV"}));
 
-  FindResult first =
-      FindDialogFind("s", false, false, 0, p.info(), p.state.visible, p.state.row_count);
-  FindResult second = FindDialogFind("s", false, false, first.find_position, p.info(),
-                                     p.state.visible, p.state.row_count);
+  FindResult first = FindNextMatch("s", false, false, 0, p.info(), p.state.visible_rows);
+  FindResult second =
+      FindNextMatch("s", false, false, first.find_position, p.info(), p.state.visible_rows);
   EXPECT_EQ(first.row, 0);
   EXPECT_EQ(second.row, 1);
 
   // Bitrates go from high to low while the toggle is false; it is true afterwards.
-  ASSERT_TRUE(MainAdvListViewColumnClick(p.info(), p.state.row_count, 3, p.state.sort));
+  ASSERT_TRUE(
+      SortByColumn(p.info(), p.state.visible_rows.count, ListColumn::kBitrate, p.state.sort));
   RefreshView(p.state);
   EXPECT_EQ(p.Names(), (Names{"Zeta News", "alpha TV", "My Stream", "Beta Music"}));
 
   // Marks and a new channel since start-up; then the Favorites toggle and back.
   p.Row(0).favorited = 1;  // Zeta News
   p.Row(3).favorited = 0;  // Beta Music
-  TItem added;
-  added.id = ++p.info().ud_max;
+  Channel added;
+  added.id = ++p.info().highest_user_id;
   added.group_id = 1;
   added.name = "Added";
   added.url = "http://127.0.0.1/a";
   added.type_id = 1;
-  added.usdef = 1;
+  added.user_defined = 1;
   p.info().channels.push_back(added);
-  FavAdvToolButtonClick(store, p.info().filter, true);
+  ToggleFavoritesView(store, p.info().filter, true);
   RefreshView(p.state);
   EXPECT_EQ(p.Names(), (Names{"Zeta News", "My Stream"}));
-  FavAdvToolButtonClick(store, p.info().filter, false);
+  ToggleFavoritesView(store, p.info().filter, false);
   RefreshView(p.state);
 
   p.Put(kPackageFileName, Package(kNextTv, kRadio));
@@ -264,7 +267,7 @@ TEST(Lifecycle, WholeLife) {
   EXPECT_EQ(p.Row(0).favorited, 1);
   EXPECT_EQ(p.Row(1).favorited, 1);
   EXPECT_EQ(p.Row(3).favorited, 0);
-  EXPECT_EQ(p.info().ud_max, 100006);
+  EXPECT_EQ(p.info().highest_user_id, 100006);
 
   ASSERT_TRUE(CloseProgram(p.state).ok());
   EXPECT_EQ(p.Get(kFavoritesFileName), "1\r\n100005\r\n");
@@ -272,7 +275,7 @@ TEST(Lifecycle, WholeLife) {
   Program again(dir.path());
   ASSERT_TRUE(again.Start().ok());
   EXPECT_EQ(again.Names(), (Names{"Added", "Beta Music", "Gamma TV", "My Stream", "Zeta News"}));
-  FavoritesAdvToolButtonClick(again.state.store, again.info().filter);
+  ShowView(again.state.store, again.info().filter, View::kFavorites);
   RefreshView(again.state);
   EXPECT_EQ(again.Names(), (Names{"My Stream", "Zeta News"}));
 }
@@ -295,7 +298,7 @@ TEST(Lifecycle, FailedReloadStepKeepsTheProgramRunning) {
     p.Put(kUserChannelsFileName, kUserLine);
     p.Start();
     // One header click (Z to A) leaves the toggle false, so the reload sorts A to Z.
-    MainAdvListViewColumnClick(p.info(), p.state.row_count, 0, p.state.sort);
+    SortByColumn(p.info(), p.state.visible_rows.count, ListColumn::kChannel, p.state.sort);
     if (c.package.empty()) {
       fs::remove(p.data / kPackageFileName);
     } else {

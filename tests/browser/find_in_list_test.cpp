@@ -8,25 +8,24 @@ namespace {
 // A catalogue whose visible rows show `names` in order (the catalogue itself in reverse, so
 // rows and positions differ).
 struct List {
-  TInfo info;
-  std::vector<int32_t> visible;
-  int32_t rows = 0;
+  Catalogue info;
+  VisibleRows rows;
 
   explicit List(std::vector<std::string> names) {
     const auto n = static_cast<int32_t>(names.size());
     info.channels.resize(n);
     for (int32_t r = 0; r < n; ++r) {
       info.channels[n - 1 - r].name = names[r];
-      visible.push_back(n - 1 - r);
+      rows.positions.push_back(n - 1 - r);
     }
-    rows = n;
+    rows.count = n;
   }
   FindResult Find(std::string_view text, bool match_case, bool down, int32_t position) const {
-    return FindDialogFind(text, match_case, down, position, info, visible, rows);
+    return FindNextMatch(text, match_case, down, position, info, rows);
   }
 };
 
-TEST(FindDialogFind, MatchCaseAndFolding) {
+TEST(FindNextMatch, MatchCaseAndFolding) {
   List list({"News 24", "ABC Music",
              "\xC9"
              "cole"});
@@ -45,7 +44,7 @@ TEST(FindDialogFind, MatchCaseAndFolding) {
   EXPECT_FALSE(list.Find("", false, false, 0).row);  // no text, no match
 }
 
-TEST(FindDialogFind, ConsecutivePressesMoveOn) {
+TEST(FindNextMatch, ConsecutivePressesMoveOn) {
   List list({"Radio A", "TV", "Radio B", "Radio C"});
   FindResult r = list.Find("Radio", true, false, 0);
   EXPECT_EQ(r.row, 0);
@@ -59,7 +58,7 @@ TEST(FindDialogFind, ConsecutivePressesMoveOn) {
   EXPECT_EQ(r.find_position, 4);
 }
 
-TEST(FindDialogFind, DownMovesToLowerRows) {
+TEST(FindNextMatch, DownMovesToLowerRows) {
   List list({"Radio A", "TV", "Radio B"});
   // Right after opening (position 0) only row 0 is examined.
   EXPECT_FALSE(list.Find("Radio B", true, true, 0).row);
@@ -76,7 +75,7 @@ TEST(FindDialogFind, DownMovesToLowerRows) {
   EXPECT_EQ(r.row, 0);
 }
 
-TEST(FindDialogFind, StartOutsideTheRows) {
+TEST(FindNextMatch, StartOutsideTheRows) {
   List list({"Radio A", "Radio B"});
   // Moving to higher rows from beyond the end examines nothing.
   EXPECT_FALSE(list.Find("Radio", true, false, 5).row);
@@ -84,13 +83,13 @@ TEST(FindDialogFind, StartOutsideTheRows) {
   FindResult r = list.Find("Radio", true, false, -1);
   EXPECT_EQ(r.row, 0);
   EXPECT_EQ(r.find_position, 1);
-  // Only the first row_count rows exist.
-  list.rows = 1;
+  // Only the first `count` rows exist.
+  list.rows.count = 1;
   EXPECT_FALSE(list.Find("Radio B", true, false, 0).row);
   EXPECT_FALSE(list.Find("Radio B", true, true, 5).row);
 }
 
-TEST(FindDialogFind, EmptyList) {
+TEST(FindNextMatch, EmptyList) {
   List list({});
   for (bool down : {false, true}) {
     FindResult r = list.Find("x", false, down, 0);

@@ -27,40 +27,40 @@ TEST(FormatRating, FullStopWhateverTheLocale) {
 }
 
 TEST(ChannelColumnText, Columns) {
-  TInfo info;
+  Catalogue info;
   info.genres = {{3, "News"}, {4, "Music"}, {4, "Music again"}};
-  TItem c;
+  Channel c;
   c.name = "Caf\xE9 TV";
   c.genre_id = 4;
-  c.genre = "stale copy";
-  c.rt = 0.125;
+  c.genre_name = "stale copy";
+  c.average_rating = 0.125;
   c.bitrate = -64;
   c.comment = "a < b & c";
-  EXPECT_EQ(ChannelColumnText(info, c, kColumnChannel), "Caf\xE9 TV");
-  EXPECT_EQ(ChannelColumnText(info, c, kColumnGenre), "Music");  // the table's, first match
-  EXPECT_EQ(ChannelColumnText(info, c, kColumnRating), "0.13");
-  EXPECT_EQ(ChannelColumnText(info, c, kColumnBitrate), "-64");
-  EXPECT_EQ(ChannelColumnText(info, c, kColumnComments), "a < b & c");
-  EXPECT_EQ(ChannelColumnText(info, c, 5), "");
+  EXPECT_EQ(ChannelColumnText(info, c, ListColumn::kChannel), "Caf\xE9 TV");
+  EXPECT_EQ(ChannelColumnText(info, c, ListColumn::kGenre), "Music");  // the table's, first match
+  EXPECT_EQ(ChannelColumnText(info, c, ListColumn::kRating), "0.13");
+  EXPECT_EQ(ChannelColumnText(info, c, ListColumn::kBitrate), "-64");
+  EXPECT_EQ(ChannelColumnText(info, c, ListColumn::kComments), "a < b & c");
+  EXPECT_EQ(ChannelColumnText(info, c, static_cast<ListColumn>(5)), "");
 
   c.genre_id = 99;  // no such genre
-  EXPECT_EQ(ChannelColumnText(info, c, kColumnGenre), "");
+  EXPECT_EQ(ChannelColumnText(info, c, ListColumn::kGenre), "");
   info.genres.clear();
-  EXPECT_EQ(ChannelColumnText(info, c, kColumnGenre), "");
+  EXPECT_EQ(ChannelColumnText(info, c, ListColumn::kGenre), "");
 }
 
 TEST(ChannelColumnText, UserChannelAgainstUnratedCatalogueChannel) {
-  TInfo info;
-  TItem user;
-  user.usdef = 1;
-  user.rt = 3;
-  EXPECT_EQ(ChannelColumnText(info, user, kColumnRating), "no");
+  Catalogue info;
+  Channel user;
+  user.user_defined = 1;
+  user.average_rating = 3;
+  EXPECT_EQ(ChannelColumnText(info, user, ListColumn::kRating), "no");
   EXPECT_TRUE(IsUserChannelRow(user));
   EXPECT_EQ(ChannelStateImage(user), kStatusWorkFine);
 
-  TItem unrated;
+  Channel unrated;
   unrated.status = kStatusNew;
-  EXPECT_EQ(ChannelColumnText(info, unrated, kColumnRating), "0.00");
+  EXPECT_EQ(ChannelColumnText(info, unrated, ListColumn::kRating), "0.00");
   EXPECT_FALSE(IsUserChannelRow(unrated));
   EXPECT_EQ(ChannelStateImage(unrated), kStatusNew);
 }

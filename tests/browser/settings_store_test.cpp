@@ -90,68 +90,68 @@ TEST(SettingInteger, IntegerTextRules) {
 }
 
 TEST_F(Settings, MissingKeyGivesTvViewAndCountryZero) {
-  TFilter f;
-  f.group_id = 3;
+  ViewFilter f;
+  f.view = View::kVideo;
   f.favorited = 1;
   f.country_id = 9;
   f.name = "kept";
   f.genre_id = 4;
-  f.workfine = true;
+  f.hide_work_fine = true;
   LoadSettings(store, f);
-  EXPECT_EQ(f.group_id, 1);
+  EXPECT_EQ(f.view, View::kTv);
   EXPECT_EQ(f.favorited, 0);
   EXPECT_EQ(f.country_id, 0);
   EXPECT_EQ(f.name, "kept");
   EXPECT_EQ(f.genre_id, 4);
-  EXPECT_TRUE(f.workfine);
+  EXPECT_TRUE(f.hide_work_fine);
   EXPECT_FALSE(fs::exists(file()));
 }
 
 // The filter as ClearCatalogue leaves it, with section values from earlier.
-TFilter ClearedFilter() {
-  TFilter f;
-  f.group_id = 1;
+ViewFilter ClearedFilter() {
+  ViewFilter f;
+  f.view = View::kTv;
   f.name = "old";
   f.country_id = 5;
   f.genre_id = 6;
   f.bitrate = 64;
-  f.notworking = true;
-  f.wrong = true;
+  f.hide_not_working = true;
+  f.hide_wrong_info = true;
   return f;
 }
 
 TEST_F(Settings, FavouritesViewComesBackAsTvWithFavouritedSet) {
-  store.write_reg_integer("selected", 0);
-  store.write_reg_integer("favorited", 1);
-  TFilter f = ClearedFilter();
+  store.WriteInteger("selected", 0);
+  store.WriteInteger("favorited", 1);
+  ViewFilter f = ClearedFilter();
   LoadSettings(store, f);
-  EXPECT_EQ(f.group_id, 1);
+  EXPECT_EQ(f.view, View::kTv);
   EXPECT_EQ(f.favorited, 1);
 }
 
 TEST_F(Settings, EmptyKeyChangesNothing) {
   PutFile("");
-  TFilter f = ClearedFilter();
+  ViewFilter f = ClearedFilter();
   f.country_id = 9;
   LoadSettings(store, f);
-  EXPECT_EQ(f.group_id, 1);
+  EXPECT_EQ(f.view, View::kTv);
   EXPECT_EQ(f.country_id, 9);
   EXPECT_EQ(f.name, "old");
-  EXPECT_FALSE(f.name_flag);
+  EXPECT_FALSE(f.name_section_on);
 }
 
 TEST_F(Settings, NameIsReadOnlyWhenItsSectionIsOn) {
-  store.write_reg_string("name", "abc");
-  store.write_reg_integer("name_f", 0);
-  TFilter f = ClearedFilter();
+  store.WriteString("name", "abc");
+  store.WriteInteger("name_f", 0);
+  ViewFilter f = ClearedFilter();
   LoadSettings(store, f);
-  EXPECT_FALSE(f.name_flag);
+  EXPECT_FALSE(f.name_section_on);
   EXPECT_EQ(f.name, "old");
 
-  store.write_reg_integer("name_f", 1);
-  store.delete_reg("name");
+  store.WriteInteger("name_f", 1);
+  store.Delete("name");
   LoadSettings(store, f);
-  EXPECT_TRUE(f.name_flag);
+  EXPECT_TRUE(f.name_section_on);
   EXPECT_EQ(f.name, "");
 }
 
@@ -174,27 +174,27 @@ TEST_F(Settings, EveryValueReachesItsField) {
            {"wrong", "256"},     // low 8 bits 0: off
            {"duplicate", "-1"},
            {"spam", "junk"}}) {
-    store.write_reg_string(name, text);
+    store.WriteString(name, text);
   }
-  TFilter f = ClearedFilter();
+  ViewFilter f = ClearedFilter();
   LoadSettings(store, f);
-  EXPECT_EQ(f.group_id, 7);
+  EXPECT_EQ(f.view, static_cast<View>(7));
   EXPECT_EQ(f.favorited, 1);
-  EXPECT_TRUE(f.name_flag);
+  EXPECT_TRUE(f.name_section_on);
   EXPECT_EQ(f.name, "News 24");
-  EXPECT_TRUE(f.country_flag);
+  EXPECT_TRUE(f.country_section_on);
   EXPECT_EQ(f.country_id, 4464);
-  EXPECT_TRUE(f.genre_flag);
+  EXPECT_TRUE(f.genre_section_on);
   EXPECT_EQ(f.genre_id, 1);
-  EXPECT_TRUE(f.bitrate_flag);
+  EXPECT_TRUE(f.bitrate_section_on);
   EXPECT_EQ(f.bitrate, 300000);
-  EXPECT_TRUE(f.flag_flag);
-  EXPECT_TRUE(f.workfine);
-  EXPECT_TRUE(f.notworking);
-  EXPECT_TRUE(f.new_);
-  EXPECT_FALSE(f.wrong);
-  EXPECT_FALSE(f.duplicate);
-  EXPECT_FALSE(f.spam);
+  EXPECT_TRUE(f.status_section_on);
+  EXPECT_TRUE(f.hide_work_fine);
+  EXPECT_TRUE(f.hide_not_working);
+  EXPECT_TRUE(f.hide_new);
+  EXPECT_FALSE(f.hide_wrong_info);
+  EXPECT_FALSE(f.hide_duplicate);
+  EXPECT_FALSE(f.hide_spam);
 }
 
 // The 16-bit fields keep all sixteen low bits, the top one included.
@@ -203,40 +203,46 @@ TEST_F(Settings, WordValuesKeepTheirLowSixteenBits) {
     const char* text;
     uint16_t kept;
   };
+  auto view = [](const ViewFilter& f) { return static_cast<uint16_t>(f.view); };
+  auto favorited = [](const ViewFilter& f) { return f.favorited; };
+  auto country = [](const ViewFilter& f) { return f.country_id; };
+  auto genre = [](const ViewFilter& f) { return f.genre_id; };
   for (const Case& c : {Case{"65535", 65535}, Case{"32768", 32768}, Case{"98304", 32768},
                         Case{"131071", 65535}, Case{"$FFFF", 65535}}) {
-    for (auto [name, field] : std::initializer_list<std::pair<const char*, uint16_t TFilter::*>>{
-             {"selected", &TFilter::group_id},
-             {"favorited", &TFilter::favorited},
-             {"country", &TFilter::country_id},
-             {"genre", &TFilter::genre_id}}) {
+    for (const auto& [name, field] :
+         std::initializer_list<std::pair<const char*, uint16_t (*)(const ViewFilter&)>>{
+             {"selected", view},
+             {"favorited", favorited},
+             {"country", country},
+             {"genre", genre}}) {
       SCOPED_TRACE(std::string(name) + "=" + c.text);
-      store.write_reg_string(name, c.text);
-      TFilter f = ClearedFilter();
+      store.WriteString(name, c.text);
+      ViewFilter f = ClearedFilter();
       LoadSettings(store, f);
-      EXPECT_EQ(f.*field, c.kept);
-      store.delete_reg(name);
+      EXPECT_EQ(field(f), c.kept);
+      store.Delete(name);
     }
   }
 }
 
 // One switch stored at a time: it reaches its own field and no other.
 TEST_F(Settings, EachSwitchReachesOnlyItsOwnField) {
-  const std::pair<const char*, bool TFilter::*> switches[] = {{"name_f", &TFilter::name_flag},
-                                                              {"country_f", &TFilter::country_flag},
-                                                              {"genre_f", &TFilter::genre_flag},
-                                                              {"bitrate_f", &TFilter::bitrate_flag},
-                                                              {"flag_f", &TFilter::flag_flag},
-                                                              {"workfine", &TFilter::workfine},
-                                                              {"notworking", &TFilter::notworking},
-                                                              {"new", &TFilter::new_},
-                                                              {"wrong", &TFilter::wrong},
-                                                              {"duplicate", &TFilter::duplicate},
-                                                              {"spam", &TFilter::spam}};
+  const std::pair<const char*, bool ViewFilter::*> switches[] = {
+      {"name_f", &ViewFilter::name_section_on},
+      {"country_f", &ViewFilter::country_section_on},
+      {"genre_f", &ViewFilter::genre_section_on},
+      {"bitrate_f", &ViewFilter::bitrate_section_on},
+      {"flag_f", &ViewFilter::status_section_on},
+      {"workfine", &ViewFilter::hide_work_fine},
+      {"notworking", &ViewFilter::hide_not_working},
+      {"new", &ViewFilter::hide_new},
+      {"wrong", &ViewFilter::hide_wrong_info},
+      {"duplicate", &ViewFilter::hide_duplicate},
+      {"spam", &ViewFilter::hide_spam}};
   for (const auto& [stored, stored_field] : switches) {
     SCOPED_TRACE(stored);
     PutFile(std::string(stored) + "=1\n");
-    TFilter f;
+    ViewFilter f;
     LoadSettings(store, f);
     for (const auto& [name, field] : switches) {
       EXPECT_EQ(f.*field, field == stored_field) << name;
@@ -255,9 +261,9 @@ TEST_F(Settings, ManyNamesReadEachOnce) {
   EXPECT_EQ(entries[0], (std::pair<std::string, std::string>("name0", "15000")));
   EXPECT_EQ(entries[14999], (std::pair<std::string, std::string>("name14999", "14999")));
   PutFile(text);
-  TFilter f = ClearedFilter();
+  ViewFilter f = ClearedFilter();
   LoadSettings(store, f);
-  EXPECT_EQ(f.group_id, 2);
+  EXPECT_EQ(f.view, View::kRadio);
   EXPECT_EQ(f.country_id, 9);
   EXPECT_EQ(store.ReadAll().Get("name4999"), "19999");
   EXPECT_EQ(store.ReadAll().Get("name15000"), std::nullopt);
@@ -278,9 +284,9 @@ TEST_F(Settings, AnyTextReadsBackExactly) {
       "\\x41",
   };
   int i = 0;
-  for (const std::string& v : values) store.write_reg_string("v" + std::to_string(i++), v);
-  store.write_reg_string("odd=name", "1");
-  store.write_reg_string("#name", "2");
+  for (const std::string& v : values) store.WriteString("v" + std::to_string(i++), v);
+  store.WriteString("odd=name", "1");
+  store.WriteString("#name", "2");
   i = 0;
   for (const std::string& v : values) {
     EXPECT_EQ(store.Read("v" + std::to_string(i++)), v);
@@ -293,9 +299,9 @@ TEST_F(Settings, AnyTextReadsBackExactly) {
 }
 
 TEST_F(Settings, RewritingAValueKeepsTheOthers) {
-  store.write_reg_integer("selected", 2);
-  store.write_reg_integer("bitrate", -5);
-  store.write_reg_integer("selected", 3);
+  store.WriteInteger("selected", 2);
+  store.WriteInteger("bitrate", -5);
+  store.WriteInteger("selected", 3);
   EXPECT_EQ(store.Read("selected"), "3");
   EXPECT_EQ(store.Read("bitrate"), "-5");
   EXPECT_EQ(*ReadWholeFile(file()), "selected=3\nbitrate=-5\n");
@@ -321,26 +327,26 @@ TEST_F(Settings, UnparsableLinesAreSkipped) {
   EXPECT_EQ(store.Read("# country"), std::nullopt);
   EXPECT_EQ(store.Read("country"), "5");
   EXPECT_EQ(store.Read("bitrate"), "2");  // the last one holds
-  TFilter f = ClearedFilter();
+  ViewFilter f = ClearedFilter();
   LoadSettings(store, f);
-  EXPECT_EQ(f.group_id, 2);
+  EXPECT_EQ(f.view, View::kRadio);
   EXPECT_EQ(f.country_id, 5);
   // A write keeps the readable values and drops the rest.
-  store.write_reg_integer("genre", 4);
+  store.WriteInteger("genre", 4);
   EXPECT_EQ(*ReadWholeFile(file()), "selected=2\ncountry=5\nbitrate=2\ngenre=4\n");
 }
 
 TEST_F(Settings, KeyThatCannotBeCreatedFails) {
   ASSERT_TRUE(WriteFileAtomically(dir.path() / "Orvane", "a file in the folder's place").ok());
-  EXPECT_EQ(ErrorOf([&] { store.write_reg_integer("selected", 2); }),
+  EXPECT_EQ(ErrorOf([&] { store.WriteInteger("selected", 2); }),
             "Failed to create key " + file().string());
-  EXPECT_EQ(ErrorOf([&] { store.write_reg_string("name", "x"); }),
+  EXPECT_EQ(ErrorOf([&] { store.WriteString("name", "x"); }),
             "Failed to create key " + file().string());
 }
 
 TEST_F(Settings, UnreadableKeyIsNotReplaced) {
   fs::create_directories(file() / "inside");
-  EXPECT_EQ(ErrorOf([&] { store.write_reg_integer("selected", 2); }),
+  EXPECT_EQ(ErrorOf([&] { store.WriteInteger("selected", 2); }),
             "Failed to create key " + file().string());
   EXPECT_TRUE(fs::is_directory(file() / "inside"));
 }
@@ -366,28 +372,28 @@ class FileSizeLimit {
 };
 
 TEST_F(Settings, ValueThatCannotBeStoredFailsAndKeepsTheStore) {
-  store.write_reg_integer("selected", 2);
+  store.WriteInteger("selected", 2);
   {
     FileSizeLimit limit(64);
-    EXPECT_EQ(ErrorOf([&] { store.write_reg_string("name", std::string(200, 'n')); }),
+    EXPECT_EQ(ErrorOf([&] { store.WriteString("name", std::string(200, 'n')); }),
               "Failed to set data for 'name'");
   }
   EXPECT_EQ(*ReadWholeFile(file()), "selected=2\n");
 }
 
 TEST_F(Settings, DeleteOnAMissingKeyOrValueIsNoErrorAndCreatesNothing) {
-  store.delete_reg("name_f");
-  EXPECT_FALSE(store.KeyExists());
+  store.Delete("name_f");
+  EXPECT_FALSE(store.Exists());
   EXPECT_FALSE(fs::exists(file().parent_path()));
 
-  store.write_reg_integer("name_f", 1);
-  store.write_reg_integer("country_f", 1);
-  store.delete_reg("bitrate_f");
-  store.delete_reg("name_f");
+  store.WriteInteger("name_f", 1);
+  store.WriteInteger("country_f", 1);
+  store.Delete("bitrate_f");
+  store.Delete("name_f");
   EXPECT_EQ(store.Read("name_f"), std::nullopt);
   EXPECT_EQ(*ReadWholeFile(file()), "country_f=1\n");
-  store.delete_reg("country_f");
-  EXPECT_TRUE(store.KeyExists());  // an empty key is still a key
+  store.Delete("country_f");
+  EXPECT_TRUE(store.Exists());  // an empty key is still a key
   EXPECT_EQ(*ReadWholeFile(file()), "");
 }
 

@@ -25,16 +25,16 @@ std::string RefText(const std::string& s) {
   return u;
 }
 
-bool RefBefore(const TItem& a, const TItem& b, int column, bool ascending) {
-  const TItem& x = ascending ? a : b;
-  const TItem& y = ascending ? b : a;
+bool RefBefore(const Channel& a, const Channel& b, int column, bool ascending) {
+  const Channel& x = ascending ? a : b;
+  const Channel& y = ascending ? b : a;
   switch (column) {
     case 0:
       return RefText(x.name) < RefText(y.name);
     case 1:
-      return RefText(x.genre) < RefText(y.genre);
+      return RefText(x.genre_name) < RefText(y.genre_name);
     case 2:
-      return x.rt < y.rt;
+      return x.average_rating < y.average_rating;
     case 3:
       return x.bitrate < y.bitrate;
     default:
@@ -42,14 +42,19 @@ bool RefBefore(const TItem& a, const TItem& b, int column, bool ascending) {
   }
 }
 
-void RefSort(std::vector<TItem>& a, int lo, int hi, int column, bool ascending) {
+// A column number as the list's column type.
+ListColumn Column(int column) {
+  return static_cast<ListColumn>(column);
+}
+
+void RefSort(std::vector<Channel>& a, int lo, int hi, int column, bool ascending) {
   int l = lo, h = hi;
-  const TItem pivot = a[(lo + hi) / 2];
+  const Channel pivot = a[(lo + hi) / 2];
   do {
     while (RefBefore(a[l], pivot, column, ascending)) ++l;
     while (RefBefore(pivot, a[h], column, ascending)) --h;
     if (l <= h) {
-      TItem t = a[l];
+      Channel t = a[l];
       a[l] = a[h];
       a[h] = t;
       ++l;
@@ -60,13 +65,13 @@ void RefSort(std::vector<TItem>& a, int lo, int hi, int column, bool ascending) 
   if (l < hi) RefSort(a, l, hi, column, ascending);
 }
 
-std::vector<int32_t> Ids(const std::vector<TItem>& items) {
+std::vector<int32_t> Ids(const std::vector<Channel>& items) {
   std::vector<int32_t> ids;
   for (const auto& c : items) ids.push_back(c.id);
   return ids;
 }
 
-std::vector<TItem> RandomCatalogue(std::mt19937& rng, int n) {
+std::vector<Channel> RandomCatalogue(std::mt19937& rng, int n) {
   // Few distinct keys, so many records share one.
   static const char* const kTexts[] = {"abc", "ABC",      "Abc",      "Radio",   "Radio 1",
                                        "Zed", "\xC9mile", "\xE9mile", "\x80uro", "\xFFy",
@@ -81,13 +86,13 @@ std::vector<TItem> RandomCatalogue(std::mt19937& rng, int n) {
     }
     return kTexts[rng() % std::size(kTexts)];
   };
-  std::vector<TItem> items(n);
+  std::vector<Channel> items(n);
   for (int i = 0; i < n; ++i) {
     items[i].id = i;
     items[i].name = pick_text();
-    items[i].genre = pick_text();
+    items[i].genre_name = pick_text();
     items[i].comment = pick_text();
-    items[i].rt = kRatings[rng() % std::size(kRatings)];
+    items[i].average_rating = kRatings[rng() % std::size(kRatings)];
     items[i].bitrate = static_cast<int32_t>(rng() % 5) * 64 - 64;
   }
   return items;
@@ -97,18 +102,18 @@ TEST(SortChannels, MatchesTheSchemeForEveryColumnAndDirection) {
   std::mt19937 rng(20240611);
   for (int round = 0; round < 60; ++round) {
     const int n = round < 10 ? round : static_cast<int>(rng() % 400);
-    const std::vector<TItem> start = RandomCatalogue(rng, n);
+    const std::vector<Channel> start = RandomCatalogue(rng, n);
     for (int column = 0; column < 5; ++column) {
       for (bool toggle : {false, true}) {
-        TInfo info;
+        Catalogue info;
         info.channels = start;
-        SortState state{toggle, 9};
-        SortChannels(info, n - 1, column, state);
-        EXPECT_EQ(state.SortToggle, !toggle);
-        EXPECT_EQ(state.SortColumn, column);
+        SortState state{toggle, Column(9)};
+        SortChannels(info, Column(column), state);
+        EXPECT_EQ(state.toggle, !toggle);
+        EXPECT_EQ(state.column, Column(column));
 
-        std::vector<TItem> expected = start;
-        if (n > 0) RefSort(expected, 0, n - 1, column, SortAscending(column, toggle));
+        std::vector<Channel> expected = start;
+        if (n > 0) RefSort(expected, 0, n - 1, column, SortAscending(Column(column), toggle));
         ASSERT_EQ(Ids(info.channels), Ids(expected))
             << "round " << round << " column " << column << " toggle " << toggle;
       }
@@ -118,53 +123,53 @@ TEST(SortChannels, MatchesTheSchemeForEveryColumnAndDirection) {
 
 TEST(SortChannels, DirectionPerColumnAndToggle) {
   // Texts ascend while the toggle is false, numbers descend.
-  EXPECT_TRUE(SortAscending(0, false));
-  EXPECT_FALSE(SortAscending(0, true));
-  EXPECT_TRUE(SortAscending(1, false));
-  EXPECT_TRUE(SortAscending(4, false));
-  EXPECT_FALSE(SortAscending(2, false));
-  EXPECT_TRUE(SortAscending(2, true));
-  EXPECT_FALSE(SortAscending(3, false));
+  EXPECT_TRUE(SortAscending(ListColumn::kChannel, false));
+  EXPECT_FALSE(SortAscending(ListColumn::kChannel, true));
+  EXPECT_TRUE(SortAscending(ListColumn::kGenre, false));
+  EXPECT_TRUE(SortAscending(ListColumn::kComments, false));
+  EXPECT_FALSE(SortAscending(ListColumn::kRating, false));
+  EXPECT_TRUE(SortAscending(ListColumn::kRating, true));
+  EXPECT_FALSE(SortAscending(ListColumn::kBitrate, false));
 }
 
-TInfo NamedCatalogue(std::vector<std::string> names) {
-  TInfo info;
+Catalogue NamedCatalogue(std::vector<std::string> names) {
+  Catalogue info;
   for (std::size_t i = 0; i < names.size(); ++i) {
-    TItem c;
+    Channel c;
     c.id = static_cast<int32_t>(i);
     c.name = names[i];
-    c.rt = static_cast<double>(i);
+    c.average_rating = static_cast<double>(i);
     info.channels.push_back(c);
   }
   return info;
 }
 
-std::vector<std::string> Names(const TInfo& info) {
+std::vector<std::string> Names(const Catalogue& info) {
   std::vector<std::string> names;
   for (const auto& c : info.channels) names.push_back(c.name);
   return names;
 }
 
 TEST(SortChannels, StartUpThenHeaderClicks) {
-  TInfo info = NamedCatalogue({"b", "C", "a"});
+  Catalogue info = NamedCatalogue({"b", "C", "a"});
   SortState state;
-  SortChannels(info, 2, 0, state);  // start-up sort by name
+  SortChannels(info, ListColumn::kChannel, state);  // start-up sort by name
   EXPECT_EQ(Names(info), (std::vector<std::string>{"a", "b", "C"}));
-  ASSERT_TRUE(MainAdvListViewColumnClick(info, 3, 0, state));
+  ASSERT_TRUE(SortByColumn(info, 3, ListColumn::kChannel, state));
   EXPECT_EQ(Names(info), (std::vector<std::string>{"C", "b", "a"}));
-  ASSERT_TRUE(MainAdvListViewColumnClick(info, 3, 0, state));
+  ASSERT_TRUE(SortByColumn(info, 3, ListColumn::kChannel, state));
   EXPECT_EQ(Names(info), (std::vector<std::string>{"a", "b", "C"}));
 
   // Start-up, then the rating header first: lowest average first.
-  TInfo rated = NamedCatalogue({"x", "y", "z"});
-  rated.channels[0].rt = 4.5;
-  rated.channels[1].rt = 0.5;
-  rated.channels[2].rt = 2;
+  Catalogue rated = NamedCatalogue({"x", "y", "z"});
+  rated.channels[0].average_rating = 4.5;
+  rated.channels[1].average_rating = 0.5;
+  rated.channels[2].average_rating = 2;
   SortState fresh;
-  SortChannels(rated, 2, 0, fresh);
-  ASSERT_TRUE(MainAdvListViewColumnClick(rated, 3, 2, fresh));
+  SortChannels(rated, ListColumn::kChannel, fresh);
+  ASSERT_TRUE(SortByColumn(rated, 3, ListColumn::kRating, fresh));
   EXPECT_EQ(Names(rated), (std::vector<std::string>{"y", "z", "x"}));
-  EXPECT_EQ(fresh.SortColumn, 2);
+  EXPECT_EQ(fresh.column, ListColumn::kRating);
 }
 
 TEST(SortText, Order) {
@@ -178,53 +183,54 @@ TEST(SortText, Order) {
 }
 
 TEST(SortChannels, NamesEdgeCases) {
-  TInfo info = NamedCatalogue({"\xC9mile", "Radio 1", "Zed", "Radio"});
+  Catalogue info = NamedCatalogue({"\xC9mile", "Radio 1", "Zed", "Radio"});
   SortState state;
-  SortChannels(info, 3, 0, state);
+  SortChannels(info, ListColumn::kChannel, state);
   EXPECT_EQ(Names(info), (std::vector<std::string>{"Radio", "Radio 1", "Zed", "\xC9mile"}));
 }
 
 TEST(SortChannels, EmptyCatalogueAndColumnsOutsideTheList) {
-  TInfo empty;
+  Catalogue empty;
   SortState state;
-  SortChannels(empty, -1, 3, state);
-  EXPECT_TRUE(state.SortToggle);
-  EXPECT_EQ(state.SortColumn, 3);
-  EXPECT_FALSE(MainAdvListViewColumnClick(empty, 0, 1, state));
-  EXPECT_TRUE(state.SortToggle);
-  EXPECT_EQ(state.SortColumn, 3);
+  SortChannels(empty, ListColumn::kBitrate, state);
+  EXPECT_TRUE(state.toggle);
+  EXPECT_EQ(state.column, ListColumn::kBitrate);
+  EXPECT_FALSE(SortByColumn(empty, 0, ListColumn::kGenre, state));
+  EXPECT_TRUE(state.toggle);
+  EXPECT_EQ(state.column, ListColumn::kBitrate);
 
-  TInfo info = NamedCatalogue({"b", "a"});
+  Catalogue info = NamedCatalogue({"b", "a"});
   for (int column : {5, -1}) {
-    SortState s{false, 0};
-    SortChannels(info, 1, column, s);
-    EXPECT_FALSE(s.SortToggle);
-    EXPECT_EQ(s.SortColumn, column);
+    SortState s{false, ListColumn::kChannel};
+    SortChannels(info, Column(column), s);
+    EXPECT_FALSE(s.toggle);
+    EXPECT_EQ(s.column, Column(column));
     EXPECT_EQ(Names(info), (std::vector<std::string>{"b", "a"}));
   }
 
   // Catalogue not empty but every channel hidden: the click does nothing.
   SortState s;
-  EXPECT_FALSE(MainAdvListViewColumnClick(info, 0, 0, s));
+  EXPECT_FALSE(SortByColumn(info, 0, ListColumn::kChannel, s));
   EXPECT_EQ(Names(info), (std::vector<std::string>{"b", "a"}));
-  EXPECT_FALSE(s.SortToggle);
+  EXPECT_FALSE(s.toggle);
 
-  // A last index past the end stays inside the array.
-  SortChannels(info, 50, 0, s);
+  // The sort always takes the whole catalogue.
+  SortChannels(info, ListColumn::kChannel, s);
   EXPECT_EQ(Names(info), (std::vector<std::string>{"a", "b"}));
 }
 
 TEST(SortChannels, MovesRecordsWithoutCopyingTexts) {
-  TInfo info = NamedCatalogue({"z: a name too long to be kept in place", "b: another long name"});
+  Catalogue info =
+      NamedCatalogue({"z: a name too long to be kept in place", "b: another long name"});
   const char* z = info.channels[0].name.data();
   SortState state;
-  SortChannels(info, 1, 0, state);
+  SortChannels(info, ListColumn::kChannel, state);
   EXPECT_EQ(info.channels[1].id, 0);
   EXPECT_EQ(info.channels[1].name.data(), z);
 }
 
-TInfo BitrateCatalogue(int n, int32_t (*key)(int, int)) {
-  TInfo info;
+Catalogue BitrateCatalogue(int n, int32_t (*key)(int, int)) {
+  Catalogue info;
   info.channels.resize(n);
   for (int i = 0; i < n; ++i) {
     info.channels[i].id = i;
@@ -233,7 +239,7 @@ TInfo BitrateCatalogue(int n, int32_t (*key)(int, int)) {
   return info;
 }
 
-void ExpectSortedByBitrate(const TInfo& info, bool ascending) {
+void ExpectSortedByBitrate(const Catalogue& info, bool ascending) {
   for (std::size_t i = 1; i < info.channels.size(); ++i) {
     const int32_t a = info.channels[i - 1].bitrate, b = info.channels[i].bitrate;
     ASSERT_TRUE(ascending ? a <= b : a >= b) << i;
@@ -252,11 +258,11 @@ TEST(SortChannels, LargeInputs) {
   };
   for (const auto& [what, key] : shapes) {
     for (bool toggle : {false, true}) {
-      TInfo info = BitrateCatalogue(200000, key);
-      SortState state{toggle, 0};
-      SortChannels(info, 199999, 3, state);
+      Catalogue info = BitrateCatalogue(200000, key);
+      SortState state{toggle, ListColumn::kChannel};
+      SortChannels(info, ListColumn::kBitrate, state);
       SCOPED_TRACE(what);
-      ExpectSortedByBitrate(info, SortAscending(3, toggle));
+      ExpectSortedByBitrate(info, SortAscending(ListColumn::kBitrate, toggle));
     }
   }
 }
@@ -266,8 +272,8 @@ TEST(SortChannels, LargeInputs) {
 // overflows; the sort must not.
 TEST(SortChannels, DeepPartitioningOnASmallStack) {
   struct Job {
-    TInfo info;
-    SortState state{true, 0};
+    Catalogue info;
+    SortState state{true, ListColumn::kChannel};
   } job{BitrateCatalogue(20000, OrganPipe)};
   pthread_attr_t attr;
   pthread_attr_init(&attr);
@@ -277,7 +283,7 @@ TEST(SortChannels, DeepPartitioningOnASmallStack) {
                 &thread, &attr,
                 [](void* p) -> void* {
                   auto* j = static_cast<Job*>(p);
-                  SortChannels(j->info, 19999, 3, j->state);
+                  SortChannels(j->info, ListColumn::kBitrate, j->state);
                   return nullptr;
                 },
                 &job),

@@ -14,26 +14,27 @@ class ViewCommands : public ::testing::Test {
  protected:
   TempDir dir;
   SettingsStore store{dir.path() / "Orvane" / "Vistrel" / "settings.ini"};
-  TInfo info;
+  Catalogue info;
 
   void SetUp() override {
-    info.filter.group_id = 1;
+    info.filter.view = View::kTv;
     info.countries = {{0, "All Countries"}, {44, "Spain"}, {70000, "Wide"}};
   }
   std::optional<std::string> Stored(std::string_view name) const { return store.Read(name); }
 };
 
 TEST_F(ViewCommands, EnteringFavouritesClearsEverySectionButKeepsTheirValues) {
-  store.write_reg_integer("name_f", 1);
-  store.write_reg_string("name", "News");
-  store.write_reg_integer("bitrate_f", 1);
-  store.write_reg_integer("bitrate", 128);
-  store.write_reg_integer("country_f", 1);
-  info.filter.name_flag = info.filter.bitrate_flag = info.filter.country_flag = true;
+  store.WriteInteger("name_f", 1);
+  store.WriteString("name", "News");
+  store.WriteInteger("bitrate_f", 1);
+  store.WriteInteger("bitrate", 128);
+  store.WriteInteger("country_f", 1);
+  info.filter.name_section_on = info.filter.bitrate_section_on = info.filter.country_section_on =
+      true;
   info.filter.name = "News";
   info.filter.bitrate = 128;
 
-  FavAdvToolButtonClick(store, info.filter, true);
+  ToggleFavoritesView(store, info.filter, true);
   EXPECT_EQ(Stored("selected"), "0");
   EXPECT_EQ(Stored("favorited"), "1");
   for (const char* flag : {"name_f", "country_f", "genre_f", "bitrate_f", "flag_f"}) {
@@ -41,117 +42,118 @@ TEST_F(ViewCommands, EnteringFavouritesClearsEverySectionButKeepsTheirValues) {
   }
   EXPECT_EQ(Stored("name"), "News");
   EXPECT_EQ(Stored("bitrate"), "128");
-  EXPECT_EQ(info.filter.group_id, 0);
+  EXPECT_EQ(info.filter.view, View::kFavorites);
   EXPECT_EQ(info.filter.favorited, 1);
-  EXPECT_FALSE(info.filter.name_flag || info.filter.bitrate_flag || info.filter.country_flag);
+  EXPECT_FALSE(info.filter.name_section_on || info.filter.bitrate_section_on ||
+               info.filter.country_section_on);
   EXPECT_EQ(info.filter.name, "News");
   EXPECT_EQ(info.filter.bitrate, 128);
 
   // The one-way command does the same.
-  TFilter other;
-  other.genre_flag = true;
-  FavoritesAdvToolButtonClick(store, other);
-  EXPECT_EQ(other.group_id, 0);
+  ViewFilter other;
+  other.genre_section_on = true;
+  ShowView(store, other, View::kFavorites);
+  EXPECT_EQ(other.view, View::kFavorites);
   EXPECT_EQ(other.favorited, 1);
-  EXPECT_FALSE(other.genre_flag);
+  EXPECT_FALSE(other.genre_section_on);
 }
 
 TEST_F(ViewCommands, ViewSwitches) {
-  RadioAdvToolButtonClick(store, info.filter);
+  ShowView(store, info.filter, View::kRadio);
   EXPECT_EQ(Stored("selected"), "2");
   EXPECT_FALSE(Stored("favorited"));
-  EXPECT_EQ(info.filter.group_id, 2);
+  EXPECT_EQ(info.filter.view, View::kRadio);
 
-  FavAdvToolButtonClick(store, info.filter, true);
-  VideoAdvToolButtonClick(store, info.filter);
+  ToggleFavoritesView(store, info.filter, true);
+  ShowView(store, info.filter, View::kVideo);
   EXPECT_EQ(Stored("selected"), "3");
   EXPECT_FALSE(Stored("favorited"));
-  EXPECT_EQ(info.filter.group_id, 3);
+  EXPECT_EQ(info.filter.view, View::kVideo);
   EXPECT_EQ(info.filter.favorited, 0);
 
   // Releasing the toggle goes to TV, whatever view was stored before.
-  FavAdvToolButtonClick(store, info.filter, true);
-  FavAdvToolButtonClick(store, info.filter, false);
+  ToggleFavoritesView(store, info.filter, true);
+  ToggleFavoritesView(store, info.filter, false);
   EXPECT_FALSE(Stored("selected"));
   EXPECT_FALSE(Stored("favorited"));
-  EXPECT_EQ(info.filter.group_id, 1);
+  EXPECT_EQ(info.filter.view, View::kTv);
   EXPECT_EQ(info.filter.favorited, 0);
 
-  info.filter.group_id = 2;
-  TvAdvToolButtonClick(store, info.filter);
-  EXPECT_EQ(info.filter.group_id, 1);
+  info.filter.view = View::kRadio;
+  ShowView(store, info.filter, View::kTv);
+  EXPECT_EQ(info.filter.view, View::kTv);
 }
 
 TEST_F(ViewCommands, CountryList) {
-  CountryALComboBoxChange(store, info, 2);
+  SelectCountry(store, info, 2);
   EXPECT_EQ(Stored("country_f"), "1");
   EXPECT_EQ(Stored("country"), "70000");    // the whole id
   EXPECT_EQ(info.filter.country_id, 4464);  // its low 16 bits
-  EXPECT_TRUE(info.filter.country_flag);
+  EXPECT_TRUE(info.filter.country_section_on);
 
   // Past the end of the table: nothing changes.
-  CountryALComboBoxChange(store, info, 3);
+  SelectCountry(store, info, 3);
   EXPECT_EQ(Stored("country"), "70000");
   EXPECT_EQ(info.filter.country_id, 4464);
 
-  CountryALComboBoxChange(store, info, 0);
+  SelectCountry(store, info, 0);
   EXPECT_FALSE(Stored("country_f"));
   EXPECT_EQ(Stored("country"), "70000");  // stays stored
   EXPECT_EQ(info.filter.country_id, 0);
-  EXPECT_FALSE(info.filter.country_flag);
+  EXPECT_FALSE(info.filter.country_section_on);
 
-  CountryALComboBoxChange(store, info, 1);
-  CountryALComboBoxChange(store, info, -1);  // no selection counts as all countries
-  EXPECT_FALSE(info.filter.country_flag);
+  SelectCountry(store, info, 1);
+  SelectCountry(store, info, -1);  // no selection counts as all countries
+  EXPECT_FALSE(info.filter.country_section_on);
 }
 
 TEST_F(ViewCommands, ClearDeletesTheSectionFlagsOnly) {
   for (const char* flag : {"name_f", "country_f", "genre_f", "bitrate_f", "flag_f"}) {
-    store.write_reg_integer(flag, 1);
+    store.WriteInteger(flag, 1);
   }
-  store.write_reg_integer("genre", 7);
-  info.filter.group_id = 2;
-  info.filter.genre_flag = info.filter.flag_flag = true;
+  store.WriteInteger("genre", 7);
+  info.filter.view = View::kRadio;
+  info.filter.genre_section_on = info.filter.status_section_on = true;
   info.filter.genre_id = 7;
-  ClearFilterLabelClick(store, info.filter);
+  ClearSections(store, info.filter);
   for (const char* flag : {"name_f", "country_f", "genre_f", "bitrate_f", "flag_f"}) {
     EXPECT_FALSE(Stored(flag)) << flag;
   }
   EXPECT_EQ(Stored("genre"), "7");
-  EXPECT_FALSE(info.filter.genre_flag || info.filter.flag_flag);
+  EXPECT_FALSE(info.filter.genre_section_on || info.filter.status_section_on);
   EXPECT_EQ(info.filter.genre_id, 7);
-  EXPECT_EQ(info.filter.group_id, 2);
+  EXPECT_EQ(info.filter.view, View::kRadio);
 
   // With no store at all the deletes are no error.
   SettingsStore empty(dir.path() / "none" / "settings.ini");
-  EXPECT_NO_THROW(ClearFilterLabelClick(empty, info.filter));
+  EXPECT_NO_THROW(ClearSections(empty, info.filter));
 }
 
 TEST_F(ViewCommands, AFailedWriteLeavesTheFilterAlone) {
   // A store whose folder cannot be created: a regular file stands in its way.
   std::ofstream(dir.path() / "blocker") << "x";
   SettingsStore broken(dir.path() / "blocker" / "settings.ini");
-  const TFilter before = info.filter;
+  const ViewFilter before = info.filter;
   auto unchanged = [&] {
-    EXPECT_EQ(info.filter.group_id, before.group_id);
+    EXPECT_EQ(info.filter.view, before.view);
     EXPECT_EQ(info.filter.favorited, before.favorited);
-    EXPECT_EQ(info.filter.country_flag, before.country_flag);
+    EXPECT_EQ(info.filter.country_section_on, before.country_section_on);
     EXPECT_EQ(info.filter.country_id, before.country_id);
   };
-  EXPECT_THROW(RadioAdvToolButtonClick(broken, info.filter), Error);
+  EXPECT_THROW(ShowView(broken, info.filter, View::kRadio), Error);
   unchanged();
-  EXPECT_THROW(FavAdvToolButtonClick(broken, info.filter, true), Error);
+  EXPECT_THROW(ToggleFavoritesView(broken, info.filter, true), Error);
   unchanged();
-  EXPECT_THROW(CountryALComboBoxChange(broken, info, 1), Error);
+  EXPECT_THROW(SelectCountry(broken, info, 1), Error);
   unchanged();
 }
 
 TEST_F(ViewCommands, FavouritesViewSurvivesARestartAsTvWithTheFavouriteMark) {
-  FavAdvToolButtonClick(store, info.filter, true);
-  TFilter loaded;
-  loaded.group_id = 1;
+  ToggleFavoritesView(store, info.filter, true);
+  ViewFilter loaded;
+  loaded.view = View::kTv;
   LoadSettings(store, loaded);
-  EXPECT_EQ(loaded.group_id, 1);  // a stored 0 never reaches the filter
+  EXPECT_EQ(loaded.view, View::kTv);  // a stored 0 never reaches the filter
   EXPECT_EQ(loaded.favorited, 1);
 }
 

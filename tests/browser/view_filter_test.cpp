@@ -7,8 +7,8 @@
 namespace vistrel {
 namespace {
 
-TItem TvChannel() {
-  TItem c;
+Channel TvChannel() {
+  Channel c;
   c.group_id = 1;
   c.type_id = 1;
   c.name = "ABC News";
@@ -19,156 +19,160 @@ TItem TvChannel() {
   return c;
 }
 
-TFilter TvView() {
-  TFilter f;
-  f.group_id = 1;
+ViewFilter TvView() {
+  ViewFilter f;
+  f.view = View::kTv;
   return f;
 }
 
 TEST(ChannelPassesFilter, Cases) {
   struct Case {
     const char* what;
-    std::function<void(TFilter&, TItem&)> set;
+    std::function<void(ViewFilter&, Channel&)> set;
     bool passes;
   };
   const Case cases[] = {
-      {"plain TV channel in TV view", [](TFilter&, TItem&) {}, true},
-      {"no player type", [](TFilter&, TItem& c) { c.type_id = 0; }, true},
-      {"real player stream never listed", [](TFilter&, TItem& c) { c.type_id = 2; }, false},
-      {"other group", [](TFilter&, TItem& c) { c.group_id = 2; }, false},
-      {"group that no channel has", [](TFilter& f, TItem&) { f.group_id = 7; }, false},
+      {"plain TV channel in TV view", [](ViewFilter&, Channel&) {}, true},
+      {"no player type", [](ViewFilter&, Channel& c) { c.type_id = 0; }, true},
+      {"real player stream never listed", [](ViewFilter&, Channel& c) { c.type_id = 2; }, false},
+      {"other group", [](ViewFilter&, Channel& c) { c.group_id = 2; }, false},
+      {"group that no channel has", [](ViewFilter& f, Channel&) { f.view = static_cast<View>(7); },
+       false},
       {"favourite radio channel in favourites view",
-       [](TFilter& f, TItem& c) {
-         f.group_id = 0;
+       [](ViewFilter& f, Channel& c) {
+         f.view = View::kFavorites;
          f.favorited = 1;
          c.group_id = 2;
          c.favorited = 1;
        },
        true},
       {"favourite radio channel in radio view",
-       [](TFilter& f, TItem& c) {
-         f.group_id = 2;
+       [](ViewFilter& f, Channel& c) {
+         f.view = View::kRadio;
          c.group_id = 2;
          c.favorited = 1;
        },
        true},
       {"non-favourite in favourites view",
-       [](TFilter& f, TItem&) {
-         f.group_id = 0;
+       [](ViewFilter& f, Channel&) {
+         f.view = View::kFavorites;
          f.favorited = 1;
        },
        false},
       {"favourite type 2 in favourites view",
-       [](TFilter& f, TItem& c) {
-         f.group_id = 0;
+       [](ViewFilter& f, Channel& c) {
+         f.view = View::kFavorites;
          f.favorited = 1;
          c.favorited = 1;
          c.type_id = 2;
        },
        false},
       {"name is case-sensitive",
-       [](TFilter& f, TItem&) {
-         f.name_flag = true;
+       [](ViewFilter& f, Channel&) {
+         f.name_section_on = true;
          f.name = "abc";
        },
        false},
       {"name substring",
-       [](TFilter& f, TItem&) {
-         f.name_flag = true;
+       [](ViewFilter& f, Channel&) {
+         f.name_section_on = true;
          f.name = "C Ne";
        },
        true},
-      {"empty name passes nothing", [](TFilter& f, TItem&) { f.name_flag = true; }, false},
-      {"name value ignored while section off", [](TFilter& f, TItem&) { f.name = "zzz"; }, true},
+      {"empty name passes nothing", [](ViewFilter& f, Channel&) { f.name_section_on = true; },
+       false},
+      {"name value ignored while section off", [](ViewFilter& f, Channel&) { f.name = "zzz"; },
+       true},
       {"country matches",
-       [](TFilter& f, TItem&) {
-         f.country_flag = true;
+       [](ViewFilter& f, Channel&) {
+         f.country_section_on = true;
          f.country_id = 5;
        },
        true},
       {"country differs",
-       [](TFilter& f, TItem&) {
-         f.country_flag = true;
+       [](ViewFilter& f, Channel&) {
+         f.country_section_on = true;
          f.country_id = 6;
        },
        false},
       {"country id widened without sign",
-       [](TFilter& f, TItem& c) {
-         f.country_flag = true;
+       [](ViewFilter& f, Channel& c) {
+         f.country_section_on = true;
          f.country_id = 0xFFFF;
          c.country_id = 65535;
        },
        true},
       {"country id -1 is not 65535",
-       [](TFilter& f, TItem& c) {
-         f.country_flag = true;
+       [](ViewFilter& f, Channel& c) {
+         f.country_section_on = true;
          f.country_id = 0xFFFF;
          c.country_id = -1;
        },
        false},
       {"genre matches",
-       [](TFilter& f, TItem&) {
-         f.genre_flag = true;
+       [](ViewFilter& f, Channel&) {
+         f.genre_section_on = true;
          f.genre_id = 7;
        },
        true},
       {"genre 70000 cut to 4464 does not match 70000",
-       [](TFilter& f, TItem& c) {
-         f.genre_flag = true;
+       [](ViewFilter& f, Channel& c) {
+         f.genre_section_on = true;
          f.genre_id = static_cast<uint16_t>(70000);
          c.genre_id = 70000;
        },
        false},
       {"bitrate equal is hidden",
-       [](TFilter& f, TItem&) {
-         f.bitrate_flag = true;
+       [](ViewFilter& f, Channel&) {
+         f.bitrate_section_on = true;
          f.bitrate = 128;
        },
        false},
       {"bitrate above shown",
-       [](TFilter& f, TItem& c) {
-         f.bitrate_flag = true;
+       [](ViewFilter& f, Channel& c) {
+         f.bitrate_section_on = true;
          f.bitrate = 128;
          c.bitrate = 129;
        },
        true},
-      {"status section on, all switches off", [](TFilter& f, TItem&) { f.flag_flag = true; }, true},
+      {"status section on, all switches off",
+       [](ViewFilter& f, Channel&) { f.status_section_on = true; }, true},
       {"new hides status 2",
-       [](TFilter& f, TItem& c) {
-         f.flag_flag = true;
-         f.new_ = true;
+       [](ViewFilter& f, Channel& c) {
+         f.status_section_on = true;
+         f.hide_new = true;
          c.status = kStatusNew;
        },
        false},
       {"new keeps status 0",
-       [](TFilter& f, TItem&) {
-         f.flag_flag = true;
-         f.new_ = true;
+       [](ViewFilter& f, Channel&) {
+         f.status_section_on = true;
+         f.hide_new = true;
        },
        true},
       {"workfine hides user channels (status 0)",
-       [](TFilter& f, TItem& c) {
-         f.flag_flag = true;
-         f.workfine = true;
-         c.usdef = 1;
+       [](ViewFilter& f, Channel& c) {
+         f.status_section_on = true;
+         f.hide_work_fine = true;
+         c.user_defined = 1;
        },
        false},
       {"spam switch ignored while section off",
-       [](TFilter& f, TItem& c) {
-         f.spam = true;
+       [](ViewFilter& f, Channel& c) {
+         f.hide_spam = true;
          c.status = kStatusSpam;
        },
        true},
       {"each switch hides its own status",
-       [](TFilter& f, TItem& c) {
-         f.flag_flag = f.notworking = f.wrong = f.duplicate = true;
+       [](ViewFilter& f, Channel& c) {
+         f.status_section_on = f.hide_not_working = f.hide_wrong_info = f.hide_duplicate = true;
          c.status = kStatusDuplicate;
        },
        false},
   };
   for (const auto& k : cases) {
-    TFilter f = TvView();
-    TItem c = TvChannel();
+    ViewFilter f = TvView();
+    Channel c = TvChannel();
     k.set(f, c);
     EXPECT_EQ(ChannelPassesFilter(f, c), k.passes) << k.what;
   }
@@ -177,21 +181,21 @@ TEST(ChannelPassesFilter, Cases) {
 // One switch at a time against every status: a switch hides its own status and no other.
 TEST(ChannelPassesFilter, EachStatusSwitchHidesItsOwnStatusOnly) {
   struct Switch {
-    bool TFilter::*field;
+    bool ViewFilter::*field;
     int32_t status;
   };
-  const Switch switches[] = {{&TFilter::workfine, kStatusWorkFine},
-                             {&TFilter::notworking, kStatusNotWorking},
-                             {&TFilter::new_, kStatusNew},
-                             {&TFilter::wrong, kStatusWrongInfo},
-                             {&TFilter::duplicate, kStatusDuplicate},
-                             {&TFilter::spam, kStatusSpam}};
+  const Switch switches[] = {{&ViewFilter::hide_work_fine, kStatusWorkFine},
+                             {&ViewFilter::hide_not_working, kStatusNotWorking},
+                             {&ViewFilter::hide_new, kStatusNew},
+                             {&ViewFilter::hide_wrong_info, kStatusWrongInfo},
+                             {&ViewFilter::hide_duplicate, kStatusDuplicate},
+                             {&ViewFilter::hide_spam, kStatusSpam}};
   for (const Switch& on : switches) {
     for (int32_t status = kStatusWorkFine; status <= kStatusSpam; ++status) {
-      TFilter f = TvView();
-      f.flag_flag = true;
+      ViewFilter f = TvView();
+      f.status_section_on = true;
       f.*on.field = true;
-      TItem c = TvChannel();
+      Channel c = TvChannel();
       c.status = status;
       EXPECT_EQ(ChannelPassesFilter(f, c), status != on.status)
           << "switch of status " << on.status << ", channel of status " << status;
@@ -200,14 +204,15 @@ TEST(ChannelPassesFilter, EachStatusSwitchHidesItsOwnStatusOnly) {
 }
 
 TEST(AnySectionOn, ViewDoesNotCount) {
-  TFilter f;
-  f.group_id = 0;
+  ViewFilter f;
+  f.view = View::kFavorites;
   f.favorited = 1;
   f.name = "x";
   EXPECT_FALSE(AnySectionOn(f));
-  for (bool TFilter::*flag : {&TFilter::name_flag, &TFilter::country_flag, &TFilter::genre_flag,
-                              &TFilter::bitrate_flag, &TFilter::flag_flag}) {
-    TFilter g;
+  for (bool ViewFilter::*flag : {&ViewFilter::name_section_on, &ViewFilter::country_section_on,
+                                 &ViewFilter::genre_section_on, &ViewFilter::bitrate_section_on,
+                                 &ViewFilter::status_section_on}) {
+    ViewFilter g;
     g.*flag = true;
     EXPECT_TRUE(AnySectionOn(g));
   }

@@ -19,8 +19,8 @@ TEST(ChannelStatus, FirstLargestCounterWinsTiesGoEarlier) {
 }
 
 TEST(Lookups, FirstMatchAndMinusOneWhenMissing) {
-  std::vector<Tgenre> genres = {{5, "News"}, {7, "Music"}, {5, "Other"}};
-  std::vector<Tcountry> countries = {{0, "All Countries"}, {44, "Spain"}};
+  std::vector<Genre> genres = {{5, "News"}, {7, "Music"}, {5, "Other"}};
+  std::vector<Country> countries = {{0, "All Countries"}, {44, "Spain"}};
   EXPECT_EQ(GenreName(5, genres), "News");
   EXPECT_EQ(GenreName(9, genres), "");
   EXPECT_EQ(GenreIndexById(genres, 7), 1);
@@ -35,28 +35,30 @@ TEST(Lookups, FirstMatchAndMinusOneWhenMissing) {
 }
 
 TEST(ClearCatalogue, ResetsViewAndTablesButKeepsSectionValues) {
-  TInfo info;
-  info.stVersion = "201003141530";
-  info.dtVersion = 40251.6;
-  info.filter.group_id = 0;
+  Catalogue info;
+  info.version_text = "201003141530";
+  info.version_date = 40251.6;
+  info.filter.view = View::kFavorites;
   info.filter.favorited = 1;
-  info.filter.name_flag = info.filter.country_flag = info.filter.flag_flag = true;
+  info.filter.name_section_on = info.filter.country_section_on = info.filter.status_section_on =
+      true;
   info.filter.name = "News";
   info.filter.country_id = 12;
-  info.filter.spam = true;
+  info.filter.hide_spam = true;
   info.channels.resize(3);
   info.countries.resize(2);
   info.genres.resize(2);
   ClearCatalogue(info);
-  EXPECT_EQ(info.stVersion, "");
-  EXPECT_EQ(info.dtVersion, 0);
-  EXPECT_EQ(info.filter.group_id, 1);
+  EXPECT_EQ(info.version_text, "");
+  EXPECT_EQ(info.version_date, 0);
+  EXPECT_EQ(info.filter.view, View::kTv);
   EXPECT_EQ(info.filter.favorited, 0);
-  EXPECT_FALSE(info.filter.name_flag || info.filter.country_flag || info.filter.flag_flag);
+  EXPECT_FALSE(info.filter.name_section_on || info.filter.country_section_on ||
+               info.filter.status_section_on);
   EXPECT_EQ(info.filter.name, "News");
   EXPECT_EQ(info.filter.country_id, 12);
-  EXPECT_TRUE(info.filter.spam);
-  EXPECT_EQ(info.ud_max, 100000);
+  EXPECT_TRUE(info.filter.hide_spam);
+  EXPECT_EQ(info.highest_user_id, 100000);
   EXPECT_TRUE(info.channels.empty() && info.countries.empty() && info.genres.empty());
 }
 

@@ -27,20 +27,20 @@ std::vector<PackageEntry> AllEntries() {
 }
 
 // A cleared catalogue holding one user channel, as the loaders before this one leave it.
-TInfo WithUserChannel() {
-  TInfo info;
+Catalogue WithUserChannel() {
+  Catalogue info;
   ClearCatalogue(info);
-  TItem mine;
+  Channel mine;
   mine.id = 100001;
   mine.name = "Mine";
-  mine.usdef = 1;
+  mine.user_defined = 1;
   info.channels.push_back(mine);
   return info;
 }
 
-std::vector<int32_t> Ids(const TInfo& info) {
+std::vector<int32_t> Ids(const Catalogue& info) {
   std::vector<int32_t> ids;
-  for (const TItem& c : info.channels) ids.push_back(c.id);
+  for (const Channel& c : info.channels) ids.push_back(c.id);
   return ids;
 }
 
@@ -49,7 +49,7 @@ std::string Encrypted(std::string zip) {
   return zip;
 }
 
-std::string ErrorText(TInfo& info, const std::string& package) {
+std::string ErrorText(Catalogue& info, const std::string& package) {
   try {
     LoadChannelPackageBytes(info, {}, package);
   } catch (const Error& e) {
@@ -62,36 +62,36 @@ TEST(LoadChannelPackage, FillsTablesAndAppendsTvRadioVideoBehindUserChannels) {
   TempDir dir;
   const auto file = dir.path() / "channelz.dat";
   std::ofstream(file, std::ios::binary) << BuildPackage(AllEntries());
-  TInfo info = WithUserChannel();
+  Catalogue info = WithUserChannel();
   LoadChannelPackage(info, {11, 30}, file);
 
-  EXPECT_EQ(info.stVersion, "201003141530");
-  EXPECT_DOUBLE_EQ(info.dtVersion, 40251 + 15.5 / 24);
+  EXPECT_EQ(info.version_text, "201003141530");
+  EXPECT_DOUBLE_EQ(info.version_date, 40251 + 15.5 / 24);
   ASSERT_EQ(info.countries.size(), 3u);
   EXPECT_EQ(info.countries[2].name, "Brazil");
   ASSERT_EQ(info.genres.size(), 3u);
   EXPECT_EQ(Ids(info), (std::vector<int32_t>{100001, 10, 11, 20, 30}));
   const auto& c = info.channels;
-  EXPECT_EQ(c[0].usdef, 1);
+  EXPECT_EQ(c[0].user_defined, 1);
   EXPECT_EQ((std::vector<int32_t>{c[1].group_id, c[2].group_id, c[3].group_id, c[4].group_id}),
             (std::vector<int32_t>{1, 1, 2, 3}));
   EXPECT_EQ((std::vector<int32_t>{c[1].favorited, c[2].favorited, c[3].favorited, c[4].favorited}),
             (std::vector<int32_t>{0, 1, 0, 1}));
-  EXPECT_EQ(c[1].genre, "News");
-  EXPECT_EQ(c[2].genre, "");  // genre 77 is not in the table
-  EXPECT_DOUBLE_EQ(c[1].rt, 4.5);
+  EXPECT_EQ(c[1].genre_name, "News");
+  EXPECT_EQ(c[2].genre_name, "");  // genre 77 is not in the table
+  EXPECT_DOUBLE_EQ(c[1].average_rating, 4.5);
   EXPECT_EQ(c[3].status, kStatusWorkFine);
   EXPECT_EQ(c[3].bitrate, 128);
 }
 
 TEST(LoadChannelPackage, EntryNamesMatchInAnyCase) {
-  TInfo info = WithUserChannel();
+  Catalogue info = WithUserChannel();
   LoadChannelPackageBytes(
       info, {},
       BuildPackage({{"VERSION.DAT", kVersion}, {"TV.DAT", kTv}, {"Genres.Dat", kGenres}}));
-  EXPECT_EQ(info.stVersion, "201003141530");
+  EXPECT_EQ(info.version_text, "201003141530");
   EXPECT_EQ(Ids(info), (std::vector<int32_t>{100001, 10, 11}));
-  EXPECT_EQ(info.channels[1].genre, "News");  // genres are read before the channels
+  EXPECT_EQ(info.channels[1].genre_name, "News");  // genres are read before the channels
 }
 
 // Room for the channels is reserved from a quick count that lines ended by a CR alone escape;
@@ -99,7 +99,7 @@ TEST(LoadChannelPackage, EntryNamesMatchInAnyCase) {
 TEST(LoadChannelPackage, EntriesWithAnyLineBreaksLoadWhole) {
   std::string tv_cr = kTv;
   std::erase(tv_cr, '\n');
-  TInfo info = WithUserChannel();
+  Catalogue info = WithUserChannel();
   LoadChannelPackageBytes(info, {},
                           BuildPackage({{"tv.dat", tv_cr + tv_cr},
                                         {"radio.dat", kRadio + kRadio},
@@ -108,28 +108,28 @@ TEST(LoadChannelPackage, EntriesWithAnyLineBreaksLoadWhole) {
 }
 
 TEST(LoadChannelPackage, MissingEntriesLeaveTheirPartAlone) {
-  TInfo info = WithUserChannel();
+  Catalogue info = WithUserChannel();
   LoadChannelPackageBytes(info, {},
                           BuildPackage({{"video.dat", kVideo},
                                         {"radio.dat", kRadio},
                                         {"tv.dat.bak", kTv},
                                         {"countries.dat", ""}}));
   EXPECT_EQ(Ids(info), (std::vector<int32_t>{100001, 20, 30}));
-  EXPECT_EQ(info.stVersion, "");
-  EXPECT_EQ(info.dtVersion, 0);
+  EXPECT_EQ(info.version_text, "");
+  EXPECT_EQ(info.version_date, 0);
   EXPECT_TRUE(info.countries.empty());
-  EXPECT_EQ(info.channels[1].genre, "");  // no genre table
+  EXPECT_EQ(info.channels[1].genre_name, "");  // no genre table
 }
 
 TEST(LoadChannelPackage, DataThatIsNoArchiveLoadsNothing) {
   std::string foreign_key = BuildPackage(AllEntries(), "Another#Key1", build::kIvText);
   std::string plain_zip = BuildZipArchive(AllEntries());
   for (const std::string& bytes : {std::string(), std::string(5000, 'x'), foreign_key, plain_zip}) {
-    TInfo info = WithUserChannel();
+    Catalogue info = WithUserChannel();
     LoadChannelPackageBytes(info, {}, bytes);
     EXPECT_EQ(Ids(info), std::vector<int32_t>{100001});
-    EXPECT_EQ(info.stVersion, "");
-    EXPECT_EQ(info.dtVersion, 0);
+    EXPECT_EQ(info.version_text, "");
+    EXPECT_EQ(info.version_date, 0);
     EXPECT_TRUE(info.countries.empty());
     EXPECT_TRUE(info.genres.empty());
   }
@@ -138,7 +138,7 @@ TEST(LoadChannelPackage, DataThatIsNoArchiveLoadsNothing) {
 TEST(LoadChannelPackage, FileThatCannotBeReadRaisesErrorNamingIt) {
   TempDir dir;
   for (const auto& path : {dir.path() / "channelz.dat", dir.path()}) {
-    TInfo info = WithUserChannel();
+    Catalogue info = WithUserChannel();
     try {
       LoadChannelPackage(info, {}, path);
       ADD_FAILURE() << "no error for " << path;
@@ -152,20 +152,20 @@ TEST(LoadChannelPackage, FileThatCannotBeReadRaisesErrorNamingIt) {
 TEST(LoadChannelPackage, MalformedLineKeepsWhatWasLoadedBeforeIt) {
   auto entries = AllEntries();
   entries[4].second = kRadio + "21|Bad|http://127.0.0.1/b|fast|1||1|6||0|0|0|0|0|0|0\r\n" + kRadio;
-  TInfo info = WithUserChannel();
+  Catalogue info = WithUserChannel();
   EXPECT_EQ(ErrorText(info, BuildPackage(entries)),
             "radio.dat, line 2: 'fast' is not a valid integer value");
   EXPECT_EQ(Ids(info), (std::vector<int32_t>{100001, 10, 11, 20}));
-  EXPECT_EQ(info.stVersion, "201003141530");
+  EXPECT_EQ(info.version_text, "201003141530");
   EXPECT_EQ(info.countries.size(), 3u);
 }
 
 TEST(LoadChannelPackage, BadVersionEndsTheLoad) {
   auto entries = AllEntries();
   entries[0].second = "2010-03-14 15:30";
-  TInfo info = WithUserChannel();
+  Catalogue info = WithUserChannel();
   EXPECT_NE(ErrorText(info, BuildPackage(entries)).find("2010-03-14 1"), std::string::npos);
-  EXPECT_EQ(info.stVersion, "");
+  EXPECT_EQ(info.version_text, "");
   EXPECT_EQ(info.channels.size(), 1u);
 }
 
@@ -176,7 +176,7 @@ TEST(LoadChannelPackage, DamagedEntryRaisesErrorNeverGarbage) {
   std::string zip = BuildZipArchive(entries);
   const std::size_t at = EntryDataOffset(zip, "tv.dat");
   for (std::size_t i = 10; i < 30; ++i) zip[at + i] = static_cast<char>(i * 91);
-  TInfo info = WithUserChannel();
+  Catalogue info = WithUserChannel();
   EXPECT_NE(ErrorText(info, Encrypted(zip)).find("\"tv.dat\""), std::string::npos);
   EXPECT_EQ(Ids(info), std::vector<int32_t>{100001});
   EXPECT_EQ(info.genres.size(), 3u);
@@ -185,7 +185,7 @@ TEST(LoadChannelPackage, DamagedEntryRaisesErrorNeverGarbage) {
 TEST(LoadChannelPackage, EntryDeclaringAbsurdSizeIsRefused) {
   std::string zip = BuildZipArchive(AllEntries());
   PutLe32(zip, CentralHeaderOffset(zip, "countries.dat") + 24, 0x40000000u);  // 1 GiB
-  TInfo info = WithUserChannel();
+  Catalogue info = WithUserChannel();
   EXPECT_NE(ErrorText(info, Encrypted(zip)).find("\"countries.dat\""), std::string::npos);
   EXPECT_TRUE(info.countries.empty());
 }
@@ -193,14 +193,14 @@ TEST(LoadChannelPackage, EntryDeclaringAbsurdSizeIsRefused) {
 // However a package is cut short, what loads is either an error or correct tables.
 TEST(LoadChannelPackage, TruncatedPackageNeverLoadsGarbage) {
   const std::string full = BuildPackage(AllEntries());
-  TInfo expected = WithUserChannel();
+  Catalogue expected = WithUserChannel();
   LoadChannelPackageBytes(expected, {}, full);
   for (std::size_t cut = 1; cut < full.size(); ++cut) {
     SCOPED_TRACE(cut);
     // Cutting the ciphertext would change how its tail deciphers; cut the plaintext instead.
     std::string zip = BuildZipArchive(AllEntries());
     zip.resize(zip.size() - cut);
-    TInfo info = WithUserChannel();
+    Catalogue info = WithUserChannel();
     try {
       LoadChannelPackageBytes(info, {}, Encrypted(zip));
     } catch (const Error&) {
@@ -209,7 +209,7 @@ TEST(LoadChannelPackage, TruncatedPackageNeverLoadsGarbage) {
     EXPECT_TRUE(info.genres.empty() || info.genres.size() == expected.genres.size());
     for (std::size_t i = 1; i < info.channels.size(); ++i) {
       bool known = false;
-      for (const TItem& e : expected.channels) {
+      for (const Channel& e : expected.channels) {
         known |= e.id == info.channels[i].id && e.name == info.channels[i].name &&
                  e.url == info.channels[i].url;
       }
@@ -264,14 +264,14 @@ TEST(LoadChannelPackage, EntriesThatInflateMoreThanATableCanAreRefused) {
     for (auto& [name, text] : entries) {
       if (name == c.entry) text = c.text;
     }
-    TInfo info = WithUserChannel();
+    Catalogue info = WithUserChannel();
     const std::string error = ErrorText(info, BuildPackage(entries));
     if (c.refused) {
       EXPECT_EQ(error.rfind("The archive entry \"" + std::string(c.entry) + "\" inflates ", 0), 0u)
           << error;
       // Refused before anything is loaded.
       EXPECT_EQ(Ids(info), std::vector<int32_t>{100001});
-      EXPECT_EQ(info.stVersion, "");
+      EXPECT_EQ(info.version_text, "");
     } else {
       EXPECT_NE(error.find("(no error)"), std::string::npos);
     }
@@ -293,7 +293,7 @@ TEST(LoadChannelPackage, PackageInflatingToMoreThanOneGibibyteIsRefused) {
     PutLe32(zip, CentralHeaderOffset(zip, name) + 20, 5u << 20);
     PutLe32(zip, CentralHeaderOffset(zip, name) + 24, 250u << 20);
   }
-  TInfo info = WithUserChannel();
+  Catalogue info = WithUserChannel();
   EXPECT_EQ(ErrorText(info, Encrypted(zip)), "The channel package inflates to " +
                                                  std::to_string(6 * (250ull << 20)) +
                                                  " bytes, more than the 1073741824 allowed");

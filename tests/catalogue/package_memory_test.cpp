@@ -74,7 +74,7 @@ Measured LoadInChild(const std::string& package, std::optional<long> address_spa
     Outcome outcome = Outcome::kLoaded;
     std::string message;
     try {
-      TInfo info;
+      Catalogue info;
       ClearCatalogue(info);
       LoadChannelPackageBytes(info, {}, package);
     } catch (const Error& e) {

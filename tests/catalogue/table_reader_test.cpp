@@ -49,7 +49,7 @@ TEST(PackageVersion, DaysCountFromTheEndOf1899) {
 }
 
 TEST(IdNameTables, ReplaceRowsCutNamesAndIgnoreExtraFields) {
-  std::vector<Tcountry> countries = {{99, "old"}};
+  std::vector<Country> countries = {{99, "old"}};
   ReadCountries("countries.dat", "0|All Countries\r\n7|Caf\xe9|x\r\n-3|" + std::string(300, 'n'),
                 countries);
   ASSERT_EQ(countries.size(), 3u);
@@ -59,13 +59,13 @@ TEST(IdNameTables, ReplaceRowsCutNamesAndIgnoreExtraFields) {
   EXPECT_EQ(countries[2].id, -3);
   EXPECT_EQ(countries[2].name, std::string(255, 'n'));
 
-  std::vector<Tgenre> genres;
+  std::vector<Genre> genres;
   ReadGenres("genres.dat", "", genres);
   EXPECT_TRUE(genres.empty());
 }
 
 TEST(IdNameTables, MalformedLineKeepsRowsBeforeIt) {
-  std::vector<Tgenre> genres;
+  std::vector<Genre> genres;
   EXPECT_EQ(ErrorText([&] { ReadGenres("genres.dat", "1|News\n2|Music\nthree|Film\n", genres); }),
             "genres.dat, line 3: 'three' is not a valid integer value");
   ASSERT_EQ(genres.size(), 2u);
@@ -75,11 +75,11 @@ TEST(IdNameTables, MalformedLineKeepsRowsBeforeIt) {
   EXPECT_EQ(genres.size(), 1u);
 }
 
-const std::vector<Tgenre> kGenres = {{18, "Music"}, {12, "News"}, {18, "Other music"}};
+const std::vector<Genre> kGenres = {{18, "Music"}, {12, "News"}, {18, "Other music"}};
 
-std::vector<TItem> Channels(std::string_view text, int32_t group_id = 1,
-                            const std::vector<int32_t>& favorites = {}) {
-  std::vector<TItem> out;
+std::vector<Channel> Channels(std::string_view text, int32_t group_id = 1,
+                              const std::vector<int32_t>& favorites = {}) {
+  std::vector<Channel> out;
   AppendChannels("tv.dat", text, group_id, favorites, kGenres, out);
   return out;
 }
@@ -89,7 +89,7 @@ TEST(ChannelTable, EveryFieldAndTheDerivedOnes) {
       "7|Caf\xe9 TV|http://127.0.0.1/s.m3u8|128|1|http://127.0.0.1/|44|18|720p|9|2|3|1|0|0|0", 2,
       {5, 7});
   ASSERT_EQ(c.size(), 1u);
-  const TItem& t = c[0];
+  const Channel& t = c[0];
   EXPECT_EQ(t.id, 7);
   EXPECT_EQ(t.name, "Caf\xe9 TV");
   EXPECT_EQ(t.url, "http://127.0.0.1/s.m3u8");
@@ -101,25 +101,25 @@ TEST(ChannelTable, EveryFieldAndTheDerivedOnes) {
   EXPECT_EQ(t.comment, "720p");
   EXPECT_EQ(t.rating, 9);
   EXPECT_EQ(t.rated, 2);
-  EXPECT_EQ(t.workfine, 3);
-  EXPECT_EQ(t.notworking, 1);
-  EXPECT_EQ(t.wrong, 0);
-  EXPECT_EQ(t.duplicate, 0);
-  EXPECT_EQ(t.spam, 0);
+  EXPECT_EQ(t.work_fine_reports, 3);
+  EXPECT_EQ(t.not_working_reports, 1);
+  EXPECT_EQ(t.wrong_info_reports, 0);
+  EXPECT_EQ(t.duplicate_reports, 0);
+  EXPECT_EQ(t.spam_reports, 0);
   EXPECT_EQ(t.group_id, 2);
   EXPECT_EQ(t.favorited, 1);
-  EXPECT_EQ(t.genre, "Music");  // the first genre with that id
-  EXPECT_DOUBLE_EQ(t.rt, 4.5);
+  EXPECT_EQ(t.genre_name, "Music");  // the first genre with that id
+  EXPECT_DOUBLE_EQ(t.average_rating, 4.5);
   EXPECT_EQ(t.status, kStatusWorkFine);
   EXPECT_EQ(t.sent, 0);
-  EXPECT_EQ(t.usdef, 0);
+  EXPECT_EQ(t.user_defined, 0);
 }
 
 TEST(ChannelTable, DerivedRatingGenreAndStatus) {
   struct Case {
     const char* line;
-    double rt;
-    const char* genre;
+    double average_rating;
+    const char* genre_name;
     int32_t status;
     int32_t favorited;
   };
@@ -132,26 +132,26 @@ TEST(ChannelTable, DerivedRatingGenreAndStatus) {
     SCOPED_TRACE(k.line);
     const auto c = Channels(k.line, 1, {2});
     ASSERT_EQ(c.size(), 1u);
-    EXPECT_DOUBLE_EQ(c[0].rt, k.rt);
-    EXPECT_EQ(c[0].genre, k.genre);
+    EXPECT_DOUBLE_EQ(c[0].average_rating, k.average_rating);
+    EXPECT_EQ(c[0].genre_name, k.genre_name);
     EXPECT_EQ(c[0].status, k.status);
     EXPECT_EQ(c[0].favorited, k.favorited);
   }
 }
 
 TEST(ChannelTable, FirstGenreWithTheIdWinsHoweverFarApartTheIdsAre) {
-  const std::vector<Tgenre> genres = {
+  const std::vector<Genre> genres = {
       {2000000000, "Far"}, {-7, "Below"}, {2000000000, "Far too"}, {-7, "Below too"}};
-  std::vector<TItem> out;
+  std::vector<Channel> out;
   AppendChannels("tv.dat",
                  "1|a|u|0|1||1|2000000000||0|0|0|0|0|0|0\n"
                  "2|a|u|0|1||1|-7||0|0|0|0|0|0|0\n"
                  "3|a|u|0|1||1|5||0|0|0|0|0|0|0\n",
                  1, {}, genres, out);
   ASSERT_EQ(out.size(), 3u);
-  EXPECT_EQ(out[0].genre, "Far");
-  EXPECT_EQ(out[1].genre, "Below");
-  EXPECT_EQ(out[2].genre, "");
+  EXPECT_EQ(out[0].genre_name, "Far");
+  EXPECT_EQ(out[1].genre_name, "Below");
+  EXPECT_EQ(out[2].genre_name, "");
 }
 
 TEST(ChannelTable, LineShapes) {
@@ -169,7 +169,7 @@ TEST(ChannelTable, LineShapes) {
 
 TEST(ChannelTable, MalformedLineKeepsRecordsBeforeIt) {
   const std::string good = "1|a|u|0|1||1|12||0|0|0|0|0|0|0\r\n";
-  std::vector<TItem> channels(2);  // the user's, already there
+  std::vector<Channel> channels(2);  // the user's, already there
   channels[0].name = "mine";
   struct Case {
     std::string text;
@@ -184,7 +184,7 @@ TEST(ChannelTable, MalformedLineKeepsRecordsBeforeIt) {
                 "radio.dat, line 2: 15 fields where 16 are needed"},
            Case{good + "\r\n" + good, "radio.dat, line 2: 0 fields where 16 are needed"},
        }) {
-    std::vector<TItem> out = channels;
+    std::vector<Channel> out = channels;
     EXPECT_EQ(ErrorText([&] { AppendChannels("radio.dat", k.text, 2, {}, kGenres, out); }),
               k.error);
     const std::size_t good_lines = k.error.find("line 3") != std::string::npos ? 2 : 1;

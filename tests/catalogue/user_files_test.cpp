@@ -26,12 +26,12 @@ class UserFiles : public ::testing::Test {
   std::string Get(const fs::path& path) { return ReadWholeFile(path).value_or("<unreadable>"); }
 
   TempDir dir;
-  TInfo info;
+  Catalogue info;
   std::vector<int32_t> favorites_list;
 };
 
-TItem UserChannel(int32_t id, std::string name, int32_t favorited = 0) {
-  TItem c;
+Channel UserChannel(int32_t id, std::string name, int32_t favorited = 0) {
+  Channel c;
   c.id = id;
   c.group_id = 2;
   c.sent = 1;
@@ -44,12 +44,12 @@ TItem UserChannel(int32_t id, std::string name, int32_t favorited = 0) {
   c.genre_id = 3;
   c.comment = "note";
   c.favorited = favorited;
-  c.usdef = 1;
+  c.user_defined = 1;
   return c;
 }
 
-TItem PackageChannel(int32_t id, int32_t favorited) {
-  TItem c;
+Channel PackageChannel(int32_t id, int32_t favorited) {
+  Channel c;
   c.id = id;
   c.name = "package";
   c.favorited = favorited;
@@ -78,13 +78,13 @@ TEST_F(UserFiles, BlanksAroundNumbersAreRead) {
   UserFileLoad u = LoadUserChannels(dir.path(), info, favorites_list);
   ASSERT_TRUE(u.ok()) << u.message;
   ASSERT_EQ(info.channels.size(), 1u);
-  const TItem& c = info.channels[0];
+  const Channel& c = info.channels[0];
   EXPECT_EQ((std::vector<int32_t>{c.id, c.group_id, c.sent, c.bitrate, c.type_id, c.country_id,
                                   c.genre_id}),
             (std::vector<int32_t>{100005, 2, 1, 128, 1, 7, 3}));
   EXPECT_EQ(c.homepage, "");
   EXPECT_EQ(c.comment, " comment ");  // texts keep their blanks
-  EXPECT_EQ(info.ud_max, 100005);
+  EXPECT_EQ(info.highest_user_id, 100005);
 }
 
 TEST_F(UserFiles, MissingFilesAreNormal) {
@@ -96,7 +96,7 @@ TEST_F(UserFiles, MissingFilesAreNormal) {
   EXPECT_EQ(f.message + u.message, "");
   EXPECT_TRUE(favorites_list.empty());
   EXPECT_EQ(u.length, 1u);
-  EXPECT_EQ(info.ud_max, 100000);
+  EXPECT_EQ(info.highest_user_id, 100000);
 }
 
 TEST_F(UserFiles, BadFavoritesFileIsDeletedAndAsksToEnd) {
@@ -134,7 +134,7 @@ TEST_F(UserFiles, UserChannelLineFillsEveryField) {
   UserFileLoad r = LoadUserChannels(dir.path(), info, favorites_list);
   ASSERT_TRUE(r.ok()) << r.message;
   ASSERT_EQ(r.length, 1u);
-  const TItem& c = info.channels[0];
+  const Channel& c = info.channels[0];
   EXPECT_EQ(c.id, 100005);
   EXPECT_EQ(c.group_id, 2);
   EXPECT_EQ(c.sent, 1);
@@ -147,10 +147,10 @@ TEST_F(UserFiles, UserChannelLineFillsEveryField) {
   EXPECT_EQ(c.genre_id, 3);
   EXPECT_EQ(c.comment, "my comment");
   EXPECT_EQ(c.favorited, 1);
-  EXPECT_EQ(c.genre, "Jazz");
-  EXPECT_EQ(c.usdef, 1);
+  EXPECT_EQ(c.genre_name, "Jazz");
+  EXPECT_EQ(c.user_defined, 1);
   EXPECT_EQ(c.status, 0);
-  EXPECT_EQ(c.rt, 0);
+  EXPECT_EQ(c.average_rating, 0);
 }
 
 TEST_F(UserFiles, CommentIsOptionalAndAPipeCutsIt) {
@@ -166,13 +166,13 @@ TEST_F(UserFiles, CommentIsOptionalAndAPipeCutsIt) {
   EXPECT_EQ(info.channels[1].comment, "");
   EXPECT_EQ(info.channels[2].comment, "said");
   EXPECT_EQ(info.channels[3].comment, "");
-  EXPECT_EQ(info.channels[3].genre, "");  // no genre table while the user file is read
+  EXPECT_EQ(info.channels[3].genre_name, "");  // no genre table while the user file is read
 }
 
-TEST_F(UserFiles, UdMaxIsRaisedToTheHighestIdButNeverLowered) {
+TEST_F(UserFiles, HighestUserIdIsRaisedToTheHighestIdReadButNeverLowered) {
   struct Case {
     const char* text;
-    int32_t ud_max;
+    int32_t highest_user_id;
   };
   for (const Case& c : {Case{"100007|1|0|a|u|0|1||0|0|\r\n100003|1|0|b|u|0|1||0|0|\r\n", 100007},
                         Case{"5|1|0|a|u|0|1||0|0|\r\n100000|1|0|b|u|0|1||0|0|\r\n", 100000},
@@ -181,7 +181,7 @@ TEST_F(UserFiles, UdMaxIsRaisedToTheHighestIdButNeverLowered) {
     ClearCatalogue(info);
     Put(userdef(), c.text);
     ASSERT_TRUE(LoadUserChannels(dir.path(), info, favorites_list).ok());
-    EXPECT_EQ(info.ud_max, c.ud_max);
+    EXPECT_EQ(info.highest_user_id, c.highest_user_id);
   }
 }
 
@@ -294,7 +294,7 @@ TEST_F(UserFiles, SavedFilesLoadBackTheSameChannels) {
   info.channels[2].homepage.clear();
   ASSERT_TRUE(SaveUserFiles(dir.path(), info).ok());
 
-  TInfo loaded;
+  Catalogue loaded;
   ClearCatalogue(loaded);
   ASSERT_TRUE(LoadFavorites(dir.path(), favorites_list).ok());
   EXPECT_EQ(favorites_list, (std::vector<int32_t>{100003, 9}));
@@ -302,8 +302,8 @@ TEST_F(UserFiles, SavedFilesLoadBackTheSameChannels) {
   ASSERT_TRUE(r.ok()) << r.message;
   ASSERT_EQ(r.length, 2u);
   for (std::size_t i : {0u, 1u}) {
-    const TItem& want = info.channels[i == 0 ? 0 : 2];
-    const TItem& got = loaded.channels[i];
+    const Channel& want = info.channels[i == 0 ? 0 : 2];
+    const Channel& got = loaded.channels[i];
     SCOPED_TRACE(want.name);
     EXPECT_EQ(got.id, want.id);
     EXPECT_EQ(got.group_id, want.group_id);
@@ -317,19 +317,19 @@ TEST_F(UserFiles, SavedFilesLoadBackTheSameChannels) {
     EXPECT_EQ(got.genre_id, want.genre_id);
     EXPECT_EQ(got.comment, want.comment);
     EXPECT_EQ(got.favorited, want.favorited);
-    EXPECT_EQ(got.usdef, 1);
+    EXPECT_EQ(got.user_defined, 1);
   }
-  EXPECT_EQ(loaded.ud_max, 100003);
+  EXPECT_EQ(loaded.highest_user_id, 100003);
 }
 
 TEST_F(UserFiles, WriterKeepsSeparatorsAndLineBreaksOutOfFields) {
-  TItem c = UserChannel(100001, "a|b\r\nc");
+  Channel c = UserChannel(100001, "a|b\r\nc");
   c.url = "http://x/\ny";
   c.homepage = "h|";
   c.comment = std::string("c|d\0e\rf", 7);
   info.channels = {c, UserChannel(100002, "next")};
   ASSERT_TRUE(SaveUserFiles(dir.path(), info).ok());
-  TInfo loaded;
+  Catalogue loaded;
   ClearCatalogue(loaded);
   ASSERT_TRUE(LoadUserChannels(dir.path(), loaded, favorites_list).ok());
   ASSERT_EQ(loaded.channels.size(), 2u);

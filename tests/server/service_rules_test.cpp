@@ -185,7 +185,7 @@ TEST(M3u, PlaylistBecomesTvChannelsWithCountriesAndGenresByName) {
   CatalogueTables tables;
   tables.countries = {{0, "All Countries"}, {5, "AF"}};
   tables.genres = {{0, "All Genres"}, {9, "Music"}};
-  TItem existing;
+  Channel existing;
   existing.id = 40;
   existing.group_id = 2;
   tables.channels.push_back(existing);
@@ -199,20 +199,20 @@ TEST(M3u, PlaylistBecomesTvChannelsWithCountriesAndGenresByName) {
   entries[2].url = "http://127.0.0.1/3";  // no attributes, no title
   EXPECT_EQ(AddPlaylist(tables, entries), 3u);
   ASSERT_EQ(tables.channels.size(), 4u);
-  const TItem& a = tables.channels[1];
+  const Channel& a = tables.channels[1];
   EXPECT_EQ(a.id, 41);
   EXPECT_EQ(a.group_id, 1);
   EXPECT_EQ(a.name, "Caf\xE9  ? TV");
   EXPECT_EQ(a.url, "http://127.0.0.1/%E0%B8%81.m3u8");
   EXPECT_EQ(a.country_id, 5);
   EXPECT_EQ(a.genre_id, 9);
-  const TItem& b = tables.channels[2];
+  const Channel& b = tables.channels[2];
   EXPECT_EQ(b.id, 42);
   EXPECT_EQ(b.country_id, 6);
   EXPECT_EQ(b.genre_id, 10);
   EXPECT_EQ(tables.countries.back().name, "US");
   EXPECT_EQ(tables.genres.back().name, "News");
-  const TItem& c = tables.channels[3];
+  const Channel& c = tables.channels[3];
   EXPECT_EQ(c.name, "http://127.0.0.1/3");
   EXPECT_EQ(c.country_id, 0);
   EXPECT_EQ(c.genre_id, 0);

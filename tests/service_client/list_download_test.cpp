@@ -112,7 +112,7 @@ TEST_F(ListDownloadTest, SendsTheLoadedVersionStamp) {
   server.Answer("/service/get.php", 200, FrameListResponse(258, "new package"));
   server.Start();
   ListDownloadRequest req = request();
-  req.st_version = "200912011200";
+  req.version_text = "200912011200";
   EXPECT_TRUE(DownloadChannelList({server.base_url(), {}}, req).complete);
   ASSERT_EQ(server.requests().size(), 1u);
   EXPECT_EQ(server.requests()[0].query,

@@ -8,13 +8,13 @@
 namespace vistrel {
 namespace {
 
-TInfo Catalogue() {
-  TInfo info;
-  TItem a;
+Catalogue SampleCatalogue() {
+  Catalogue info;
+  Channel a;
   a.id = 11;
   a.group_id = 1;
   a.name = "Alpha";
-  TItem b;
+  Channel b;
   b.id = 100002;
   b.group_id = 2;
   b.name = "Rock & Roll #1 Caf\xE9";  // Windows-1252 e acute
@@ -24,7 +24,7 @@ TInfo Catalogue() {
   b.country_id = 4;
   b.genre_id = 9;
   b.comment = "late night";
-  b.usdef = 1;
+  b.user_defined = 1;
   info.channels = {a, b};
   return info;
 }
@@ -50,8 +50,9 @@ class ServiceRequestsTest : public ::testing::Test {
   HttpTestServer server_;
   ServiceConfig service_;
   int pumped_ = 0;
-  TInfo info_ = Catalogue();
-  std::vector<int32_t> visible_ = {1, 0};  // row 0 shows channels[1]
+  Catalogue info_ = SampleCatalogue();
+  // Row 0 shows channels[1], row 1 channels[0]; the third entry is left from an earlier build.
+  VisibleRows visible_ = {.positions = {1, 0, 1}, .count = 2};
 };
 
 TEST_F(ServiceRequestsTest, SubmitSendsEncodedFieldsInOrderWithUserAgent) {
@@ -82,7 +83,7 @@ TEST_F(ServiceRequestsTest, ReportRateAndFlagTargets) {
 }
 
 TEST_F(ServiceRequestsTest, RowsAndPositionsOutOfRangeSendNothing) {
-  std::vector<int32_t> stale = {5};
+  const VisibleRows stale = {.positions = {5}, .count = 1};
   SubmitUserChannel(service_, info_, visible_, 2);
   SubmitUserChannel(service_, info_, visible_, -1);
   ReportBrokenChannel(service_, info_, stale, 0);
@@ -95,11 +96,11 @@ TEST_F(ServiceRequestsTest, RowsAndPositionsOutOfRangeSendNothing) {
 TEST(ServiceRequests, MarksAreSetAndFailuresSwallowedWhenTheServiceRefuses) {
   RefusingPort closed;
   ServiceConfig service{closed.base_url(), {}};
-  TInfo info = Catalogue();
+  Catalogue info = SampleCatalogue();
   RateChannel(service, info, "5", 0);
   FlagChannel(service, info, "bad", 1);
-  SubmitUserChannel(service, info, {1}, 0);
-  ReportBrokenChannel(service, info, {0}, 0);
+  SubmitUserChannel(service, info, {.positions = {1}, .count = 1}, 0);
+  ReportBrokenChannel(service, info, {.positions = {0}, .count = 1}, 0);
   EXPECT_TRUE(info.channels[0].rated_mark);
   EXPECT_TRUE(info.channels[1].flagged_mark);
 }
@@ -108,7 +109,7 @@ TEST(ServiceRequests, HttpErrorsAreSwallowed) {
   HttpTestServer server;
   server.Answer("/service/rate.php", 500, "broken");
   server.Start();
-  TInfo info = Catalogue();
+  Catalogue info = SampleCatalogue();
   RateChannel({server.base_url(), {}}, info, "3", 0);
   EXPECT_TRUE(info.channels[0].rated_mark);
   EXPECT_EQ(server.requests().size(), 1u);
@@ -124,7 +125,7 @@ TEST(ServiceRequests, RedirectsAreFollowedUpToTen) {
     res.set_redirect("/service/rate.php?again");
   });
   server.Start();
-  TInfo info = Catalogue();
+  Catalogue info = SampleCatalogue();
 
   FlagChannel({server.base_url(), {}}, info, "ok", 0);
   auto requests = server.requests();

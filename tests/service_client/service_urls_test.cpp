@@ -11,8 +11,8 @@ namespace {
 
 constexpr const char* kBase = "http://127.0.0.1:1";
 
-TItem MyRadio() {
-  TItem c;
+Channel MyRadio() {
+  Channel c;
   c.id = 100001;
   c.group_id = 2;
   c.name = "My Radio";
@@ -32,7 +32,7 @@ TEST(SubmitUserChannelUrl, KeepsEmptyFirstParameterOrderAndEmptyValues) {
 }
 
 TEST(SubmitUserChannelUrl, SeparatorsInTextsCannotAddOrCutParameters) {
-  TItem c = MyRadio();
+  Channel c = MyRadio();
   c.name = "Rock & Roll #1 = 100%+?";
   c.comment = "a&comment=spoof";
   c.homepage = "http://h.invalid/?q=1&r=2";

@@ -102,9 +102,9 @@ class EndToEnd : public ::testing::Test {
   fs::path data_dir() const { return dir_.path() / "data"; }
   fs::path package_file() const { return data_dir() / kPackageFileName; }
 
-  ListDownloadResult Download(const std::string& st_version) {
+  ListDownloadResult Download(const std::string& version_text) {
     ListDownloadRequest request;
-    request.st_version = st_version;
+    request.version_text = version_text;
     request.data_dir = data_dir();
     return DownloadChannelList(client_, request);
   }
@@ -112,7 +112,7 @@ class EndToEnd : public ::testing::Test {
   // Start-up of the program on the data folder, with its own settings file.
   ProgramState& StartProgram() {
     state_.emplace(data_dir(), SettingsStore(dir_.path() / "settings.ini"));
-    const LoadReport report = GetData(*state_, [] { return LocalNowDateTime(); });
+    const LoadReport report = LoadAtStartUp(*state_, [] { return LocalNowDateTime(); });
     EXPECT_TRUE(report.ok()) << report.messages.front();
     return *state_;
   }
@@ -122,19 +122,20 @@ class EndToEnd : public ::testing::Test {
     ASSERT_TRUE(report.ok()) << report.messages.front();
   }
 
-  TInfo& info() { return state_->catalogue.info; }
+  Catalogue& info() { return state_->catalogue; }
 
-  int32_t PositionOf(int32_t id, uint16_t usdef = 0) {
+  int32_t PositionOf(int32_t id, uint16_t user_defined = 0) {
     const auto& channels = info().channels;
-    const auto it = std::find_if(channels.begin(), channels.end(),
-                                 [&](const TItem& c) { return c.id == id && c.usdef == usdef; });
+    const auto it = std::find_if(channels.begin(), channels.end(), [&](const Channel& c) {
+      return c.id == id && c.user_defined == user_defined;
+    });
     EXPECT_NE(it, channels.end()) << "no channel " << id;
     return it == channels.end() ? -1 : static_cast<int32_t>(it - channels.begin());
   }
 
-  const TItem& Channel(int32_t id, uint16_t usdef = 0) {
-    static const TItem kNone;
-    const int32_t at = PositionOf(id, usdef);
+  const Channel& ChannelById(int32_t id, uint16_t user_defined = 0) {
+    static const Channel kNone;
+    const int32_t at = PositionOf(id, user_defined);
     return at < 0 ? kNone : info().channels[at];
   }
 
@@ -162,19 +163,19 @@ TEST_F(EndToEnd, StartUpLoadsExactlyTheDownloadedCatalogue) {
 
   const CatalogueTables served = CatalogueDb(db_file()).LoadTables();
   ASSERT_EQ(served.version.size(), 12u);
-  EXPECT_EQ(info().stVersion, served.version);
+  EXPECT_EQ(info().version_text, served.version);
   EXPECT_FALSE(state.list_outdated);  // stamped at the import, minutes ago
 
   std::vector<std::string> countries, genres;
-  for (const Tcountry& c : info().countries) countries.push_back(c.name);
-  for (const Tgenre& g : info().genres) genres.push_back(g.name);
+  for (const Country& c : info().countries) countries.push_back(c.name);
+  for (const Genre& g : info().genres) genres.push_back(g.name);
   EXPECT_EQ(countries, (std::vector<std::string>{"All Countries", "Afghanistan", "M\xE9xico"}));
   EXPECT_EQ(genres, (std::vector<std::string>{"All Genres", "Music", "News"}));
 
   ASSERT_EQ(info().channels.size(), 4u);
   ASSERT_EQ(served.channels.size(), 4u);
-  for (const TItem& s : served.channels) {
-    const TItem& c = Channel(s.id);
+  for (const Channel& s : served.channels) {
+    const Channel& c = ChannelById(s.id);
     EXPECT_EQ(c.group_id, s.group_id) << s.id;
     EXPECT_EQ(c.name, s.name) << s.id;
     EXPECT_EQ(c.url, s.url) << s.id;
@@ -184,19 +185,19 @@ TEST_F(EndToEnd, StartUpLoadsExactlyTheDownloadedCatalogue) {
     EXPECT_EQ(c.comment, s.comment) << s.id;
     EXPECT_EQ(c.rating, s.rating) << s.id;
     EXPECT_EQ(c.rated, s.rated) << s.id;
-    EXPECT_EQ(c.workfine, s.workfine) << s.id;
-    EXPECT_EQ(c.notworking, s.notworking) << s.id;
+    EXPECT_EQ(c.work_fine_reports, s.work_fine_reports) << s.id;
+    EXPECT_EQ(c.not_working_reports, s.not_working_reports) << s.id;
   }
-  const TItem& news = Channel(11);
+  const Channel& news = ChannelById(11);
   EXPECT_EQ(news.name, "Caf\xE9 News");
-  EXPECT_EQ(news.genre, "News");
-  EXPECT_DOUBLE_EQ(news.rt, 2.5);
+  EXPECT_EQ(news.genre_name, "News");
+  EXPECT_DOUBLE_EQ(news.average_rating, 2.5);
   EXPECT_EQ(news.status, kStatusNotWorking);
 
   // The TV view, names A to Z.
   std::vector<std::string> rows;
-  for (int32_t r = 0; r < state.row_count; ++r) {
-    rows.push_back(info().channels[state.visible[r]].name);
+  for (int32_t r = 0; r < state.visible_rows.count; ++r) {
+    rows.push_back(info().channels[state.visible_rows.positions[r]].name);
   }
   EXPECT_EQ(rows, (std::vector<std::string>{"Caf\xE9 News", "First TV"}));
 }
@@ -204,26 +205,26 @@ TEST_F(EndToEnd, StartUpLoadsExactlyTheDownloadedCatalogue) {
 TEST_F(EndToEnd, RatingReachesTheNextPackageAndTheCurrentOneIsUpToDate) {
   ASSERT_TRUE(Download("").complete);
   StartProgram();
-  const std::string first_version = info().stVersion;
+  const std::string first_version = info().version_text;
   RateChannel(client_, info(), "4", PositionOf(11));
-  EXPECT_TRUE(Channel(11).rated_mark);
+  EXPECT_TRUE(ChannelById(11).rated_mark);
 
   // The rating changed the database, so the loaded version is no longer current.
   const ListDownloadResult update = Download(first_version);
   ASSERT_TRUE(update.complete) << update.status;
   Reload();
-  EXPECT_GT(info().stVersion, first_version);
-  const TItem& rated = Channel(11);
+  EXPECT_GT(info().version_text, first_version);
+  const Channel& rated = ChannelById(11);
   EXPECT_EQ(rated.rating, 11.5);
   EXPECT_EQ(rated.rated, 4);
-  EXPECT_DOUBLE_EQ(rated.rt, 2.875);
+  EXPECT_DOUBLE_EQ(rated.average_rating, 2.875);
   EXPECT_FALSE(rated.rated_mark);  // marks last until the reload
-  EXPECT_EQ(Channel(10).rated, 0);
+  EXPECT_EQ(ChannelById(10).rated, 0);
 
   struct stat before {};
   ASSERT_EQ(::stat(package_file().c_str(), &before), 0);
   const std::string bytes = ReadTestFile(package_file());
-  const ListDownloadResult again = Download(info().stVersion);
+  const ListDownloadResult again = Download(info().version_text);
   EXPECT_FALSE(again.complete);
   EXPECT_EQ(again.status, kUpToDateMessage);
   struct stat after {};
@@ -236,17 +237,17 @@ TEST_F(EndToEnd, FlagsAndAcceptedSubmissionsReachTheNextPackage) {
   ASSERT_TRUE(Download("").complete);
   WriteTestFile(data_dir() / kUserChannelsFileName, kUserChannelLine);
   ProgramState& state = StartProgram();
-  EXPECT_EQ(Channel(10).status, kStatusNew);
+  EXPECT_EQ(ChannelById(10).status, kStatusNew);
   FlagChannel(client_, info(), "bad", PositionOf(10));
   FlagChannel(client_, info(), "ok", PositionOf(20));
 
   // The user channel is a TV channel: it has a row in the TV view.
   int32_t row = -1;
-  for (int32_t r = 0; r < state.row_count; ++r) {
-    if (info().channels[state.visible[r]].usdef == 1) row = r;
+  for (int32_t r = 0; r < state.visible_rows.count; ++r) {
+    if (info().channels[state.visible_rows.positions[r]].user_defined == 1) row = r;
   }
   ASSERT_GE(row, 0);
-  SubmitUserChannel(client_, info(), state.visible, row);
+  SubmitUserChannel(client_, info(), state.visible_rows, row);
 
   const std::vector<std::string> listed = Lines(Review({"--list"}));
   ASSERT_EQ(listed.size(), 2u);  // heading and the one submission
@@ -262,26 +263,26 @@ TEST_F(EndToEnd, FlagsAndAcceptedSubmissionsReachTheNextPackage) {
   const int32_t new_id = std::stoi(accepted.substr(prefix.size()));
   EXPECT_EQ(new_id, 31);  // one above the highest channel id
 
-  const ListDownloadResult update = Download(info().stVersion);
+  const ListDownloadResult update = Download(info().version_text);
   ASSERT_TRUE(update.complete) << update.status;
   Reload();
-  EXPECT_EQ(Channel(10).notworking, 1);
-  EXPECT_EQ(Channel(10).status, kStatusNotWorking);
-  EXPECT_EQ(Channel(20).workfine, 1);
-  EXPECT_EQ(Channel(20).status, kStatusWorkFine);
-  EXPECT_EQ(Channel(11).notworking, 2);  // untouched
+  EXPECT_EQ(ChannelById(10).not_working_reports, 1);
+  EXPECT_EQ(ChannelById(10).status, kStatusNotWorking);
+  EXPECT_EQ(ChannelById(20).work_fine_reports, 1);
+  EXPECT_EQ(ChannelById(20).status, kStatusWorkFine);
+  EXPECT_EQ(ChannelById(11).not_working_reports, 2);  // untouched
 
-  const TItem& added = Channel(new_id);
+  const Channel& added = ChannelById(new_id);
   EXPECT_EQ(added.group_id, 1);
   EXPECT_EQ(added.name, "Caf\xE9 & Bar=1");
   EXPECT_EQ(added.url, "http://127.0.0.1/live stream.m3u8?a=1&b=2");
   EXPECT_EQ(added.bitrate, 256);
   EXPECT_EQ(added.country_id, 2);
-  EXPECT_EQ(added.genre, "Music");
+  EXPECT_EQ(added.genre_name, "Music");
   EXPECT_EQ(added.comment, "late #news");
   EXPECT_EQ(added.status, kStatusNew);
-  EXPECT_EQ(Channel(100001, 1).name, "Caf\xE9 & Bar=1");  // the user's own copy stays
-  EXPECT_EQ(Lines(Review({"--list"})).size(), 1u);        // heading only
+  EXPECT_EQ(ChannelById(100001, 1).name, "Caf\xE9 & Bar=1");  // the user's own copy stays
+  EXPECT_EQ(Lines(Review({"--list"})).size(), 1u);            // heading only
 }
 
 ProcessResult Tool(std::vector<std::string> args) {

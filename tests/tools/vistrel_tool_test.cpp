@@ -40,10 +40,10 @@ std::vector<PackageEntry> Tables() {
   };
 }
 
-Json Channel(int id, int group_id, std::string name, std::string url, int bitrate, int type_id,
-             std::string homepage, int country_id, int genre_id, std::string genre,
-             std::string comment, double rating, int rated, double rt, int wrong, int spam,
-             int status) {
+Json ChannelJson(int id, int group_id, std::string name, std::string url, int bitrate, int type_id,
+                 std::string homepage, int country_id, int genre_id, std::string genre,
+                 std::string comment, double rating, int rated, double rt, int wrong, int spam,
+                 int status) {
   return Json{{"id", id},
               {"favorited", 0},
               {"group_id", group_id},
@@ -78,12 +78,12 @@ Json ExpectedCatalogue() {
   out["genres"] =
       Json::array({Json{{"id", 0}, {"name", "All Genres"}}, Json{{"id", 5}, {"name", "News"}}});
   out["channels"] = Json::array({
-      Channel(1, 1, "Café TV", "http://127.0.0.1/1.m3u8", 0, 1, "http://127.0.0.1/", 1, 5, "News",
-              "720p €", 9, 2, 4.5, 0, 0, 2 * 0 + 2),
-      Channel(2, 1, std::string(255, 'A'), "http://127.0.0.1/2.m3u8", 0, 1, "", 1, 99, "", "", 0, 0,
-              0, 3, 0, 3),
-      Channel(3, 2, "Radio", "http://127.0.0.1/r", 128, 2, "", 0, 5, "News", "", 1.5, 3, 0.5, 0, 2,
-              5),
+      ChannelJson(1, 1, "Café TV", "http://127.0.0.1/1.m3u8", 0, 1, "http://127.0.0.1/", 1, 5,
+                  "News", "720p €", 9, 2, 4.5, 0, 0, 2 * 0 + 2),
+      ChannelJson(2, 1, std::string(255, 'A'), "http://127.0.0.1/2.m3u8", 0, 1, "", 1, 99, "", "",
+                  0, 0, 0, 3, 0, 3),
+      ChannelJson(3, 2, "Radio", "http://127.0.0.1/r", 128, 2, "", 0, 5, "News", "", 1.5, 3, 0.5, 0,
+                  2, 5),
   });
   return out;
 }

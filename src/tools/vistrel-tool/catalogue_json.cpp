@@ -17,7 +17,7 @@ Json IdNameRows(const std::vector<Row>& rows) {
   return out;
 }
 
-Json ChannelToJson(const TItem& c) {
+Json ChannelToJson(const Channel& c) {
   return Json{{"id", c.id},
               {"favorited", c.favorited},
               {"group_id", c.group_id},
@@ -29,30 +29,30 @@ Json ChannelToJson(const TItem& c) {
               {"homepage", Cp1252ToUtf8(c.homepage)},
               {"country_id", c.country_id},
               {"genre_id", c.genre_id},
-              {"genre", Cp1252ToUtf8(c.genre)},
+              {"genre", Cp1252ToUtf8(c.genre_name)},
               {"comment", Cp1252ToUtf8(c.comment)},
               {"rating", c.rating},
               {"rated", c.rated},
-              {"rt", c.rt},
-              {"workfine", c.workfine},
-              {"notworking", c.notworking},
-              {"wrong", c.wrong},
-              {"duplicate", c.duplicate},
-              {"spam", c.spam},
+              {"rt", c.average_rating},
+              {"workfine", c.work_fine_reports},
+              {"notworking", c.not_working_reports},
+              {"wrong", c.wrong_info_reports},
+              {"duplicate", c.duplicate_reports},
+              {"spam", c.spam_reports},
               {"status", c.status},
-              {"usdef", c.usdef}};
+              {"usdef", c.user_defined}};
 }
 
 }  // namespace
 
-Json CatalogueToJson(const TInfo& info) {
+Json CatalogueToJson(const Catalogue& catalogue) {
   Json channels = Json::array();
-  for (const TItem& channel : info.channels) channels.push_back(ChannelToJson(channel));
+  for (const Channel& channel : catalogue.channels) channels.push_back(ChannelToJson(channel));
   Json out;
-  out["stVersion"] = Cp1252ToUtf8(info.stVersion);
-  out["dtVersion"] = info.dtVersion;
-  out["countries"] = IdNameRows(info.countries);
-  out["genres"] = IdNameRows(info.genres);
+  out["stVersion"] = Cp1252ToUtf8(catalogue.version_text);
+  out["dtVersion"] = catalogue.version_date;
+  out["countries"] = IdNameRows(catalogue.countries);
+  out["genres"] = IdNameRows(catalogue.genres);
   out["channels"] = std::move(channels);
   return out;
 }

@@ -9,6 +9,6 @@ namespace vistrel::tool {
 
 // {"stVersion", "dtVersion", "countries": [{"id", "name"}], "genres": [...], "channels": [...]}
 // with each channel's fields in record order.
-nlohmann::ordered_json CatalogueToJson(const TInfo& info);
+nlohmann::ordered_json CatalogueToJson(const Catalogue& catalogue);
 
 }  // namespace vistrel::tool

@@ -35,7 +35,7 @@ int RunDownloadCommand(const std::vector<std::string>& args) {
   CLI::App app("fetch the package from the service", "download");
   std::string data_dir;
   app.add_option("--base-url", service.base_url, "service base URL");
-  app.add_option("--date", request.st_version, "version stamp of the package at hand");
+  app.add_option("--date", request.version_text, "version stamp of the package at hand");
   app.add_option("--data-dir", data_dir, "folder that receives the package")->required();
   const vistrel::CommandLineResult parsed = vistrel::ParseCommandLine(app, args);
   if (parsed.kind == vistrel::CommandLineResult::Kind::kHelp) {

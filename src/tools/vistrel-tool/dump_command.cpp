@@ -17,11 +17,11 @@ int RunDump(const Args& args) {
   app.add_option("FILE", package, "package file")->required();
   AddKeyOptions(app, keys);
   ParseCommand(app, args);
-  TInfo info;
-  ClearCatalogue(info);
+  Catalogue catalogue;
+  ClearCatalogue(catalogue);
   // No user files here: no user channels, no favourites.
-  LoadChannelPackage(info, {}, package, keys.key_text, keys.iv_text);
-  std::cout << CatalogueToJson(info).dump(2) << '\n';
+  LoadChannelPackage(catalogue, {}, package, keys.key_text, keys.iv_text);
+  std::cout << CatalogueToJson(catalogue).dump(2) << '\n';
   return std::cout.flush() ? 0 : 1;
 }
 

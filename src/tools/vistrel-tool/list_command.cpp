@@ -41,7 +41,7 @@ struct ListOptions {
   fs::path package;
   std::optional<fs::path> user_dir;
   std::vector<std::pair<std::string, std::string>> settings;  // name, UTF-8 value
-  std::vector<int32_t> sorts;
+  std::vector<ListColumn> sorts;
   std::vector<std::string> finds;  // UTF-8
   bool match_case = false;
   bool down = false;
@@ -59,11 +59,11 @@ std::pair<std::string, std::string> ParseSetting(const std::string& text) {
   return {std::move(name), text.substr(eq + 1)};
 }
 
-int32_t ParseColumn(const std::string& text) {
-  if (text.size() != 1 || text[0] < '0' || text[0] >= '0' + kSortColumnCount) {
+ListColumn ParseColumn(const std::string& text) {
+  if (text.size() != 1 || text[0] < '0' || text[0] >= '0' + kListColumnCount) {
     throw UsageError("--sort takes a column from 0 to 4, not " + text);
   }
-  return text[0] - '0';
+  return static_cast<ListColumn>(text[0] - '0');
 }
 
 // The order of --sort and --find matters: they are header clicks and Find Next presses.
@@ -141,9 +141,9 @@ int RunList(const Args& args) {
   const fs::path data = scratch.path() / "data";
   fs::create_directory(data);
   ProgramState state(data, SettingsStore(scratch.path() / "settings.ini"));
-  TInfo& info = state.catalogue.info;
+  Catalogue& catalogue = state.catalogue;
 
-  ClearCatalogue(info);
+  ClearCatalogue(catalogue);
   if (options.user_dir) {
     CopyUserFiles(*options.user_dir, data);
     const std::vector<std::string> messages = ReadUserFiles(state, /*with_favorites=*/true);
@@ -153,10 +153,10 @@ int RunList(const Args& args) {
       throw Error(text);
     }
   }
-  LoadChannelPackage(info, state.catalogue.favorites_list, options.package, options.keys.key_text,
+  LoadChannelPackage(catalogue, state.favorites_list, options.package, options.keys.key_text,
                      options.keys.iv_text);
   for (const auto& [name, value] : options.settings) {
-    state.store.write_reg_string(name, Utf8ToCp1252(value));
+    state.store.WriteString(name, Utf8ToCp1252(value));
   }
 
   // The caption keeps the last suffix a rebuild gave it.
@@ -165,25 +165,26 @@ int RunList(const Args& args) {
     if (view.caption_suffix) caption_suffix = view.caption_suffix;
   };
   shown(FinishLoad(state));
-  for (int32_t column : options.sorts) {
-    if (MainAdvListViewColumnClick(info, state.row_count, column, state.sort)) {
+  for (ListColumn column : options.sorts) {
+    if (SortByColumn(catalogue, state.visible_rows.count, column, state.sort)) {
       shown(RefreshView(state));
     }
   }
 
   std::cout << caption_suffix.value_or("") << '\n';
-  for (int32_t row = 0; row < state.row_count; ++row) {
-    const TItem& channel = info.channels[state.visible[row]];
+  for (int32_t row = 0; row < state.visible_rows.count; ++row) {
+    const Channel& channel = *state.visible_rows.ChannelAt(catalogue, row);
     for (int32_t column = 0; column < kListColumnCount; ++column) {
-      std::cout << Field(ChannelColumnText(info, channel, column)) << '\t';
+      std::cout << Field(ChannelColumnText(catalogue, channel, static_cast<ListColumn>(column)))
+                << '\t';
     }
     std::cout << ChannelStateImage(channel) << '\t' << (IsUserChannelRow(channel) ? 1 : 0) << '\n';
   }
   // One opening of the find window: the position carries from one Find Next to the next.
   int32_t find_position = 0;
   for (const std::string& text : options.finds) {
-    const FindResult found = FindDialogFind(Utf8ToCp1252(text), options.match_case, options.down,
-                                            find_position, info, state.visible, state.row_count);
+    const FindResult found = FindNextMatch(Utf8ToCp1252(text), options.match_case, options.down,
+                                           find_position, catalogue, state.visible_rows);
     find_position = found.find_position;
     if (found.row) {
       std::cout << "found " << *found.row << '\n';
