@@ -11,6 +11,7 @@
 #include "catalogue/format/fields.h"
 #include "common/error.h"
 #include "common/files.h"
+#include "support/file_size_limit.h"
 #include "support/temp_dir.h"
 
 namespace vistrel {
@@ -350,26 +351,6 @@ TEST_F(Settings, UnreadableKeyIsNotReplaced) {
             "Failed to create key " + file().string());
   EXPECT_TRUE(fs::is_directory(file() / "inside"));
 }
-
-// A file-size limit makes the write itself fail, for root as well.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    old_handler_ = std::signal(SIGXFSZ, SIG_IGN);
-    ::getrlimit(RLIMIT_FSIZE, &old_);
-    rlimit limited = old_;
-    limited.rlim_cur = bytes;
-    ::setrlimit(RLIMIT_FSIZE, &limited);
-  }
-  ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &old_);
-    std::signal(SIGXFSZ, old_handler_);
-  }
-
- private:
-  rlimit old_{};
-  void (*old_handler_)(int) = nullptr;
-};
 
 TEST_F(Settings, ValueThatCannotBeStoredFailsAndKeepsTheStore) {
   store.WriteInteger("selected", 2);

@@ -70,7 +70,7 @@ TEST(LoadChannelPackage, FillsTablesAndAppendsTvRadioVideoBehindUserChannels) {
   ASSERT_EQ(info.countries.size(), 3u);
   EXPECT_EQ(info.countries[2].name, "Brazil");
   ASSERT_EQ(info.genres.size(), 3u);
-  EXPECT_EQ(Ids(info), (std::vector<int32_t>{100001, 10, 11, 20, 30}));
+  ASSERT_EQ(Ids(info), (std::vector<int32_t>{100001, 10, 11, 20, 30}));
   const auto& c = info.channels;
   EXPECT_EQ(c[0].user_defined, 1);
   EXPECT_EQ((std::vector<int32_t>{c[1].group_id, c[2].group_id, c[3].group_id, c[4].group_id}),
@@ -90,7 +90,7 @@ TEST(LoadChannelPackage, EntryNamesMatchInAnyCase) {
       info, {},
       BuildPackage({{"VERSION.DAT", kVersion}, {"TV.DAT", kTv}, {"Genres.Dat", kGenres}}));
   EXPECT_EQ(info.version_text, "201003141530");
-  EXPECT_EQ(Ids(info), (std::vector<int32_t>{100001, 10, 11}));
+  ASSERT_EQ(Ids(info), (std::vector<int32_t>{100001, 10, 11}));
   EXPECT_EQ(info.channels[1].genre_name, "News");  // genres are read before the channels
 }
 
@@ -114,7 +114,7 @@ TEST(LoadChannelPackage, MissingEntriesLeaveTheirPartAlone) {
                                         {"radio.dat", kRadio},
                                         {"tv.dat.bak", kTv},
                                         {"countries.dat", ""}}));
-  EXPECT_EQ(Ids(info), (std::vector<int32_t>{100001, 20, 30}));
+  ASSERT_EQ(Ids(info), (std::vector<int32_t>{100001, 20, 30}));
   EXPECT_EQ(info.version_text, "");
   EXPECT_EQ(info.version_date, 0);
   EXPECT_TRUE(info.countries.empty());

@@ -382,6 +382,12 @@ TEST_F(UserFiles, FilesNeverReadInThisRunAreNotWritten) {
   EXPECT_NE(Get(userdef()).find("|New|"), std::string::npos);
   ASSERT_TRUE(SaveUserFiles(dir.path(), info, {}, UserFilesRead{}).ok());
   EXPECT_EQ(Get(favorites()), "77\r\n");
+  // Only the favourites read: userdef.dat stays as it is.
+  Put(userdef(), "old user\r\n");
+  ASSERT_TRUE(
+      SaveUserFiles(dir.path(), info, {}, {.favorites = true, .user_channels = false}).ok());
+  EXPECT_EQ(Get(favorites()), "");
+  EXPECT_EQ(Get(userdef()), "old user\r\n");
 }
 
 }  // namespace

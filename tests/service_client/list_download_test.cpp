@@ -10,6 +10,7 @@
 #include "common/files.h"
 #include "service_client/download_progress.h"
 #include "service_client/list_response.h"
+#include "support/file_size_limit.h"
 #include "support/http_test_server.h"
 #include "support/list_header.h"
 #include "support/temp_dir.h"
@@ -149,6 +150,24 @@ TEST_F(ListDownloadTest, FailedAnswersKeepTheOldPackage) {
     EXPECT_FALSE(result.complete);
     ExpectOldPackageKept();
   }
+}
+
+// The disk fills up while the new package is written: the write fails partway, the status
+// says so, and the old package is there whole, with no piece of the new one beside it.
+TEST_F(ListDownloadTest, WriteThatFailsPartwayKeepsTheOldPackage) {
+  const std::string payload = Payload(300000);
+  HttpTestServer server;
+  server.Answer("/service/get.php", 200, FrameListResponse(258, payload));
+  server.Start();
+  ListDownloadResult result;
+  {
+    FileSizeLimit limit(100000);
+    result = DownloadChannelList({server.base_url(), {}}, request());
+  }
+  EXPECT_FALSE(result.complete);
+  EXPECT_NE(result.status.find("channelz.dat"), std::string::npos) << result.status;
+  EXPECT_NE(result.status.find("write failed"), std::string::npos) << result.status;
+  ExpectOldPackageKept();
 }
 
 TEST_F(ListDownloadTest, RefusedConnectionShowsTheClientsText) {
