@@ -152,6 +152,28 @@ TEST_F(ListDownloadTest, FailedAnswersKeepTheOldPackage) {
   }
 }
 
+// A service announcing more than a framed answer can hold is refused before the body comes, with
+// a status line, and the old package stays.
+TEST_F(ListDownloadTest, AnAnswerLargerThanAFramedOneCanBeIsRefused) {
+  HttpTestServer server;
+  server.server().Get("/service/get.php", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content_provider(std::size_t{10'000'000'000}, "application/octet-stream",
+                             [](size_t, size_t, httplib::DataSink& sink) {
+                               static const std::string block(65536, 'x');
+                               return sink.write(block.data(), block.size());
+                             });
+  });
+  server.Start();
+  int64_t begun = -1;
+  ListDownloadHooks hooks;
+  hooks.begin = [&](int64_t total) { begun = total; };
+  const ListDownloadResult result = DownloadChannelList({server.base_url(), {}}, request(), hooks);
+  EXPECT_FALSE(result.complete);
+  EXPECT_EQ(result.status, "The answer is larger than the 2147483647 bytes allowed");
+  EXPECT_EQ(begun, -1);
+  ExpectOldPackageKept();
+}
+
 // The disk fills up while the new package is written: the write fails partway, the status
 // says so, and the old package is there whole, with no piece of the new one beside it.
 TEST_F(ListDownloadTest, WriteThatFailsPartwayKeepsTheOldPackage) {

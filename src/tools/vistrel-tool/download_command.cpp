@@ -4,9 +4,11 @@
 #include <cstdio>
 #include <string>
 
+#include "catalogue/format/codepage.h"
 #include "service_client/list_download.h"
 #include "service_client/service_config.h"
 #include "tools/command_line.h"
+#include "tools/terminal_text.h"
 
 namespace {
 
@@ -19,7 +21,7 @@ void OnInterrupt(int) {
 constexpr const char* kUsage =
     "usage: vistrel-tool download [--base-url URL] [--date STAMP] --data-dir DIR\n"
     "  --base-url URL   service base URL (default: VISTREL_SERVICE_URL or the build's)\n"
-    "  --date STAMP     version stamp of the package at hand (sends \"&date=\")\n"
+    "  --date STAMP     version stamp of the package at hand, UTF-8 (sends \"&date=\")\n"
     "  --data-dir DIR   folder that receives channelz.dat\n";
 
 int Usage(const std::string& problem) {
@@ -34,8 +36,9 @@ int RunDownloadCommand(const std::vector<std::string>& args) {
   vistrel::ListDownloadRequest request;
   CLI::App app("fetch the package from the service", "download");
   std::string data_dir;
+  std::string date;
   app.add_option("--base-url", service.base_url, "service base URL");
-  app.add_option("--date", request.version_text, "version stamp of the package at hand");
+  app.add_option("--date", date, "version stamp of the package at hand");
   app.add_option("--data-dir", data_dir, "folder that receives the package")->required();
   const vistrel::CommandLineResult parsed = vistrel::ParseCommandLine(app, args);
   if (parsed.kind == vistrel::CommandLineResult::Kind::kHelp) {
@@ -45,6 +48,8 @@ int RunDownloadCommand(const std::vector<std::string>& args) {
   if (parsed.kind == vistrel::CommandLineResult::Kind::kUsageError) return Usage(parsed.problem);
   if (data_dir.empty()) return Usage("--data-dir needs a folder");
   request.data_dir = data_dir;
+  // The command line is UTF-8; the version text is held as the package holds it.
+  request.version_text = vistrel::Utf8ToCp1252(date);
   while (!service.base_url.empty() && service.base_url.back() == '/') service.base_url.pop_back();
 
   // Ctrl-C is the Cancel button.
@@ -63,7 +68,7 @@ int RunDownloadCommand(const std::vector<std::string>& args) {
     if (percent == last_percent && status == last_status) return;
     last_percent = percent;
     last_status = status;
-    std::printf("%3d%%%s\n", percent, status.c_str());
+    std::printf("%3d%%%s\n", percent, vistrel::TerminalText(status).c_str());
     std::fflush(stdout);
   };
   hooks.cancel_requested = [&] {
@@ -76,6 +81,7 @@ int RunDownloadCommand(const std::vector<std::string>& args) {
   const vistrel::ListDownloadResult result = vistrel::DownloadChannelList(service, request, hooks);
   sigaction(SIGINT, &previous, nullptr);
 
-  std::printf("%s\n", result.status.c_str());
+  // The status may be the service's own message: shown, never obeyed, by the terminal.
+  std::printf("%s\n", vistrel::TerminalText(result.status).c_str());
   return result.complete ? 0 : 1;
 }
