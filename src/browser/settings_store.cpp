@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "catalogue/format/codepage.h"
 #include "catalogue/format/fields.h"
 #include "common/error.h"
 #include "common/files.h"
@@ -15,9 +16,11 @@
 // The store is a text file of "name=value" lines (LF after each). Names and values are escaped
 // so that any text survives exactly: "\\" for a backslash, "\n", "\r" and "\t" for those
 // controls, "\xHH" for any other control byte (and for a "#" or ";" opening a name), and "\="
-// for an "=" in a name. Every other byte, non-ASCII included, is stored as it is. Empty lines
-// and lines starting with "#" or ";" are comments; a line that does not parse is skipped. When
-// a name occurs twice the last value holds (in the first one's place).
+// for an "=" in a name. Every other byte, non-ASCII included, is stored as it is: texts are
+// UTF-8, and a value that is not valid UTF-8 was stored by an earlier version in Windows-1252
+// and reads as that. Empty lines and lines starting with "#" or ";" are comments; a line that
+// does not parse is skipped. When a name occurs twice the last value holds (in the first one's
+// place).
 
 namespace vistrel {
 
@@ -194,7 +197,7 @@ SettingsValues SettingsStore::ReadAll() const {
 std::optional<std::string> SettingsValues::Get(std::string_view name) const {
   const auto found = values_.find(std::string(name));
   if (found == values_.end()) return std::nullopt;
-  return found->second;
+  return Utf8OrCp1252(found->second);
 }
 
 void SettingsStore::WriteString(std::string_view name, std::string_view text) const {

@@ -37,7 +37,8 @@ class SettingsStore {
   const std::filesystem::path& file() const { return file_; }
   bool Exists() const;
 
-  // The stored text of `name`; nothing when the key or the value is missing.
+  // The stored text of `name` in UTF-8 (a value that is not valid UTF-8 is read as
+  // Windows-1252); nothing when the key or the value is missing.
   std::optional<std::string> Read(std::string_view name) const;
   // Every stored value, from one reading of the store; none when the key is missing or cannot
   // be read.

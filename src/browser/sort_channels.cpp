@@ -50,7 +50,7 @@ struct Entry {
   int32_t index;
 };
 
-// A text key: its first eight ranked characters packed for a quick comparison, and the text.
+// A text key: its first eight ranked bytes packed for a quick comparison, and the text.
 struct TextKey {
   uint64_t prefix;
   const char* data;

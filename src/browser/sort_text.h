@@ -1,7 +1,8 @@
 #pragma once
-// Order of texts in the list's sort: each Windows-1252 character taken as its Unicode code
-// value, a to z folded to A to Z (no other letter changes case), compared character by
-// character; a prefix comes first. No locale collation.
+// Order of texts in the list's sort: each character taken as its Unicode code value, a to z
+// folded to A to Z (no other letter changes case), compared character by character; a prefix
+// comes first. No locale collation. On UTF-8 this is the order of the bytes after folding, so
+// the comparison never decodes.
 
 #include <array>
 #include <cstdint>
@@ -9,11 +10,10 @@
 
 namespace vistrel {
 
-// Rank of every byte in that order: equal ranks for bytes that compare equal, and comparing
-// ranks compares the characters. Byte 0x80 (the euro sign, U+20AC) ranks above 0xFF.
+// Rank of every byte of a UTF-8 text in that order: the byte itself, a to z taken as A to Z.
 const std::array<uint8_t, 256>& SortTextRanks();
 
-// <0, 0 or >0 as `a` sorts before, with or after `b`.
+// <0, 0 or >0 as the UTF-8 text `a` sorts before, with or after `b`.
 int CompareSortTexts(std::string_view a, std::string_view b);
 
 }  // namespace vistrel

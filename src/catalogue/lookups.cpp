@@ -2,10 +2,12 @@
 
 #include <algorithm>
 
+#include "catalogue/format/codepage.h"
+
 namespace vistrel {
 
 std::string CutText(std::string_view text, std::size_t capacity) {
-  return std::string(text.substr(0, std::min(text.size(), capacity)));
+  return std::string(text.substr(0, CharacterPrefix(text, capacity)));
 }
 
 void ClearCatalogue(Catalogue& catalogue) {

@@ -1,6 +1,6 @@
 #pragma once
 // The catalogue: the package's version, countries, genres and every channel, including the
-// user's own. Texts are 8-bit Windows-1252, as in the package and user files.
+// user's own. Texts are UTF-8; the files they come from are converted when read.
 
 #include <cstddef>
 #include <cstdint>
@@ -10,11 +10,12 @@
 
 namespace vistrel {
 
-// Capacity, in bytes, of the short texts.
+// Capacity, in characters, of the short texts.
 inline constexpr std::size_t kShortTextCapacity = 255;
 inline constexpr std::size_t kVersionTextCapacity = 12;
 
-// A short text keeps at most `capacity` bytes; longer values are cut.
+// A short UTF-8 text keeps at most `capacity` characters; longer values are cut at a character
+// boundary, never inside a multi-byte sequence.
 std::string CutText(std::string_view text, std::size_t capacity = kShortTextCapacity);
 
 // The four views of the list. The value is the one stored as the "selected" setting; a
@@ -101,7 +102,7 @@ struct Channel {
 // The catalogue: the package's version, the view filter, the tables and every channel, the
 // user's own included.
 struct Catalogue {
-  std::string version_text;  // at most 12 bytes
+  std::string version_text;  // at most 12 characters
   double version_date = 0;   // days since 30 December 1899
   ViewFilter filter;
   std::vector<Country> countries;

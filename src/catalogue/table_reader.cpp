@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "catalogue/format/codepage.h"
 #include "catalogue/format/fields.h"
 #include "catalogue/format/table_scan.h"
 #include "catalogue/lookups.h"
@@ -28,9 +29,52 @@ Error TooFewFields(std::size_t have, std::size_t need) {
                std::to_string(need) + " are needed");
 }
 
+// An entry's text as the parsers read it. Without a byte-order mark the bytes are
+// Windows-1252 and each text field is converted on its own (most are ASCII and are taken as
+// they are); after a UTF-8 mark they are UTF-8, made valid once for the whole entry; after a
+// UTF-16 mark the whole entry is converted first.
+class TableText {
+ public:
+  explicit TableText(std::string_view bytes) : text_(bytes) {
+    if (bytes.starts_with(kUtf8Bom)) {
+      utf8_ = true;
+      text_.remove_prefix(kUtf8Bom.size());
+      if (!IsValidUtf8(text_)) {
+        owned_ = ValidUtf8(text_);
+        text_ = owned_;
+      }
+    } else if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+      utf8_ = true;
+      owned_ = DecodeTextFile(bytes);
+      text_ = owned_;
+    }
+  }
+  TableText(const TableText&) = delete;
+  TableText& operator=(const TableText&) = delete;
+
+  // The text whose lines and fields are parsed.
+  std::string_view text() const { return text_; }
+
+  // A field of text() as UTF-8, at most `max_characters` characters. The string is built at
+  // its exact size rather than assigned, which would round the capacity up.
+  std::string Field(std::string_view field,
+                    std::size_t max_characters = std::string_view::npos) const {
+    if (utf8_) return std::string(field.substr(0, CharacterPrefix(field, max_characters)));
+    field = field.substr(0, std::min(field.size(), max_characters));  // a byte is a character
+    return IsAscii(field) ? std::string(field) : Cp1252ToUtf8(field);
+  }
+
+ private:
+  std::string_view text_;
+  bool utf8_ = false;
+  std::string owned_;
+};
+
 // Countries and genres share the shape id|name.
 template <typename Row>
-void ReadIdNameRows(std::string_view entry_name, std::string_view text, std::vector<Row>& rows) {
+void ReadIdNameRows(std::string_view entry_name, std::string_view bytes, std::vector<Row>& rows) {
+  const TableText table(bytes);
+  const std::string_view text = table.text();
   rows.clear();
   // One row per line, and no more than the bytes can hold ("0|x" and a line break), so that a
   // text of line breaks alone reserves nothing much.
@@ -44,10 +88,10 @@ void ReadIdNameRows(std::string_view entry_name, std::string_view text, std::vec
       }
       Row row;
       row.id = ParseInt32(fields[0]);
-      row.name = CutText(fields[1]);
+      row.name = table.Field(fields[1], kShortTextCapacity);
       rows.push_back(std::move(row));
     } catch (const Error& e) {
-      throw LineError(entry_name, index, e.what());
+      throw LineError(entry_name, index, table.Field(e.what()));
     }
     ++index;
   });
@@ -157,19 +201,17 @@ class ChannelLookups {
 
 // Fills a fresh record from a channel line's fields.
 void FillChannel(Channel& item, std::span<const std::string_view> fields, int32_t group_id,
-                 const ChannelLookups& lookups) {
+                 const ChannelLookups& lookups, const TableText& table) {
   if (fields.size() < kChannelFields) throw TooFewFields(fields.size(), kChannelFields);
   item.id = ParseCount(fields[0]);
-  // The texts are built at their exact size rather than assigned, which would round the
-  // capacity up.
-  item.name = std::string(fields[1].substr(0, std::min(fields[1].size(), kShortTextCapacity)));
-  item.url = std::string(fields[2]);
+  item.name = table.Field(fields[1], kShortTextCapacity);
+  item.url = table.Field(fields[2]);
   item.bitrate = ParseCount(fields[3]);
   item.type_id = ParseCount(fields[4]);
-  item.homepage = std::string(fields[5]);
+  item.homepage = table.Field(fields[5]);
   item.country_id = ParseCount(fields[6]);
   item.genre_id = ParseCount(fields[7]);
-  item.comment = std::string(fields[8]);
+  item.comment = table.Field(fields[8]);
   item.rating = ParseRating(fields[9]);
   item.rated = ParseCount(fields[10]);
   item.work_fine_reports = ParseCount(fields[11]);
@@ -194,7 +236,9 @@ int TwoDigits(std::string_view text, std::size_t at) {
 
 }  // namespace
 
-PackageVersion ParsePackageVersion(std::string_view text) {
+PackageVersion ParsePackageVersion(std::string_view bytes) {
+  const std::string decoded = DecodeTextFile(bytes);
+  std::string_view text = decoded;
   if (std::size_t zero = text.find('\0'); zero != std::string_view::npos) {
     text = text.substr(0, zero);
   }
@@ -236,13 +280,15 @@ Channel ChannelFromFields(std::span<const std::string_view> fields, int32_t grou
                           const std::vector<int32_t>& favorites_list,
                           const std::vector<Genre>& genres) {
   Channel item;
-  FillChannel(item, fields, group_id, ChannelLookups(favorites_list, genres));
+  FillChannel(item, fields, group_id, ChannelLookups(favorites_list, genres), TableText(""));
   return item;
 }
 
-void AppendChannels(std::string_view entry_name, std::string_view text, int32_t group_id,
+void AppendChannels(std::string_view entry_name, std::string_view bytes, int32_t group_id,
                     const std::vector<int32_t>& favorites_list, const std::vector<Genre>& genres,
                     std::vector<Channel>& channels) {
+  const TableText table(bytes);
+  const std::string_view text = table.text();
   const ChannelLookups lookups(favorites_list, genres);
   std::size_t index = 0;
   std::array<std::string_view, kChannelFields> fields;
@@ -251,10 +297,10 @@ void AppendChannels(std::string_view entry_name, std::string_view text, int32_t 
     // Filled in place; a record whose line turns out malformed is taken away again.
     Channel& item = channels.emplace_back();
     try {
-      FillChannel(item, std::span(fields).first(count), group_id, lookups);
+      FillChannel(item, std::span(fields).first(count), group_id, lookups, table);
     } catch (const Error& e) {
       channels.pop_back();
-      throw LineError(entry_name, index, e.what());
+      throw LineError(entry_name, index, table.Field(e.what()));
     }
     ++index;
   });

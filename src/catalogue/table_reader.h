@@ -1,6 +1,8 @@
 #pragma once
 // The text tables inside the channel package, parsed into catalogue records. Pure functions:
-// the loader finds the entries, these turn their text into records.
+// the loader finds the entries, these turn their text into records. An entry without a
+// byte-order mark is Windows-1252; a UTF-8 or UTF-16 mark at its start marks that encoding.
+// The records' texts are UTF-8 either way.
 
 #include <cstdint>
 #include <span>
@@ -33,8 +35,9 @@ std::size_t CountTableLines(std::string_view text);
 void ReadCountries(std::string_view entry_name, std::string_view text, std::vector<Country>& rows);
 void ReadGenres(std::string_view entry_name, std::string_view text, std::vector<Genre>& rows);
 
-// One channel line's fields (at least kChannelFields) as a record of category `group_id`,
-// with the derived fields filled. Throws vistrel::Error naming a value that does not convert.
+// One channel line's fields (at least kChannelFields, Windows-1252) as a record of category
+// `group_id`, with the derived fields filled. Throws vistrel::Error naming a value that does not
+// convert.
 Channel ChannelFromFields(std::span<const std::string_view> fields, int32_t group_id,
                           const std::vector<int32_t>& favorites_list,
                           const std::vector<Genre>& genres);

@@ -3,6 +3,8 @@
 #include <array>
 #include <charconv>
 
+#include "catalogue/format/codepage.h"
+
 namespace vistrel {
 
 namespace {
@@ -74,14 +76,14 @@ std::string FormatChannelLine(const Channel& c) {
 std::vector<PackageEntry> TablesToEntries(const CatalogueTables& tables) {
   std::vector<PackageEntry> entries;
   entries.emplace_back("version.dat", tables.version + kLineEnd);
-  entries.emplace_back("countries.dat", IdNameTable(tables.countries));
-  entries.emplace_back("genres.dat", IdNameTable(tables.genres));
+  entries.emplace_back("countries.dat", EncodeTextFile(IdNameTable(tables.countries)));
+  entries.emplace_back("genres.dat", EncodeTextFile(IdNameTable(tables.genres)));
   for (int32_t group = 1; group <= 3; ++group) {
     std::string text;
     for (const Channel& channel : tables.channels) {
       if (channel.group_id == group) text += FormatChannelLine(channel) + kLineEnd;
     }
-    entries.emplace_back(std::string(ChannelTableName(group)), std::move(text));
+    entries.emplace_back(std::string(ChannelTableName(group)), EncodeTextFile(text));
   }
   return entries;
 }

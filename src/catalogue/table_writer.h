@@ -11,7 +11,7 @@
 namespace vistrel {
 
 // Everything a package carries. Channels hold their category in `group_id` (1 TV, 2 radio,
-// 3 video) and keep their table order within it. Texts are Windows-1252.
+// 3 video) and keep their table order within it. Texts are UTF-8.
 struct CatalogueTables {
   std::string version;  // 12-digit stamp
   std::vector<Country> countries;
@@ -30,7 +30,8 @@ std::string FormatDecimal(double value);
 std::string FormatChannelLine(const Channel& channel);
 
 // The six package entries in package order; every line ends with CR LF, and an empty table is
-// an empty entry.
+// an empty entry. Each entry is Windows-1252 when all its texts fit, as packages always were,
+// and UTF-8 behind the UTF-8 byte-order mark otherwise.
 std::vector<PackageEntry> TablesToEntries(const CatalogueTables& tables);
 
 }  // namespace vistrel

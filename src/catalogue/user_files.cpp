@@ -213,12 +213,12 @@ Outcome SaveUserFiles(const fs::path& data_folder, const Catalogue& catalogue,
   if (read.favorites) {
     Outcome r = WriteFileAtomically(
         data_folder / kFavoritesFileName,
-        FavoritesFileText(CurrentFavorites(favorites_list, catalogue.channels)));
+        EncodeTextFile(FavoritesFileText(CurrentFavorites(favorites_list, catalogue.channels))));
     if (!r.ok()) return r;
   }
   if (read.user_channels) {
     return WriteFileAtomically(data_folder / kUserChannelsFileName,
-                               UserChannelsFileText(catalogue.channels));
+                               EncodeTextFile(UserChannelsFileText(catalogue.channels)));
   }
   return Outcome::Ok();
 }

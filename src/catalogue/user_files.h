@@ -1,8 +1,10 @@
 #pragma once
 // The user's own files in the data folder: "favorites.dat" (one favourite channel id per line)
-// and "userdef.dat" (one user channel per line, 11 "|"-separated fields). Both are written as
-// Windows-1252 text with CR LF after every line; reading accepts any line end and honours a
-// UTF-8 or UTF-16 byte-order mark.
+// and "userdef.dat" (one user channel per line, 11 "|"-separated fields). Both are written with
+// CR LF after every line, as Windows-1252 without a byte-order mark when every text fits it (so
+// such files stay byte for byte what they always were) and as UTF-8 behind the UTF-8 mark
+// otherwise; reading accepts any line end and honours a UTF-8 or UTF-16 byte-order mark, and
+// takes a file without one as Windows-1252.
 
 #include <cstddef>
 #include <cstdint>
@@ -79,7 +81,7 @@ std::vector<int32_t> CurrentFavorites(const std::vector<int32_t>& favorites_list
 std::string StoredField(std::string_view text);
 
 // The whole favorites.dat text for the ids / userdef.dat text for the user channels, CR LF
-// after every line.
+// after every line, in UTF-8; EncodeTextFile gives the bytes that are stored.
 std::string FavoritesFileText(const std::vector<int32_t>& ids);
 std::string UserChannelsFileText(const std::vector<Channel>& channels);
 

@@ -4,6 +4,7 @@
 #include <limits>
 #include <unordered_set>
 
+#include "catalogue/format/codepage.h"
 #include "common/error.h"
 
 namespace vistrel {
@@ -33,6 +34,44 @@ CREATE TABLE IF NOT EXISTS submissions(
   homepage BLOB NOT NULL, country_id INTEGER NOT NULL, genre_id INTEGER NOT NULL,
   comment BLOB NOT NULL);
 )sql";
+
+// Schema version in the database header: 0 for databases whose texts are Windows-1252 (the
+// first version set none), 1 since texts are UTF-8.
+constexpr int64_t kSchemaVersion = 1;
+
+// The text columns of every table, with the column that identifies a row.
+struct TextColumns {
+  const char* table;
+  const char* key;
+  std::vector<const char*> columns;
+};
+const TextColumns kTextColumns[] = {
+    {"countries", "pos", {"name"}},
+    {"genres", "pos", {"name"}},
+    {"channels", "pos", {"name", "url", "homepage", "comment"}},
+    {"submissions", "id", {"name", "url", "homepage", "comment"}},
+};
+
+// Rewrites every Windows-1252 text of a database of schema version 0 as UTF-8. The rows are
+// read first and updated afterwards, so that no scan runs over rows being changed.
+void ConvertLegacyTexts(SqliteConnection& db) {
+  for (const TextColumns& table : kTextColumns) {
+    for (const char* column : table.columns) {
+      std::vector<std::pair<int64_t, std::string>> changed;
+      SqliteStatement select(
+          db,
+          (std::string("SELECT ") + table.key + ", " + column + " FROM " + table.table).c_str());
+      while (select.Step()) {
+        std::string bytes = select.Bytes(1);
+        if (!IsAscii(bytes)) changed.emplace_back(select.Int(0), Cp1252ToUtf8(bytes));
+      }
+      SqliteStatement update(db, (std::string("UPDATE ") + table.table + " SET " + column +
+                                  " = ?2 WHERE " + table.key + " = ?1")
+                                     .c_str());
+      for (const auto& [key, text] : changed) update.Bind(1, key).BindBytes(2, text).Run();
+    }
+  }
+}
 
 constexpr const char* kInsertChannel =
     "INSERT INTO channels(id, group_id, name, url, bitrate, type_id, homepage, country_id, "
@@ -95,7 +134,19 @@ std::vector<Row> LoadIdNames(SqliteConnection& db, const char* table) {
 CatalogueDb::CatalogueDb(const std::filesystem::path& file, StampTime now) : db_(file) {
   db_.Exec("PRAGMA journal_mode = WAL");
   SqliteTransaction transaction(db_);
+  SqliteStatement version(db_, "PRAGMA user_version");
+  const int64_t schema = version.Step() ? version.Int(0) : 0;
+  version.Reset();
+  if (schema > kSchemaVersion) {
+    throw Error("database " + file.string() + " is of a later version (" + std::to_string(schema) +
+                ") than this program knows");
+  }
+  SqliteStatement tables(db_, "SELECT COUNT(*) FROM sqlite_master WHERE name = 'state'");
+  const bool existed = tables.Step() && tables.Int(0) > 0;
+  tables.Reset();
   db_.Exec(kSchema);
+  if (existed && schema == 0) ConvertLegacyTexts(db_);
+  db_.Exec(("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str());
   // A new catalogue is versioned from its creation, so every package has a valid stamp.
   SqliteStatement init(db_, "INSERT OR IGNORE INTO state VALUES(1, 0, ?1, '')");
   init.BindText(1, FormatVersionStamp(now)).Run();

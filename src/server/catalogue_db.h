@@ -1,6 +1,7 @@
 #pragma once
-// The service's data in one SQLite file: countries, genres and channels (texts as
-// Windows-1252 bytes), channels waiting for review, and the catalogue's version state.
+// The service's data in one SQLite file: countries, genres and channels (texts as UTF-8 bytes),
+// channels waiting for review, and the catalogue's version state. A database of earlier
+// versions, whose texts are Windows-1252, is converted to UTF-8 once when it is opened.
 // Not thread-safe: one user at a time (the service guards it with a mutex).
 
 #include <cstdint>
@@ -37,7 +38,9 @@ struct StoredSubmission {
 class CatalogueDb {
  public:
   // Opens the file, creating it and its tables when missing; a new catalogue's version is
-  // `now`. Throws vistrel::Error.
+  // `now`. Converts the texts of a database written before they were UTF-8, all in the
+  // transaction that opens it. Throws vistrel::Error (nothing changed), also for a database of
+  // a later schema than this program knows.
   explicit CatalogueDb(const std::filesystem::path& file, StampTime now = CurrentMinute());
 
   CatalogueState State();

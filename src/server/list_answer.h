@@ -10,7 +10,7 @@
 
 namespace vistrel {
 
-// Messages of tag 259, 8-bit Windows-1252 text.
+// Messages of tag 259, ASCII (so the same in Windows-1252, as the program reads them).
 inline constexpr const char* kWrongKeyMessage = "Access denied: wrong access key.";
 inline constexpr const char* kUpToDateMessage = "Your list of channels is up to date.";
 

@@ -54,8 +54,14 @@ class NameIndex {
 }  // namespace
 
 std::string PlaylistText(std::string_view utf8) {
-  std::string text = Utf8ToCp1252(utf8);
-  std::erase_if(text, [](char c) { return c == '|' || static_cast<unsigned char>(c) < 0x20; });
+  std::string text;
+  for (const char c : Utf8OrCp1252(utf8)) {
+    if (c == '|') {
+      text += kVerticalBarStandIn;
+    } else if (static_cast<unsigned char>(c) >= 0x20) {
+      text += c;
+    }
+  }
   const auto first = text.find_first_not_of(' ');
   if (first == std::string::npos) return {};
   return text.substr(first, text.find_last_not_of(' ') - first + 1);

@@ -10,12 +10,17 @@
 
 namespace vistrel {
 
-// UTF-8 text as a table value: Windows-1252 ("?" for what it cannot hold), without "|", line
-// breaks and other control characters (which would break the table's lines and fields), trimmed.
+// What a "|" in a playlist text becomes: the tables separate fields with "|" and have no
+// escape, and this character (U+2223 DIVIDES) looks the same, so "News | Sport" still reads so.
+inline constexpr std::string_view kVerticalBarStandIn = "\xE2\x88\xA3";
+
+// A playlist text as a table value: UTF-8 as written (a text that is not valid UTF-8 is read as
+// Windows-1252), with "|" as kVerticalBarStandIn and without line breaks and other control
+// characters (which would break the table's lines), trimmed of spaces.
 std::string PlaylistText(std::string_view utf8);
 
-// A stream URL as a table value: bytes outside ASCII percent-encoded (as UTF-8), so that no
-// character is lost to the 8-bit code page; control characters and "|" removed.
+// A stream URL as a table value: bytes outside ASCII percent-encoded (as UTF-8), the form every
+// player takes, so that the URL stays plain ASCII; control characters and "|" removed.
 std::string PlaylistUrl(std::string_view utf8);
 
 // Appends every entry as a TV channel (group 1) with new ids above the highest one present:

@@ -13,29 +13,6 @@ namespace {
 constexpr std::size_t kNameCapacity = 255;
 constexpr std::size_t kTextCapacity = 4096;
 
-bool IsValidUtf8(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const auto b0 = static_cast<unsigned char>(text[i]);
-    const int len = b0 < 0x80             ? 1
-                    : (b0 & 0xE0) == 0xC0 ? 2
-                    : (b0 & 0xF0) == 0xE0 ? 3
-                    : (b0 & 0xF8) == 0xF0 ? 4
-                                          : 0;
-    if (len == 0 || i + len > text.size()) return false;
-    char32_t cp = len == 1 ? b0 : len == 2 ? (b0 & 0x1F) : len == 3 ? (b0 & 0x0F) : (b0 & 0x07);
-    for (int k = 1; k < len; ++k) {
-      const auto b = static_cast<unsigned char>(text[i + k]);
-      if ((b & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (b & 0x3F);
-    }
-    static constexpr char32_t kMin[5] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    i += len;
-  }
-  return true;
-}
-
 }  // namespace
 
 std::optional<ChannelFlag> ParseFlag(std::string_view text) {
@@ -61,11 +38,11 @@ std::optional<int32_t> ParseRequestInt(std::string_view text) {
 }
 
 std::optional<std::string> ParseRequestText(std::string_view text, std::size_t capacity) {
-  std::string value = IsValidUtf8(text) ? Utf8ToCp1252(text) : std::string(text);
+  std::string value = Utf8OrCp1252(text);
   const bool unsafe = std::any_of(value.begin(), value.end(), [](char c) {
     return c == '|' || static_cast<unsigned char>(c) < 0x20;
   });
-  if (unsafe || value.size() > capacity) return std::nullopt;
+  if (unsafe || CharacterCount(value) > capacity) return std::nullopt;
   return value;
 }
 

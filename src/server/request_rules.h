@@ -23,13 +23,13 @@ std::optional<int> ParseRating(std::string_view text);
 // A signed 32-bit decimal integer, as the tables hold them.
 std::optional<int32_t> ParseRequestInt(std::string_view text);
 
-// A submitted text as a table value. Valid UTF-8 is converted to Windows-1252 ("?" for what it
-// cannot hold); anything else is taken as Windows-1252 bytes already. Nothing when it holds "|"
-// or a control character (they would break the table's lines and fields) or, after
-// conversion, more than `capacity` bytes.
+// A submitted text as a table value in UTF-8. Valid UTF-8 is kept as sent; anything else is
+// read as Windows-1252, the form earlier clients sent. Nothing when it holds "|" or a control
+// character (they would break the table's lines and fields) or more than `capacity`
+// characters.
 std::optional<std::string> ParseRequestText(std::string_view text, std::size_t capacity);
 
-// A channel submitted for review, texts in Windows-1252.
+// A channel submitted for review, texts in UTF-8.
 struct Submission {
   int32_t group_id = 0;
   std::string name;

@@ -7,7 +7,6 @@
 #include <iostream>
 #include <mutex>
 
-#include "catalogue/format/codepage.h"
 #include "common/error.h"
 #include "common/files.h"
 #include "server/m3u_playlist.h"
@@ -110,10 +109,9 @@ int ReviewCommand(const ServiceOptions& options, std::ostream& out, std::ostream
     out << "id\treceived\tgroup\tname\turl\tbitrate\ttype\thomepage\tcountry\tgenre\tcomment\n";
     for (const StoredSubmission& s : db.Submissions()) {
       const Submission& c = s.channel;
-      out << s.id << '\t' << s.received << '\t' << c.group_id << '\t' << Cp1252ToUtf8(c.name)
-          << '\t' << Cp1252ToUtf8(c.url) << '\t' << c.bitrate << '\t' << c.type_id << '\t'
-          << Cp1252ToUtf8(c.homepage) << '\t' << c.country_id << '\t' << c.genre_id << '\t'
-          << Cp1252ToUtf8(c.comment) << '\n';
+      out << s.id << '\t' << s.received << '\t' << c.group_id << '\t' << c.name << '\t' << c.url
+          << '\t' << c.bitrate << '\t' << c.type_id << '\t' << c.homepage << '\t' << c.country_id
+          << '\t' << c.genre_id << '\t' << c.comment << '\n';
     }
     return 0;
   }

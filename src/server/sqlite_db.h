@@ -35,7 +35,7 @@ class SqliteStatement {
   SqliteStatement(const SqliteStatement&) = delete;
   SqliteStatement& operator=(const SqliteStatement&) = delete;
 
-  // Parameters count from 1. Texts are bound as bytes (blobs), so Windows-1252 stays as it is.
+  // Parameters count from 1. Texts are bound as bytes (blobs), so they stay byte for byte.
   SqliteStatement& Bind(int index, int64_t value);
   SqliteStatement& BindDouble(int index, double value);
   SqliteStatement& BindBytes(int index, std::string_view value);

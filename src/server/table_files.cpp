@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "catalogue/format/codepage.h"
 #include "catalogue/table_reader.h"
 #include "common/error.h"
 #include "common/files.h"
@@ -46,7 +47,8 @@ std::vector<Channel> ParseChannelTable(std::string_view text, int32_t group_id,
 CatalogueTables ReadTableFiles(const std::filesystem::path& folder) {
   CatalogueTables tables;
   if (auto version = ReadWholeFile(folder / "version.dat")) {
-    if (auto stamp = ParseVersionStamp(*version)) tables.version = FormatVersionStamp(*stamp);
+    if (auto stamp = ParseVersionStamp(DecodeTextFile(*version)))
+      tables.version = FormatVersionStamp(*stamp);
   }
   tables.countries = ParseCountryTable(ReadTable(folder, "countries.dat"), "countries.dat");
   tables.genres = ParseGenreTable(ReadTable(folder, "genres.dat"), "genres.dat");

@@ -59,7 +59,9 @@ ListResponse CheckListResponse(std::string_view body) {
 
 std::string DecodeServiceMessage(std::string_view payload) {
   std::string text;
-  if (LooksLikeUtf16Le(payload)) {
+  if (payload.starts_with(kUtf8Bom)) {
+    text = DecodeTextFile(payload);
+  } else if (LooksLikeUtf16Le(payload)) {
     if (payload.size() >= 2 && payload[0] == '\xFF' && payload[1] == '\xFE')
       payload.remove_prefix(2);
     text = Utf16LeToUtf8(payload);

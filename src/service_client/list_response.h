@@ -34,9 +34,9 @@ std::string FrameListResponse(uint16_t tag, std::string_view payload);
 // to the size, then the tag.
 ListResponse CheckListResponse(std::string_view body);
 
-// The text of a tag-259 payload, in UTF-8: UTF-16LE when it starts with the UTF-16LE
-// byte-order mark or has a zero byte at an odd offset, Windows-1252 otherwise. Trailing NUL
-// characters are dropped.
+// The text of a tag-259 payload, in UTF-8: UTF-8 after the UTF-8 byte-order mark (malformed
+// sequences become U+FFFD); UTF-16LE when it starts with the UTF-16LE byte-order mark or has a
+// zero byte at an odd offset; Windows-1252 otherwise. Trailing NUL characters are dropped.
 std::string DecodeServiceMessage(std::string_view payload);
 
 }  // namespace vistrel

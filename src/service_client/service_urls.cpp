@@ -1,7 +1,5 @@
 #include "service_client/service_urls.h"
 
-#include "catalogue/format/codepage.h"
-
 namespace vistrel {
 
 namespace {
@@ -36,8 +34,8 @@ std::string PercentEncode(std::string_view utf8) {
   return out;
 }
 
-std::string QueryValue(std::string_view cp1252) {
-  return PercentEncode(Cp1252ToUtf8(cp1252));
+std::string QueryValue(std::string_view utf8) {
+  return PercentEncode(utf8);
 }
 
 std::string SubmitUserChannelUrl(std::string_view base_url, const Channel& channel) {

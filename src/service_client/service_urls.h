@@ -1,6 +1,6 @@
 #pragma once
-// Request URLs of the service. Texts arrive in Windows-1252; query values go on the wire as
-// percent-encoded UTF-8 so that no value can add, cut or end parameters.
+// Request URLs of the service. Query values go on the wire as percent-encoded UTF-8 so that no
+// value can add, cut or end parameters.
 
 #include <cstdint>
 #include <string>
@@ -14,8 +14,8 @@ namespace vistrel {
 // of the UTF-8 text becomes "%XX" (upper-case hex).
 std::string PercentEncode(std::string_view utf8);
 
-// A Windows-1252 text as a query value: converted to UTF-8, then percent-encoded.
-std::string QueryValue(std::string_view cp1252);
+// A UTF-8 text as a query value: percent-encoded.
+std::string QueryValue(std::string_view utf8);
 
 // base + "/service/new2.php?" + "&group=" ... "&comment=": the query starts with an empty
 // parameter, as the service expects.
@@ -30,7 +30,7 @@ std::string RateChannelUrl(std::string_view base_url, std::string_view rating, i
 // base + "/service/flag.php?flag=" + flag + "&id=" + id
 std::string FlagChannelUrl(std::string_view base_url, std::string_view flag, int32_t id);
 
-// base + "/service/get.php?key=" + key, then "&date=" + the first 12 bytes of the loaded
+// base + "/service/get.php?key=" + key, then "&date=" + the first 12 characters of the loaded
 // package's version stamp when there is one.
 std::string ListDownloadUrl(std::string_view base_url, std::string_view access_key,
                             std::string_view version_text);

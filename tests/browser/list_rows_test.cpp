@@ -30,13 +30,13 @@ TEST(ChannelColumnText, Columns) {
   Catalogue info;
   info.genres = {{3, "News"}, {4, "Music"}, {4, "Music again"}};
   Channel c;
-  c.name = "Caf\xE9 TV";
+  c.name = "Caf\xC3\xA9 TV";
   c.genre_id = 4;
   c.genre_name = "stale copy";
   c.average_rating = 0.125;
   c.bitrate = -64;
   c.comment = "a < b & c";
-  EXPECT_EQ(ChannelColumnText(info, c, ListColumn::kChannel), "Caf\xE9 TV");
+  EXPECT_EQ(ChannelColumnText(info, c, ListColumn::kChannel), "Caf\xC3\xA9 TV");
   EXPECT_EQ(ChannelColumnText(info, c, ListColumn::kGenre), "Music");  // the table's, first match
   EXPECT_EQ(ChannelColumnText(info, c, ListColumn::kRating), "0.13");
   EXPECT_EQ(ChannelColumnText(info, c, ListColumn::kBitrate), "-64");

@@ -279,7 +279,7 @@ TEST_F(Settings, AnyTextReadsBackExactly) {
       "  padded  ",
       "",
       std::string("\t\x01\x7F\0end", 8),
-      "caf\xE9 \x80\xFF",
+      "caf\xC3\xA9 \xE2\x82\xAC \xE4\xB8\xAD \xF0\x9F\x93\xBA",
       "#not a comment",
       "=starts with equals",
       "\\x41",
@@ -297,6 +297,19 @@ TEST_F(Settings, AnyTextReadsBackExactly) {
   EXPECT_EQ(store.Read("odd"), std::nullopt);
   // One line per value: nothing in a value breaks the line structure.
   EXPECT_EQ(SplitLines(*ReadWholeFile(file())).size(), std::size(values) + 2);
+}
+
+// A store written by earlier versions holds the filter name in Windows-1252: it reads as the
+// same characters, and stays so when other values are rewritten.
+TEST_F(Settings, Windows1252ValuesOfEarlierVersionsReadTheSame) {
+  PutFile("name_f=1\nname=caf\xE9 \x80\nselected=2\n");
+  ViewFilter f;
+  LoadSettings(store, f);
+  EXPECT_EQ(f.name, "caf\xC3\xA9 \xE2\x82\xAC");
+  store.WriteInteger("selected", 3);
+  EXPECT_EQ(store.Read("name"), "caf\xC3\xA9 \xE2\x82\xAC");
+  store.WriteString("name", "\xE4\xB8\xAD");
+  EXPECT_EQ(*ReadWholeFile(file()), "name_f=1\nname=\xE4\xB8\xAD\nselected=3\n");  // UTF-8 now
 }
 
 TEST_F(Settings, RewritingAValueKeepsTheOthers) {

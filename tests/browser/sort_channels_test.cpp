@@ -16,13 +16,23 @@ namespace {
 
 // The sort as the scheme describes it, written plainly: whole records, the middle record
 // copied as pivot, strict scans, exchange on L <= H, left part first. Texts compare as their
-// UTF-8 form with a-z folded: UTF-8 byte order is code point order.
-std::string RefText(const std::string& s) {
-  std::string u = Cp1252ToUtf8(s);
-  for (char& ch : u) {
-    if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
+// code points, decoded from UTF-8, with a-z folded.
+std::u32string RefText(const std::string& s) {
+  std::u32string out;
+  for (std::size_t i = 0; i < s.size();) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    const int len = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+    char32_t cp = len == 1 ? b : b & (0x7F >> len);
+    for (int k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+    out.push_back(cp >= U'a' && cp <= U'z' ? cp - U'a' + U'A' : cp);
+    i += static_cast<std::size_t>(len);
   }
-  return u;
+  return out;
+}
+
+// Windows-1252 text as the catalogue holds it, in UTF-8.
+std::string U(const char* cp1252) {
+  return Cp1252ToUtf8(cp1252);
 }
 
 bool RefBefore(const Channel& a, const Channel& b, int column, bool ascending) {
@@ -72,16 +82,50 @@ std::vector<int32_t> Ids(const std::vector<Channel>& items) {
 }
 
 std::vector<Channel> RandomCatalogue(std::mt19937& rng, int n) {
-  // Few distinct keys, so many records share one.
-  static const char* const kTexts[] = {"abc", "ABC",      "Abc",      "Radio",   "Radio 1",
-                                       "Zed", "\xC9mile", "\xE9mile", "\x80uro", "\xFFy",
-                                       "",    "a",        "A",        "radio"};
+  // Few distinct keys, so many records share one: Latin texts as Windows-1252 packages give
+  // them, and Chinese, Cyrillic, Arabic, Thai and emoji.
+  static const std::string kTexts[] = {"abc",
+                                       "ABC",
+                                       "Abc",
+                                       "Radio",
+                                       "Radio 1",
+                                       "Zed",
+                                       U("\xC9mile"),
+                                       U("\xE9mile"),
+                                       U("\x80uro"),
+                                       U("\xFFy"),
+                                       "",
+                                       "a",
+                                       "A",
+                                       "radio",
+                                       "\xE4\xB8\xAD\xE5\xA4\xAE",
+                                       "\xD0\x9C\xD0\xB8\xD1\x80",
+                                       "\xD8\xA7\xD9\x84\xD8\xAC",
+                                       "\xE0\xB9\x84\xE0\xB8\x97\xE0\xB8\xA2",
+                                       "\xF0\x9F\x93\xBA TV",
+                                       "\xEF\xBF\xBD",
+                                       "\xD0\x9C"};
   static const double kRatings[] = {0, 0.5, 1.25, 4.5, -0.0, 3};
   auto pick_text = [&]() -> std::string {
     if (rng() % 4 == 0) {  // now and then a random text over a small alphabet
-      static const char kAlphabet[] = "aAbB \x80\x9F\xE9\xC9\xFF";
-      std::string s(rng() % 4, ' ');
-      for (char& ch : s) ch = kAlphabet[rng() % (sizeof kAlphabet - 1)];
+      static const std::string kAlphabet[] = {"a",
+                                              "A",
+                                              "b",
+                                              "B",
+                                              " ",
+                                              U("\x80"),
+                                              U("\x9F"),
+                                              U("\xE9"),
+                                              U("\xC9"),
+                                              U("\xFF"),
+                                              "\xE4\xB8\xAD",
+                                              "\xD0\x9C",
+                                              "\xF0\x9F\x93\xBA",
+                                              "\xEF\xBC\xA1"};
+      std::string s;
+      for (int k = static_cast<int>(rng() % 4); k > 0; --k) {
+        s += kAlphabet[rng() % std::size(kAlphabet)];
+      }
       return s;
     }
     return kTexts[rng() % std::size(kTexts)];
@@ -174,19 +218,23 @@ TEST(SortChannels, StartUpThenHeaderClicks) {
 
 TEST(SortText, Order) {
   EXPECT_EQ(CompareSortTexts("abc", "ABC"), 0);
-  EXPECT_LT(CompareSortTexts("Zed", "\xC9mile"), 0);   // É is above Z
-  EXPECT_LT(CompareSortTexts("Radio", "Radio 1"), 0);  // a prefix first
-  EXPECT_NE(CompareSortTexts("\xE9", "\xC9"), 0);      // only a-z fold
-  EXPECT_LT(CompareSortTexts("\xFF", "\x80"), 0);      // euro sign U+20AC above ÿ U+00FF
-  EXPECT_LT(CompareSortTexts("\x8A", "\x9A"), 0);      // Š U+0160 below š U+0161
-  EXPECT_GT(CompareSortTexts("_", "a"), 0);            // a folds to A (0x41), below _ (0x5F)
+  EXPECT_LT(CompareSortTexts("Zed", U("\xC9mile")), 0);  // É is above Z
+  EXPECT_LT(CompareSortTexts("Radio", "Radio 1"), 0);    // a prefix first
+  EXPECT_NE(CompareSortTexts(U("\xE9"), U("\xC9")), 0);  // only a-z fold
+  EXPECT_LT(CompareSortTexts(U("\xFF"), U("\x80")), 0);  // euro sign U+20AC above ÿ U+00FF
+  EXPECT_LT(CompareSortTexts(U("\x8A"), U("\x9A")), 0);  // Š U+0160 below š U+0161
+  EXPECT_GT(CompareSortTexts("_", "a"), 0);              // a folds to A (0x41), below _ (0x5F)
+  // Beyond Windows-1252: by code value, a 4-byte emoji above a 3-byte ideograph above Cyrillic.
+  EXPECT_LT(CompareSortTexts("\xD0\x9C", "\xE4\xB8\xAD"), 0);          // U+041C below U+4E2D
+  EXPECT_LT(CompareSortTexts("\xE4\xB8\xAD", "\xF0\x9F\x93\xBA"), 0);  // U+4E2D below U+1F4FA
+  EXPECT_LT(CompareSortTexts(U("\x80"), "\xE4\xB8\xAD"), 0);           // U+20AC below U+4E2D
 }
 
 TEST(SortChannels, NamesEdgeCases) {
-  Catalogue info = NamedCatalogue({"\xC9mile", "Radio 1", "Zed", "Radio"});
+  Catalogue info = NamedCatalogue({U("\xC9mile"), "Radio 1", "Zed", "Radio"});
   SortState state;
   SortChannels(info, ListColumn::kChannel, state);
-  EXPECT_EQ(Names(info), (std::vector<std::string>{"Radio", "Radio 1", "Zed", "\xC9mile"}));
+  EXPECT_EQ(Names(info), (std::vector<std::string>{"Radio", "Radio 1", "Zed", U("\xC9mile")}));
 }
 
 TEST(SortChannels, EmptyCatalogueAndColumnsOutsideTheList) {

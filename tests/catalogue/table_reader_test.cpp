@@ -55,7 +55,7 @@ TEST(IdNameTables, ReplaceRowsCutNamesAndIgnoreExtraFields) {
   ASSERT_EQ(countries.size(), 3u);
   EXPECT_EQ(countries[0].id, 0);
   EXPECT_EQ(countries[0].name, "All Countries");
-  EXPECT_EQ(countries[1].name, "Caf\xe9");
+  EXPECT_EQ(countries[1].name, "Caf\xC3\xA9");  // Windows-1252 read as UTF-8
   EXPECT_EQ(countries[2].id, -3);
   EXPECT_EQ(countries[2].name, std::string(255, 'n'));
 
@@ -91,7 +91,7 @@ TEST(ChannelTable, EveryFieldAndTheDerivedOnes) {
   ASSERT_EQ(c.size(), 1u);
   const Channel& t = c[0];
   EXPECT_EQ(t.id, 7);
-  EXPECT_EQ(t.name, "Caf\xe9 TV");
+  EXPECT_EQ(t.name, "Caf\xC3\xA9 TV");
   EXPECT_EQ(t.url, "http://127.0.0.1/s.m3u8");
   EXPECT_EQ(t.bitrate, 128);
   EXPECT_EQ(t.type_id, 1);

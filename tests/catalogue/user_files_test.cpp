@@ -220,13 +220,13 @@ TEST_F(UserFiles, UnreadableUserFileReportsTheErrno) {
 }
 
 TEST_F(UserFiles, ByteOrderMarksAreHonoured) {
-  // UTF-8 with a mark: "Café €" arrives as Windows-1252.
+  // UTF-8 with a mark: "Café €" arrives as it is.
   Put(userdef(),
       "\xEF\xBB\xBF"
       "1|1|0|Caf\xC3\xA9 \xE2\x82\xAC|u|0|1||0|0|\r\n");
   ASSERT_TRUE(LoadUserChannels(dir.path(), info, favorites_list).ok());
   ASSERT_EQ(info.channels.size(), 1u);
-  EXPECT_EQ(info.channels[0].name, "Caf\xE9 \x80");
+  EXPECT_EQ(info.channels[0].name, "Caf\xC3\xA9 \xE2\x82\xAC");
 
   // UTF-16LE with a mark, for both files.
   auto utf16le = [](std::u16string_view text) {
@@ -244,9 +244,9 @@ TEST_F(UserFiles, ByteOrderMarksAreHonoured) {
   ClearCatalogue(info);
   ASSERT_TRUE(LoadUserChannels(dir.path(), info, favorites_list).ok());
   ASSERT_EQ(info.channels.size(), 1u);
-  EXPECT_EQ(info.channels[0].name, "M\xFCnchen \x80");
+  EXPECT_EQ(info.channels[0].name, "M\xC3\xBCnchen \xE2\x82\xAC");
   EXPECT_EQ(info.channels[0].comment,
-            "Gr\xFC\xDF"
+            "Gr\xC3\xBC\xC3\x9F"
             "e");
   EXPECT_EQ(info.channels[0].favorited, 1);
 }
@@ -288,7 +288,7 @@ TEST_F(UserFiles, SortOrderDecidesLineOrderNotContent) {
 }
 
 TEST_F(UserFiles, SavedFilesLoadBackTheSameChannels) {
-  info.channels = {UserChannel(100003, "Caf\xE9", 1), PackageChannel(9, 1),
+  info.channels = {UserChannel(100003, "Caf\xC3\xA9", 1), PackageChannel(9, 1),
                    UserChannel(100001, "Plain")};
   info.channels[2].comment.clear();
   info.channels[2].homepage.clear();
@@ -388,6 +388,79 @@ TEST_F(UserFiles, FilesNeverReadInThisRunAreNotWritten) {
       SaveUserFiles(dir.path(), info, {}, {.favorites = true, .user_channels = false}).ok());
   EXPECT_EQ(Get(favorites()), "");
   EXPECT_EQ(Get(userdef()), "old user\r\n");
+}
+
+// Names and comments in Chinese, Cyrillic, Arabic, Thai and emoji, which Windows-1252 cannot
+// hold: userdef.dat is written as UTF-8 behind the mark, and every text reads back exactly.
+TEST_F(UserFiles, EveryScriptIsWrittenAsUtf8AndReadBack) {
+  const std::vector<std::string> names = {
+      "\xE4\xB8\xAD\xE5\xA4\xAE\xE7\x94\xB5\xE8\xA7\x86\xE5\x8F\xB0",  // 中央电视台
+      "\xD0\x9F\xD0\xB5\xD1\x80\xD0\xB2\xD1\x8B\xD0\xB9 "
+      "\xD0\xBA\xD0\xB0\xD0\xBD\xD0\xB0\xD0\xBB",                  // Первый канал
+      "\xD8\xA7\xD9\x84\xD8\xAC\xD8\xB2\xD9\x8A\xD8\xB1\xD8\xA9",  // الجزيرة
+      "\xE0\xB9\x84\xE0\xB8\x97\xE0\xB8\xA2\xE0\xB8\xA3\xE0\xB8\xB1\xE0\xB8\x90",  // ไทยรัฐ
+      "\xF0\x9F\x93\xBA Caf\xC3\xA9 \xE2\x82\xAC",                                 // 📺 Café €
+  };
+  info.channels.clear();
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    info.channels.push_back(UserChannel(100001 + static_cast<int32_t>(i), names[i], 1));
+    info.channels.back().comment = names[(i + 1) % names.size()];
+  }
+  ASSERT_TRUE(SaveUserFiles(dir.path(), info).ok());
+  const std::string bytes = Get(userdef());
+  ASSERT_TRUE(bytes.starts_with("\xEF\xBB\xBF")) << bytes;
+  EXPECT_EQ(bytes.substr(3), UserChannelsFileText(info.channels));
+  EXPECT_EQ(Get(favorites()), "100001\r\n100002\r\n100003\r\n100004\r\n100005\r\n");  // no mark
+
+  Catalogue loaded;
+  ClearCatalogue(loaded);
+  ASSERT_TRUE(LoadFavorites(dir.path(), favorites_list).ok());
+  ASSERT_TRUE(LoadUserChannels(dir.path(), loaded, favorites_list).ok());
+  ASSERT_EQ(loaded.channels.size(), names.size());
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    EXPECT_EQ(loaded.channels[i].name, names[i]);
+    EXPECT_EQ(loaded.channels[i].comment, info.channels[i].comment);
+    EXPECT_EQ(loaded.channels[i].favorited, 1);
+  }
+  // Saving what was read gives the same bytes again.
+  ASSERT_TRUE(SaveUserFiles(dir.path(), loaded, favorites_list).ok());
+  EXPECT_EQ(Get(userdef()), bytes);
+}
+
+// Files in Windows-1252, as every earlier version wrote them, with characters from the whole
+// code page: read and written again they come out byte for byte the same, without a mark.
+TEST_F(UserFiles, LatinFilesAreWrittenBackByteForByte) {
+  std::string high;
+  for (int b = 0x80; b < 0x100; ++b) {
+    if (b != 0xA0) high.push_back(static_cast<char>(b));  // a no-break space is kept too, below
+  }
+  const std::string userdef_bytes =
+      "100001|1|0|Caf\xE9 \x80 \x8A\x9A\xFF|http://127.0.0.1/\xE9|128|1|http://h/\xFC|7|3|" + high +
+      "\r\n"
+      "100002|2|1|M\xFCnchen\xA0Radio|u|0|1||0|0|\r\n";
+  const std::string favorites_bytes = "100002\r\n5\r\n";
+  Put(userdef(), userdef_bytes);
+  Put(favorites(), favorites_bytes);
+  ASSERT_TRUE(LoadFavorites(dir.path(), favorites_list).ok());
+  ASSERT_TRUE(LoadUserChannels(dir.path(), info, favorites_list).ok());
+  ASSERT_EQ(info.channels.size(), 2u);
+  EXPECT_EQ(info.channels[0].name, "Caf\xC3\xA9 \xE2\x82\xAC \xC5\xA0\xC5\xA1\xC3\xBF");
+  ASSERT_TRUE(SaveUserFiles(dir.path(), info, favorites_list).ok());
+  EXPECT_EQ(Get(userdef()), userdef_bytes);
+  EXPECT_EQ(Get(favorites()), favorites_bytes);
+}
+
+// Names are cut at 255 characters, never inside a character.
+TEST_F(UserFiles, LongNamesAreCutAtACharacterBoundary) {
+  std::string name;
+  for (int i = 0; i < 300; ++i) name += "\xE4\xB8\xAD";  // three bytes each
+  Put(userdef(),
+      "\xEF\xBB\xBF"
+      "1|1|0|" +
+          name + "|u|0|1||0|0|\r\n");
+  ASSERT_TRUE(LoadUserChannels(dir.path(), info, favorites_list).ok());
+  ASSERT_EQ(info.channels.size(), 1u);
+  EXPECT_EQ(info.channels[0].name, name.substr(0, 255 * 3));
 }
 
 }  // namespace

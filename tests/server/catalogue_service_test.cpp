@@ -282,9 +282,9 @@ TEST_F(ServiceTest, SubmissionsWaitForReview) {
 
   const auto waiting = CatalogueDb(db_file()).Submissions();
   ASSERT_EQ(waiting.size(), 2u);
-  EXPECT_EQ(waiting[0].channel.name, "Caf\xE9 Radio");
+  EXPECT_EQ(waiting[0].channel.name, "Caf\xC3\xA9 Radio");
   EXPECT_EQ(waiting[0].channel.url, "http://127.0.0.1/a b.mp3");
-  EXPECT_EQ(waiting[1].channel.name, "Caf\xE9");  // 8-bit bytes taken as they came
+  EXPECT_EQ(waiting[1].channel.name, "Caf\xC3\xA9");  // not UTF-8: read as Windows-1252
 
   std::ostringstream out, err;
   const auto review = [&](std::vector<std::string> args) {

@@ -8,6 +8,7 @@
 #include "common/files.h"
 #include "server/catalogue_db.h"
 #include "server/service_commands.h"
+#include "server/sqlite_db.h"
 #include "support/temp_dir.h"
 
 namespace vistrel {
@@ -51,7 +52,7 @@ TEST(Import, PlaylistAddsTvChannelsBehindTheTables) {
   ASSERT_EQ(tables.channels.size(), 4u);
   EXPECT_EQ(tables.channels[0].name, "Old");
   EXPECT_EQ(tables.channels[1].id, 6);
-  EXPECT_EQ(tables.channels[1].name, "Caf\xE9, \"Live\" (720p)");
+  EXPECT_EQ(tables.channels[1].name, "Caf\xC3\xA9, \"Live\" (720p)");
   EXPECT_EQ(tables.channels[1].country_id, 1);
   EXPECT_EQ(tables.channels[1].genre_id, 1);
   EXPECT_EQ(tables.channels[2].country_id, 2);
@@ -93,6 +94,43 @@ TEST(Import, IptvOrgTablesRoundTripAndPlaylistCount) {
   EXPECT_EQ(tables.channels.size(), 15155u);
   EXPECT_EQ(tables.channels.front().name, "AMC (1080p)");
   EXPECT_EQ(tables.channels.back().id, 15155);
+}
+
+// A database of an earlier version holds its texts as Windows-1252 bytes and no schema
+// version: opening it converts them to UTF-8 once, and a second opening changes nothing.
+TEST(Database, EarlierWindows1252TextsAreConvertedOnce) {
+  TempDir dir;
+  const auto db_file = dir.path() / "c.sqlite";
+  WriteTables(dir.path() / "t", "5|Old|http://127.0.0.1/o|0|1||1|1||0|0|0|0|0|0|0\r\n");
+  ImportCatalogue(db_file, dir.path() / "t", "", At("202605011200"));
+  Submission s;
+  s.group_id = 1;
+  s.name = "x";
+  CatalogueDb(db_file).Submit(s, At("202605011300"));
+  {
+    // What earlier versions left behind.
+    SqliteConnection db(db_file);
+    db.Exec("UPDATE countries SET name = CAST(X'4DE97869636F' AS BLOB) WHERE id = 1");  // México
+    db.Exec(
+        "UPDATE channels SET name = CAST(X'43616680E9' AS BLOB), "  // Caf€é
+        "comment = CAST(X'FC' AS BLOB)");
+    db.Exec("UPDATE submissions SET name = CAST(X'8A' AS BLOB)");  // Š
+    db.Exec("PRAGMA user_version = 0");
+  }
+  for (int opening = 0; opening < 2; ++opening) {
+    CatalogueDb db(db_file);
+    const CatalogueTables tables = db.LoadTables();
+    EXPECT_EQ(tables.countries.at(1).name, "M\xC3\xA9xico");
+    EXPECT_EQ(tables.channels.at(0).name, "Caf\xE2\x82\xAC\xC3\xA9");
+    EXPECT_EQ(tables.channels.at(0).comment, "\xC3\xBC");
+    EXPECT_EQ(tables.channels.at(0).url, "http://127.0.0.1/o");
+    EXPECT_EQ(db.Submissions().at(0).channel.name, "\xC5\xA0");
+  }
+  {
+    SqliteConnection db(db_file);
+    db.Exec("PRAGMA user_version = 7");
+  }
+  EXPECT_THROW(CatalogueDb{db_file}, Error);  // written by a later version: left alone
 }
 
 }  // namespace

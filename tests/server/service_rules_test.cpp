@@ -86,10 +86,16 @@ TEST(RequestRules, RatingsFlagsAndIds) {
   EXPECT_FALSE(ParseRequestInt("1x"));
 }
 
-TEST(RequestRules, TextsBecomeWindows1252AndMayNotBreakTables) {
-  EXPECT_EQ(ParseRequestText("Caf\xC3\xA9 \xE2\x82\xAC", 255), "Caf\xE9 \x80");
-  EXPECT_EQ(ParseRequestText("\xD0\x96", 255), "?");
-  EXPECT_EQ(ParseRequestText("Caf\xE9", 255), "Caf\xE9");  // not UTF-8: already 8-bit
+TEST(RequestRules, TextsStayUtf8AndMayNotBreakTables) {
+  EXPECT_EQ(ParseRequestText("Caf\xC3\xA9 \xE2\x82\xAC", 255), "Caf\xC3\xA9 \xE2\x82\xAC");
+  EXPECT_EQ(ParseRequestText("\xD0\x96 \xE4\xB8\xAD \xF0\x9F\x93\xBA", 255),
+            "\xD0\x96 \xE4\xB8\xAD \xF0\x9F\x93\xBA");
+  EXPECT_EQ(ParseRequestText("Caf\xE9", 255), "Caf\xC3\xA9");  // not UTF-8: Windows-1252
+  // The capacity counts characters, not bytes.
+  std::string ideographs;
+  for (int i = 0; i < 255; ++i) ideographs += "\xE4\xB8\xAD";
+  EXPECT_TRUE(ParseRequestText(ideographs, 255));
+  EXPECT_FALSE(ParseRequestText(ideographs + "a", 255));
   for (const char* bad : {"a|b", "a\nb", "a\rb", "a\tb"}) {
     EXPECT_FALSE(ParseRequestText(bad, 255)) << bad;
   }
@@ -103,7 +109,11 @@ TEST(Tables, ChannelLinesWriteBackAsRead) {
   const auto channels = ParseChannelTable(line + "\r\n", 2, "radio.dat");
   ASSERT_EQ(channels.size(), 1u);
   EXPECT_EQ(channels[0].group_id, 2);
-  EXPECT_EQ(FormatChannelLine(channels[0]), line);
+  EXPECT_EQ(FormatChannelLine(channels[0]), "7|Caf\xC3\xA9 TV" + line.substr(9));
+  // A Latin table goes into the package as it came: Windows-1252, without a mark.
+  CatalogueTables tables;
+  tables.channels = channels;
+  EXPECT_EQ(TablesToEntries(tables).at(4).second, line + "\r\n");
   EXPECT_EQ(FormatDecimal(0), "0");
   EXPECT_EQ(FormatDecimal(9), "9");
 }
@@ -202,7 +212,7 @@ TEST(M3u, PlaylistBecomesTvChannelsWithCountriesAndGenresByName) {
   const Channel& a = tables.channels[1];
   EXPECT_EQ(a.id, 41);
   EXPECT_EQ(a.group_id, 1);
-  EXPECT_EQ(a.name, "Caf\xE9  ? TV");
+  EXPECT_EQ(a.name, "Caf\xC3\xA9 \xE2\x88\xA3 \xD0\x96 TV");  // as written, "|" as its stand-in
   EXPECT_EQ(a.url, "http://127.0.0.1/%E0%B8%81.m3u8");
   EXPECT_EQ(a.country_id, 5);
   EXPECT_EQ(a.genre_id, 9);

@@ -54,6 +54,8 @@ TEST(DecodeServiceMessage, EightBitAndUtf16) {
   EXPECT_EQ(DecodeServiceMessage(std::string("\xFF\xFE\x16\x04!\0", 6)), "\xD0\x96!");
   EXPECT_EQ(DecodeServiceMessage(std::string("O\0K\0", 4)), "OK");
   EXPECT_EQ(DecodeServiceMessage(std::string("O\0K\0\0\0", 6)), "OK");
+  // UTF-8 behind its byte-order mark.
+  EXPECT_EQ(DecodeServiceMessage("\xEF\xBB\xBF\xE4\xB8\xAD \xD0\x96"), "\xE4\xB8\xAD \xD0\x96");
 }
 
 }  // namespace

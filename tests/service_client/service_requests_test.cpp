@@ -17,7 +17,7 @@ Catalogue SampleCatalogue() {
   Channel b;
   b.id = 100002;
   b.group_id = 2;
-  b.name = "Rock & Roll #1 Caf\xE9";  // Windows-1252 e acute
+  b.name = "Rock & Roll #1 Caf\xC3\xA9";  // e acute
   b.url = "http://127.0.0.1/a b?x=1&y=2";
   b.bitrate = 96;
   b.type_id = 1;

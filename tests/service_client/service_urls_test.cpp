@@ -49,9 +49,11 @@ TEST(SubmitUserChannelUrl, SeparatorsInTextsCannotAddOrCutParameters) {
   EXPECT_EQ(url.find(' '), std::string::npos);
 }
 
-TEST(QueryValue, Windows1252TextGoesOutAsUtf8Bytes) {
-  // e acute, euro sign (0x80 in Windows-1252), unreserved marks kept.
-  EXPECT_EQ(QueryValue("Caf\xE9 \x80 a-b.c_d~e"), "Caf%C3%A9%20%E2%82%AC%20a-b.c_d~e");
+TEST(QueryValue, TextGoesOutAsUtf8Bytes) {
+  // e acute, euro sign, unreserved marks kept: the bytes earlier versions sent for these
+  // Windows-1252 texts.
+  EXPECT_EQ(QueryValue("Caf\xC3\xA9 \xE2\x82\xAC a-b.c_d~e"), "Caf%C3%A9%20%E2%82%AC%20a-b.c_d~e");
+  EXPECT_EQ(QueryValue("\xE4\xB8\xAD \xF0\x9F\x93\xBA"), "%E4%B8%AD%20%F0%9F%93%BA");
   EXPECT_EQ(QueryValue(""), "");
 }
 

@@ -66,7 +66,7 @@ TEST_F(VistrelList, PrintsTheListAsTheProgramShowsIt) {
            Case{{"--user-dir", user_dir}, " - Tv\n" + kAlpha + kBeta + kMine + kZeta},
            Case{{}, " - Tv\n" + kAlpha + kBeta + kZeta},
            Case{{"--set", "selected=2"}, " - Radio\n" + kCafe},
-           // The value arrives as UTF-8 and is compared in Windows-1252.
+           // The value arrives as UTF-8 and matches the name read from Windows-1252.
            Case{{"--set", "selected=2", "--set", "name_f=1", "--set", "name=Caf\xc3\xa9"},
                 " - Radio\n" + kCafe},
            Case{{"--set", "name_f=1", "--set", "name=news"}, " - Tv\n"},
@@ -86,6 +86,21 @@ TEST_F(VistrelList, PrintsTheListAsTheProgramShowsIt) {
     EXPECT_EQ(r.exit_code, 0) << r.err;
     EXPECT_EQ(r.out, c.out) << testing::PrintToString(c.args);
   }
+}
+
+TEST_F(VistrelList, NamesInEveryScriptArePrintedAndFound) {
+  WriteTestFile(package_,
+                BuildPackage({
+                    {"version.dat", "201003141530"},
+                    {"tv.dat",
+                     "\xEF\xBB\xBF"
+                     "1|\xE0\xB9\x84\xE0\xB8\x97\xE0\xB8\xA2|u|0|1||0|0||0|0|0|0|0|0|0\r\n"
+                     "2|\xD0\x9C\xD0\xB8\xD1\x80|u|0|1||0|0||0|0|0|0|0|0|0\r\n"},
+                }));
+  const ProcessResult r =
+      List({"--find", "\xD0\xB8\xD1\x80", "--set", "name_f=1", "--set", "name=\xD0\xB8"});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(r.out, " - Tv\n\xD0\x9C\xD0\xB8\xD1\x80\t\t0.00\t0\t\t2\t0\nfound 0\n");
 }
 
 TEST_F(VistrelList, WrongArgumentsGiveUsageAndStatus2) {

@@ -237,6 +237,27 @@ TEST(VistrelTool, ArchivesOfOtherZipToolsLoad) {
   }
 }
 
+// Table files in either form: Windows-1252 without a mark, or UTF-8 behind the mark.
+TEST(VistrelTool, BuildTakesTablesInEitherForm) {
+  TempDir dir;
+  const fs::path tables = dir.path() / "tables";
+  fs::create_directories(tables);
+  WriteTestFile(tables / "version.dat", "201003141530\r\n");
+  WriteTestFile(tables / "countries.dat", "0|All Countries\r\n1|\xd6sterreich\r\n");
+  WriteTestFile(tables / "tv.dat",
+                "\xEF\xBB\xBF"
+                "1|\xE4\xB8\xAD\xE5\xA4\xAE \xF0\x9F\x93\xBA|http://127.0.0.1/1|0|1||1|0|"
+                "\xD0\x9C\xD0\xB8\xD1\x80|0|0|0|0|0|0|0\r\n");
+  const auto package = dir.path() / "channelz.dat";
+  const ProcessResult built = Tool({"build", "--tables", tables.string(), "-o", package.string()});
+  ASSERT_EQ(built.exit_code, 0) << built.err;
+  const Json catalogue = Dump(package);
+  EXPECT_EQ(catalogue["countries"][1]["name"], "\xC3\x96sterreich");
+  ASSERT_EQ(catalogue["channels"].size(), 1u);
+  EXPECT_EQ(catalogue["channels"][0]["name"], "\xE4\xB8\xAD\xE5\xA4\xAE \xF0\x9F\x93\xBA");
+  EXPECT_EQ(catalogue["channels"][0]["comment"], "\xD0\x9C\xD0\xB8\xD1\x80");
+}
+
 TEST(VistrelTool, DumpsTheIptvOrgCatalogue) {
   const fs::path tables = VISTREL_SOURCE_DIR "/../shared/data/iptv-org/tables";
   if (!fs::is_directory(tables)) GTEST_SKIP() << "no sample data at " << tables;

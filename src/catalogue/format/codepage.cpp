@@ -42,27 +42,35 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
-// Decodes one UTF-8 sequence at text[i]; returns U+FFFD and advances one byte when malformed.
+// What NextUtf8 returns for a malformed sequence; a well-formed U+FFFD is never taken for it.
+constexpr char32_t kMalformed = 0xFFFFFFFF;
+
+bool IsContinuation(char c) {
+  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// Decodes one UTF-8 sequence at text[i]; returns kMalformed and advances one byte when
+// malformed.
 char32_t NextUtf8(std::string_view text, std::size_t& i) {
   const auto b0 = static_cast<unsigned char>(text[i]);
   int len = b0 < 0x80 ? 1 : (b0 >> 5) == 0x6 ? 2 : (b0 >> 4) == 0xE ? 3 : (b0 >> 3) == 0x1E ? 4 : 0;
   if (len == 0 || i + len > text.size()) {
     ++i;
-    return 0xFFFD;
+    return kMalformed;
   }
   char32_t cp = len == 1 ? b0 : len == 2 ? (b0 & 0x1F) : len == 3 ? (b0 & 0x0F) : (b0 & 0x07);
   for (int k = 1; k < len; ++k) {
     const auto b = static_cast<unsigned char>(text[i + k]);
     if ((b & 0xC0) != 0x80) {
       ++i;
-      return 0xFFFD;
+      return kMalformed;
     }
     cp = (cp << 6) | (b & 0x3F);
   }
   static constexpr char32_t kMin[5] = {0, 0, 0x80, 0x800, 0x10000};
   if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
     ++i;
-    return 0xFFFD;
+    return kMalformed;
   }
   i += len;
   return cp;
@@ -106,6 +114,49 @@ std::string Utf8ToCp1252(std::string_view text) {
   return out;
 }
 
+bool IsValidUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    if (static_cast<unsigned char>(text[i]) < 0x80) {
+      ++i;
+    } else if (NextUtf8(text, i) == kMalformed) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool FitsCp1252(std::string_view utf8) {
+  for (std::size_t i = 0; i < utf8.size();) {
+    if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    const char32_t cp = NextUtf8(utf8, i);
+    if (cp == kMalformed || CodePointToCp1252(cp) == '?') return false;
+  }
+  return true;
+}
+
+std::string Utf8OrCp1252(std::string_view text) {
+  return IsValidUtf8(text) ? std::string(text) : Cp1252ToUtf8(text);
+}
+
+std::string ValidUtf8(std::string_view text) {
+  if (IsValidUtf8(text)) return std::string(text);
+  std::string out;
+  out.reserve(text.size() + 8);
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t at = i;
+    const char32_t cp = NextUtf8(text, i);
+    if (cp == kMalformed) {
+      AppendUtf8(out, 0xFFFD);
+    } else {
+      out.append(text.substr(at, i - at));
+    }
+  }
+  return out;
+}
+
 std::string Utf16LeToUtf8(std::string_view bytes) {
   std::string out;
   DecodeUtf16(bytes, true, [&](char32_t cp) { AppendUtf8(out, cp); });
@@ -114,14 +165,42 @@ std::string Utf16LeToUtf8(std::string_view bytes) {
 
 std::string DecodeTextFile(std::string_view bytes) {
   auto starts = [&](std::string_view bom) { return bytes.substr(0, bom.size()) == bom; };
-  if (starts("\xEF\xBB\xBF")) return Utf8ToCp1252(bytes.substr(3));
+  if (starts(kUtf8Bom)) return ValidUtf8(bytes.substr(kUtf8Bom.size()));
   const bool le = starts("\xFF\xFE");
   if (le || starts("\xFE\xFF")) {
     std::string out;
-    DecodeUtf16(bytes.substr(2), le, [&](char32_t cp) { out.push_back(CodePointToCp1252(cp)); });
+    DecodeUtf16(bytes.substr(2), le, [&](char32_t cp) { AppendUtf8(out, cp); });
     return out;
   }
-  return std::string(bytes);
+  return Cp1252ToUtf8(bytes);
+}
+
+std::string EncodeTextFile(std::string_view utf8) {
+  if (FitsCp1252(utf8)) return Utf8ToCp1252(utf8);
+  std::string out(kUtf8Bom);
+  out += utf8;
+  return out;
+}
+
+std::size_t CharacterPrefix(std::string_view utf8, std::size_t max_characters) {
+  if (utf8.size() <= max_characters) return utf8.size();  // never more characters than bytes
+  std::size_t characters = 0;
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    if (!IsContinuation(utf8[i]) && characters++ == max_characters) return i;
+  }
+  return utf8.size();
+}
+
+std::size_t CharacterCount(std::string_view utf8) {
+  std::size_t characters = 0;
+  for (char c : utf8) characters += IsContinuation(c) ? 0 : 1;
+  return characters;
+}
+
+bool IsAscii(std::string_view text) {
+  unsigned char any = 0;
+  for (char c : text) any |= static_cast<unsigned char>(c);
+  return any < 0x80;
 }
 
 }  // namespace vistrel

@@ -1,7 +1,5 @@
 #include "catalogue_json.h"
 
-#include "catalogue/format/codepage.h"
-
 namespace vistrel::tool {
 
 namespace {
@@ -12,7 +10,7 @@ template <typename Row>
 Json IdNameRows(const std::vector<Row>& rows) {
   Json out = Json::array();
   for (const Row& row : rows) {
-    out.push_back(Json{{"id", row.id}, {"name", Cp1252ToUtf8(row.name)}});
+    out.push_back(Json{{"id", row.id}, {"name", row.name}});
   }
   return out;
 }
@@ -22,15 +20,15 @@ Json ChannelToJson(const Channel& c) {
               {"favorited", c.favorited},
               {"group_id", c.group_id},
               {"sent", c.sent},
-              {"name", Cp1252ToUtf8(c.name)},
-              {"url", Cp1252ToUtf8(c.url)},
+              {"name", c.name},
+              {"url", c.url},
               {"bitrate", c.bitrate},
               {"type_id", c.type_id},
-              {"homepage", Cp1252ToUtf8(c.homepage)},
+              {"homepage", c.homepage},
               {"country_id", c.country_id},
               {"genre_id", c.genre_id},
-              {"genre", Cp1252ToUtf8(c.genre_name)},
-              {"comment", Cp1252ToUtf8(c.comment)},
+              {"genre", c.genre_name},
+              {"comment", c.comment},
               {"rating", c.rating},
               {"rated", c.rated},
               {"rt", c.average_rating},
@@ -49,7 +47,7 @@ Json CatalogueToJson(const Catalogue& catalogue) {
   Json channels = Json::array();
   for (const Channel& channel : catalogue.channels) channels.push_back(ChannelToJson(channel));
   Json out;
-  out["stVersion"] = Cp1252ToUtf8(catalogue.version_text);
+  out["stVersion"] = catalogue.version_text;
   out["dtVersion"] = catalogue.version_date;
   out["countries"] = IdNameRows(catalogue.countries);
   out["genres"] = IdNameRows(catalogue.genres);

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <string>
 
-#include "catalogue/format/codepage.h"
 #include "service_client/list_download.h"
 #include "service_client/service_config.h"
 #include "tools/command_line.h"
@@ -36,9 +35,9 @@ int RunDownloadCommand(const std::vector<std::string>& args) {
   vistrel::ListDownloadRequest request;
   CLI::App app("fetch the package from the service", "download");
   std::string data_dir;
-  std::string date;
   app.add_option("--base-url", service.base_url, "service base URL");
-  app.add_option("--date", date, "version stamp of the package at hand");
+  // UTF-8, as the catalogue holds its texts: it goes on the wire percent-encoded, once.
+  app.add_option("--date", request.version_text, "version stamp of the package at hand");
   app.add_option("--data-dir", data_dir, "folder that receives the package")->required();
   const vistrel::CommandLineResult parsed = vistrel::ParseCommandLine(app, args);
   if (parsed.kind == vistrel::CommandLineResult::Kind::kHelp) {
@@ -48,8 +47,6 @@ int RunDownloadCommand(const std::vector<std::string>& args) {
   if (parsed.kind == vistrel::CommandLineResult::Kind::kUsageError) return Usage(parsed.problem);
   if (data_dir.empty()) return Usage("--data-dir needs a folder");
   request.data_dir = data_dir;
-  // The command line is UTF-8; the version text is held as the package holds it.
-  request.version_text = vistrel::Utf8ToCp1252(date);
   while (!service.base_url.empty() && service.base_url.back() == '/') service.base_url.pop_back();
 
   // Ctrl-C is the Cancel button.

@@ -126,8 +126,8 @@ void CopyUserFiles(const fs::path& from, const fs::path& to) {
 }
 
 // A text for one tab-separated field of one line.
-std::string Field(std::string_view cp1252) {
-  std::string text = Cp1252ToUtf8(cp1252);
+std::string Field(std::string_view utf8) {
+  std::string text(utf8);
   std::replace_if(
       text.begin(), text.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
   return text;
@@ -156,7 +156,7 @@ int RunList(const Args& args) {
   LoadChannelPackage(catalogue, state.favorites_list, options.package, options.keys.key_text,
                      options.keys.iv_text);
   for (const auto& [name, value] : options.settings) {
-    state.store.WriteString(name, Utf8ToCp1252(value));
+    state.store.WriteString(name, Utf8OrCp1252(value));
   }
 
   // The caption keeps the last suffix a rebuild gave it.
@@ -183,13 +183,13 @@ int RunList(const Args& args) {
   // One opening of the find window: the position carries from one Find Next to the next.
   int32_t find_position = 0;
   for (const std::string& text : options.finds) {
-    const FindResult found = FindNextMatch(Utf8ToCp1252(text), options.match_case, options.down,
+    const FindResult found = FindNextMatch(Utf8OrCp1252(text), options.match_case, options.down,
                                            find_position, catalogue, state.visible_rows);
     find_position = found.find_position;
     if (found.row) {
       std::cout << "found " << *found.row << '\n';
     } else {
-      std::cout << Cp1252ToUtf8(found.message) << '\n';
+      std::cout << found.message << '\n';
     }
   }
   return std::cout.flush() ? 0 : 1;

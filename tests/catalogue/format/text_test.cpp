@@ -4,6 +4,7 @@
 
 #include "catalogue/format/codepage.h"
 #include "catalogue/format/fields.h"
+#include "catalogue/records.h"
 #include "common/error.h"
 
 namespace vistrel {
@@ -71,14 +72,52 @@ TEST(Codepage, RoundTripsEveryRepresentableCharacter) {
 
 TEST(Codepage, ByteOrderMarksAreHonoured) {
   EXPECT_EQ(DecodeTextFile("\xEF\xBB\xBF"
-                           "caf\xC3\xA9"),
-            "caf\xE9");
+                           "caf\xC3\xA9 \xE4\xB8\xAD"),
+            "caf\xC3\xA9 \xE4\xB8\xAD");
   EXPECT_EQ(DecodeTextFile(std::string("\xFF\xFE"
-                                       "a\0\xE9\0\xAC\x20",
-                                       8)),
-            "a\xE9\x80");
-  EXPECT_EQ(DecodeTextFile(std::string("\xFE\xFF\0a\0\xE9", 6)), "a\xE9");
-  EXPECT_EQ(DecodeTextFile("plain \xE9"), "plain \xE9");
+                                       "a\0\xE9\0\xAC\x20\x3D\xD8\xFA\xDC",
+                                       12)),
+            "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x93\xBA");
+  EXPECT_EQ(DecodeTextFile(std::string("\xFE\xFF\0a\0\xE9", 6)), "a\xC3\xA9");
+  EXPECT_EQ(DecodeTextFile("plain \xE9"), "plain \xC3\xA9");  // no mark: Windows-1252
+  EXPECT_EQ(DecodeTextFile("\xEF\xBB\xBF"
+                           "a\xE9z"),
+            "a\xEF\xBF\xBDz");  // malformed: U+FFFD
+}
+
+TEST(Codepage, WrittenAsWindows1252WhenEveryCharacterFits) {
+  std::string all;
+  for (int b = 1; b < 256; ++b) all.push_back(static_cast<char>(b));
+  const std::string utf8 = Cp1252ToUtf8(all);
+  EXPECT_TRUE(FitsCp1252(utf8));
+  EXPECT_EQ(EncodeTextFile(utf8), all);  // byte for byte, no mark
+  EXPECT_EQ(EncodeTextFile(""), "");
+  const std::string cyrillic = "\xD0\x96 caf\xC3\xA9";
+  EXPECT_FALSE(FitsCp1252(cyrillic));
+  EXPECT_EQ(EncodeTextFile(cyrillic), "\xEF\xBB\xBF" + cyrillic);
+  EXPECT_EQ(DecodeTextFile(EncodeTextFile(cyrillic)), cyrillic);
+  EXPECT_FALSE(FitsCp1252("a\xE9"));  // not UTF-8 at all
+}
+
+TEST(Codepage, ValidUtf8OrElseWindows1252) {
+  EXPECT_TRUE(IsValidUtf8("caf\xC3\xA9 \xF0\x9F\x93\xBA"));
+  for (const char* bad :
+       {"\xE9", "\xC3", "\xC0\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE4\xB8"}) {
+    EXPECT_FALSE(IsValidUtf8(bad)) << bad;
+  }
+  EXPECT_EQ(Utf8OrCp1252("caf\xC3\xA9"), "caf\xC3\xA9");
+  EXPECT_EQ(Utf8OrCp1252("caf\xE9 \x80"), "caf\xC3\xA9 \xE2\x82\xAC");
+}
+
+TEST(Codepage, CharactersNotBytes) {
+  const std::string text = "a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x93\xBA";  // 4 characters, 10 bytes
+  EXPECT_EQ(CharacterCount(text), 4u);
+  EXPECT_EQ(CharacterPrefix(text, 0), 0u);
+  EXPECT_EQ(CharacterPrefix(text, 2), 3u);
+  EXPECT_EQ(CharacterPrefix(text, 3), 6u);
+  EXPECT_EQ(CharacterPrefix(text, 4), 10u);
+  EXPECT_EQ(CharacterPrefix(text, 99), 10u);
+  EXPECT_EQ(CutText(text, 3), "a\xC3\xA9\xE4\xB8\xAD");
 }
 
 }  // namespace
