@@ -8,6 +8,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libcpp-httplib-dev libsqlite3-dev libcli11-dev
   zip unzip python3 ca-certificates
+  clang libclang-rt-14-dev
 )
 
 missing=()
