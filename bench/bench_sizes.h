@@ -30,5 +30,6 @@ benchmark::internal::Benchmark* ForSize(benchmark::internal::Benchmark* benchmar
 void RegisterLoadBenchmarks();
 void RegisterBrowseBenchmarks();
 void RegisterSettingsBenchmarks();
+void RegisterServiceBenchmarks();
 
 }  // namespace vistrel::bench

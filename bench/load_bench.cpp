@@ -149,7 +149,7 @@ void ParseOnly(benchmark::State& state, std::size_t channel_count) {
   const std::vector<PackageEntry> entries = SyntheticPackageEntries(channel_count);
   const std::vector<int32_t> favorites = SyntheticFavorites(channel_count);
   std::vector<Genre> genres;
-  ReadGenres("genres.dat", entries[2].second, genres);
+  ReadGenres(kGenresEntry, entries[2].second, genres);
   std::optional<std::vector<Channel>> channels;
   const MemoryProbe probe;  // above the tables' own memory, which is held throughout
   for (auto _ : state) {

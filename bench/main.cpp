@@ -1,4 +1,5 @@
-// Benchmarks of the package loader and the channel browser on synthetic catalogues.
+// Benchmarks of the package loader, the channel browser and the catalogue service on synthetic
+// catalogues.
 
 #include <benchmark/benchmark.h>
 
@@ -50,6 +51,7 @@ int main(int argc, char** argv) {
   RegisterLoadBenchmarks();
   RegisterBrowseBenchmarks();
   RegisterSettingsBenchmarks();
+  RegisterServiceBenchmarks();
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   std::printf("load average at end: %s\n", LoadAverage().c_str());

@@ -301,16 +301,16 @@ std::vector<PackageEntry> SyntheticPackageEntries(std::size_t channel_count, std
   for (int i = 0; i < 64; ++i) recent_names.push_back(ChannelName(random));
 
   std::vector<PackageEntry> entries;
-  entries.emplace_back("version.dat", "202604300337");
-  entries.emplace_back("countries.dat", CountryTable(random));
-  entries.emplace_back("genres.dat", GenreTable());
+  entries.emplace_back(kVersionEntry, "202604300337");
+  entries.emplace_back(kCountriesEntry, CountryTable(random));
+  entries.emplace_back(kGenresEntry, GenreTable());
   int32_t next_id = 1;
-  const std::pair<const char*, std::size_t> tables[] = {
-      {"tv.dat", split.tv}, {"radio.dat", split.radio}, {"video.dat", split.video}};
-  for (int32_t group = 1; const auto& [name, count] : tables) {
-    entries.emplace_back(name, ChannelTable(random, count, next_id, group, recent_names));
-    next_id += static_cast<int32_t>(count);
-    ++group;
+  const std::size_t counts[] = {split.tv, split.radio, split.video};
+  for (std::size_t i = 0; i < std::size(kChannelEntries); ++i) {
+    const ChannelEntry& entry = kChannelEntries[i];
+    entries.emplace_back(entry.name,
+                         ChannelTable(random, counts[i], next_id, entry.group_id, recent_names));
+    next_id += static_cast<int32_t>(counts[i]);
   }
   return entries;
 }

@@ -6,8 +6,9 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   zlib1g-dev libminizip-dev libssl-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  nlohmann-json3-dev libcpp-httplib-dev libsqlite3-dev libcli11-dev
-  zip unzip python3 ca-certificates
+  nlohmann-json3-dev libcpp-httplib-dev libmicrohttpd-dev libsqlite3-dev libcli11-dev
+  zip unzip python3 ca-certificates clang-format git
+  desktop-file-utils
   clang libclang-rt-14-dev
 )
 

@@ -1,33 +1,13 @@
 #include "app/data_folder.h"
 
-#include <cstdlib>
+#include "common/xdg_folders.h"
 
 namespace vistrel {
 
-namespace {
-
-// A variable that is unset, empty or relative gives nothing: a relative folder would move
-// with the working directory, and the base-directory rules call such a value invalid.
-std::optional<std::filesystem::path> AbsoluteFromEnvironment(const char* name) {
-  const char* value = std::getenv(name);
-  if (!value || !*value) return std::nullopt;
-  std::filesystem::path path(value);
-  if (!path.is_absolute()) return std::nullopt;
-  return path;
-}
-
-}  // namespace
-
 std::optional<std::filesystem::path> DataFolder() {
-  std::filesystem::path base;
-  if (auto xdg = AbsoluteFromEnvironment("XDG_DATA_HOME")) {
-    base = *xdg;
-  } else if (auto home = AbsoluteFromEnvironment("HOME")) {
-    base = *home / ".local" / "share";
-  } else {
-    return std::nullopt;
-  }
-  return base / "Orvane" / "Vistrel";
+  std::optional<std::filesystem::path> base = XdgDataHome();
+  if (!base) return std::nullopt;
+  return *base / ProgramSubfolder();
 }
 
 std::string NoDataFolderMessage() {

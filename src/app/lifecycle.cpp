@@ -24,11 +24,11 @@ bool IsOutdated(double version_date, double now) {
 
 std::vector<std::string> ReadUserFiles(ProgramState& state, bool with_favorites) {
   std::vector<std::string> messages;
-  auto note = [&](const UserFileLoad& load, bool& read) {
+  auto note = [&](const Outcome& load, bool& read) {
     if (load.ok()) {
       read = true;
     } else {
-      messages.push_back(load.message);
+      messages.push_back(load.error);
       state.end_requested = true;
     }
   };

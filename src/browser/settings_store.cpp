@@ -12,6 +12,7 @@
 #include "catalogue/format/fields.h"
 #include "common/error.h"
 #include "common/files.h"
+#include "common/xdg_folders.h"
 
 // The store is a text file of "name=value" lines (LF after each). Names and values are escaped
 // so that any text survives exactly: "\\" for a backslash, "\n", "\r" and "\t" for those
@@ -165,17 +166,9 @@ bool FileExists(const fs::path& file) {
 }  // namespace
 
 fs::path SettingsStore::DefaultPath() {
-  fs::path base;
-  // A relative XDG_CONFIG_HOME is invalid and ignored, as the base-directory rules ask.
-  if (const char* xdg = std::getenv("XDG_CONFIG_HOME");
-      xdg && *xdg && fs::path(xdg).is_absolute()) {
-    base = xdg;
-  } else if (const char* home = std::getenv("HOME"); home && *home) {
-    base = fs::path(home) / ".config";
-  } else {
-    return {};
-  }
-  return base / "Orvane" / "Vistrel" / "settings.ini";
+  std::optional<fs::path> base = XdgConfigHome();
+  if (!base) return {};
+  return *base / ProgramSubfolder() / "settings.ini";
 }
 
 bool SettingsStore::Exists() const {

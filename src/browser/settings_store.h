@@ -30,8 +30,8 @@ class SettingsStore {
  public:
   explicit SettingsStore(std::filesystem::path file) : file_(std::move(file)) {}
 
-  // $XDG_CONFIG_HOME (default ~/.config) + "/Orvane/Vistrel/settings.ini"; empty when neither
-  // XDG_CONFIG_HOME nor HOME is set.
+  // XdgConfigHome() + "/Orvane/Vistrel/settings.ini"; empty when neither XDG_CONFIG_HOME nor
+  // HOME is set to an absolute path.
   static std::filesystem::path DefaultPath();
 
   const std::filesystem::path& file() const { return file_; }

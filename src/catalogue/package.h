@@ -15,9 +15,24 @@ namespace vistrel {
 
 inline constexpr const char* kPackageFileName = "channelz.dat";
 
+// Names of the six tables: entries of the package and files of a table folder. The only place
+// they are spelled.
+inline constexpr const char* kVersionEntry = "version.dat";
+inline constexpr const char* kCountriesEntry = "countries.dat";
+inline constexpr const char* kGenresEntry = "genres.dat";
+
+// The channel tables and the category (Channel::group_id) each holds, in package order.
+struct ChannelEntry {
+  const char* name;
+  int32_t group_id;
+};
+inline constexpr ChannelEntry kChannelEntries[] = {
+    {"tv.dat", 1}, {"radio.dat", 2}, {"video.dat", 3}};
+
 // Entry names of the package, in the order they are processed.
-inline constexpr const char* kPackageEntries[] = {"version.dat", "countries.dat", "genres.dat",
-                                                  "tv.dat",      "radio.dat",     "video.dat"};
+inline constexpr const char* kPackageEntries[] = {
+    kVersionEntry,           kCountriesEntry,         kGenresEntry,
+    kChannelEntries[0].name, kChannelEntries[1].name, kChannelEntries[2].name};
 
 // Limits of what a package may inflate to, checked against each entry's declared sizes before
 // anything is allocated for it: the total over all entries, and for entries above a small size

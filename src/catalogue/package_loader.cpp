@@ -16,13 +16,6 @@ namespace vistrel {
 
 namespace {
 
-// Channel entries and the category each fills, in the order they are appended.
-struct ChannelEntry {
-  const char* name;
-  int32_t group_id;
-};
-constexpr ChannelEntry kChannelEntries[] = {{"tv.dat", 1}, {"radio.dat", 2}, {"video.dat", 3}};
-
 // Checks the declared sizes of every entry the load reads before any is read, so that nothing
 // is inflated for a package that is refused. Throws vistrel::Error naming the entry that
 // inflates more than a table can, or the package when the entries together exceed the total.
@@ -56,16 +49,16 @@ std::size_t MostChannels(std::string_view text) {
 void LoadEntries(Catalogue& catalogue, const std::vector<int32_t>& favorites_list,
                  const UnzipArchive& archive) {
   CheckInflatedSizes(archive);
-  if (LocateZipEntry(archive, "version.dat")) {
+  if (LocateZipEntry(archive, kVersionEntry)) {
     PackageVersion version = ParsePackageVersion(ReadZipEntry(archive));
     catalogue.version_text = std::move(version.text);
     catalogue.version_date = version.date;
   }
-  if (LocateZipEntry(archive, "countries.dat")) {
-    ReadCountries("countries.dat", ReadZipEntry(archive), catalogue.countries);
+  if (LocateZipEntry(archive, kCountriesEntry)) {
+    ReadCountries(kCountriesEntry, ReadZipEntry(archive), catalogue.countries);
   }
-  if (LocateZipEntry(archive, "genres.dat")) {
-    ReadGenres("genres.dat", ReadZipEntry(archive), catalogue.genres);
+  if (LocateZipEntry(archive, kGenresEntry)) {
+    ReadGenres(kGenresEntry, ReadZipEntry(archive), catalogue.genres);
   }
   // The channel entries are read before any is parsed, so the array grows once to its final
   // size instead of moving every record again for each entry.

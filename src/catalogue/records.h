@@ -52,11 +52,13 @@ struct ViewFilter {
 struct Country {
   int32_t id = 0;
   std::string name;  // short text
+  bool operator==(const Country&) const = default;
 };
 
 struct Genre {
   int32_t id = 0;
   std::string name;  // short text
+  bool operator==(const Genre&) const = default;
 };
 
 // Report class of a channel, derived from its report counters by ChannelStatus.
@@ -97,6 +99,8 @@ struct Channel {
   // removals, and go with the records when the catalogue is cleared.
   bool rated_mark = false;
   bool flagged_mark = false;
+  // Field by field (doubles by value).
+  bool operator==(const Channel&) const = default;
 };
 
 // The catalogue: the package's version, the view filter, the tables and every channel, the

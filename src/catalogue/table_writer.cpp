@@ -33,16 +33,10 @@ std::string IdNameTable(const std::vector<Row>& rows) {
 }  // namespace
 
 std::string_view ChannelTableName(int32_t group_id) {
-  switch (group_id) {
-    case 1:
-      return "tv.dat";
-    case 2:
-      return "radio.dat";
-    case 3:
-      return "video.dat";
-    default:
-      return {};
+  for (const ChannelEntry& entry : kChannelEntries) {
+    if (entry.group_id == group_id) return entry.name;
   }
+  return {};
 }
 
 std::string FormatDecimal(double value) {
@@ -75,15 +69,15 @@ std::string FormatChannelLine(const Channel& c) {
 
 std::vector<PackageEntry> TablesToEntries(const CatalogueTables& tables) {
   std::vector<PackageEntry> entries;
-  entries.emplace_back("version.dat", tables.version + kLineEnd);
-  entries.emplace_back("countries.dat", EncodeTextFile(IdNameTable(tables.countries)));
-  entries.emplace_back("genres.dat", EncodeTextFile(IdNameTable(tables.genres)));
-  for (int32_t group = 1; group <= 3; ++group) {
+  entries.emplace_back(kVersionEntry, tables.version + kLineEnd);
+  entries.emplace_back(kCountriesEntry, EncodeTextFile(IdNameTable(tables.countries)));
+  entries.emplace_back(kGenresEntry, EncodeTextFile(IdNameTable(tables.genres)));
+  for (const ChannelEntry& entry : kChannelEntries) {
     std::string text;
     for (const Channel& channel : tables.channels) {
-      if (channel.group_id == group) text += FormatChannelLine(channel) + kLineEnd;
+      if (channel.group_id == entry.group_id) text += FormatChannelLine(channel) + kLineEnd;
     }
-    entries.emplace_back(std::string(ChannelTableName(group)), EncodeTextFile(text));
+    entries.emplace_back(entry.name, EncodeTextFile(text));
   }
   return entries;
 }

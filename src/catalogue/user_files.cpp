@@ -34,13 +34,6 @@ bool IsMissing(const fs::path& path) {
   return fs::status(path, ec).type() == fs::file_type::not_found;
 }
 
-UserFileLoad Failure(std::string message) {
-  UserFileLoad r;
-  r.message = std::move(message);
-  r.must_end = true;
-  return r;
-}
-
 void AppendLine(std::string& out, std::string_view line) {
   out.append(line);
   out.append("\r\n");
@@ -160,14 +153,14 @@ void ParseUserChannelsText(std::string_view text, Catalogue& catalogue,
   });
 }
 
-UserFileLoad LoadFavorites(const fs::path& data_folder, std::vector<int32_t>& favorites_list) {
+Outcome LoadFavorites(const fs::path& data_folder, std::vector<int32_t>& favorites_list) {
   favorites_list.clear();
   const fs::path path = data_folder / kFavoritesFileName;
   if (IsMissing(path)) return {};
   auto fail = [&]() {
     // unlink, unlike fs::remove, never takes a folder that happens to carry the name.
     ::unlink(path.c_str());
-    return Failure(kFavoritesFailure);
+    return Outcome::Fail(kFavoritesFailure);
   };
   try {
     std::optional<std::string> bytes = ReadWholeFile(path);
@@ -177,35 +170,27 @@ UserFileLoad LoadFavorites(const fs::path& data_folder, std::vector<int32_t>& fa
     return fail();
   } catch (const std::bad_alloc&) {
     // Not the file's fault: it stays for the next start.
-    return Failure(kFavoritesFailure);
+    return Outcome::Fail(kFavoritesFailure);
   }
   return {};
 }
 
-UserFileLoad LoadUserChannels(const fs::path& data_folder, Catalogue& catalogue,
-                              const std::vector<int32_t>& favorites_list) {
+Outcome LoadUserChannels(const fs::path& data_folder, Catalogue& catalogue,
+                         const std::vector<int32_t>& favorites_list) {
   const fs::path path = data_folder / kUserChannelsFileName;
-  UserFileLoad result;
-  if (IsMissing(path)) {
-    result.length = catalogue.channels.size();
-    return result;
-  }
+  if (IsMissing(path)) return Outcome::Ok();
   try {
     int error_code = 0;
     std::optional<std::string> bytes = ReadWholeFile(path, &error_code);
-    if (!bytes) {
-      result = Failure(kUserChannelsFailure + std::to_string(error_code));
-    } else {
-      ParseUserChannelsText(DecodeTextFile(*bytes), catalogue, favorites_list);
-    }
+    if (!bytes) return Outcome::Fail(kUserChannelsFailure + std::to_string(error_code));
+    ParseUserChannelsText(DecodeTextFile(*bytes), catalogue, favorites_list);
   } catch (const Error& e) {
     // A malformed line is no system error: the code is 0 and the second line says what.
-    result = Failure(std::string(kUserChannelsFailure) + "0\n" + e.what());
+    return Outcome::Fail(std::string(kUserChannelsFailure) + "0\n" + e.what());
   } catch (const std::bad_alloc&) {
-    result = Failure(kUserChannelsFailure + std::to_string(ENOMEM));
+    return Outcome::Fail(kUserChannelsFailure + std::to_string(ENOMEM));
   }
-  result.length = catalogue.channels.size();
-  return result;
+  return Outcome::Ok();
 }
 
 Outcome SaveUserFiles(const fs::path& data_folder, const Catalogue& catalogue,

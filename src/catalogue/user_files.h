@@ -21,16 +21,6 @@ namespace vistrel {
 inline constexpr const char* kFavoritesFileName = "favorites.dat";
 inline constexpr const char* kUserChannelsFileName = "userdef.dat";
 
-// What a loader of a user file reports. Nothing is shown by the loader: on failure `message`
-// is the text to show (error icon, OK button) and `must_end` asks the program to end after the
-// sequence it is in, without saving the user files.
-struct UserFileLoad {
-  std::string message;
-  bool must_end = false;
-  std::size_t length = 0;  // LoadUserChannels: the length of catalogue.channels afterwards
-  bool ok() const { return !must_end; }
-};
-
 // Which user files this run has read, and so which ones it may write back. A file never read
 // in a run (start-up stopped before the user files, or only reloads that read userdef.dat) must
 // not be replaced by what memory holds: that would lose its stored content. The start-up and
@@ -45,8 +35,8 @@ struct UserFilesRead {
 // a decimal integer, the file is deleted and the result asks to end with "Please, restart
 // application"; the ids converted before the bad line stay in the list. When memory runs out
 // the result is the same, but the file stays.
-UserFileLoad LoadFavorites(const std::filesystem::path& data_folder,
-                           std::vector<int32_t>& favorites_list);
+Outcome LoadFavorites(const std::filesystem::path& data_folder,
+                      std::vector<int32_t>& favorites_list);
 
 // Replaces catalogue.channels with the channels of userdef.dat (records start zeroed; favorited
 // from `favorites_list`, genre from catalogue.genres, user_defined 1) and raises
@@ -55,8 +45,8 @@ UserFileLoad LoadFavorites(const std::filesystem::path& data_folder,
 // result asks to end with "Error reading userdef.dat <code>": the errno of a failed read (ENOMEM
 // when memory runs out), or 0 for a malformed line, which then adds a second line naming the line
 // number and the problem. Blanks around a number are allowed.
-UserFileLoad LoadUserChannels(const std::filesystem::path& data_folder, Catalogue& catalogue,
-                              const std::vector<int32_t>& favorites_list);
+Outcome LoadUserChannels(const std::filesystem::path& data_folder, Catalogue& catalogue,
+                         const std::vector<int32_t>& favorites_list);
 
 // Writes favorites.dat (CurrentFavorites) and then userdef.dat (channels with user_defined 1), in
 // the array's current order, each atomically; the data folder is created when missing. Only the

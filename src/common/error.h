@@ -1,6 +1,8 @@
 #pragma once
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace vistrel {
 
@@ -10,12 +12,28 @@ class Error : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Outcome of an operation that reports rather than throws: empty error means success.
-struct Outcome {
-  std::string error;
-  bool ok() const { return error.empty(); }
-  static Outcome Ok() { return {}; }
-  static Outcome Fail(std::string message) { return {std::move(message)}; }
+// The result of an operation that reports rather than throws: the value, or the message that
+// says (to the user) why there is none. Failure messages are never empty.
+template <typename T = void>
+struct Result {
+  std::optional<T> value;  // set exactly when the operation succeeded
+  std::string error;       // empty on success
+
+  bool ok() const { return value.has_value(); }
+  static Result Ok(T v) { return {std::move(v), {}}; }
+  static Result Fail(std::string message) { return {std::nullopt, std::move(message)}; }
 };
+
+// The result without a value: empty error means success.
+template <>
+struct Result<void> {
+  std::string error;
+
+  bool ok() const { return error.empty(); }
+  static Result Ok() { return {}; }
+  static Result Fail(std::string message) { return {std::move(message)}; }
+};
+
+using Outcome = Result<void>;
 
 }  // namespace vistrel

@@ -92,6 +92,17 @@ void RemoveLeftovers(const fs::path& folder, const std::string& name) {
 
 }  // namespace
 
+std::string CannotReadMessage(const fs::path& path, int error_code) {
+  return "Cannot read " + path.string() + ": " + std::strerror(error_code);
+}
+
+Result<std::string> ReadFile(const fs::path& path) {
+  int error_code = 0;
+  std::optional<std::string> bytes = ReadWholeFile(path, &error_code);
+  if (!bytes) return Result<std::string>::Fail(CannotReadMessage(path, error_code));
+  return Result<std::string>::Ok(std::move(*bytes));
+}
+
 Outcome WriteFileAtomically(const fs::path& path, std::string_view bytes) {
   auto failure = [&](const char* what, int err) {
     return Outcome::Fail("Cannot write " + path.string() + ": " + what + ": " + std::strerror(err));

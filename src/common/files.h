@@ -14,6 +14,13 @@ namespace vistrel {
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path,
                                          int* error_code = nullptr);
 
+// "Cannot read <file>: <reason>", the reason being the text of the errno `error_code`: the one
+// wording for a file that cannot be read.
+std::string CannotReadMessage(const std::filesystem::path& path, int error_code);
+
+// ReadWholeFile with the failure as CannotReadMessage.
+Result<std::string> ReadFile(const std::filesystem::path& path);
+
 // Replaces `path` with `bytes` atomically: the parent folders are created, the bytes go to a
 // temporary file in the same folder, are flushed to disk, and the file is renamed over the old
 // one. A symbolic link is written through: the file it leads to is replaced, in that file's

@@ -16,7 +16,8 @@ CREATE TABLE IF NOT EXISTS state(
   only INTEGER PRIMARY KEY CHECK (only = 1),
   changes INTEGER NOT NULL,
   version TEXT NOT NULL,
-  published TEXT NOT NULL);
+  published TEXT NOT NULL,
+  published_changes INTEGER NOT NULL DEFAULT -1);
 CREATE TABLE IF NOT EXISTS countries(
   pos INTEGER PRIMARY KEY, id INTEGER NOT NULL, name BLOB NOT NULL);
 CREATE TABLE IF NOT EXISTS genres(
@@ -129,9 +130,37 @@ std::vector<Row> LoadIdNames(SqliteConnection& db, const char* table) {
   return rows;
 }
 
+bool HasTable(SqliteConnection& db, const char* table) {
+  SqliteStatement select(db,
+                         "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = ?1");
+  select.BindText(1, table);
+  return select.Step() && select.Int(0) > 0;
+}
+
+// Catalogues made before packages were recorded with their change count.
+void AddPublishedChanges(SqliteConnection& db) {
+  SqliteStatement select(
+      db, "SELECT COUNT(*) FROM pragma_table_info('state') WHERE name = 'published_changes'");
+  if (select.Step() && select.Int(0) == 0) {
+    db.Exec("ALTER TABLE state ADD COLUMN published_changes INTEGER NOT NULL DEFAULT -1");
+  }
+}
+
+SqliteConnection Open(const std::filesystem::path& file, OpenMode mode) {
+  if (mode == OpenMode::kExisting && !std::filesystem::exists(file)) {
+    throw Error("no catalogue database " + file.string() + " (import creates one)");
+  }
+  return SqliteConnection(file, mode == OpenMode::kCreate);
+}
+
 }  // namespace
 
-CatalogueDb::CatalogueDb(const std::filesystem::path& file, StampTime now) : db_(file) {
+CatalogueDb::CatalogueDb(const std::filesystem::path& file, StampTime now, OpenMode mode)
+    : db_(Open(file, mode)) {
+  // Checked before anything is written: a file refused stays as it was.
+  if (mode == OpenMode::kExisting && !HasTable(db_, "state")) {
+    throw Error(file.string() + " holds no catalogue (import creates one)");
+  }
   db_.Exec("PRAGMA journal_mode = WAL");
   SqliteTransaction transaction(db_);
   SqliteStatement version(db_, "PRAGMA user_version");
@@ -146,30 +175,30 @@ CatalogueDb::CatalogueDb(const std::filesystem::path& file, StampTime now) : db_
   tables.Reset();
   db_.Exec(kSchema);
   if (existed && schema == 0) ConvertLegacyTexts(db_);
+  AddPublishedChanges(db_);
   db_.Exec(("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str());
   // A new catalogue is versioned from its creation, so every package has a valid stamp.
-  SqliteStatement init(db_, "INSERT OR IGNORE INTO state VALUES(1, 0, ?1, '')");
+  SqliteStatement init(db_,
+                       "INSERT OR IGNORE INTO state(only, changes, version, published) "
+                       "VALUES(1, 0, ?1, '')");
   init.BindText(1, FormatVersionStamp(now)).Run();
   transaction.Commit();
 }
 
 CatalogueState CatalogueDb::State() {
-  SqliteStatement select(db_, "SELECT changes, version FROM state");
+  SqliteStatement select(db_, "SELECT changes, version, published, published_changes FROM state");
   if (!select.Step()) throw Error("database: version state missing");
-  return CatalogueState{select.Int(0), select.Bytes(1)};
+  return CatalogueState{select.Int(0), select.Bytes(1), select.Bytes(2), select.Int(3)};
 }
 
 void CatalogueDb::MarkChanged(StampTime now, const std::string& floor) {
-  SqliteStatement select(db_, "SELECT version, published FROM state");
-  if (!select.Step()) throw Error("database: version state missing");
-  std::optional<StampTime> current = ParseVersionStamp(select.Bytes(0));
-  const std::optional<StampTime> published = ParseVersionStamp(select.Bytes(1));
-  if (const auto lowest = ParseVersionStamp(floor); lowest && (!current || *lowest > *current)) {
-    current = lowest;
+  // The clock, unless the version or the floor is later: a stamp never goes back.
+  StampTime stamp = now;
+  for (const std::string& text : {State().version, floor}) {
+    if (const auto other = ParseVersionStamp(text); other && *other > stamp) stamp = *other;
   }
-  const std::string version = FormatVersionStamp(NextVersionStamp(now, current, published));
   SqliteStatement update(db_, "UPDATE state SET changes = changes + 1, version = ?1");
-  update.BindText(1, version).Run();
+  update.BindText(1, FormatVersionStamp(stamp)).Run();
 }
 
 CatalogueTables CatalogueDb::LoadTables() {
@@ -178,11 +207,16 @@ CatalogueTables CatalogueDb::LoadTables() {
 
 CatalogueSnapshot CatalogueDb::Snapshot() {
   SqliteTransaction read(db_, false);
+  CatalogueSnapshot snapshot = ReadSnapshot();
+  read.Commit();
+  return snapshot;
+}
+
+CatalogueSnapshot CatalogueDb::ReadSnapshot() {
   CatalogueSnapshot snapshot;
-  const CatalogueState state = State();
-  snapshot.changes = state.changes;
+  snapshot.state = State();
   CatalogueTables& tables = snapshot.tables;
-  tables.version = state.version;
+  tables.version = snapshot.state.version;
   tables.countries = LoadIdNames<Country>(db_, "countries");
   tables.genres = LoadIdNames<Genre>(db_, "genres");
   SqliteStatement select(db_,
@@ -210,29 +244,42 @@ CatalogueSnapshot CatalogueDb::Snapshot() {
     c.spam_reports = Int32(select, 16);
     tables.channels.push_back(std::move(c));
   }
-  read.Commit();
   return snapshot;
 }
 
 void CatalogueDb::ReplaceTables(const CatalogueTables& tables, StampTime now) {
+  SqliteTransaction transaction(db_);
+  WriteTables(tables, now);
+  transaction.Commit();
+}
+
+void CatalogueDb::UpdateTables(const std::function<void(CatalogueTables&)>& change, StampTime now) {
+  SqliteTransaction transaction(db_);
+  CatalogueTables tables = ReadSnapshot().tables;
+  change(tables);
+  WriteTables(tables, now);
+  transaction.Commit();
+}
+
+void CatalogueDb::WriteTables(const CatalogueTables& tables, StampTime now) {
   std::unordered_set<int32_t> ids;
   for (const Channel& c : tables.channels) {
     if (!ids.insert(c.id).second) {
       throw Error("channel id " + std::to_string(c.id) + " appears more than once");
     }
   }
-  SqliteTransaction transaction(db_);
   ReplaceIdNames(db_, "countries", tables.countries);
   ReplaceIdNames(db_, "genres", tables.genres);
   db_.Exec("DELETE FROM channels");
   for (const Channel& c : tables.channels) InsertChannel(db_, c);
   MarkChanged(now, tables.version);
-  transaction.Commit();
 }
 
-void CatalogueDb::MarkPublished(const std::string& version) {
-  SqliteStatement update(db_, "UPDATE state SET published = ?1 WHERE published < ?1");
-  update.BindText(1, version).Run();
+void CatalogueDb::RecordPublication(const std::string& stamp, int64_t changes) {
+  SqliteStatement update(db_,
+                         "UPDATE state SET published = ?1, published_changes = ?2, "
+                         "version = MAX(version, ?1) WHERE published <= ?1");
+  update.BindText(1, stamp).Bind(2, changes).Run();
 }
 
 bool CatalogueDb::Rate(int32_t channel_id, int stars, StampTime now) {
@@ -290,6 +337,12 @@ std::vector<StoredSubmission> CatalogueDb::Submissions() {
     out.push_back(std::move(s));
   }
   return out;
+}
+
+int64_t CatalogueDb::SubmissionCount() {
+  SqliteStatement count(db_, "SELECT COUNT(*) FROM submissions");
+  count.Step();
+  return count.Int(0);
 }
 
 std::optional<int32_t> CatalogueDb::Accept(int64_t submission_id, StampTime now) {

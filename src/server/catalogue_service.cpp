@@ -1,25 +1,34 @@
 #include "server/catalogue_service.h"
 
-#include <httplib.h>
-
-#include <atomic>
-#include <chrono>
-
 #include "common/error.h"
+#include "server/byte_range.h"
 #include "server/list_answer.h"
+#include "server/media_files.h"
+#include "server/request_log.h"
 #include "server/request_rules.h"
 
 namespace vistrel {
 
 namespace {
 
-void Reply(httplib::Response& res, int status, const std::string& text) {
-  res.status = status;
-  res.set_content(text + "\n", "text/plain");
+constexpr const char* kAccessKeyParam = "key";
+constexpr std::string_view kMediaPrefix = "/media/";
+
+HttpResponse Bytes(std::string bytes) {
+  HttpResponse response;
+  response.content_type = "application/octet-stream";
+  response.body = std::make_shared<const std::string>(std::move(bytes));
+  return response;
 }
 
-std::optional<int32_t> ChannelIdParam(const httplib::Request& req, const char* key) {
-  const auto value = FirstParam(req.params, key);
+HttpResponse TooManyRequests(std::chrono::seconds wait) {
+  HttpResponse response = HttpResponse::Text(429, "too many requests; try again later");
+  response.headers.emplace_back("Retry-After", std::to_string(wait.count()));
+  return response;
+}
+
+std::optional<int32_t> ChannelIdParam(const HttpRequest& request, const char* key) {
+  const auto value = FirstParam(request.params, key);
   return value ? ParseRequestInt(*value) : std::nullopt;
 }
 
@@ -31,7 +40,10 @@ CatalogueServiceConfig WithClock(CatalogueServiceConfig config) {
 }  // namespace
 
 CatalogueService::CatalogueService(CatalogueServiceConfig config)
-    : config_(WithClock(std::move(config))), db_(config_.db_file, config_.clock()) {
+    : config_(WithClock(std::move(config))),
+      db_(config_.db_file, config_.clock(), config_.db_mode),
+      limiter_(config_.write_limits),
+      publisher_db_(config_.db_file, config_.clock(), OpenMode::kExisting) {
   if (!config_.build_package) throw Error("no package builder given");
 }
 
@@ -43,119 +55,159 @@ std::string CatalogueService::BaseUrl() const {
   return "http://" + config_.host + ":" + std::to_string(port_);
 }
 
-std::string CatalogueService::ListResponse(const std::optional<std::string>& key,
-                                           const std::optional<std::string>& date) {
+std::shared_ptr<const CatalogueService::Package> CatalogueService::CurrentPackage() {
+  const auto on_hand = [this]() -> std::shared_ptr<const Package> {
+    std::lock_guard lock(mutex_);
+    if (package_ && PackageStillServes(package_->on_hand, db_.State(), config_.clock())) {
+      return package_;
+    }
+    return nullptr;
+  };
+  if (auto package = on_hand()) return package;
+  std::lock_guard publishing(publish_mutex_);
+  if (auto package = on_hand()) return package;  // built by another request meanwhile
+  // Built outside the lock: ratings and flags go on while it runs.
+  CatalogueSnapshot snapshot = publisher_db_.Snapshot();
+  const PackagePlan plan = PlanPackage(snapshot.state, config_.clock());
+  snapshot.tables.version = plan.stamp;
+  auto package = std::make_shared<Package>();
+  package->on_hand = PackageOnHand{plan.stamp, plan.current ? snapshot.state.changes : -1};
+  package->response = std::make_shared<const std::string>(
+      FrameListResponse(kTagPackage, config_.build_package(TablesToEntries(snapshot.tables))));
+  if (plan.record) publisher_db_.RecordPublication(plan.stamp, snapshot.state.changes);
   std::lock_guard lock(mutex_);
-  const CatalogueState state = db_.State();
-  switch (DecideListAnswer(key, config_.access_key, date, state.version)) {
-    case ListAnswer::kWrongKey:
-      return FrameListResponse(kTagMessage, kWrongKeyMessage);
-    case ListAnswer::kUpToDate:
-      return FrameListResponse(kTagMessage, kUpToDateMessage);
-    case ListAnswer::kPackage:
-      break;
-  }
-  if (cached_changes_ != state.changes) {
-    CatalogueSnapshot snapshot = db_.Snapshot();
-    std::string package = config_.build_package(TablesToEntries(snapshot.tables));
-    db_.MarkPublished(snapshot.tables.version);
-    cached_package_ = FrameListResponse(kTagPackage, package);
-    cached_changes_ = snapshot.changes;
-  }
-  return cached_package_;
+  package_ = package;
+  return package;
 }
 
-void CatalogueService::Route() {
-  httplib::Server& s = *server_;
-  s.Get("/service/get.php", [this](const httplib::Request& req, httplib::Response& res) {
-    res.set_content(ListResponse(FirstParam(req.params, "key"), FirstParam(req.params, "date")),
-                    "application/octet-stream");
-  });
-  s.Get("/service/rate.php", [this](const httplib::Request& req, httplib::Response& res) {
-    const auto rating = FirstParam(req.params, "rating");
-    const auto stars = rating ? ParseRating(*rating) : std::nullopt;
-    const auto id = ChannelIdParam(req, "id");
-    if (!stars || !id) return Reply(res, 400, "bad or missing rating or id");
-    std::lock_guard lock(mutex_);
-    if (!db_.Rate(*id, *stars, config_.clock())) return Reply(res, 400, "unknown channel");
-    Reply(res, 200, "OK");
-  });
-  s.Get("/service/flag.php", [this](const httplib::Request& req, httplib::Response& res) {
-    const auto text = FirstParam(req.params, "flag");
-    const auto flag = text ? ParseFlag(*text) : std::nullopt;
-    const auto id = ChannelIdParam(req, "id");
-    if (!flag || !id) return Reply(res, 400, "bad or missing flag or id");
-    std::lock_guard lock(mutex_);
-    if (!db_.Flag(*id, *flag, config_.clock())) return Reply(res, 400, "unknown channel");
-    Reply(res, 200, "OK");
-  });
-  // A stream that failed to play counts as a "not working" report.
-  s.Get("/service/bad.php", [this](const httplib::Request& req, httplib::Response& res) {
-    const auto id = ChannelIdParam(req, "channel_id");
-    if (!id) return Reply(res, 400, "bad or missing channel_id");
-    std::lock_guard lock(mutex_);
-    if (!db_.Flag(*id, ChannelFlag::kNotWorking, config_.clock())) {
-      return Reply(res, 400, "unknown channel");
-    }
-    Reply(res, 200, "OK");
-  });
-  s.Get("/service/new2.php", [this](const httplib::Request& req, httplib::Response& res) {
-    const SubmissionCheck check = CheckSubmission(req.params);
-    if (!check.submission) return Reply(res, 400, check.error);
-    std::lock_guard lock(mutex_);
-    db_.Submit(*check.submission, config_.clock());
-    Reply(res, 200, "OK");
-  });
-  s.set_exception_handler(
-      [](const httplib::Request&, httplib::Response& res, std::exception_ptr ep) {
-        std::string what = "internal error";
-        try {
-          std::rethrow_exception(ep);
-        } catch (const std::exception& e) {
-          what = e.what();
-        } catch (...) {
-        }
-        Reply(res, 500, what);
-      });
-  if (config_.log) {
-    s.set_logger([log = config_.log](const httplib::Request& req, const httplib::Response& res) {
-      log(req.method + " " + req.target + " " + std::to_string(res.status));
-    });
+HttpResponse CatalogueService::ListDownload(const HttpRequest& request) {
+  const auto key = FirstParam(request.params, kAccessKeyParam);
+  const auto date = FirstParam(request.params, "date");
+  // The key is checked before anything is built.
+  if (DecideListAnswer(key, config_.access_key, std::nullopt, "") == ListAnswer::kWrongKey) {
+    return Bytes(FrameListResponse(kTagMessage, kWrongKeyMessage));
   }
+  const auto package = CurrentPackage();
+  if (DecideListAnswer(key, config_.access_key, date, package->on_hand.stamp) ==
+      ListAnswer::kUpToDate) {
+    return Bytes(FrameListResponse(kTagMessage, kUpToDateMessage));
+  }
+  HttpResponse response;
+  response.content_type = "application/octet-stream";
+  response.body = package->response;
+  return response;
+}
+
+HttpResponse CatalogueService::LimitedWrite(const HttpRequest& request, WriteKind kind,
+                                            int32_t channel, const std::function<bool()>& store) {
+  const ClientKey client = ClientKeyOf(request.client);
+  const auto now = WriteLimiter::Clock::now();
+  std::lock_guard lock(mutex_);
+  if (const auto wait = limiter_.Refusal(client, kind, channel, now)) return TooManyRequests(*wait);
+  if (!store()) return HttpResponse::Text(400, "unknown channel");
+  limiter_.Record(client, kind, channel, now);
+  return HttpResponse::Text(200, "OK");
+}
+
+HttpResponse CatalogueService::SubmitChannel(const HttpRequest& request) {
+  const Result<Submission> check = CheckSubmission(request.params);
+  if (!check.ok()) return HttpResponse::Text(400, check.error);
+  const ClientKey client = ClientKeyOf(request.client);
+  const auto now = WriteLimiter::Clock::now();
+  std::lock_guard lock(mutex_);
+  if (const auto wait = limiter_.Refusal(client, WriteKind::kSubmission, 0, now)) {
+    return TooManyRequests(*wait);
+  }
+  const std::size_t most = config_.write_limits.waiting_submissions;
+  if (most > 0 && db_.SubmissionCount() >= static_cast<int64_t>(most)) {
+    return HttpResponse::Text(503, "too many submissions waiting for review");
+  }
+  db_.Submit(*check.value, config_.clock());
+  limiter_.Record(client, WriteKind::kSubmission, 0, now);
+  return HttpResponse::Text(200, "OK");
+}
+
+HttpResponse CatalogueService::MediaDownload(const HttpRequest& request) const {
+  auto file =
+      OpenMediaFile(media_root_, std::string_view(request.path).substr(kMediaPrefix.size()));
+  if (!file) return HttpResponse::Text(404, "not found");
+  const RangeAnswer range = ReadRangeHeader(request.range, file->size);
+  HttpResponse response;
+  response.headers = {{"Accept-Ranges", "bytes"}, {"X-Content-Type-Options", "nosniff"}};
+  if (range.kind == RangeAnswer::Kind::kUnsatisfiable) {
+    response.status = 416;
+    response.headers.emplace_back("Content-Range", ContentRange(range, file->size));
+    return response;
+  }
+  response.content_type = file->content_type;
+  response.file = std::move(file->fd);
+  if (range.kind == RangeAnswer::Kind::kPart) {
+    response.status = 206;
+    response.headers.emplace_back("Content-Range", ContentRange(range, file->size));
+    response.file_offset = range.first;
+    response.file_length = range.length;
+  } else {
+    response.file_length = file->size;
+  }
+  return response;
+}
+
+HttpResponse CatalogueService::Answer(const HttpRequest& request) {
+  if (request.method != "GET" && request.method != "HEAD") {
+    HttpResponse response = HttpResponse::Text(405, "only GET and HEAD are answered");
+    response.headers.emplace_back("Allow", "GET, HEAD");
+    return response;
+  }
+  const std::string& path = request.path;
+  if (!request.path_ok) return HttpResponse::Text(404, "not found");
+  if (path == "/service/get.php") return ListDownload(request);
+  if (path == "/service/rate.php") {
+    const auto rating = FirstParam(request.params, "rating");
+    const auto stars = rating ? ParseRating(*rating) : std::nullopt;
+    const auto id = ChannelIdParam(request, "id");
+    if (!stars || !id) return HttpResponse::Text(400, "bad or missing rating or id");
+    return LimitedWrite(request, WriteKind::kRating, *id,
+                        [&] { return db_.Rate(*id, *stars, config_.clock()); });
+  }
+  if (path == "/service/flag.php") {
+    const auto text = FirstParam(request.params, "flag");
+    const auto flag = text ? ParseFlag(*text) : std::nullopt;
+    const auto id = ChannelIdParam(request, "id");
+    if (!flag || !id) return HttpResponse::Text(400, "bad or missing flag or id");
+    return LimitedWrite(request, WriteKind::kFlag, *id,
+                        [&] { return db_.Flag(*id, *flag, config_.clock()); });
+  }
+  // A stream that failed to play counts as a "not working" flag.
+  if (path == "/service/bad.php") {
+    const auto id = ChannelIdParam(request, "channel_id");
+    if (!id) return HttpResponse::Text(400, "bad or missing channel_id");
+    return LimitedWrite(request, WriteKind::kFlag, *id,
+                        [&] { return db_.Flag(*id, ChannelFlag::kNotWorking, config_.clock()); });
+  }
+  if (path == "/service/new2.php") return SubmitChannel(request);
+  if (!media_root_.empty() && path.starts_with(kMediaPrefix)) return MediaDownload(request);
+  return HttpResponse::Text(404, "not found");
 }
 
 int CatalogueService::Start() {
   if (server_) throw Error("service already started");
-  server_ = std::make_unique<httplib::Server>();
-  Route();
-  if (!config_.media_dir.empty() && !server_->set_mount_point("/media", config_.media_dir)) {
-    server_.reset();
-    throw Error("media folder not found: " + config_.media_dir.string());
+  if (!config_.media_dir.empty()) media_root_ = ResolveMediaRoot(config_.media_dir);
+  HttpServer::Logger logger;
+  if (config_.log) {
+    logger = [log = config_.log](const HttpLogEntry& entry) {
+      log(FormatLogLine(entry, kAccessKeyParam));
+    };
   }
-  const int port = config_.port == 0
-                       ? server_->bind_to_any_port(config_.host)
-                       : (server_->bind_to_port(config_.host, config_.port) ? config_.port : -1);
-  if (port < 0) {
-    server_.reset();
-    throw Error("cannot listen on " + config_.host + ":" + std::to_string(config_.port));
-  }
-  port_ = port;
-  auto ended = std::make_shared<std::atomic<bool>>(false);
-  thread_ = std::thread([server = server_.get(), ended] {
-    server->listen_after_bind();
-    *ended = true;
-  });
-  // stop() only takes effect once the accept loop runs: wait for it.
-  while (!server_->is_running() && !*ended) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
+  auto server = std::make_unique<HttpServer>(
+      config_.http, [this](const HttpRequest& request) { return Answer(request); }, logger);
+  port_ = server->Start(config_.host, config_.port);
+  server_ = std::move(server);
   return port_;
 }
 
 void CatalogueService::Stop() {
   if (!server_) return;
-  server_->stop();
-  if (thread_.joinable()) thread_.join();
+  server_->Stop();
   server_.reset();
 }
 

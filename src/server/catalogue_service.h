@@ -8,17 +8,15 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "catalogue/package.h"
 #include "common/build_config.h"
 #include "server/catalogue_db.h"
+#include "server/http_server.h"
+#include "server/package_publication.h"
 #include "server/version_stamp.h"
-
-namespace httplib {
-class Server;
-}
+#include "server/write_limits.h"
 
 namespace vistrel {
 
@@ -28,28 +26,32 @@ using PackageBuilder = std::function<std::string(const std::vector<PackageEntry>
 
 struct CatalogueServiceConfig {
   std::filesystem::path db_file;
+  OpenMode db_mode = OpenMode::kCreate;  // kExisting: a file without a catalogue is refused
   std::string host = "127.0.0.1";
   int port = 8780;  // 0: any free port
   std::string access_key = build::kAccessKey;
   std::filesystem::path media_dir;  // served under "/media/" when set
   PackageBuilder build_package;     // required
   std::function<StampTime()> clock = CurrentMinute;
-  // Receives one line per request (method, target, status); empty: no log.
+  WriteLimits write_limits;  // none unless set; `serve` uses WriteLimits::Public()
+  HttpServerLimits http;
+  // Receives one line per request (FormatLogLine: time, client address, method, target with
+  // the access key masked, status); empty: no log.
   std::function<void(const std::string&)> log;
 };
 
 class CatalogueService {
  public:
-  // Opens (or creates) the database. Throws vistrel::Error.
+  // Opens the database as `db_mode` says. Throws vistrel::Error.
   explicit CatalogueService(CatalogueServiceConfig config);
   ~CatalogueService();  // stops the server
   CatalogueService(const CatalogueService&) = delete;
   CatalogueService& operator=(const CatalogueService&) = delete;
 
-  // Binds the host and port and serves on a background thread; returns the port. Throws
+  // Binds the host and port and serves on background threads; returns the port. Throws
   // vistrel::Error when the address cannot be bound or the media folder is missing.
   int Start();
-  // Stops serving and waits for the server thread; harmless when not started.
+  // Stops serving and waits for the server threads; harmless when not started.
   void Stop();
 
   int port() const { return port_; }
@@ -57,18 +59,32 @@ class CatalogueService {
   std::string BaseUrl() const;
 
  private:
-  void Route();
-  // The whole list-download answer (tag, length, payload).
-  std::string ListResponse(const std::optional<std::string>& key,
-                           const std::optional<std::string>& date);
+  struct Package {
+    PackageOnHand on_hand;
+    std::shared_ptr<const std::string> response;  // the whole list-download answer
+  };
+
+  HttpResponse Answer(const HttpRequest& request);
+  HttpResponse ListDownload(const HttpRequest& request);
+  // Stores one rating or flag unless the client is over its limit (429); `store` returns false
+  // for an unknown channel (400).
+  HttpResponse LimitedWrite(const HttpRequest& request, WriteKind kind, int32_t channel,
+                            const std::function<bool()>& store);
+  HttpResponse SubmitChannel(const HttpRequest& request);
+  HttpResponse MediaDownload(const HttpRequest& request) const;
+  // The package to hand out now, built when PackageStillServes says the one on hand does not.
+  std::shared_ptr<const Package> CurrentPackage();
 
   CatalogueServiceConfig config_;
-  std::mutex mutex_;  // guards db_ and the package cache
+  std::mutex mutex_;  // guards db_, limiter_ and package_
   CatalogueDb db_;
-  int64_t cached_changes_ = -1;
-  std::string cached_package_;
-  std::unique_ptr<httplib::Server> server_;
-  std::thread thread_;
+  WriteLimiter limiter_;
+  std::shared_ptr<const Package> package_;
+  std::mutex publish_mutex_;  // one package build at a time; guards publisher_db_
+  // A connection of its own: a build reads its snapshot without holding up the writes.
+  CatalogueDb publisher_db_;
+  std::filesystem::path media_root_;
+  std::unique_ptr<HttpServer> server_;
   int port_ = 0;
 };
 

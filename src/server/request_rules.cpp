@@ -52,20 +52,20 @@ std::optional<std::string> FirstParam(const QueryParams& params, const std::stri
   return it->second;
 }
 
-SubmissionCheck CheckSubmission(const QueryParams& params) {
-  SubmissionCheck check;
+Result<Submission> CheckSubmission(const QueryParams& params) {
+  std::string error;
   Submission s;
   auto number = [&](const char* key, int32_t& out) {
     const auto value = FirstParam(params, key);
     const auto parsed = value ? ParseRequestInt(*value) : std::nullopt;
-    if (!parsed && check.error.empty()) check.error = std::string("bad or missing ") + key;
+    if (!parsed && error.empty()) error = std::string("bad or missing ") + key;
     if (parsed) out = *parsed;
   };
   auto text = [&](const char* key, std::size_t capacity, bool required, std::string& out) {
     const auto value = FirstParam(params, key);
     const auto parsed = value ? ParseRequestText(*value, capacity) : std::nullopt;
-    if ((!parsed || (required && parsed->empty())) && check.error.empty()) {
-      check.error = std::string("bad or missing ") + key;
+    if ((!parsed || (required && parsed->empty())) && error.empty()) {
+      error = std::string("bad or missing ") + key;
     }
     if (parsed) out = *parsed;
   };
@@ -78,9 +78,9 @@ SubmissionCheck CheckSubmission(const QueryParams& params) {
   number("country", s.country_id);
   number("genre", s.genre_id);
   text("comment", kTextCapacity, false, s.comment);
-  if (check.error.empty() && (s.group_id < 1 || s.group_id > 3)) check.error = "bad group";
-  if (check.error.empty()) check.submission = std::move(s);
-  return check;
+  if (error.empty() && (s.group_id < 1 || s.group_id > 3)) error = "bad group";
+  if (!error.empty()) return Result<Submission>::Fail(std::move(error));
+  return Result<Submission>::Ok(std::move(s));
 }
 
 }  // namespace vistrel

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/error.h"
+
 namespace vistrel {
 
 // Query parameters as decoded by the HTTP server (the same type as httplib::Params).
@@ -42,13 +44,10 @@ struct Submission {
   std::string comment;
 };
 
-// The submission of a new2 request, or why it is refused: every key must be present; name and
-// url non-empty; group 1 to 3; bitrate, type, country and genre integers.
-struct SubmissionCheck {
-  std::optional<Submission> submission;
-  std::string error;
-};
-SubmissionCheck CheckSubmission(const QueryParams& params);
+// The submission of a new2 request, or why it is refused (the first problem found, naming the
+// key): every key must be present; name and url non-empty; group 1 to 3; bitrate, type,
+// country and genre integers.
+Result<Submission> CheckSubmission(const QueryParams& params);
 
 // The first value of `key`, if present.
 std::optional<std::string> FirstParam(const QueryParams& params, const std::string& key);

@@ -2,11 +2,12 @@
 
 #include <pthread.h>
 #include <signal.h>
+#include <sys/resource.h>
 
-#include <cstring>
 #include <iostream>
 #include <mutex>
 
+#include "catalogue/format/codepage.h"
 #include "common/error.h"
 #include "common/files.h"
 #include "server/m3u_playlist.h"
@@ -24,17 +25,21 @@ constexpr const char* kUsage =
     "      load the six table files of DIR (replacing the catalogue) and/or add the streams of\n"
     "      an extended M3U playlist as TV channels\n"
     "  serve --db FILE [--host 127.0.0.1] [--port 8780] [--access-key K] [--media DIR]\n"
-    "      answer the program's requests under /service/ and serve DIR under /media/\n"
+    "        [--connections 1024] [--connections-per-address 64] [--timeout 10]\n"
+    "      answer the program's requests under /service/ and serve DIR under /media/; at most\n"
+    "      that many connections (in all, from one address), each idle or sending its request\n"
+    "      header for at most that many seconds\n"
     "  review --db FILE (--list | --accept ID | --reject ID)\n"
     "      list the submitted channels, or move one into the catalogue, or drop it\n";
 
 // The options of the three commands; each but --db is absent unless given.
 struct ServiceOptions {
   std::string db;
-  std::optional<std::string> tables, m3u;                    // import
-  std::optional<std::string> host, port, access_key, media;  // serve
-  std::optional<std::string> accept, reject;                 // review
-  bool list = false;                                         // review
+  std::optional<std::string> tables, m3u;                        // import
+  std::optional<std::string> host, port, access_key, media;      // serve
+  std::optional<std::string> connections, per_address, timeout;  // serve
+  std::optional<std::string> accept, reject;                     // review
+  bool list = false;                                             // review
 };
 
 int Usage(std::ostream& err, const std::string& problem) {
@@ -51,10 +56,54 @@ std::optional<int64_t> ParseId(const std::string& text) {
   return std::stoll(text);
 }
 
-int ImportCommand(const ServiceOptions& options, std::ostream& out, std::ostream& err) {
-  if (!options.tables && !options.m3u) return Usage(err, "import needs --tables DIR or --m3u FILE");
-  out << ImportCatalogue(options.db, options.tables.value_or(""), options.m3u.value_or(""),
-                         CurrentMinute())
+using Words = std::vector<std::string>;
+
+// A new command line reader for `command`; every command needs --db.
+struct CommandOptions {
+  explicit CommandOptions(const std::string& command) : app("", command) {
+    app.add_option("--db", db)->required();
+  }
+  CLI::App app;
+  std::string db;
+};
+
+// A whole number from 1 to `most` given for `option`, or nothing (and a usage message).
+std::optional<unsigned> ParseCount(const std::string& option, const std::string& text, int64_t most,
+                                   std::string& problem) {
+  const auto value = ParseId(text);
+  if (!value || *value < 1 || *value > most) {
+    problem = "bad " + option + ": " + text + " (1 to " + std::to_string(most) + ")";
+    return std::nullopt;
+  }
+  return static_cast<unsigned>(*value);
+}
+
+// Every connection needs a file descriptor: the limit on open files is raised to match as far
+// as the system allows, and the connections lowered to fit when it does not.
+void FitOpenFileLimit(HttpServerLimits& limits, std::ostream& err) {
+  constexpr rlim_t kSpare = 64;  // the database, the media files being sent, the log
+  rlimit files{};
+  if (getrlimit(RLIMIT_NOFILE, &files) != 0) return;
+  const rlim_t wanted = limits.connections + kSpare;
+  if (files.rlim_cur >= wanted) return;
+  files.rlim_cur = files.rlim_max == RLIM_INFINITY ? wanted : std::min(wanted, files.rlim_max);
+  setrlimit(RLIMIT_NOFILE, &files);
+  if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < wanted) {
+    limits.connections =
+        static_cast<unsigned>(files.rlim_cur > 2 * kSpare ? files.rlim_cur - kSpare : kSpare);
+    err << "vistrel-service: only " << files.rlim_cur << " open files allowed; at most "
+        << limits.connections << " connections" << std::endl;
+  }
+}
+
+int ImportCommand(const Words& words, std::ostream& out) {
+  CommandOptions options("import");
+  std::optional<std::string> tables, m3u;
+  AddOptionalOption(options.app, "--tables", tables);
+  AddOptionalOption(options.app, "--m3u", m3u);
+  ParseCommand(options.app, words);
+  if (!tables && !m3u) throw UsageError("import needs --tables DIR or --m3u FILE");
+  out << ImportCatalogue(options.db, tables.value_or(""), m3u.value_or(""), CurrentMinute())
       << "\n";
   return 0;
 }
@@ -70,18 +119,46 @@ sigset_t BlockTerminationSignals() {
   return signals;
 }
 
-int ServeCommand(const ServiceOptions& options, const PackageBuilder& build_package,
-                 std::ostream& err) {
+int ServeCommand(const Words& words, const PackageBuilder& build_package, std::ostream& err) {
+  CommandOptions options("serve");
+  std::optional<std::string> host, port, access_key, media, connections, per_address, timeout;
+  AddOptionalOption(options.app, "--host", host);
+  AddOptionalOption(options.app, "--port", port);
+  AddOptionalOption(options.app, "--access-key", access_key);
+  AddOptionalOption(options.app, "--media", media);
+  AddOptionalOption(options.app, "--connections", connections);
+  AddOptionalOption(options.app, "--connections-per-address", per_address);
+  AddOptionalOption(options.app, "--timeout", timeout);
+  ParseCommand(options.app, words);
   CatalogueServiceConfig config;
   config.db_file = options.db;
-  if (options.host) config.host = *options.host;
-  if (options.port) {
-    const auto port = ParseId(*options.port);
-    if (!port || *port > 65535) return Usage(err, "bad port: " + *options.port);
-    config.port = static_cast<int>(*port);
+  if (host) config.host = *host;
+  if (port) {
+    const auto number = ParseId(*port);
+    if (!number || *number > 65535) throw UsageError("bad port: " + *port);
+    config.port = static_cast<int>(*number);
   }
-  if (options.access_key) config.access_key = *options.access_key;
-  if (options.media) config.media_dir = *options.media;
+  if (access_key) config.access_key = *access_key;
+  if (media) config.media_dir = *media;
+  std::string problem;
+  if (connections) {
+    const auto count = ParseCount("--connections", *connections, 100000, problem);
+    if (!count) throw UsageError(problem);
+    config.http.connections = *count;
+  }
+  if (per_address) {
+    const auto count = ParseCount("--connections-per-address", *per_address, 100000, problem);
+    if (!count) throw UsageError(problem);
+    config.http.connections_per_address = *count;
+  }
+  if (timeout) {
+    const auto seconds = ParseCount("--timeout", *timeout, 3600, problem);
+    if (!seconds) throw UsageError(problem);
+    config.http.timeout = std::chrono::seconds(*seconds);
+  }
+  FitOpenFileLimit(config.http, err);
+  config.db_mode = OpenMode::kExisting;  // a mistyped path must not serve an empty catalogue
+  config.write_limits = WriteLimits::Public();
   config.build_package = build_package;
   auto log_mutex = std::make_shared<std::mutex>();
   config.log = [log_mutex](const std::string& line) {
@@ -100,25 +177,61 @@ int ServeCommand(const ServiceOptions& options, const PackageBuilder& build_pack
   return 0;
 }
 
-int ReviewCommand(const ServiceOptions& options, std::ostream& out, std::ostream& err) {
-  const int chosen =
-      int{options.list} + int{options.accept.has_value()} + int{options.reject.has_value()};
-  if (chosen != 1) return Usage(err, "review needs one of --list, --accept ID, --reject ID");
-  CatalogueDb db(options.db);
-  if (options.list) {
+// A stored text for the terminal: control characters (C0, DEL and C1) shown as "\xNN", so none
+// reaches the terminal as such; malformed UTF-8 shown as U+FFFD.
+std::string ListedText(std::string_view utf8) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  const std::string text = ValidUtf8(utf8);
+  std::string out;
+  const auto escape = [&](unsigned char c) {
+    out += "\\x";
+    out += kHex[c >> 4];
+    out += kHex[c & 0xF];
+  };
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x20 || c == 0x7F) {
+      escape(c);
+    } else if (c == 0xC2 && i + 1 < text.size() &&
+               static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+               static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+      // A C1 control character (U+0080 to U+009F), shown by its code.
+      escape(static_cast<unsigned char>(text[++i]));
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+int ReviewCommand(const Words& words, std::ostream& out) {
+  CommandOptions options("review");
+  bool list = false;
+  std::optional<std::string> accept_id, reject_id;
+  options.app.add_flag("--list", list)
+      ->disable_flag_override()
+      ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+  AddOptionalOption(options.app, "--accept", accept_id);
+  AddOptionalOption(options.app, "--reject", reject_id);
+  ParseCommand(options.app, words);
+  const int chosen = int{list} + int{accept_id.has_value()} + int{reject_id.has_value()};
+  if (chosen != 1) throw UsageError("review needs one of --list, --accept ID, --reject ID");
+  CatalogueDb db(options.db, CurrentMinute(), OpenMode::kExisting);
+  if (list) {
     out << "id\treceived\tgroup\tname\turl\tbitrate\ttype\thomepage\tcountry\tgenre\tcomment\n";
     for (const StoredSubmission& s : db.Submissions()) {
       const Submission& c = s.channel;
-      out << s.id << '\t' << s.received << '\t' << c.group_id << '\t' << c.name << '\t' << c.url
-          << '\t' << c.bitrate << '\t' << c.type_id << '\t' << c.homepage << '\t' << c.country_id
-          << '\t' << c.genre_id << '\t' << c.comment << '\n';
+      out << s.id << '\t' << s.received << '\t' << c.group_id << '\t' << ListedText(c.name) << '\t'
+          << ListedText(c.url) << '\t' << c.bitrate << '\t' << c.type_id << '\t'
+          << ListedText(c.homepage) << '\t' << c.country_id << '\t' << c.genre_id << '\t'
+          << ListedText(c.comment) << '\n';
     }
     return 0;
   }
-  const bool accept = options.accept.has_value();
-  const std::string& text = accept ? *options.accept : *options.reject;
+  const bool accept = accept_id.has_value();
+  const std::string& text = accept ? *accept_id : *reject_id;
   const auto id = ParseId(text);
-  if (!id) return Usage(err, "bad submission id: " + text);
+  if (!id) throw UsageError("bad submission id: " + text);
   if (accept) {
     const auto channel = db.Accept(*id, CurrentMinute());
     if (!channel) throw Error("no submission " + text);
@@ -140,64 +253,45 @@ std::string ImportCatalogue(const std::filesystem::path& db_file,
   if (!tables_dir.empty()) from_files = ReadTableFiles(tables_dir);
   std::vector<M3uEntry> playlist;
   if (!m3u_file.empty()) {
-    int error_code = 0;
-    const auto text = ReadWholeFile(m3u_file, &error_code);
-    if (!text) throw Error("cannot read " + m3u_file.string() + ": " + std::strerror(error_code));
-    playlist = ParseM3u(*text);
+    const Result<std::string> text = ReadFile(m3u_file);
+    if (!text.ok()) throw Error(text.error);
+    playlist = ParseM3u(*text.value);
   }
   CatalogueDb db(db_file, now);
-  CatalogueTables tables = from_files ? std::move(*from_files) : db.LoadTables();
-  const std::size_t added = AddPlaylist(tables, playlist);
-  db.ReplaceTables(tables, now);
-  return "imported " + std::to_string(tables.countries.size()) + " countries, " +
-         std::to_string(tables.genres.size()) + " genres, " +
-         std::to_string(tables.channels.size()) + " channels (" + std::to_string(added) +
+  std::size_t added = 0, countries = 0, genres = 0, channels = 0;
+  const auto add_playlist = [&](CatalogueTables& tables) {
+    added = AddPlaylist(tables, playlist);
+    countries = tables.countries.size();
+    genres = tables.genres.size();
+    channels = tables.channels.size();
+  };
+  if (from_files) {
+    add_playlist(*from_files);
+    db.ReplaceTables(*from_files, now);
+  } else {
+    // Read and written in one transaction: a rating the running service stores meanwhile
+    // waits for it instead of being overwritten by the tables read before.
+    db.UpdateTables(add_playlist, now);
+  }
+  return "imported " + std::to_string(countries) + " countries, " + std::to_string(genres) +
+         " genres, " + std::to_string(channels) + " channels (" + std::to_string(added) +
          " from the playlist); version " + db.State().version;
 }
 
 int RunServiceCommand(const std::vector<std::string>& args, const PackageBuilder& build_package,
                       std::ostream& out, std::ostream& err) {
-  if (args.empty()) return Usage(err, "");
-  const std::string& command = args[0];
-  if (command == "--help" || command == "-h" || command == "help") {
-    out << kUsage;
-    return 0;
-  }
-  const std::vector<std::string> rest(args.begin() + 1, args.end());
-  CLI::App app("", command);
-  ServiceOptions options;
-  app.add_option("--db", options.db)->required();
-  if (command == "import") {
-    AddOptionalOption(app, "--tables", options.tables);
-    AddOptionalOption(app, "--m3u", options.m3u);
-  } else if (command == "serve") {
-    AddOptionalOption(app, "--host", options.host);
-    AddOptionalOption(app, "--port", options.port);
-    AddOptionalOption(app, "--access-key", options.access_key);
-    AddOptionalOption(app, "--media", options.media);
-  } else if (command == "review") {
-    app.add_flag("--list", options.list)
-        ->disable_flag_override()
-        ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
-    AddOptionalOption(app, "--accept", options.accept);
-    AddOptionalOption(app, "--reject", options.reject);
-  } else {
-    return Usage(err, "unknown command: " + command);
-  }
-  const CommandLineResult parsed = ParseCommandLine(app, rest);
-  if (parsed.kind == CommandLineResult::Kind::kHelp) {
-    out << kUsage;
-    return 0;
-  }
-  if (parsed.kind == CommandLineResult::Kind::kUsageError) return Usage(err, parsed.problem);
-  try {
-    if (command == "import") return ImportCommand(options, out, err);
-    if (command == "serve") return ServeCommand(options, build_package, err);
-    return ReviewCommand(options, out, err);
-  } catch (const std::exception& e) {
-    err << "vistrel-service: " << e.what() << "\n";
-    return 1;
-  }
+  const ToolCommand commands[] = {
+      {"import", [&](const Words& words) { return ImportCommand(words, out); }},
+      {"serve", [&](const Words& words) { return ServeCommand(words, build_package, err); }},
+      {"review", [&](const Words& words) { return ReviewCommand(words, out); }},
+  };
+  const ToolTexts texts{.name = "vistrel-service",
+                        .usage = kUsage,
+                        .missing_command = "",
+                        .unknown_command = "unknown command: ",
+                        .failure_prefix = "vistrel-service: ",
+                        .help_command = true};
+  return RunToolCommand(texts, commands, args, out, err);
 }
 
 }  // namespace vistrel

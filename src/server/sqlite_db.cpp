@@ -17,10 +17,10 @@ constexpr int kBusyTimeoutMs = 5000;
 
 }  // namespace
 
-SqliteConnection::SqliteConnection(const std::filesystem::path& file) {
-  const int rc =
-      sqlite3_open_v2(file.c_str(), &db_,
-                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+SqliteConnection::SqliteConnection(const std::filesystem::path& file, bool create) {
+  const int rc = sqlite3_open_v2(
+      file.c_str(), &db_,
+      SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     std::string message = "cannot open database " + file.string() + ": " +
                           (db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc));

@@ -14,7 +14,9 @@ namespace vistrel {
 
 class SqliteConnection {
  public:
-  explicit SqliteConnection(const std::filesystem::path& file);
+  // Opens the file for reading and writing; a missing file is created when `create` is set
+  // and an error otherwise.
+  explicit SqliteConnection(const std::filesystem::path& file, bool create = true);
   ~SqliteConnection();
   SqliteConnection(const SqliteConnection&) = delete;
   SqliteConnection& operator=(const SqliteConnection&) = delete;

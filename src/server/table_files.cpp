@@ -13,12 +13,9 @@ namespace vistrel {
 namespace {
 
 std::string ReadTable(const std::filesystem::path& folder, const char* name) {
-  int error_code = 0;
-  auto bytes = ReadWholeFile(folder / name, &error_code);
-  if (!bytes) {
-    throw Error("cannot read " + (folder / name).string() + ": " + std::strerror(error_code));
-  }
-  return std::move(*bytes);
+  Result<std::string> bytes = ReadFile(folder / name);
+  if (!bytes.ok()) throw Error(bytes.error);
+  return std::move(*bytes.value);
 }
 
 }  // namespace
@@ -46,15 +43,14 @@ std::vector<Channel> ParseChannelTable(std::string_view text, int32_t group_id,
 
 CatalogueTables ReadTableFiles(const std::filesystem::path& folder) {
   CatalogueTables tables;
-  if (auto version = ReadWholeFile(folder / "version.dat")) {
+  if (auto version = ReadWholeFile(folder / kVersionEntry)) {
     if (auto stamp = ParseVersionStamp(DecodeTextFile(*version)))
       tables.version = FormatVersionStamp(*stamp);
   }
-  tables.countries = ParseCountryTable(ReadTable(folder, "countries.dat"), "countries.dat");
-  tables.genres = ParseGenreTable(ReadTable(folder, "genres.dat"), "genres.dat");
-  for (int32_t group = 1; group <= 3; ++group) {
-    const std::string name(ChannelTableName(group));
-    auto channels = ParseChannelTable(ReadTable(folder, name.c_str()), group, name);
+  tables.countries = ParseCountryTable(ReadTable(folder, kCountriesEntry), kCountriesEntry);
+  tables.genres = ParseGenreTable(ReadTable(folder, kGenresEntry), kGenresEntry);
+  for (const ChannelEntry& entry : kChannelEntries) {
+    auto channels = ParseChannelTable(ReadTable(folder, entry.name), entry.group_id, entry.name);
     tables.channels.insert(tables.channels.end(), std::make_move_iterator(channels.begin()),
                            std::make_move_iterator(channels.end()));
   }

@@ -17,10 +17,11 @@ std::string FormatVersionStamp(StampTime time);
 // time (years 1 to 9999).
 std::optional<StampTime> ParseVersionStamp(std::string_view text);
 
-// The stamp a change made at `now` gets. It never goes back behind `current`, and it is always
-// later than `published`, the newest stamp handed out in a package: a client holding that
-// package would otherwise be told its changed list is up to date. Two changes in one minute
-// after a download therefore move the stamp to the following minute, ahead of the clock.
+// The stamp of a new package whose last change was at `now`. It never goes back behind
+// `current`, and it is always later than `published`, the newest stamp handed out in a
+// package: a client holding that package would otherwise be told its changed list is up to
+// date. The service builds a new package only once the clock has passed `published`, so the
+// stamp is never ahead of the clock.
 StampTime NextVersionStamp(StampTime now, std::optional<StampTime> current,
                            std::optional<StampTime> published);
 

@@ -101,15 +101,11 @@ std::string RedirectProtocols(std::string_view url) {
   return IsHttps(url) ? "https" : "http,https";
 }
 
-HttpGetResult HttpGet(const std::string& url, const std::string& user_agent,
-                      const HttpGetHooks& hooks, const HttpGetLimits& limits) {
+Result<std::string> HttpGet(const std::string& url, const std::string& user_agent,
+                            const HttpGetHooks& hooks, const HttpGetLimits& limits) {
   InitCurlOnce();
-  HttpGetResult result;
   std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
-  if (!curl) {
-    result.error = "Cannot create the HTTP client";
-    return result;
-  }
+  if (!curl) return Result<std::string>::Fail("Cannot create the HTTP client");
   Transfer t;
   t.curl = curl.get();
   t.hooks = &hooks;
@@ -153,19 +149,16 @@ HttpGetResult HttpGet(const std::string& url, const std::string& user_agent,
   if (t.failure) std::rethrow_exception(t.failure);
   if (code != CURLE_OK) {
     if (t.too_large || code == CURLE_FILESIZE_EXCEEDED) {
-      result.error = TooLarge(limits.max_body);
-    } else if (t.out_of_memory) {
-      result.error = kAnswerOutOfMemory;
-    } else if (code == CURLE_UNSUPPORTED_PROTOCOL && IsHttps(url)) {
-      // The first URL's https is supported, so the refused protocol is a redirect's.
-      result.error = kRedirectDowngrade;
-    } else {
-      result.error = error_text[0] ? error_text : curl_easy_strerror(code);
+      return Result<std::string>::Fail(TooLarge(limits.max_body));
     }
-    return result;
+    if (t.out_of_memory) return Result<std::string>::Fail(kAnswerOutOfMemory);
+    // The first URL's https is supported, so a refused protocol is a redirect's.
+    if (code == CURLE_UNSUPPORTED_PROTOCOL && IsHttps(url)) {
+      return Result<std::string>::Fail(kRedirectDowngrade);
+    }
+    return Result<std::string>::Fail(error_text[0] ? error_text : curl_easy_strerror(code));
   }
-  result.body = std::move(t.body);
-  return result;
+  return Result<std::string>::Ok(std::move(t.body));
 }
 
 }  // namespace vistrel

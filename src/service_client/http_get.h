@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/error.h"
+
 namespace vistrel {
 
 struct HttpGetLimits {
@@ -39,12 +41,6 @@ struct HttpGetHooks {
   std::function<bool(int64_t count, int64_t total)> step;
 };
 
-struct HttpGetResult {
-  std::string body;
-  std::string error;  // empty on success, else the client's message (HTTP errors included)
-  bool ok() const { return error.empty(); }
-};
-
 // Texts of the failures that are the program's own rather than the client's.
 inline constexpr const char* kAnswerTooLarge =
     "The answer is larger than the ";  // + "N bytes allowed"
@@ -52,10 +48,11 @@ inline constexpr const char* kAnswerOutOfMemory = "There is not enough memory fo
 inline constexpr const char* kRedirectDowngrade =
     "A redirect from https to another protocol was refused";
 
-// Failures of the transfer are reported in the result, running out of memory for the body
-// included. An exception thrown by a hook aborts the transfer and is raised again once the
-// client is released.
-HttpGetResult HttpGet(const std::string& url, const std::string& user_agent,
-                      const HttpGetHooks& hooks = {}, const HttpGetLimits& limits = {});
+// The body of the final response. Failures of the transfer are reported in the result's error:
+// the client's message (HTTP errors included), or one of the texts above (running out of
+// memory for the body included). An exception thrown by a hook aborts the transfer and is
+// raised again once the client is released.
+Result<std::string> HttpGet(const std::string& url, const std::string& user_agent,
+                            const HttpGetHooks& hooks = {}, const HttpGetLimits& limits = {});
 
 }  // namespace vistrel

@@ -15,9 +15,9 @@ ListDownloadResult Fail(std::string status) {
   return {std::move(status), false};
 }
 
-ListDownloadResult Finish(const HttpGetResult& got, const std::filesystem::path& data_dir) {
+ListDownloadResult Finish(const Result<std::string>& got, const std::filesystem::path& data_dir) {
   if (!got.ok()) return Fail(got.error);
-  const ListResponse response = CheckListResponse(got.body);
+  const ListResponse response = CheckListResponse(*got.value);
   switch (response.kind) {
     case ListResponseKind::kIncomplete:
       return Fail(kStatusIncomplete);

@@ -6,8 +6,13 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <functional>
 #include <optional>
+#include <ostream>
+#include <span>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vistrel {
@@ -58,5 +63,55 @@ inline CommandLineResult ParseCommandLine(CLI::App& app, const std::vector<std::
   }
   return {};
 }
+
+// --- Dispatching a tool's commands: one way for both tools. ---
+
+// A wrong command line: the tool prints "<who>: <problem>", then the usage, and exits with
+// status 2. `who` and `usage` default to the tool's own name and usage.
+class UsageError : public std::runtime_error {
+ public:
+  explicit UsageError(const std::string& problem, std::string who = {}, std::string usage = {})
+      : std::runtime_error(problem), who_(std::move(who)), usage_(std::move(usage)) {}
+  const std::string& who() const { return who_; }
+  const std::string& usage() const { return usage_; }
+
+ private:
+  std::string who_;
+  std::string usage_;
+};
+
+// "--help" or "-h" among a command's words: the tool prints `usage` (default: its own) on
+// standard output and exits with status 0.
+struct HelpRequested {
+  std::string usage;
+};
+
+// ParseCommandLine for a command: throws HelpRequested or UsageError, else returns.
+void ParseCommand(CLI::App& app, const std::vector<std::string>& words);
+
+// One command of a tool: its name and what runs it with the words after the name. `run`
+// returns the exit status and throws UsageError, HelpRequested, or any std::exception for a
+// failure.
+struct ToolCommand {
+  std::string_view name;
+  std::function<int(const std::vector<std::string>& words)> run;
+};
+
+// What a tool says around its commands.
+struct ToolTexts {
+  std::string name;             // "vistrel-tool"
+  std::string usage;            // the whole usage text
+  std::string missing_command;  // problem shown without a command; empty: the usage alone
+  std::string unknown_command;  // shown before the unknown word
+  std::string failure_prefix;   // shown before the text of a failure
+  bool help_command = false;    // "help" also shows the usage
+};
+
+// Runs the command `words[0]` with the rest: "--help" and "-h" (and "help" when the tool
+// takes it) print the usage to `out` with status 0; no command or an unknown one, and a
+// UsageError, print the problem and the usage to `err` with status 2; any other exception
+// prints its text to `err` with status 1. Otherwise the command's status.
+int RunToolCommand(const ToolTexts& texts, std::span<const ToolCommand> commands,
+                   const std::vector<std::string>& words, std::ostream& out, std::ostream& err);
 
 }  // namespace vistrel

@@ -1,37 +1,14 @@
 #include "app/data_folder.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <optional>
 #include <string>
 
+#include "support/scoped_env.h"
+
 namespace vistrel {
 namespace {
-
-// Sets (or, with nothing, unsets) an environment variable for the scope of one case.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
-    if (const char* old = ::getenv(name)) old_ = old;
-    if (value) {
-      ::setenv(name, value->c_str(), 1);
-    } else {
-      ::unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (old_) {
-      ::setenv(name_, old_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 TEST(DataFolder, FollowsTheBaseDirectoryRules) {
   using Text = std::optional<std::string>;

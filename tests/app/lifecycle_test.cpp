@@ -133,7 +133,7 @@ TEST(Lifecycle, DataFolderThatCannotBeCreatedStopsStartUp) {
   EXPECT_THROW(p.Start(), Error);
 }
 
-TEST(Lifecycle, OutdatedCheck) {
+TEST(Lifecycle, PackageFifteenDaysFromNowOrUndatedIsOutdated) {
   struct Case {
     double offset;  // now minus the version time, in days
     bool with_version;
@@ -228,7 +228,7 @@ TEST(Lifecycle, CurrentFavorites) {
 
 // Start, filter, switch views, sort, search, mark favourites, add a channel, reload a new
 // list, close, start again: the whole life of the program without a window.
-TEST(Lifecycle, WholeLife) {
+TEST(Lifecycle, StartBrowseEditReloadCloseAndStartAgainKeepsEverything) {
   TempDir dir;
   Program p(dir.path());
   p.Put(kPackageFileName, Package(kTv, kRadio));

@@ -89,7 +89,7 @@ TEST(FindNextMatch, StartOutsideTheRows) {
   EXPECT_FALSE(list.Find("Radio B", true, true, 5).row);
 }
 
-TEST(FindNextMatch, EmptyList) {
+TEST(FindNextMatch, EmptyListFindsNothing) {
   List list({});
   for (bool down : {false, true}) {
     FindResult r = list.Find("x", false, down, 0);

@@ -26,7 +26,7 @@ TEST(FormatRating, FullStopWhateverTheLocale) {
   std::setlocale(LC_ALL, "C");
 }
 
-TEST(ChannelColumnText, Columns) {
+TEST(ChannelColumnText, EachColumnShowsItsFieldAndTheGenreComesFromTheTable) {
   Catalogue info;
   info.genres = {{3, "News"}, {4, "Music"}, {4, "Music again"}};
   Channel c;

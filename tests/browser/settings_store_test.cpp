@@ -11,22 +11,15 @@
 #include "catalogue/format/fields.h"
 #include "common/error.h"
 #include "common/files.h"
+#include "support/error_matchers.h"
 #include "support/file_size_limit.h"
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 namespace vistrel {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "<no error>";
-}
 
 class Settings : public ::testing::Test {
  protected:
@@ -352,16 +345,16 @@ TEST_F(Settings, UnparsableLinesAreSkipped) {
 
 TEST_F(Settings, KeyThatCannotBeCreatedFails) {
   ASSERT_TRUE(WriteFileAtomically(dir.path() / "Orvane", "a file in the folder's place").ok());
-  EXPECT_EQ(ErrorOf([&] { store.WriteInteger("selected", 2); }),
-            "Failed to create key " + file().string());
-  EXPECT_EQ(ErrorOf([&] { store.WriteString("name", "x"); }),
-            "Failed to create key " + file().string());
+  EXPECT_THAT([&] { store.WriteInteger("selected", 2); },
+              ThrowsErrorSaying("Failed to create key " + file().string()));
+  EXPECT_THAT([&] { store.WriteString("name", "x"); },
+              ThrowsErrorSaying("Failed to create key " + file().string()));
 }
 
 TEST_F(Settings, UnreadableKeyIsNotReplaced) {
   fs::create_directories(file() / "inside");
-  EXPECT_EQ(ErrorOf([&] { store.WriteInteger("selected", 2); }),
-            "Failed to create key " + file().string());
+  EXPECT_THAT([&] { store.WriteInteger("selected", 2); },
+              ThrowsErrorSaying("Failed to create key " + file().string()));
   EXPECT_TRUE(fs::is_directory(file() / "inside"));
 }
 
@@ -369,8 +362,8 @@ TEST_F(Settings, ValueThatCannotBeStoredFailsAndKeepsTheStore) {
   store.WriteInteger("selected", 2);
   {
     FileSizeLimit limit(64);
-    EXPECT_EQ(ErrorOf([&] { store.WriteString("name", std::string(200, 'n')); }),
-              "Failed to set data for 'name'");
+    EXPECT_THAT([&] { store.WriteString("name", std::string(200, 'n')); },
+                ThrowsErrorSaying("Failed to set data for 'name'"));
   }
   EXPECT_EQ(*ReadWholeFile(file()), "selected=2\n");
 }
@@ -391,33 +384,26 @@ TEST_F(Settings, DeleteOnAMissingKeyOrValueIsNoErrorAndCreatesNothing) {
   EXPECT_EQ(*ReadWholeFile(file()), "");
 }
 
-// Sets or unsets an environment variable for the life of the object.
-class EnvVar {
- public:
-  EnvVar(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    value ? ::setenv(name, value, 1) : ::unsetenv(name);
-  }
-  ~EnvVar() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
 TEST(SettingsStorePath, FollowsXdgConfigHomeElseHome) {
-  EnvVar home("HOME", "/home/someone");
+  ScopedEnv home("HOME", "/home/someone");
   {
-    EnvVar xdg("XDG_CONFIG_HOME", "/cfg");
+    ScopedEnv xdg("XDG_CONFIG_HOME", "/cfg");
     EXPECT_EQ(SettingsStore::DefaultPath(), fs::path("/cfg/Orvane/Vistrel/settings.ini"));
   }
-  for (const char* unusable : {static_cast<const char*>(nullptr), "", "relative/cfg"}) {
-    EnvVar xdg("XDG_CONFIG_HOME", unusable);
+  for (const std::optional<std::string>& unusable :
+       {std::optional<std::string>(), std::optional<std::string>(""),
+        std::optional<std::string>("relative/cfg")}) {
+    ScopedEnv xdg("XDG_CONFIG_HOME", unusable);
     EXPECT_EQ(SettingsStore::DefaultPath(),
               fs::path("/home/someone/.config/Orvane/Vistrel/settings.ini"));
   }
-  EnvVar xdg("XDG_CONFIG_HOME", nullptr);
-  EnvVar no_home("HOME", nullptr);
+  ScopedEnv xdg("XDG_CONFIG_HOME", std::nullopt);
+  {
+    // A relative HOME is no base either, as for the data folder.
+    ScopedEnv relative_home("HOME", "relative/home");
+    EXPECT_EQ(SettingsStore::DefaultPath(), fs::path());
+  }
+  ScopedEnv no_home("HOME", std::nullopt);
   EXPECT_EQ(SettingsStore::DefaultPath(), fs::path());
 }
 

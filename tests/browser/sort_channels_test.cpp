@@ -216,7 +216,7 @@ TEST(SortChannels, StartUpThenHeaderClicks) {
   EXPECT_EQ(fresh.column, ListColumn::kRating);
 }
 
-TEST(SortText, Order) {
+TEST(SortText, OnlyAToZFoldAndCharactersCompareByCodeValue) {
   EXPECT_EQ(CompareSortTexts("abc", "ABC"), 0);
   EXPECT_LT(CompareSortTexts("Zed", U("\xC9mile")), 0);  // É is above Z
   EXPECT_LT(CompareSortTexts("Radio", "Radio 1"), 0);    // a prefix first
@@ -230,7 +230,7 @@ TEST(SortText, Order) {
   EXPECT_LT(CompareSortTexts(U("\x80"), "\xE4\xB8\xAD"), 0);           // U+20AC below U+4E2D
 }
 
-TEST(SortChannels, NamesEdgeCases) {
+TEST(SortChannels, PrefixFirstAndLettersAboveZAfterIt) {
   Catalogue info = NamedCatalogue({U("\xC9mile"), "Radio 1", "Zed", "Radio"});
   SortState state;
   SortChannels(info, ListColumn::kChannel, state);
@@ -298,7 +298,7 @@ int32_t OrganPipe(int i, int n) {
   return i < n / 2 ? i : n - i;
 }
 
-TEST(SortChannels, LargeInputs) {
+TEST(SortChannels, LargeOrderedInputsSortCorrectly) {
   const std::pair<const char*, int32_t (*)(int, int)> shapes[] = {
       {"all equal", [](int, int) { return 7; }},
       {"ascending", [](int i, int) { return i; }},

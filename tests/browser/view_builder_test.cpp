@@ -92,7 +92,7 @@ TEST(RebuildView, CountryAndGenreLists) {
   EXPECT_EQ(RebuildView(info, {}).country_index, 0);
 }
 
-TEST(RebuildView, EmptyCatalogue) {
+TEST(RebuildView, EmptyCatalogueShowsNothingAndSelectsNothing) {
   Catalogue info;
   info.filter.view = View::kTv;
   ViewResult view = RebuildView(info, {.positions = {3, 1}});

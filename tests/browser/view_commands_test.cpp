@@ -58,7 +58,7 @@ TEST_F(ViewCommands, EnteringFavouritesClearsEverySectionButKeepsTheirValues) {
   EXPECT_FALSE(other.genre_section_on);
 }
 
-TEST_F(ViewCommands, ViewSwitches) {
+TEST_F(ViewCommands, ShowViewStoresTheViewAndTheTvViewStoresNothing) {
   ShowView(store, info.filter, View::kRadio);
   EXPECT_EQ(Stored("selected"), "2");
   EXPECT_FALSE(Stored("favorited"));
@@ -84,7 +84,7 @@ TEST_F(ViewCommands, ViewSwitches) {
   EXPECT_EQ(info.filter.view, View::kTv);
 }
 
-TEST_F(ViewCommands, CountryList) {
+TEST_F(ViewCommands, SelectCountryStoresTheWholeIdAndAllCountriesDeletesIt) {
   SelectCountry(store, info, 2);
   EXPECT_EQ(Stored("country_f"), "1");
   EXPECT_EQ(Stored("country"), "70000");    // the whole id

@@ -25,7 +25,7 @@ ViewFilter TvView() {
   return f;
 }
 
-TEST(ChannelPassesFilter, Cases) {
+TEST(ChannelPassesFilter, PlayerTypeViewAndEachSectionDecide) {
   struct Case {
     const char* what;
     std::function<void(ViewFilter&, Channel&)> set;

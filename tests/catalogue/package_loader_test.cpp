@@ -6,6 +6,7 @@
 #include "catalogue/lookups.h"
 #include "catalogue/package.h"
 #include "common/error.h"
+#include "support/error_matchers.h"
 #include "support/temp_dir.h"
 #include "support/zip_fixtures.h"
 
@@ -47,15 +48,6 @@ std::vector<int32_t> Ids(const Catalogue& info) {
 std::string Encrypted(std::string zip) {
   EncryptInPlace(zip, CipherKey(build::kKeyText, build::kIvText));
   return zip;
-}
-
-std::string ErrorText(Catalogue& info, const std::string& package) {
-  try {
-    LoadChannelPackageBytes(info, {}, package);
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "(no error)";
 }
 
 TEST(LoadChannelPackage, FillsTablesAndAppendsTvRadioVideoBehindUserChannels) {
@@ -139,12 +131,7 @@ TEST(LoadChannelPackage, FileThatCannotBeReadRaisesErrorNamingIt) {
   TempDir dir;
   for (const auto& path : {dir.path() / "channelz.dat", dir.path()}) {
     Catalogue info = WithUserChannel();
-    try {
-      LoadChannelPackage(info, {}, path);
-      ADD_FAILURE() << "no error for " << path;
-    } catch (const Error& e) {
-      EXPECT_NE(std::string(e.what()).find(path.string()), std::string::npos) << e.what();
-    }
+    EXPECT_THAT([&] { LoadChannelPackage(info, {}, path); }, ThrowsErrorContaining(path.string()));
     EXPECT_EQ(info.channels.size(), 1u);
   }
 }
@@ -153,8 +140,8 @@ TEST(LoadChannelPackage, MalformedLineKeepsWhatWasLoadedBeforeIt) {
   auto entries = AllEntries();
   entries[4].second = kRadio + "21|Bad|http://127.0.0.1/b|fast|1||1|6||0|0|0|0|0|0|0\r\n" + kRadio;
   Catalogue info = WithUserChannel();
-  EXPECT_EQ(ErrorText(info, BuildPackage(entries)),
-            "radio.dat, line 2: 'fast' is not a valid integer value");
+  EXPECT_THAT([&] { LoadChannelPackageBytes(info, {}, BuildPackage(entries)); },
+              ThrowsErrorSaying("radio.dat, line 2: 'fast' is not a valid integer value"));
   EXPECT_EQ(Ids(info), (std::vector<int32_t>{100001, 10, 11, 20}));
   EXPECT_EQ(info.version_text, "201003141530");
   EXPECT_EQ(info.countries.size(), 3u);
@@ -164,7 +151,8 @@ TEST(LoadChannelPackage, BadVersionEndsTheLoad) {
   auto entries = AllEntries();
   entries[0].second = "2010-03-14 15:30";
   Catalogue info = WithUserChannel();
-  EXPECT_NE(ErrorText(info, BuildPackage(entries)).find("2010-03-14 1"), std::string::npos);
+  EXPECT_THAT([&] { LoadChannelPackageBytes(info, {}, BuildPackage(entries)); },
+              ThrowsErrorContaining("2010-03-14 1"));
   EXPECT_EQ(info.version_text, "");
   EXPECT_EQ(info.channels.size(), 1u);
 }
@@ -177,7 +165,8 @@ TEST(LoadChannelPackage, DamagedEntryRaisesErrorNeverGarbage) {
   const std::size_t at = EntryDataOffset(zip, "tv.dat");
   for (std::size_t i = 10; i < 30; ++i) zip[at + i] = static_cast<char>(i * 91);
   Catalogue info = WithUserChannel();
-  EXPECT_NE(ErrorText(info, Encrypted(zip)).find("\"tv.dat\""), std::string::npos);
+  EXPECT_THAT([&] { LoadChannelPackageBytes(info, {}, Encrypted(zip)); },
+              ThrowsErrorContaining("\"tv.dat\""));
   EXPECT_EQ(Ids(info), std::vector<int32_t>{100001});
   EXPECT_EQ(info.genres.size(), 3u);
 }
@@ -186,7 +175,8 @@ TEST(LoadChannelPackage, EntryDeclaringAbsurdSizeIsRefused) {
   std::string zip = BuildZipArchive(AllEntries());
   PutLe32(zip, CentralHeaderOffset(zip, "countries.dat") + 24, 0x40000000u);  // 1 GiB
   Catalogue info = WithUserChannel();
-  EXPECT_NE(ErrorText(info, Encrypted(zip)).find("\"countries.dat\""), std::string::npos);
+  EXPECT_THAT([&] { LoadChannelPackageBytes(info, {}, Encrypted(zip)); },
+              ThrowsErrorContaining("\"countries.dat\""));
   EXPECT_TRUE(info.countries.empty());
 }
 
@@ -216,6 +206,16 @@ TEST(LoadChannelPackage, TruncatedPackageNeverLoadsGarbage) {
       EXPECT_TRUE(known) << info.channels[i].id;
     }
   }
+}
+
+// The error a load ends with, or "(no error)".
+std::string ErrorText(Catalogue& info, const std::string& package) {
+  try {
+    LoadChannelPackageBytes(info, {}, package);
+  } catch (const Error& e) {
+    return e.what();
+  }
+  return "(no error)";
 }
 
 std::string Repeated(const std::string& piece, std::size_t bytes) {

@@ -5,18 +5,10 @@
 #include "catalogue/table_reader.h"
 #include "common/date_time.h"
 #include "common/error.h"
+#include "support/error_matchers.h"
 
 namespace vistrel {
 namespace {
-
-std::string ErrorText(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
 
 TEST(PackageVersion, FirstTwelveDigitsGiveTextAndDate) {
   const PackageVersion v = ParsePackageVersion("201003141530xyz");
@@ -30,8 +22,8 @@ TEST(PackageVersion, NotADateAndTimeIsAnError) {
   for (const char* bad :
        {"", "20100314153", "2010031415a0", "201013141530", "201002301530", "190002291200",
         "201003142430", "201003141560", "000001010000", "2010 3141530", "+20100314153"}) {
-    EXPECT_NE(ErrorText([&] { ParsePackageVersion(bad); }).find(std::string(bad).substr(0, 12)),
-              std::string::npos)
+    EXPECT_THAT([&] { ParsePackageVersion(bad); },
+                ThrowsErrorContaining(std::string(bad).substr(0, 12)))
         << bad;
     EXPECT_THROW(ParsePackageVersion(bad), Error) << bad;
   }
@@ -66,12 +58,12 @@ TEST(IdNameTables, ReplaceRowsCutNamesAndIgnoreExtraFields) {
 
 TEST(IdNameTables, MalformedLineKeepsRowsBeforeIt) {
   std::vector<Genre> genres;
-  EXPECT_EQ(ErrorText([&] { ReadGenres("genres.dat", "1|News\n2|Music\nthree|Film\n", genres); }),
-            "genres.dat, line 3: 'three' is not a valid integer value");
+  EXPECT_THAT([&] { ReadGenres("genres.dat", "1|News\n2|Music\nthree|Film\n", genres); },
+              ThrowsErrorSaying("genres.dat, line 3: 'three' is not a valid integer value"));
   ASSERT_EQ(genres.size(), 2u);
   EXPECT_EQ(genres[1].name, "Music");
-  EXPECT_EQ(ErrorText([&] { ReadGenres("genres.dat", "1|News\n2", genres); }),
-            "genres.dat, line 2: 1 field where 2 are needed");
+  EXPECT_THAT([&] { ReadGenres("genres.dat", "1|News\n2", genres); },
+              ThrowsErrorSaying("genres.dat, line 2: 1 field where 2 are needed"));
   EXPECT_EQ(genres.size(), 1u);
 }
 
@@ -154,7 +146,7 @@ TEST(ChannelTable, FirstGenreWithTheIdWinsHoweverFarApartTheIdsAre) {
   EXPECT_EQ(out[2].genre_name, "");
 }
 
-TEST(ChannelTable, LineShapes) {
+TEST(ChannelTable, LineEndsExtraFieldsAndLongNamesAreHandled) {
   const std::string line = "1|a|u|0|1||1|12||0|0|0|0|0|0|0";
   // A single "|" after the 16th field, and fields after the 16th, change nothing.
   EXPECT_EQ(Channels(line + "|").size(), 1u);
@@ -185,8 +177,8 @@ TEST(ChannelTable, MalformedLineKeepsRecordsBeforeIt) {
            Case{good + "\r\n" + good, "radio.dat, line 2: 0 fields where 16 are needed"},
        }) {
     std::vector<Channel> out = channels;
-    EXPECT_EQ(ErrorText([&] { AppendChannels("radio.dat", k.text, 2, {}, kGenres, out); }),
-              k.error);
+    EXPECT_THAT([&] { AppendChannels("radio.dat", k.text, 2, {}, kGenres, out); },
+                ThrowsErrorSaying(k.error));
     const std::size_t good_lines = k.error.find("line 3") != std::string::npos ? 2 : 1;
     ASSERT_EQ(out.size(), 2 + good_lines) << k.error;
     EXPECT_EQ(out[0].name, "mine");

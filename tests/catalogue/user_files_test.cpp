@@ -61,7 +61,7 @@ Channel PackageChannel(int32_t id, int32_t favorited) {
 TEST_F(UserFiles, FavoritesLoadEveryIdWhateverTheLineEnds) {
   favorites_list = {99};
   Put(favorites(), "5\r\n-7\r12\n+3\r\n");
-  UserFileLoad r = LoadFavorites(dir.path(), favorites_list);
+  Outcome r = LoadFavorites(dir.path(), favorites_list);
   EXPECT_TRUE(r.ok());
   EXPECT_EQ(favorites_list, (std::vector<int32_t>{5, -7, 12, 3}));
 }
@@ -69,14 +69,14 @@ TEST_F(UserFiles, FavoritesLoadEveryIdWhateverTheLineEnds) {
 // A hand edit may leave blanks around a number; one blank must not cost the favourites.
 TEST_F(UserFiles, BlanksAroundNumbersAreRead) {
   Put(favorites(), " 5\r\n6 \r\n\t-7\t\r\n  8  \r\n");
-  UserFileLoad f = LoadFavorites(dir.path(), favorites_list);
+  Outcome f = LoadFavorites(dir.path(), favorites_list);
   EXPECT_TRUE(f.ok());
   EXPECT_EQ(favorites_list, (std::vector<int32_t>{5, 6, -7, 8}));
   EXPECT_TRUE(fs::exists(favorites()));
 
   Put(userdef(), "100005 | 2|\t1 |name|u| 128 |1 ||7 | 3| comment \r\n");
-  UserFileLoad u = LoadUserChannels(dir.path(), info, favorites_list);
-  ASSERT_TRUE(u.ok()) << u.message;
+  Outcome u = LoadUserChannels(dir.path(), info, favorites_list);
+  ASSERT_TRUE(u.ok()) << u.error;
   ASSERT_EQ(info.channels.size(), 1u);
   const Channel& c = info.channels[0];
   EXPECT_EQ((std::vector<int32_t>{c.id, c.group_id, c.sent, c.bitrate, c.type_id, c.country_id,
@@ -90,12 +90,12 @@ TEST_F(UserFiles, BlanksAroundNumbersAreRead) {
 TEST_F(UserFiles, MissingFilesAreNormal) {
   favorites_list = {99};
   info.channels.push_back(PackageChannel(1, 0));
-  UserFileLoad f = LoadFavorites(dir.path(), favorites_list);
-  UserFileLoad u = LoadUserChannels(dir.path(), info, favorites_list);
+  Outcome f = LoadFavorites(dir.path(), favorites_list);
+  Outcome u = LoadUserChannels(dir.path(), info, favorites_list);
   EXPECT_TRUE(f.ok() && u.ok());
-  EXPECT_EQ(f.message + u.message, "");
+  EXPECT_EQ(f.error + u.error, "");
   EXPECT_TRUE(favorites_list.empty());
-  EXPECT_EQ(u.length, 1u);
+  EXPECT_EQ(info.channels.size(), 1u);
   EXPECT_EQ(info.highest_user_id, 100000);
 }
 
@@ -108,9 +108,9 @@ TEST_F(UserFiles, BadFavoritesFileIsDeletedAndAsksToEnd) {
                         Case{"3\r\n \t\r\n", {3}}, Case{"4\r\n2147483648\r\n", {4}}}) {
     SCOPED_TRACE(c.text);
     Put(favorites(), c.text);
-    UserFileLoad r = LoadFavorites(dir.path(), favorites_list);
-    EXPECT_TRUE(r.must_end);
-    EXPECT_EQ(r.message, "Please, restart application");
+    Outcome r = LoadFavorites(dir.path(), favorites_list);
+    EXPECT_FALSE(r.ok());
+    EXPECT_EQ(r.error, "Please, restart application");
     EXPECT_FALSE(fs::exists(favorites()));
     EXPECT_EQ(favorites_list, c.kept);
   }
@@ -118,9 +118,9 @@ TEST_F(UserFiles, BadFavoritesFileIsDeletedAndAsksToEnd) {
 
 TEST_F(UserFiles, UnreadableFavoritesFailsButAFolderOfThatNameIsNotRemoved) {
   fs::create_directories(favorites() / "inside");
-  UserFileLoad r = LoadFavorites(dir.path(), favorites_list);
-  EXPECT_TRUE(r.must_end);
-  EXPECT_EQ(r.message, "Please, restart application");
+  Outcome r = LoadFavorites(dir.path(), favorites_list);
+  EXPECT_FALSE(r.ok());
+  EXPECT_EQ(r.error, "Please, restart application");
   EXPECT_TRUE(fs::exists(favorites() / "inside"));
 }
 
@@ -131,9 +131,9 @@ TEST_F(UserFiles, UserChannelLineFillsEveryField) {
   favorites_list = {100005};
   Put(userdef(), "100005|2|1|" + std::string(300, 'n') +
                      "|http://127.0.0.1/s|128|1|http://home/|7|3|my comment\r\n");
-  UserFileLoad r = LoadUserChannels(dir.path(), info, favorites_list);
-  ASSERT_TRUE(r.ok()) << r.message;
-  ASSERT_EQ(r.length, 1u);
+  Outcome r = LoadUserChannels(dir.path(), info, favorites_list);
+  ASSERT_TRUE(r.ok()) << r.error;
+  ASSERT_EQ(info.channels.size(), 1u);
   const Channel& c = info.channels[0];
   EXPECT_EQ(c.id, 100005);
   EXPECT_EQ(c.group_id, 2);
@@ -159,8 +159,8 @@ TEST_F(UserFiles, CommentIsOptionalAndAPipeCutsIt) {
       "2|1|0|B|u|0|1||5|6\r\n"            // no comment field at all
       "3|1|0|C|u|0|1||5|6|said|more\r\n"  // "|" inside the comment
       "4|1|0|D|u|0|1||5|6||\r\n");        // two trailing "|": an empty comment element
-  UserFileLoad r = LoadUserChannels(dir.path(), info, favorites_list);
-  ASSERT_TRUE(r.ok()) << r.message;
+  Outcome r = LoadUserChannels(dir.path(), info, favorites_list);
+  ASSERT_TRUE(r.ok()) << r.error;
   ASSERT_EQ(info.channels.size(), 4u);
   EXPECT_EQ(info.channels[0].comment, "");
   EXPECT_EQ(info.channels[1].comment, "");
@@ -201,21 +201,20 @@ TEST_F(UserFiles, MalformedLineNamesLineAndProblemAndLeavesTheFile) {
     ClearCatalogue(info);
     const std::string text = good + good + c.bad_line + "\r\n" + good;
     Put(userdef(), text);
-    UserFileLoad r = LoadUserChannels(dir.path(), info, favorites_list);
-    EXPECT_TRUE(r.must_end);
-    EXPECT_EQ(r.message, "Error reading userdef.dat 0\nline 3: " + c.problem);
+    Outcome r = LoadUserChannels(dir.path(), info, favorites_list);
+    EXPECT_FALSE(r.ok());
+    EXPECT_EQ(r.error, "Error reading userdef.dat 0\nline 3: " + c.problem);
     EXPECT_EQ(Get(userdef()), text);
     // The lines before the bad one stay loaded; nothing half-filled.
-    EXPECT_EQ(r.length, 2u);
     EXPECT_EQ(info.channels.size(), 2u);
   }
 }
 
 TEST_F(UserFiles, UnreadableUserFileReportsTheErrno) {
   fs::create_directories(userdef());
-  UserFileLoad r = LoadUserChannels(dir.path(), info, favorites_list);
-  EXPECT_TRUE(r.must_end);
-  EXPECT_EQ(r.message, "Error reading userdef.dat " + std::to_string(EISDIR));
+  Outcome r = LoadUserChannels(dir.path(), info, favorites_list);
+  EXPECT_FALSE(r.ok());
+  EXPECT_EQ(r.error, "Error reading userdef.dat " + std::to_string(EISDIR));
   EXPECT_TRUE(fs::is_directory(userdef()));
 }
 
@@ -298,9 +297,9 @@ TEST_F(UserFiles, SavedFilesLoadBackTheSameChannels) {
   ClearCatalogue(loaded);
   ASSERT_TRUE(LoadFavorites(dir.path(), favorites_list).ok());
   EXPECT_EQ(favorites_list, (std::vector<int32_t>{100003, 9}));
-  UserFileLoad r = LoadUserChannels(dir.path(), loaded, favorites_list);
-  ASSERT_TRUE(r.ok()) << r.message;
-  ASSERT_EQ(r.length, 2u);
+  Outcome r = LoadUserChannels(dir.path(), loaded, favorites_list);
+  ASSERT_TRUE(r.ok()) << r.error;
+  ASSERT_EQ(loaded.channels.size(), 2u);
   for (std::size_t i : {0u, 1u}) {
     const Channel& want = info.channels[i == 0 ? 0 : 2];
     const Channel& got = loaded.channels[i];

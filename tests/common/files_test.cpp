@@ -148,10 +148,17 @@ TEST(WriteFileAtomically, RemovesTemporaryFilesLeftByAnInterruptedWrite) {
                                       "channelz.dat.a1B2c3", "keep"}));
 }
 
-TEST(ReadWholeFile, ReportsErrno) {
+TEST(ReadWholeFile, FailureGivesNothingAndTheErrno) {
   int err = 0;
   EXPECT_FALSE(ReadWholeFile("/nonexistent/file", &err).has_value());
   EXPECT_EQ(err, ENOENT);
+}
+
+TEST(ReadFile, FailureSaysCannotReadTheFileAndWhy) {
+  const Result<std::string> missing = ReadFile("/nonexistent/file");
+  EXPECT_FALSE(missing.ok());
+  EXPECT_EQ(missing.error, "Cannot read /nonexistent/file: No such file or directory");
+  EXPECT_EQ(CannotReadMessage("/x", EISDIR), "Cannot read /x: Is a directory");
 }
 
 }  // namespace

@@ -5,9 +5,11 @@
 #include <httplib.h>
 
 #include <atomic>
+#include <chrono>
 #include <fstream>
 #include <map>
 #include <mutex>
+#include <regex>
 #include <sstream>
 
 #include "common/error.h"
@@ -81,9 +83,12 @@ class ServiceTest : public ::testing::Test {
     config.port = 0;
     config.access_key = "test-key";
     config.media_dir = dir_.path() / "media";
-    config.clock = [] { return *ParseVersionStamp(kStart); };
+    config.clock = [this] {
+      return *ParseVersionStamp(kStart) + std::chrono::minutes(minutes_later_.load());
+    };
     config.build_package = [this](const std::vector<PackageEntry>& entries) {
       ++builds_;
+      if (fail_builds_) throw Error("database: disk I/O error in /srv/secret.sqlite");
       return FakeBuild(entries);
     };
     config.log = [this](const std::string& line) {
@@ -101,6 +106,9 @@ class ServiceTest : public ::testing::Test {
   }
 
   std::filesystem::path db_file() const { return dir_.path() / "catalogue.sqlite"; }
+
+  // The service's clock moves on to the next minute.
+  void NextMinute() { ++minutes_later_; }
 
   httplib::Result Get(const std::string& target) { return client_->Get(target.c_str()); }
 
@@ -154,6 +162,8 @@ class ServiceTest : public ::testing::Test {
   }
 
   TempDir dir_;
+  std::atomic<int> minutes_later_{0};
+  std::atomic<bool> fail_builds_{false};
   std::atomic<int> builds_{0};
   std::mutex log_mutex_;
   std::vector<std::string> log_;
@@ -188,6 +198,10 @@ TEST_F(ServiceTest, PackageIsBuiltOncePerChange) {
   EXPECT_EQ(first.payload, second.payload);
   EXPECT_EQ(builds_, 1);
   ASSERT_EQ(Status("/service/rate.php?rating=3&id=20"), 200);
+  // In the minute of the package handed out, the change waits for the next minute's package.
+  EXPECT_EQ(List("key=test-key").payload, first.payload);
+  EXPECT_EQ(builds_, 1);
+  NextMinute();
   List("key=test-key");
   EXPECT_EQ(builds_, 2);
 }
@@ -202,16 +216,22 @@ TEST_F(ServiceTest, RatingsChangeTheNextPackageAndItsStamp) {
   const Entries before = Package();
   ASSERT_EQ(Status("/service/rate.php?rating=4&id=11"), 200);
   ASSERT_EQ(Status("/service/rate.php?rating=5&id=11"), 200);
+  // Same minute as the package handed out before: that package stays the current one, so its
+  // stamp never has to run ahead of the clock.
+  EXPECT_EQ(Package(), before);
+  EXPECT_EQ(List(std::string("key=test-key&date=") + kStart).tag, 259);
+  NextMinute();
   const Entries after = Package();
   const auto fields = ChannelFields(after, "tv.dat", "11");
   EXPECT_EQ(fields[9], "16.5");  // 7.5 + 4 + 5
   EXPECT_EQ(fields[10], "5");
   EXPECT_EQ(ChannelFields(after, "tv.dat", "10"), ChannelFields(before, "tv.dat", "10"));
-  // Same minute as the package handed out before: the stamp moves on by one minute, once for
-  // both changes, and the old stamp is no longer "up to date".
+  // The next minute: the stamp moves on by one minute, once for both changes, and the old
+  // stamp is no longer "up to date".
   EXPECT_EQ(after.at("version.dat"), "202605011201\r\n");
   EXPECT_EQ(List(std::string("key=test-key&date=") + kStart).tag, 258);
   ASSERT_EQ(Status("/service/rate.php?rating=1&id=11"), 200);
+  NextMinute();
   EXPECT_EQ(Package().at("version.dat"), "202605011202\r\n");
 }
 
@@ -299,11 +319,28 @@ TEST_F(ServiceTest, SubmissionsWaitForReview) {
   EXPECT_EQ(review({"--accept", "x"}), 2);
   EXPECT_TRUE(CatalogueDb(db_file()).Submissions().empty());
 
+  NextMinute();  // the accepted channel goes out with the next minute's package
   const Entries after = Package();
   EXPECT_EQ(after.at("tv.dat"), kTv);
   EXPECT_EQ(after.at("radio.dat"),
             std::string(kRadio) +
                 "21|Caf\xE9 Radio|http://127.0.0.1/a b.mp3|64|1||2|3|hi there|0|0|0|0|0|0|0\r\n");
+}
+
+TEST_F(ServiceTest, ReviewListShowsControlCharactersEscaped) {
+  // DEL and a byte that Windows-1252 leaves undefined (a C1 control in UTF-8) pass the
+  // submission rules; the listing must not hand them to the terminal.
+  ASSERT_EQ(Status("/service/new2.php?&group=1&name=a%7Fb%81c&url=u&bitrate=0&type=1&homepage="
+                   "&country=0&genre=0&comment=caf%E9"),
+            200);
+  std::ostringstream out, err;
+  ASSERT_EQ(
+      RunServiceCommand({"review", "--db", db_file().string(), "--list"}, FakeBuild, out, err), 0)
+      << err.str();
+  const std::string listed = out.str();
+  EXPECT_NE(listed.find("\ta\\x7Fb\\x81c\tu\t"), std::string::npos) << listed;
+  EXPECT_NE(listed.find("\tcaf\xC3\xA9\n"), std::string::npos) << listed;
+  EXPECT_EQ(listed.find('\x7F'), std::string::npos);
 }
 
 TEST_F(ServiceTest, MediaFilesAreServedAndNothingOutside) {
@@ -319,10 +356,38 @@ TEST_F(ServiceTest, MediaFilesAreServedAndNothingOutside) {
 TEST_F(ServiceTest, LogsOneLinePerRequest) {
   Status("/service/rate.php?rating=9&id=10");
   Status("/service/flag.php?flag=ok&id=10");
+  // Terminal escapes and the access key stay out of the log.
+  Status("/service/get.php?key=test-key&x=\x1b[2J\x9b");
   service_->Stop();  // the server logs after answering: wait for its threads
   std::lock_guard lock(log_mutex_);
-  EXPECT_EQ(log_, (std::vector<std::string>{"GET /service/rate.php?rating=9&id=10 400",
-                                            "GET /service/flag.php?flag=ok&id=10 200"}));
+  const std::vector<std::string> expected = {
+      "GET /service/rate.php?rating=9&id=10 400",
+      "GET /service/flag.php?flag=ok&id=10 200",
+      "GET /service/get.php?key=***&x=%1B[2J%9B 200",
+  };
+  ASSERT_EQ(log_.size(), expected.size());
+  const std::regex time_and_client(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ 127\.0\.0\.1 )");
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    std::smatch prefix;
+    EXPECT_TRUE(
+        std::regex_search(log_[i], prefix, time_and_client, std::regex_constants::match_continuous))
+        << log_[i];
+    EXPECT_EQ(prefix.suffix().str(), expected[i]);
+  }
+}
+
+TEST_F(ServiceTest, InternalErrorsTellTheLogNotTheClient) {
+  fail_builds_ = true;
+  auto res = Get("/service/get.php?key=test-key");
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 500);
+  EXPECT_EQ(res->body, "internal error\n");
+  service_->Stop();
+  std::lock_guard lock(log_mutex_);
+  ASSERT_EQ(log_.size(), 1u);
+  EXPECT_NE(log_[0].find(" 500 (database: disk I/O error in /srv/secret.sqlite)"),
+            std::string::npos)
+      << log_[0];
 }
 
 TEST(ServiceLifecycle, StopsWithoutStartAndListensOnlyOnLoopback) {
@@ -369,6 +434,11 @@ TEST(ServiceCommandLine, WrongWordsGiveUsageAndStatus2HelpGives0) {
            Case{{"import", "--db", "a"}, 2, "import needs --tables DIR or --m3u FILE"},
            Case{{"serve", "--db", "a", "--port"}, 2, "--port"},
            Case{{"serve", "--db", "a", "--port", "70000"}, 2, "bad port: 70000"},
+           Case{{"serve", "--db", "a", "--connections", "0"}, 2, "bad --connections: 0"},
+           Case{{"serve", "--db", "a", "--connections-per-address", "x"},
+                2,
+                "bad --connections-per-address: x"},
+           Case{{"serve", "--db", "a", "--timeout", "3601"}, 2, "bad --timeout: 3601 (1 to 3600)"},
            Case{{"review", "--db", "a", "--list", "--list"}, 2, "--list"},
            Case{{"review", "--db", "a", "--list", "--accept", "1"}, 2, "review needs one of"},
            Case{{"frobnicate"}, 2, "frobnicate"},

@@ -31,7 +31,7 @@ TEST(ProgressPercent, RoundsHalvesToEvenAndSkipsUnknownTotals) {
   }
 }
 
-TEST(DownloadingStatus, SpacingAndSizes) {
+TEST(DownloadingStatus, SizesBetweenFixedSpacing) {
   EXPECT_EQ(DownloadingStatus(1024, 2345678), " downloading  1 Kb of 2.35 Mb ...");
 }
 

@@ -55,10 +55,10 @@ TEST(HttpGet, AnAnnouncedLengthBeyondTheLimitFailsBeforeTheBody) {
   bool begun = false;
   HttpGetHooks hooks;
   hooks.begin = [&](int64_t) { begun = true; };
-  const HttpGetResult got =
+  const Result<std::string> got =
       HttpGet(server.base_url() + "/big", kAgent, hooks, {.max_body = 1 << 20});
   EXPECT_EQ(got.error, "The answer is larger than the 1048576 bytes allowed");
-  EXPECT_TRUE(got.body.empty());
+  EXPECT_FALSE(got.value.has_value());
   EXPECT_FALSE(begun);
 }
 
@@ -72,7 +72,7 @@ TEST(HttpGet, ABodyGrowingBeyondTheLimitFails) {
     most_seen = std::max(most_seen, count);
     return false;
   };
-  const HttpGetResult got =
+  const Result<std::string> got =
       HttpGet(server.base_url() + "/endless", kAgent, hooks, {.max_body = 64 * 1024});
   EXPECT_EQ(got.error, "The answer is larger than the 65536 bytes allowed");
   EXPECT_LE(most_seen, 64 * 1024);
@@ -95,7 +95,8 @@ TEST(HttpGet, TheDeadlineEndsATrickle) {
   });
   server.Start();
   const auto start = Clock::now();
-  const HttpGetResult got = HttpGet(server.base_url() + "/slow", kAgent, {}, {.total_seconds = 1});
+  const Result<std::string> got =
+      HttpGet(server.base_url() + "/slow", kAgent, {}, {.total_seconds = 1});
   EXPECT_FALSE(got.ok());
   EXPECT_NE(got.error.find("timed out"), std::string::npos) << got.error;
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(20));

@@ -9,7 +9,7 @@
 namespace vistrel {
 namespace {
 
-TEST(CheckListResponse, Outcomes) {
+TEST(CheckListResponse, SizeThenLengthThenTagDecide) {
   struct Case {
     const char* what;
     std::string body;

@@ -57,7 +57,7 @@ TEST(QueryValue, TextGoesOutAsUtf8Bytes) {
   EXPECT_EQ(QueryValue(""), "");
 }
 
-TEST(ServiceUrls, SmallRequests) {
+TEST(ServiceUrls, ReportRateAndFlagUrlsCarryTheEncodedValues) {
   EXPECT_EQ(ReportBrokenChannelUrl(kBase, -5), "http://127.0.0.1:1/service/bad.php?channel_id=-5");
   EXPECT_EQ(RateChannelUrl(kBase, "5", 42), "http://127.0.0.1:1/service/rate.php?rating=5&id=42");
   EXPECT_EQ(FlagChannelUrl(kBase, "duplicate", 0),

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
+#include "common/error.h"
+
 namespace vistrel {
 namespace {
 
@@ -88,6 +92,46 @@ TEST(CommandLine, UsageErrorsNameTheProblem) {
     const CommandLineResult r = c.Parse(t.words);
     EXPECT_EQ(r.kind, Kind::kUsageError) << testing::PrintToString(t.words);
     EXPECT_NE(r.problem.find(t.named), std::string::npos) << r.problem;
+  }
+}
+
+// Both tools dispatch through RunToolCommand: statuses 0, 1 and 2 and where each text goes.
+TEST(RunToolCommand, HelpUsageErrorsAndFailuresEndInTheirStatusAndStream) {
+  const ToolTexts texts{.name = "t",
+                        .usage = "USAGE\n",
+                        .missing_command = "missing command",
+                        .unknown_command = "unknown command ",
+                        .failure_prefix = "t: ",
+                        .help_command = false};
+  const ToolCommand commands[] = {
+      {"ok", [](const std::vector<std::string>& words) { return static_cast<int>(words.size()); }},
+      {"help", [](const std::vector<std::string>&) -> int { throw HelpRequested{"OWN\n"}; }},
+      {"bad", [](const std::vector<std::string>&) -> int { throw UsageError("no good"); }},
+      {"sub",
+       [](const std::vector<std::string>&) -> int { throw UsageError("x", "t sub", "SUB\n"); }},
+      {"fail", [](const std::vector<std::string>&) -> int { throw Error("it broke"); }},
+  };
+  struct Case {
+    std::vector<std::string> words;
+    int status;
+    std::string out, err;
+  };
+  for (const Case& c : {
+           Case{{"ok", "a", "b"}, 2, "", ""},
+           Case{{"--help"}, 0, "USAGE\n", ""},
+           Case{{"-h", "ok"}, 0, "USAGE\n", ""},
+           Case{{"help"}, 0, "OWN\n", ""},  // a command of that name, not the tool's help
+           Case{{}, 2, "", "t: missing command\nUSAGE\n"},
+           Case{{"frob"}, 2, "", "t: unknown command frob\nUSAGE\n"},
+           Case{{"bad"}, 2, "", "t: no good\nUSAGE\n"},
+           Case{{"sub"}, 2, "", "t sub: x\nSUB\n"},
+           Case{{"fail"}, 1, "", "t: it broke\n"},
+       }) {
+    std::ostringstream out, err;
+    EXPECT_EQ(RunToolCommand(texts, commands, c.words, out, err), c.status)
+        << testing::PrintToString(c.words);
+    EXPECT_EQ(out.str(), c.out) << testing::PrintToString(c.words);
+    EXPECT_EQ(err.str(), c.err) << testing::PrintToString(c.words);
   }
 }
 

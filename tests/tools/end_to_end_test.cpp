@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -96,12 +98,15 @@ class EndToEnd : public ::testing::Test {
     config.port = 0;
     config.access_key = access_key;
     config.build_package = Builder();
+    config.clock = [this] { return CurrentMinute() + std::chrono::minutes(minutes_later_.load()); };
     auto service = std::make_unique<CatalogueService>(std::move(config));
     service->Start();
     return service;
   }
 
   fs::path db_file() const { return dir_.path() / "catalogue.sqlite"; }
+  // The service's clock moves on a minute: changes go out with the next minute's package.
+  void NextMinute() { ++minutes_later_; }
   // Not created beforehand: the download makes it.
   fs::path data_dir() const { return dir_.path() / "data"; }
   fs::path package_file() const { return data_dir() / kPackageFileName; }
@@ -154,6 +159,7 @@ class EndToEnd : public ::testing::Test {
   }
 
   TempDir dir_;
+  std::atomic<int> minutes_later_{0};
   std::unique_ptr<CatalogueService> service_;
   vistrel::ServiceConfig client_;
   std::optional<ProgramState> state_;
@@ -214,6 +220,7 @@ TEST_F(EndToEnd, RatingReachesTheNextPackageAndTheCurrentOneIsUpToDate) {
   EXPECT_TRUE(ChannelById(11).rated_mark);
 
   // The rating changed the database, so the loaded version is no longer current.
+  NextMinute();
   const ListDownloadResult update = Download(first_version);
   ASSERT_TRUE(update.complete) << update.status;
   Reload();
@@ -267,6 +274,7 @@ TEST_F(EndToEnd, FlagsAndAcceptedSubmissionsReachTheNextPackage) {
   const int32_t new_id = std::stoi(accepted.substr(prefix.size()));
   EXPECT_EQ(new_id, 31);  // one above the highest channel id
 
+  NextMinute();
   const ListDownloadResult update = Download(info().version_text);
   ASSERT_TRUE(update.complete) << update.status;
   Reload();

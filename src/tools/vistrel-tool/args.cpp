@@ -7,16 +7,4 @@ void AddKeyOptions(CLI::App& app, KeyOptions& keys) {
   app.add_option("--iv-text", keys.iv_text, "package IV text");
 }
 
-void ParseCommand(CLI::App& app, const std::vector<std::string>& args) {
-  const CommandLineResult result = ParseCommandLine(app, args);
-  switch (result.kind) {
-    case CommandLineResult::Kind::kParsed:
-      return;
-    case CommandLineResult::Kind::kHelp:
-      throw HelpRequested{};
-    case CommandLineResult::Kind::kUsageError:
-      throw UsageError(result.problem);
-  }
-}
-
 }  // namespace vistrel::tool

@@ -1,7 +1,6 @@
 // encrypt / decrypt: the package cipher on any file, for looking inside packages and for
 // enciphering archives made by other tools.
 
-#include <cstring>
 #include <optional>
 
 #include "args.h"
@@ -22,16 +21,16 @@ int Transform(const Args& args, bool encrypt) {
   app.add_option("OUT", out, "file to write")->required();
   AddKeyOptions(app, keys);
   ParseCommand(app, args);
-  int error_code = 0;
-  std::optional<std::string> bytes = ReadWholeFile(in, &error_code);
-  if (!bytes) throw Error("Cannot read " + in + ": " + std::strerror(error_code));
+  Result<std::string> read = ReadFile(in);
+  if (!read.ok()) throw Error(read.error);
+  std::string& bytes = *read.value;
   const CipherKey key(keys.key_text, keys.iv_text);
   if (encrypt) {
-    EncryptInPlace(*bytes, key);
+    EncryptInPlace(bytes, key);
   } else {
-    DecryptInPlace(*bytes, key);
+    DecryptInPlace(bytes, key);
   }
-  if (Outcome written = WriteFileAtomically(out, *bytes); !written.ok()) {
+  if (Outcome written = WriteFileAtomically(out, bytes); !written.ok()) {
     throw Error(written.error);
   }
   return 0;

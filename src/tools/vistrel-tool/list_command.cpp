@@ -25,6 +25,7 @@
 #include "catalogue/user_files.h"
 #include "commands.h"
 #include "common/error.h"
+#include "common/files.h"
 
 namespace vistrel::tool {
 
@@ -120,7 +121,7 @@ void CopyUserFiles(const fs::path& from, const fs::path& to) {
     const fs::path source = from / name;
     if (fs::status(source, ec).type() == fs::file_type::not_found) continue;
     if (!fs::copy_file(source, to / name, ec)) {
-      throw Error("Cannot read " + source.string() + ": " + ec.message());
+      throw Error(CannotReadMessage(source, ec.value()));
     }
   }
 }

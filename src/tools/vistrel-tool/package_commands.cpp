@@ -1,6 +1,5 @@
 // build: the catalogue tables of a folder, zipped and enciphered into a package file.
 
-#include <cstring>
 #include <filesystem>
 #include <optional>
 
@@ -29,10 +28,9 @@ int RunBuild(const Args& args) {
   for (const char* name : kPackageEntries) {
     const std::filesystem::path file = tables / name;
     if (!std::filesystem::exists(file)) continue;
-    int error_code = 0;
-    std::optional<std::string> bytes = ReadWholeFile(file, &error_code);
-    if (!bytes) throw Error("Cannot read " + file.string() + ": " + std::strerror(error_code));
-    entries.emplace_back(name, std::move(*bytes));
+    Result<std::string> bytes = ReadFile(file);
+    if (!bytes.ok()) throw Error(bytes.error);
+    entries.emplace_back(name, std::move(*bytes.value));
   }
   const std::string package = BuildPackage(entries, keys.key_text, keys.iv_text);
   if (Outcome written = WriteFileAtomically(output, package); !written.ok()) {

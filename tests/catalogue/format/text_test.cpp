@@ -6,6 +6,7 @@
 #include "catalogue/format/fields.h"
 #include "catalogue/records.h"
 #include "common/error.h"
+#include "support/error_matchers.h"
 
 namespace vistrel {
 namespace {
@@ -37,12 +38,8 @@ TEST(ParseInt32, AcceptsSignedDecimalOnly) {
   EXPECT_EQ(ParseInt32("2147483647"), INT32_MAX);
   for (const char* bad :
        {"", "+", "-", "2147483648", "1 ", " 1", "0x10", "$10", "1.5", "+-1", "--1", "abc"}) {
-    try {
-      ParseInt32(bad);
-      ADD_FAILURE() << "accepted '" << bad << "'";
-    } catch (const Error& e) {
-      EXPECT_NE(std::string(e.what()).find(std::string("'") + bad + "'"), std::string::npos);
-    }
+    EXPECT_THAT([&] { ParseInt32(bad); }, ThrowsErrorContaining(std::string("'") + bad + "'"))
+        << bad;
   }
 }
 

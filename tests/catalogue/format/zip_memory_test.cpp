@@ -6,6 +6,7 @@
 #include "catalogue/format/zip_reader.h"
 #include "catalogue/package.h"
 #include "common/error.h"
+#include "support/error_matchers.h"
 #include "support/zip_fixtures.h"
 
 namespace vistrel {
@@ -99,12 +100,8 @@ TEST(ZipMemory, DamagedEntryRaisesErrorNamingIt) {
     ASSERT_EQ(ReadEntry(zip, "tv.dat"), content);
     damage.apply(zip);
     for (bool uncleared : {false, true}) {
-      try {
-        ReadEntry(zip, "tv.dat", uncleared);
-        ADD_FAILURE() << "damaged entry was read, uncleared " << uncleared;
-      } catch (const Error& e) {
-        EXPECT_NE(std::string(e.what()).find("\"tv.dat\""), std::string::npos) << e.what();
-      }
+      EXPECT_THAT([&] { ReadEntry(zip, "tv.dat", uncleared); }, ThrowsErrorContaining("\"tv.dat\""))
+          << "uncleared " << uncleared;
     }
   }
 }
