@@ -24,7 +24,7 @@ build() {
 
 targets() {
   sed -n '/^set(VISTREL_FUZZ_TARGETS/,/)/p' fuzz/CMakeLists.txt | tr -d '()' |
-    grep -o 'fuzz_[a-z_]*'
+    grep -o 'fuzz_[a-z0-9_]*'
 }
 
 # Limits per target: the package and zip inputs may be as large as a small package, and a
