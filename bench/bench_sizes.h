@@ -29,6 +29,7 @@ benchmark::internal::Benchmark* ForSize(benchmark::internal::Benchmark* benchmar
 // Benchmarks of the two groups, registered in the order they run.
 void RegisterLoadBenchmarks();
 void RegisterBrowseBenchmarks();
+void RegisterSettingsBenchmarks();
 void RegisterServiceBenchmarks();
 
 }  // namespace vistrel::bench

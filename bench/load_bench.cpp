@@ -54,7 +54,7 @@ std::size_t InflateEntries(const std::string& plaintext) {
   if (!archive) throw Error("The synthetic package is not a readable archive");
   std::size_t total = 0;
   for (const char* name : kPackageEntries) {
-    if (LocateZipEntry(archive.get(), name)) total += ReadZipEntry(archive.get()).size();
+    if (LocateZipEntry(archive, name)) total += ReadZipEntry(archive).size();
   }
   return total;
 }

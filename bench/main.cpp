@@ -50,6 +50,7 @@ int main(int argc, char** argv) {
   benchmark::AddCustomContext("load_average_at_start", LoadAverage());
   RegisterLoadBenchmarks();
   RegisterBrowseBenchmarks();
+  RegisterSettingsBenchmarks();
   RegisterServiceBenchmarks();
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

@@ -11,6 +11,7 @@ PACKAGES=(
   desktop-file-utils
   qt6-base-dev libqt6opengl6-dev libmpv-dev
   xvfb xauth libgl1-mesa-dri dbus-daemon
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <limits>
 #include <system_error>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -28,7 +29,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Entries = std::vector<std::pair<std::string, std::string>>;
+using Entries = SettingsEntries;
 
 std::string Escape(std::string_view text, bool is_name) {
   static constexpr char kHex[] = "0123456789ABCDEF";
@@ -114,8 +115,12 @@ bool Unescape(std::string_view text, char stop, std::string& out, std::string_vi
   return stop == 0;
 }
 
-Entries ParseStore(std::string_view text) {
+}  // namespace
+
+SettingsEntries ParseSettingsText(std::string_view text) {
   Entries entries;
+  // Where each name stands in `entries`, so that a long file is read in one pass.
+  std::unordered_map<std::string, std::size_t> places;
   for (std::string_view line : SplitLines(text)) {
     if (line.empty() || line.front() == '#' || line.front() == ';') continue;
     std::string name, value;
@@ -123,18 +128,17 @@ Entries ParseStore(std::string_view text) {
     if (!Unescape(line, '=', name, &rest) || name.empty()) continue;
     if (!Unescape(rest, 0, value, nullptr)) continue;
     // A repeated name keeps its first place and its last value.
-    auto same = std::find_if(entries.begin(), entries.end(),
-                             [&](const auto& entry) { return entry.first == name; });
-    if (same != entries.end()) {
-      same->second = std::move(value);
-    } else {
+    const auto [place, added] = places.try_emplace(name, entries.size());
+    if (added) {
       entries.emplace_back(std::move(name), std::move(value));
+    } else {
+      entries[place->second].second = std::move(value);
     }
   }
   return entries;
 }
 
-std::string FormatStore(const Entries& entries) {
+std::string FormatSettingsText(const SettingsEntries& entries) {
   std::string out;
   for (const auto& [name, value] : entries) {
     out += Escape(name, true);
@@ -145,11 +149,13 @@ std::string FormatStore(const Entries& entries) {
   return out;
 }
 
+namespace {
+
 // The entries of an existing store; nothing when it cannot be read.
 std::optional<Entries> ReadStore(const fs::path& file) {
   std::optional<std::string> bytes = ReadWholeFile(file);
   if (!bytes) return std::nullopt;
-  return ParseStore(*bytes);
+  return ParseSettingsText(*bytes);
 }
 
 bool FileExists(const fs::path& file) {
@@ -170,12 +176,21 @@ bool SettingsStore::Exists() const {
 }
 
 std::optional<std::string> SettingsStore::Read(std::string_view name) const {
-  std::optional<Entries> entries = ReadStore(file_);
-  if (!entries) return std::nullopt;
-  for (auto& [entry_name, value] : *entries) {
-    if (entry_name == name) return Utf8OrCp1252(value);
+  return ReadAll().Get(name);
+}
+
+SettingsValues SettingsStore::ReadAll() const {
+  SettingsValues values;
+  if (std::optional<Entries> entries = ReadStore(file_)) {
+    for (auto& [name, value] : *entries) values.values_.emplace(std::move(name), std::move(value));
   }
-  return std::nullopt;
+  return values;
+}
+
+std::optional<std::string> SettingsValues::Get(std::string_view name) const {
+  const auto found = values_.find(std::string(name));
+  if (found == values_.end()) return std::nullopt;
+  return Utf8OrCp1252(found->second);
 }
 
 void SettingsStore::WriteString(std::string_view name, std::string_view text) const {
@@ -195,7 +210,7 @@ void SettingsStore::WriteString(std::string_view name, std::string_view text) co
   } else {
     entries.emplace_back(std::string(name), std::string(text));
   }
-  if (!WriteFileAtomically(file_, FormatStore(entries)).ok()) {
+  if (!WriteFileAtomically(file_, FormatSettingsText(entries)).ok()) {
     throw Error(existed ? "Failed to set data for '" + std::string(name) + "'" : create_failure);
   }
 }
@@ -213,7 +228,7 @@ void SettingsStore::Delete(std::string_view name) const {
                            [&](const auto& entry) { return entry.first == name; });
   if (same == entries->end()) return;  // no such value
   entries->erase(same);
-  if (!WriteFileAtomically(file_, FormatStore(*entries)).ok()) throw Error(failure);
+  if (!WriteFileAtomically(file_, FormatSettingsText(*entries)).ok()) throw Error(failure);
 }
 
 std::optional<int32_t> ParseIntegerText(std::string_view s) {
@@ -265,7 +280,9 @@ void LoadSettings(const SettingsStore& store, ViewFilter& filter) {
   // A stored value only counts when it reads as a number greater than 0, so a stored 0 never
   // reaches the filter; 16-bit fields keep the low 16 bits, switches the low 8 bits (non-zero
   // is on), bitrate the whole value. Every value is text here, so no value can have a wrong type.
-  auto read = [&](const char* name) { return SettingInteger(store.Read(name)); };
+  // Read once: the store is parsed a single time for all seventeen values.
+  const SettingsValues values = store.ReadAll();
+  auto read = [&](const char* name) { return SettingInteger(values.Get(name)); };
   auto word = [&](const char* name, uint16_t& field) {
     if (int64_t v = read(name); v > 0) field = static_cast<uint16_t>(v & 0xFFFF);
   };
@@ -276,7 +293,7 @@ void LoadSettings(const SettingsStore& store, ViewFilter& filter) {
   word("favorited", filter.favorited);
   if (int64_t v = read("name_f"); v > 0) {
     filter.name_section_on = (v & 0xFF) != 0;
-    filter.name = store.Read("name").value_or(std::string());
+    filter.name = values.Get("name").value_or(std::string());
   }
   flag("country_f", filter.country_section_on);
   word("country", filter.country_id);

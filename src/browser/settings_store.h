@@ -7,10 +7,24 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "catalogue/records.h"
 
 namespace vistrel {
+
+// Every value of the store as read at one moment, looked up by name.
+class SettingsValues {
+ public:
+  // The text of `name`; nothing when there is no such value.
+  std::optional<std::string> Get(std::string_view name) const;
+
+ private:
+  friend class SettingsStore;
+  std::unordered_map<std::string, std::string> values_;
+};
 
 class SettingsStore {
  public:
@@ -26,6 +40,9 @@ class SettingsStore {
   // The stored text of `name` in UTF-8 (a value that is not valid UTF-8 is read as
   // Windows-1252); nothing when the key or the value is missing.
   std::optional<std::string> Read(std::string_view name) const;
+  // Every stored value, from one reading of the store; none when the key is missing or cannot
+  // be read.
+  SettingsValues ReadAll() const;
 
   // Create the key when missing and store the value. Throw vistrel::Error
   // "Failed to create key <path>" or "Failed to set data for '<name>'".
@@ -46,7 +63,14 @@ std::optional<int32_t> ParseIntegerText(std::string_view text);
 // Integer text of a stored value (ParseIntegerText). Missing, empty or anything else gives 0.
 int64_t SettingInteger(const std::optional<std::string>& text);
 
-// Fills the filter from the store; see the table of values in settings_store.cpp.
+// The store's text: names and values in the order they are kept. Parsing skips lines that
+// do not parse; a repeated name keeps its first place and its last value. Formatting escapes
+// whatever would break a line, so any name and value read back exactly. Neither fails.
+using SettingsEntries = std::vector<std::pair<std::string, std::string>>;
+SettingsEntries ParseSettingsText(std::string_view text);
+std::string FormatSettingsText(const SettingsEntries& entries);
+
+// Fills the filter from the store, read once; see the table of values in settings_store.cpp.
 void LoadSettings(const SettingsStore& store, ViewFilter& filter);
 
 }  // namespace vistrel

@@ -34,12 +34,20 @@ inline constexpr const char* kPackageEntries[] = {
     kVersionEntry,           kCountriesEntry,         kGenresEntry,
     kChannelEntries[0].name, kChannelEntries[1].name, kChannelEntries[2].name};
 
+// Limits of what a package may inflate to, checked against each entry's declared sizes before
+// anything is allocated for it: the total over all entries, and for entries above a small size
+// how many times their compressed bytes they may grow (catalogue text deflates to about a
+// fifth; a package of 64 KiB thus stays within a few tens of MiB however it is made).
+inline constexpr std::uint64_t kMaxPackageInflatedSize = std::uint64_t{1} << 30;
+inline constexpr std::uint64_t kMaxPackageEntryRatio = 50;
+inline constexpr std::uint64_t kPackageEntryFreeSize = 64 * 1024;
+
 // Loads the package file into `catalogue`: version, countries and genres replace what is there;
 // TV, radio and video channels are appended behind the channels already present (the user's).
 // Precondition: ClearCatalogue has run. Throws vistrel::Error when the file cannot be read, an
-// entry cannot be read, or a line is malformed (records filled before the bad line stay, no
-// half-filled record remains). Data that is not a readable archive loads nothing.
-// Decrypted bytes stay in memory.
+// entry cannot be read or exceeds the limits above, a line is malformed (records filled before
+// the bad line stay, no half-filled record remains), or memory runs out. Data that is not a
+// readable archive loads nothing. Decrypted bytes stay in memory.
 void LoadChannelPackage(Catalogue& catalogue, const std::vector<int32_t>& favorites_list,
                         const std::filesystem::path& package_file,
                         std::string_view key_text = build::kKeyText,

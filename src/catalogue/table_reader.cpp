@@ -76,7 +76,9 @@ void ReadIdNameRows(std::string_view entry_name, std::string_view bytes, std::ve
   const TableText table(bytes);
   const std::string_view text = table.text();
   rows.clear();
-  rows.reserve(CountTableLines(text));
+  // One row per line, and no more than the bytes can hold ("0|x" and a line break), so that a
+  // text of line breaks alone reserves nothing much.
+  rows.reserve(std::min(CountTableLines(text), (text.size() + 1) / 4));
   std::size_t index = 0;
   ForEachLine(text, [&](std::string_view line) {
     try {

@@ -2,11 +2,15 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <new>
 #include <system_error>
 #include <unordered_set>
 
 #include "catalogue/format/codepage.h"
 #include "catalogue/format/fields.h"
+#include "catalogue/format/table_scan.h"
 #include "catalogue/lookups.h"
 #include "common/files.h"
 
@@ -91,9 +95,10 @@ Channel ParseUserChannelLine(std::string_view line, const std::vector<int32_t>& 
     throw Error(std::to_string(f.size()) + " fields, at least " +
                 std::to_string(kRequiredUserFields) + " expected");
   }
+  // Blanks around a number, as a hand edit may leave them, do not make it unreadable.
   auto number = [&](std::size_t i) {
     try {
-      return ParseInt32(f[i]);
+      return ParseInt32(TrimBlanks(f[i]));
     } catch (const Error& e) {
       throw Error(std::string(kUserFieldNames[i]) + ": " + e.what());
     }
@@ -116,6 +121,38 @@ Channel ParseUserChannelLine(std::string_view line, const std::vector<int32_t>& 
   return item;
 }
 
+void ParseFavoritesText(std::string_view text, std::vector<int32_t>& ids) {
+  std::size_t index = 0;
+  ForEachLine(text, [&](std::string_view line) {
+    try {
+      ids.push_back(ParseInt32(TrimBlanks(line)));
+    } catch (const Error& e) {
+      throw Error("line " + std::to_string(index + 1) + ": " + e.what());
+    }
+    ++index;
+  });
+}
+
+void ParseUserChannelsText(std::string_view text, Catalogue& catalogue,
+                           const std::vector<int32_t>& favorites_list) {
+  catalogue.channels.clear();
+  // One channel per line, and no more than the bytes can hold: nine separators and seven
+  // numbers of at least one digit, and a line break after all but the last line.
+  constexpr std::size_t kShortestLine = kRequiredUserFields - 1 + 7 + 1;
+  catalogue.channels.reserve(std::min(CountLinesAtLeast(text), (text.size() + 1) / kShortestLine));
+  std::size_t index = 0;
+  ForEachLine(text, [&](std::string_view line) {
+    try {
+      Channel item = ParseUserChannelLine(line, favorites_list, catalogue.genres);
+      if (item.id > catalogue.highest_user_id) catalogue.highest_user_id = item.id;
+      catalogue.channels.push_back(std::move(item));
+    } catch (const Error& e) {
+      throw Error("line " + std::to_string(index + 1) + ": " + e.what());
+    }
+    ++index;
+  });
+}
+
 Outcome LoadFavorites(const fs::path& data_folder, std::vector<int32_t>& favorites_list) {
   favorites_list.clear();
   const fs::path path = data_folder / kFavoritesFileName;
@@ -125,15 +162,15 @@ Outcome LoadFavorites(const fs::path& data_folder, std::vector<int32_t>& favorit
     ::unlink(path.c_str());
     return Outcome::Fail(kFavoritesFailure);
   };
-  std::optional<std::string> bytes = ReadWholeFile(path);
-  if (!bytes) return fail();
-  const std::string text = DecodeTextFile(*bytes);
-  for (std::string_view line : SplitLines(text)) {
-    try {
-      favorites_list.push_back(ParseInt32(line));
-    } catch (const Error&) {
-      return fail();
-    }
+  try {
+    std::optional<std::string> bytes = ReadWholeFile(path);
+    if (!bytes) return fail();
+    ParseFavoritesText(DecodeTextFile(*bytes), favorites_list);
+  } catch (const Error&) {
+    return fail();
+  } catch (const std::bad_alloc&) {
+    // Not the file's fault: it stays for the next start.
+    return Outcome::Fail(kFavoritesFailure);
   }
   return {};
 }
@@ -142,23 +179,16 @@ Outcome LoadUserChannels(const fs::path& data_folder, Catalogue& catalogue,
                          const std::vector<int32_t>& favorites_list) {
   const fs::path path = data_folder / kUserChannelsFileName;
   if (IsMissing(path)) return Outcome::Ok();
-  int error_code = 0;
-  std::optional<std::string> bytes = ReadWholeFile(path, &error_code);
-  if (!bytes) return Outcome::Fail(kUserChannelsFailure + std::to_string(error_code));
-  const std::string text = DecodeTextFile(*bytes);
-  const std::vector<std::string_view> lines = SplitLines(text);
-  catalogue.channels.clear();
-  catalogue.channels.reserve(lines.size());
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    try {
-      Channel item = ParseUserChannelLine(lines[i], favorites_list, catalogue.genres);
-      if (item.id > catalogue.highest_user_id) catalogue.highest_user_id = item.id;
-      catalogue.channels.push_back(std::move(item));
-    } catch (const Error& e) {
-      // A malformed line is no system error: the code is 0 and the second line says what.
-      return Outcome::Fail(std::string(kUserChannelsFailure) + "0\nline " + std::to_string(i + 1) +
-                           ": " + e.what());
-    }
+  try {
+    int error_code = 0;
+    std::optional<std::string> bytes = ReadWholeFile(path, &error_code);
+    if (!bytes) return Outcome::Fail(kUserChannelsFailure + std::to_string(error_code));
+    ParseUserChannelsText(DecodeTextFile(*bytes), catalogue, favorites_list);
+  } catch (const Error& e) {
+    // A malformed line is no system error: the code is 0 and the second line says what.
+    return Outcome::Fail(std::string(kUserChannelsFailure) + "0\n" + e.what());
+  } catch (const std::bad_alloc&) {
+    return Outcome::Fail(kUserChannelsFailure + std::to_string(ENOMEM));
   }
   return Outcome::Ok();
 }

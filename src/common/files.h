@@ -23,7 +23,10 @@ Result<std::string> ReadFile(const std::filesystem::path& path);
 
 // Replaces `path` with `bytes` atomically: the parent folders are created, the bytes go to a
 // temporary file in the same folder, are flushed to disk, and the file is renamed over the old
-// one. On any failure the old file is untouched and the message names the file and the cause.
+// one. A symbolic link is written through: the file it leads to is replaced, in that file's
+// folder, and the link stays. The file keeps its permission bits (a new one gets 0666 less the
+// umask). Temporary files of the same file left by an interrupted write are removed first.
+// On any failure the old file is untouched and the message names the file and the cause.
 Outcome WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
 }  // namespace vistrel

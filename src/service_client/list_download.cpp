@@ -58,7 +58,7 @@ ListDownloadResult DownloadChannelList(const ServiceConfig& service,
     if (service.process_events) service.process_events();
     return cancel;
   };
-  return Finish(HttpGet(url, ServiceUserAgent(), get), request.data_dir);
+  return Finish(HttpGet(url, ServiceUserAgent(), get, kListDownloadLimits), request.data_dir);
 }
 
 }  // namespace vistrel

@@ -43,8 +43,10 @@ struct ListDownloadResult {
 
 // Runs one download: GET base + "/service/get.php?key=..." into memory, check the answer, and
 // on a package store its bytes as data_dir/"channelz.dat" (atomically: a failure leaves the old
-// file whole). Every failure ends in a status text, never in an exception, except one raised by
-// the event pump, `begin` or `cancel_requested`, which aborts the transfer and is passed on.
+// file whole). An answer larger than a framed answer can be (announced or received) is refused
+// as it comes. Every failure ends in a status text (running out of memory included), never in
+// an exception, except one raised by the event pump, `begin` or `cancel_requested`, which
+// aborts the transfer and is passed on.
 ListDownloadResult DownloadChannelList(const ServiceConfig& service,
                                        const ListDownloadRequest& request,
                                        const ListDownloadHooks& hooks = {});

@@ -23,7 +23,7 @@ void SendServiceRequest(const ServiceConfig& service, const std::string& url) {
         return false;
       };
     }
-    (void)HttpGet(url, ServiceUserAgent(), hooks);
+    (void)HttpGet(url, ServiceUserAgent(), hooks, kSmallRequestLimits);
   } catch (...) {
     // Fire and forget: the user is told nothing, nothing is retried.
   }

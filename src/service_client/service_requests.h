@@ -1,6 +1,7 @@
 #pragma once
-// The four small requests to the service. They block until answered, run the event pump while
-// they wait, ignore the answer and swallow every failure: none reports anything to its caller.
+// The four small requests to the service. They block until answered (30 s at most), run the
+// event pump while they wait, ignore the answer (taking no more than a few KiB of it) and
+// swallow every failure: none reports anything to its caller.
 
 #include <cstdint>
 #include <string>

@@ -64,7 +64,10 @@ struct Program {
   }
 
   Catalogue& info() { return state.catalogue; }
-  Channel& Row(int32_t r) { return info().channels[state.visible_rows.positions[r]]; }
+  // Checked: a row that is not there fails the test instead of ending it.
+  Channel& Row(int32_t r) {
+    return info().channels.at(static_cast<std::size_t>(state.visible_rows.positions.at(r)));
+  }
 
   // Names of the visible rows, top to bottom.
   std::vector<std::string> Names() {
@@ -113,7 +116,7 @@ TEST(Lifecycle, StartUpCreatesTheFolderAndLoadsEverything) {
   EXPECT_TRUE(report.ok());
   EXPECT_FALSE(fs::exists(q.data / kOldPackageFileName));
   EXPECT_FALSE(q.state.list_outdated);
-  EXPECT_EQ(q.Names(), (Names{"alpha TV", "Beta Music", "My Stream", "Zeta News"}));
+  ASSERT_EQ(q.Names(), (Names{"alpha TV", "Beta Music", "My Stream", "Zeta News"}));
   EXPECT_EQ(report.view.caption_suffix, " - Tv");
   EXPECT_EQ(report.view.country_names, (Names{"All Countries", "Norway"}));
   EXPECT_EQ(q.info().highest_user_id, 100005);
@@ -180,7 +183,7 @@ TEST(Lifecycle, WithoutPackageUserFilesAreListedAndKeptAtClose) {
   p.Put(kFavoritesFileName, kFavorites);
   p.Start();
   EXPECT_TRUE(p.state.list_outdated);
-  EXPECT_EQ(p.Names(), Names{"My Stream"});
+  ASSERT_EQ(p.Names(), Names{"My Stream"});
   EXPECT_EQ(p.Row(0).favorited, 1);
   // Favourite 3 belongs to a channel that is not loaded: closing must not drop it.
   ASSERT_TRUE(CloseProgram(p.state).ok());
@@ -210,7 +213,27 @@ TEST(Lifecycle, UnreadableUserFileEndsTheProgramWithoutWriting) {
     EXPECT_GT(p.state.visible_rows.count, 0) << "the sequence runs to its end";
     ASSERT_TRUE(CloseProgram(p.state).ok());
     EXPECT_EQ(p.Get(kUserChannelsFileName), userdef_before) << c.file;
+    // Neither file is written: the bad favourites file was deleted and stays so, and no
+    // favourites file appears beside a bad userdef.dat.
+    EXPECT_FALSE(fs::exists(p.data / kFavoritesFileName)) << c.file;
   }
+}
+
+// A close before start-up ran (or after it stopped early) knows nothing of the files: it
+// writes none and leaves the stored ones as they are.
+TEST(Lifecycle, CloseOfAStateThatNeverStartedLeavesTheFilesAlone) {
+  TempDir dir;
+  Program p(dir.path());
+  p.Put(kUserChannelsFileName, kUserLine);
+  p.Put(kFavoritesFileName, kFavorites);
+  ASSERT_TRUE(CloseProgram(p.state).ok());
+  EXPECT_EQ(p.Get(kUserChannelsFileName), kUserLine);
+  EXPECT_EQ(p.Get(kFavoritesFileName), kFavorites);
+
+  TempDir empty;
+  Program q(empty.path());
+  ASSERT_TRUE(CloseProgram(q.state).ok());
+  EXPECT_FALSE(fs::exists(q.data));
 }
 
 TEST(Lifecycle, CurrentFavorites) {
@@ -263,7 +286,7 @@ TEST(Lifecycle, StartBrowseEditReloadCloseAndStartAgainKeepsEverything) {
   ASSERT_TRUE(
       SortByColumn(p.info(), p.state.visible_rows.count, ListColumn::kBitrate, p.state.sort));
   RefreshView(p.state);
-  EXPECT_EQ(p.Names(), (Names{"Zeta News", "alpha TV", "My Stream", "Beta Music"}));
+  ASSERT_EQ(p.Names(), (Names{"Zeta News", "alpha TV", "My Stream", "Beta Music"}));
 
   // Marks and a new channel since start-up; then the Favorites toggle and back.
   p.Row(0).favorited = 1;  // Zeta News
@@ -287,7 +310,7 @@ TEST(Lifecycle, StartBrowseEditReloadCloseAndStartAgainKeepsEverything) {
   EXPECT_TRUE(reloaded.ok());
   p.ExpectViewMatchesCatalogue();
   // The toggle stood on true after the last header click, so the reload lists Z to A.
-  EXPECT_EQ(p.Names(), (Names{"Zeta News", "My Stream", "Gamma TV", "Beta Music", "Added"}));
+  ASSERT_EQ(p.Names(), (Names{"Zeta News", "My Stream", "Gamma TV", "Beta Music", "Added"}));
   EXPECT_EQ(p.Row(0).favorited, 1);
   EXPECT_EQ(p.Row(1).favorited, 1);
   EXPECT_EQ(p.Row(3).favorited, 0);
@@ -342,6 +365,7 @@ TEST(Lifecycle, ReloadIsRefusedWhenTheUserFilesCannotBeWritten) {
   Program p(dir.path());
   p.Put(kPackageFileName, Package(kTv, kRadio));
   p.Start();
+  ASSERT_GT(p.state.visible_rows.count, 0);
   p.Row(0).favorited = 1;
   // A folder in the file's place makes the write fail, also for root.
   fs::create_directories(p.data / kFavoritesFileName / "inside");
@@ -349,7 +373,7 @@ TEST(Lifecycle, ReloadIsRefusedWhenTheUserFilesCannotBeWritten) {
   LoadReport report = ReloadCatalogue(p.state);
   ASSERT_EQ(report.messages.size(), 1u);
   EXPECT_NE(report.messages[0].find("not reloaded"), std::string::npos);
-  EXPECT_EQ(p.Names(), (Names{"alpha TV", "Beta Music", "Zeta News"}));
+  ASSERT_EQ(p.Names(), (Names{"alpha TV", "Beta Music", "Zeta News"}));
   EXPECT_EQ(p.Row(0).favorited, 1);
   p.ExpectViewMatchesCatalogue();
 }

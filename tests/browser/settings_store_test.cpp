@@ -12,6 +12,7 @@
 #include "common/error.h"
 #include "common/files.h"
 #include "support/error_matchers.h"
+#include "support/file_size_limit.h"
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
@@ -190,6 +191,78 @@ TEST_F(Settings, EveryValueReachesItsField) {
   EXPECT_FALSE(f.hide_spam);
 }
 
+// The 16-bit fields keep all sixteen low bits, the top one included.
+TEST_F(Settings, WordValuesKeepTheirLowSixteenBits) {
+  struct Case {
+    const char* text;
+    uint16_t kept;
+  };
+  auto view = [](const ViewFilter& f) { return static_cast<uint16_t>(f.view); };
+  auto favorited = [](const ViewFilter& f) { return f.favorited; };
+  auto country = [](const ViewFilter& f) { return f.country_id; };
+  auto genre = [](const ViewFilter& f) { return f.genre_id; };
+  for (const Case& c : {Case{"65535", 65535}, Case{"32768", 32768}, Case{"98304", 32768},
+                        Case{"131071", 65535}, Case{"$FFFF", 65535}}) {
+    for (const auto& [name, field] :
+         std::initializer_list<std::pair<const char*, uint16_t (*)(const ViewFilter&)>>{
+             {"selected", view},
+             {"favorited", favorited},
+             {"country", country},
+             {"genre", genre}}) {
+      SCOPED_TRACE(std::string(name) + "=" + c.text);
+      store.WriteString(name, c.text);
+      ViewFilter f = ClearedFilter();
+      LoadSettings(store, f);
+      EXPECT_EQ(field(f), c.kept);
+      store.Delete(name);
+    }
+  }
+}
+
+// One switch stored at a time: it reaches its own field and no other.
+TEST_F(Settings, EachSwitchReachesOnlyItsOwnField) {
+  const std::pair<const char*, bool ViewFilter::*> switches[] = {
+      {"name_f", &ViewFilter::name_section_on},
+      {"country_f", &ViewFilter::country_section_on},
+      {"genre_f", &ViewFilter::genre_section_on},
+      {"bitrate_f", &ViewFilter::bitrate_section_on},
+      {"flag_f", &ViewFilter::status_section_on},
+      {"workfine", &ViewFilter::hide_work_fine},
+      {"notworking", &ViewFilter::hide_not_working},
+      {"new", &ViewFilter::hide_new},
+      {"wrong", &ViewFilter::hide_wrong_info},
+      {"duplicate", &ViewFilter::hide_duplicate},
+      {"spam", &ViewFilter::hide_spam}};
+  for (const auto& [stored, stored_field] : switches) {
+    SCOPED_TRACE(stored);
+    PutFile(std::string(stored) + "=1\n");
+    ViewFilter f;
+    LoadSettings(store, f);
+    for (const auto& [name, field] : switches) {
+      EXPECT_EQ(f.*field, field == stored_field) << name;
+    }
+  }
+}
+
+// A long file is read in one pass: every name once, the last value of a repeated one.
+TEST_F(Settings, ManyNamesReadEachOnce) {
+  std::string text;
+  for (int i = 0; i < 20000; ++i)
+    text += "name" + std::to_string(i % 15000) + "=" + std::to_string(i) + "\n";
+  text += "selected=2\ncountry=9\n";
+  const SettingsEntries entries = ParseSettingsText(text);
+  ASSERT_EQ(entries.size(), 15002u);
+  EXPECT_EQ(entries[0], (std::pair<std::string, std::string>("name0", "15000")));
+  EXPECT_EQ(entries[14999], (std::pair<std::string, std::string>("name14999", "14999")));
+  PutFile(text);
+  ViewFilter f = ClearedFilter();
+  LoadSettings(store, f);
+  EXPECT_EQ(f.view, View::kRadio);
+  EXPECT_EQ(f.country_id, 9);
+  EXPECT_EQ(store.ReadAll().Get("name4999"), "19999");
+  EXPECT_EQ(store.ReadAll().Get("name15000"), std::nullopt);
+}
+
 TEST_F(Settings, AnyTextReadsBackExactly) {
   const std::string values[] = {
       "line1\nline2\r\nline3\r",
@@ -284,26 +357,6 @@ TEST_F(Settings, UnreadableKeyIsNotReplaced) {
               ThrowsErrorSaying("Failed to create key " + file().string()));
   EXPECT_TRUE(fs::is_directory(file() / "inside"));
 }
-
-// A file-size limit makes the write itself fail, for root as well.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    old_handler_ = std::signal(SIGXFSZ, SIG_IGN);
-    ::getrlimit(RLIMIT_FSIZE, &old_);
-    rlimit limited = old_;
-    limited.rlim_cur = bytes;
-    ::setrlimit(RLIMIT_FSIZE, &limited);
-  }
-  ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &old_);
-    std::signal(SIGXFSZ, old_handler_);
-  }
-
- private:
-  rlimit old_{};
-  void (*old_handler_)(int) = nullptr;
-};
 
 TEST_F(Settings, ValueThatCannotBeStoredFailsAndKeepsTheStore) {
   store.WriteInteger("selected", 2);

@@ -178,6 +178,31 @@ TEST(ChannelPassesFilter, PlayerTypeViewAndEachSectionDecide) {
   }
 }
 
+// One switch at a time against every status: a switch hides its own status and no other.
+TEST(ChannelPassesFilter, EachStatusSwitchHidesItsOwnStatusOnly) {
+  struct Switch {
+    bool ViewFilter::*field;
+    int32_t status;
+  };
+  const Switch switches[] = {{&ViewFilter::hide_work_fine, kStatusWorkFine},
+                             {&ViewFilter::hide_not_working, kStatusNotWorking},
+                             {&ViewFilter::hide_new, kStatusNew},
+                             {&ViewFilter::hide_wrong_info, kStatusWrongInfo},
+                             {&ViewFilter::hide_duplicate, kStatusDuplicate},
+                             {&ViewFilter::hide_spam, kStatusSpam}};
+  for (const Switch& on : switches) {
+    for (int32_t status = kStatusWorkFine; status <= kStatusSpam; ++status) {
+      ViewFilter f = TvView();
+      f.status_section_on = true;
+      f.*on.field = true;
+      Channel c = TvChannel();
+      c.status = status;
+      EXPECT_EQ(ChannelPassesFilter(f, c), status != on.status)
+          << "switch of status " << on.status << ", channel of status " << status;
+    }
+  }
+}
+
 TEST(AnySectionOn, ViewDoesNotCount) {
   ViewFilter f;
   f.view = View::kFavorites;

@@ -62,7 +62,7 @@ TEST(LoadChannelPackage, FillsTablesAndAppendsTvRadioVideoBehindUserChannels) {
   ASSERT_EQ(info.countries.size(), 3u);
   EXPECT_EQ(info.countries[2].name, "Brazil");
   ASSERT_EQ(info.genres.size(), 3u);
-  EXPECT_EQ(Ids(info), (std::vector<int32_t>{100001, 10, 11, 20, 30}));
+  ASSERT_EQ(Ids(info), (std::vector<int32_t>{100001, 10, 11, 20, 30}));
   const auto& c = info.channels;
   EXPECT_EQ(c[0].user_defined, 1);
   EXPECT_EQ((std::vector<int32_t>{c[1].group_id, c[2].group_id, c[3].group_id, c[4].group_id}),
@@ -82,7 +82,7 @@ TEST(LoadChannelPackage, EntryNamesMatchInAnyCase) {
       info, {},
       BuildPackage({{"VERSION.DAT", kVersion}, {"TV.DAT", kTv}, {"Genres.Dat", kGenres}}));
   EXPECT_EQ(info.version_text, "201003141530");
-  EXPECT_EQ(Ids(info), (std::vector<int32_t>{100001, 10, 11}));
+  ASSERT_EQ(Ids(info), (std::vector<int32_t>{100001, 10, 11}));
   EXPECT_EQ(info.channels[1].genre_name, "News");  // genres are read before the channels
 }
 
@@ -106,7 +106,7 @@ TEST(LoadChannelPackage, MissingEntriesLeaveTheirPartAlone) {
                                         {"radio.dat", kRadio},
                                         {"tv.dat.bak", kTv},
                                         {"countries.dat", ""}}));
-  EXPECT_EQ(Ids(info), (std::vector<int32_t>{100001, 20, 30}));
+  ASSERT_EQ(Ids(info), (std::vector<int32_t>{100001, 20, 30}));
   EXPECT_EQ(info.version_text, "");
   EXPECT_EQ(info.version_date, 0);
   EXPECT_TRUE(info.countries.empty());
@@ -206,6 +206,98 @@ TEST(LoadChannelPackage, TruncatedPackageNeverLoadsGarbage) {
       EXPECT_TRUE(known) << info.channels[i].id;
     }
   }
+}
+
+// The error a load ends with, or "(no error)".
+std::string ErrorText(Catalogue& info, const std::string& package) {
+  try {
+    LoadChannelPackageBytes(info, {}, package);
+  } catch (const Error& e) {
+    return e.what();
+  }
+  return "(no error)";
+}
+
+std::string Repeated(const std::string& piece, std::size_t bytes) {
+  std::string out;
+  while (out.size() < bytes) out += piece;
+  return out;
+}
+
+// Bytes that deflate hardly at all: any bytes, or letters only, which fit any text field.
+std::string Noise(std::size_t bytes, bool letters, std::uint32_t seed = 1) {
+  std::string out(bytes, 'a');
+  for (char& c : out) {
+    seed = seed * 1664525u + 1013904223u;
+    c = static_cast<char>(letters ? 'a' + (seed >> 24) % 26 : seed >> 24);
+  }
+  return out;
+}
+
+// Channel lines with comments of noise, each its own: text as catalogues have it, which
+// deflates to a fraction but nowhere near a fiftieth.
+std::string DistinctLines(std::size_t bytes) {
+  std::string out;
+  for (std::uint32_t i = 1; out.size() < bytes; ++i) {
+    out += std::to_string(i) + "|Tv|http://127.0.0.1/1|0|1||1|5|" + Noise(40, true, i) +
+           "|9|2|0|0|0|0|0\r\n";
+  }
+  return out;
+}
+
+// Entries that inflate far beyond their compressed size are refused before they are inflated;
+// small ones may compress as well as they like.
+TEST(LoadChannelPackage, EntriesThatInflateMoreThanATableCanAreRefused) {
+  struct Case {
+    const char* entry;
+    std::string text;
+    bool refused;
+  };
+  const std::string line = "10|Tv one|http://127.0.0.1/1|0|1||1|5||9|2|0|0|0|0|0\r\n";
+  for (const Case& c : {Case{"tv.dat", std::string(10 << 20, '\n'), true},
+                        Case{"countries.dat", std::string(1 << 20, '\n'), true},
+                        Case{"radio.dat", Repeated(line, 200 * 1024), true},
+                        Case{"radio.dat", Repeated(line, 60 * 1024), false},
+                        Case{"tv.dat", DistinctLines(200 * 1024), false}}) {
+    SCOPED_TRACE(std::string(c.entry) + " of " + std::to_string(c.text.size()));
+    auto entries = AllEntries();
+    for (auto& [name, text] : entries) {
+      if (name == c.entry) text = c.text;
+    }
+    Catalogue info = WithUserChannel();
+    const std::string error = ErrorText(info, BuildPackage(entries));
+    if (c.refused) {
+      EXPECT_EQ(error.rfind("The archive entry \"" + std::string(c.entry) + "\" inflates ", 0), 0u)
+          << error;
+      // Refused before anything is loaded.
+      EXPECT_EQ(Ids(info), std::vector<int32_t>{100001});
+      EXPECT_EQ(info.version_text, "");
+    } else {
+      EXPECT_NE(error.find("(no error)"), std::string::npos);
+    }
+  }
+}
+
+TEST(LoadChannelPackage, PackageInflatingToMoreThanOneGibibyteIsRefused) {
+  // Every entry claims 250 MiB from 5 MiB of real deflated data (the noise entry's): each is
+  // possible on its own, together they are too much.
+  std::string zip = BuildZipArchive({{"version.dat", kVersion},
+                                     {"countries.dat", kCountries},
+                                     {"genres.dat", kGenres},
+                                     {"tv.dat", kTv},
+                                     {"radio.dat", kRadio},
+                                     {"video.dat", kVideo},
+                                     {"noise.dat", Noise(6 << 20, false)}});
+  for (const char* name :
+       {"version.dat", "countries.dat", "genres.dat", "tv.dat", "radio.dat", "video.dat"}) {
+    PutLe32(zip, CentralHeaderOffset(zip, name) + 20, 5u << 20);
+    PutLe32(zip, CentralHeaderOffset(zip, name) + 24, 250u << 20);
+  }
+  Catalogue info = WithUserChannel();
+  EXPECT_EQ(ErrorText(info, Encrypted(zip)), "The channel package inflates to " +
+                                                 std::to_string(6 * (250ull << 20)) +
+                                                 " bytes, more than the 1073741824 allowed");
+  EXPECT_EQ(Ids(info), std::vector<int32_t>{100001});
 }
 
 }  // namespace

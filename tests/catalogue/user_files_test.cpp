@@ -66,6 +66,27 @@ TEST_F(UserFiles, FavoritesLoadEveryIdWhateverTheLineEnds) {
   EXPECT_EQ(favorites_list, (std::vector<int32_t>{5, -7, 12, 3}));
 }
 
+// A hand edit may leave blanks around a number; one blank must not cost the favourites.
+TEST_F(UserFiles, BlanksAroundNumbersAreRead) {
+  Put(favorites(), " 5\r\n6 \r\n\t-7\t\r\n  8  \r\n");
+  Outcome f = LoadFavorites(dir.path(), favorites_list);
+  EXPECT_TRUE(f.ok());
+  EXPECT_EQ(favorites_list, (std::vector<int32_t>{5, 6, -7, 8}));
+  EXPECT_TRUE(fs::exists(favorites()));
+
+  Put(userdef(), "100005 | 2|\t1 |name|u| 128 |1 ||7 | 3| comment \r\n");
+  Outcome u = LoadUserChannels(dir.path(), info, favorites_list);
+  ASSERT_TRUE(u.ok()) << u.error;
+  ASSERT_EQ(info.channels.size(), 1u);
+  const Channel& c = info.channels[0];
+  EXPECT_EQ((std::vector<int32_t>{c.id, c.group_id, c.sent, c.bitrate, c.type_id, c.country_id,
+                                  c.genre_id}),
+            (std::vector<int32_t>{100005, 2, 1, 128, 1, 7, 3}));
+  EXPECT_EQ(c.homepage, "");
+  EXPECT_EQ(c.comment, " comment ");  // texts keep their blanks
+  EXPECT_EQ(info.highest_user_id, 100005);
+}
+
 TEST_F(UserFiles, MissingFilesAreNormal) {
   favorites_list = {99};
   info.channels.push_back(PackageChannel(1, 0));
@@ -83,8 +104,8 @@ TEST_F(UserFiles, BadFavoritesFileIsDeletedAndAsksToEnd) {
     const char* text;
     std::vector<int32_t> kept;
   };
-  for (const Case& c : {Case{"1\r\n\r\n2\r\n", {1}}, Case{"1\r\n12x\r\n", {1}}, Case{" 4\r\n", {}},
-                        Case{"4\r\n2147483648\r\n", {4}}}) {
+  for (const Case& c : {Case{"1\r\n\r\n2\r\n", {1}}, Case{"1\r\n12x\r\n", {1}}, Case{"4 2\r\n", {}},
+                        Case{"3\r\n \t\r\n", {3}}, Case{"4\r\n2147483648\r\n", {4}}}) {
     SCOPED_TRACE(c.text);
     Put(favorites(), c.text);
     Outcome r = LoadFavorites(dir.path(), favorites_list);
@@ -174,7 +195,8 @@ TEST_F(UserFiles, MalformedLineNamesLineAndProblemAndLeavesTheFile) {
        {Case{"1|1|0|a|u|12x|1||0|0|", "bitrate: '12x' is not a valid integer value"},
         Case{"1|1|0|a|u|0|1||0", "9 fields, at least 10 expected"},
         Case{"", "0 fields, at least 10 expected"},
-        Case{"1|1|0|a|u|0|1||0| 4|", "genre_id: ' 4' is not a valid integer value"}}) {
+        Case{"1|1|0|a|u|0|1||0|4 4|", "genre_id: '4 4' is not a valid integer value"},
+        Case{"1|1|0|a|u|0|1|| |0|", "country_id: '' is not a valid integer value"}}) {
     SCOPED_TRACE(c.bad_line);
     ClearCatalogue(info);
     const std::string text = good + good + c.bad_line + "\r\n" + good;
@@ -359,6 +381,12 @@ TEST_F(UserFiles, FilesNeverReadInThisRunAreNotWritten) {
   EXPECT_NE(Get(userdef()).find("|New|"), std::string::npos);
   ASSERT_TRUE(SaveUserFiles(dir.path(), info, {}, UserFilesRead{}).ok());
   EXPECT_EQ(Get(favorites()), "77\r\n");
+  // Only the favourites read: userdef.dat stays as it is.
+  Put(userdef(), "old user\r\n");
+  ASSERT_TRUE(
+      SaveUserFiles(dir.path(), info, {}, {.favorites = true, .user_channels = false}).ok());
+  EXPECT_EQ(Get(favorites()), "");
+  EXPECT_EQ(Get(userdef()), "old user\r\n");
 }
 
 // Names and comments in Chinese, Cyrillic, Arabic, Thai and emoji, which Windows-1252 cannot

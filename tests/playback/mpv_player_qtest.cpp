@@ -205,7 +205,7 @@ class MpvPlayerTest : public QObject {
     channel.url = server_.base_url() + "/test_pattern.mp4";
     channel.user_defined = 1;
     state.catalogue.channels.push_back(channel);
-    state.visible_rows = {0};
+    state.visible_rows.positions = {0};
     state.visible_rows.count = 1;
     state.catalogue.filter.view = View::kVideo;
 

@@ -12,7 +12,7 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
-Channel Channel(int32_t id, std::string name, std::string url, uint16_t usdef = 0,
+Channel MakeChannel(int32_t id, std::string name, std::string url, uint16_t usdef = 0,
                 int32_t sent = 0) {
   Channel c;
   c.id = id;
@@ -29,10 +29,10 @@ class PlaybackControllerTest : public ::testing::Test {
  protected:
   PlaybackControllerTest() : state_("", SettingsStore("")) {
     auto& channels = state_.catalogue.channels;
-    channels.push_back(Channel(1, "Radio One", "http://127.0.0.1:1/one"));
-    channels.push_back(Channel(100001, "My Stream", "http://127.0.0.1:1/mine", 1, 0));
-    channels.push_back(Channel(100002, "Sent Stream", "http://127.0.0.1:1/sent", 1, 1));
-    state_.visible_rows = {2, 1, 0};
+    channels.push_back(MakeChannel(1, "Radio One", "http://127.0.0.1:1/one"));
+    channels.push_back(MakeChannel(100001, "My Stream", "http://127.0.0.1:1/mine", 1, 0));
+    channels.push_back(MakeChannel(100002, "Sent Stream", "http://127.0.0.1:1/sent", 1, 1));
+    state_.visible_rows.positions = {2, 1, 0};
     state_.visible_rows.count = 3;
     state_.catalogue.filter.view = View::kRadio;
   }
@@ -265,7 +265,7 @@ TEST_F(PlaybackControllerTest, TheSubmittedChannelIsFoundAgainWhenTheChannelsMov
   hooks.submit_user_channel = [&](int32_t) {
     auto& channels = state_.catalogue.channels;  // a channel removed meanwhile
     channels.erase(channels.begin());
-    state_.visible_rows = {1, 0};
+    state_.visible_rows.positions = {1, 0};
     state_.visible_rows.count = 2;
   };
   PlaybackController controller(state_, &player_, std::move(hooks));

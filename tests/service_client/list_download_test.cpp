@@ -10,6 +10,7 @@
 #include "common/files.h"
 #include "service_client/download_progress.h"
 #include "service_client/list_response.h"
+#include "support/file_size_limit.h"
 #include "support/http_test_server.h"
 #include "support/list_header.h"
 #include "support/temp_dir.h"
@@ -149,6 +150,46 @@ TEST_F(ListDownloadTest, FailedAnswersKeepTheOldPackage) {
     EXPECT_FALSE(result.complete);
     ExpectOldPackageKept();
   }
+}
+
+// A service announcing more than a framed answer can hold is refused before the body comes, with
+// a status line, and the old package stays.
+TEST_F(ListDownloadTest, AnAnswerLargerThanAFramedOneCanBeIsRefused) {
+  HttpTestServer server;
+  server.server().Get("/service/get.php", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content_provider(std::size_t{10'000'000'000}, "application/octet-stream",
+                             [](size_t, size_t, httplib::DataSink& sink) {
+                               static const std::string block(65536, 'x');
+                               return sink.write(block.data(), block.size());
+                             });
+  });
+  server.Start();
+  int64_t begun = -1;
+  ListDownloadHooks hooks;
+  hooks.begin = [&](int64_t total) { begun = total; };
+  const ListDownloadResult result = DownloadChannelList({server.base_url(), {}}, request(), hooks);
+  EXPECT_FALSE(result.complete);
+  EXPECT_EQ(result.status, "The answer is larger than the 2147483647 bytes allowed");
+  EXPECT_EQ(begun, -1);
+  ExpectOldPackageKept();
+}
+
+// The disk fills up while the new package is written: the write fails partway, the status
+// says so, and the old package is there whole, with no piece of the new one beside it.
+TEST_F(ListDownloadTest, WriteThatFailsPartwayKeepsTheOldPackage) {
+  const std::string payload = Payload(300000);
+  HttpTestServer server;
+  server.Answer("/service/get.php", 200, FrameListResponse(258, payload));
+  server.Start();
+  ListDownloadResult result;
+  {
+    FileSizeLimit limit(100000);
+    result = DownloadChannelList({server.base_url(), {}}, request());
+  }
+  EXPECT_FALSE(result.complete);
+  EXPECT_NE(result.status.find("channelz.dat"), std::string::npos) << result.status;
+  EXPECT_NE(result.status.find("write failed"), std::string::npos) << result.status;
+  ExpectOldPackageKept();
 }
 
 TEST_F(ListDownloadTest, RefusedConnectionShowsTheClientsText) {

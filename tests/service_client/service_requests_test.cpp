@@ -138,5 +138,21 @@ TEST(ServiceRequests, RedirectsAreFollowedUpToTen) {
   EXPECT_EQ(server.requests().size(), 2u + 11u);
 }
 
+// An answer that never ends is cut after a few KiB: the request returns, its mark stays.
+TEST(ServiceRequests, AnEndlessAnswerEndsTheRequest) {
+  HttpTestServer server;
+  server.server().Get("/service/flag.php", [](const httplib::Request&, httplib::Response& res) {
+    res.set_chunked_content_provider("text/plain", [](size_t, httplib::DataSink& sink) {
+      static const std::string block(4096, 'x');
+      return sink.write(block.data(), block.size());
+    });
+  });
+  server.Start();
+  Catalogue info = SampleCatalogue();
+  FlagChannel({server.base_url(), {}}, info, "spam", 0);
+  EXPECT_TRUE(info.channels[0].flagged_mark);
+  EXPECT_EQ(server.requests().size(), 1u);
+}
+
 }  // namespace
 }  // namespace vistrel

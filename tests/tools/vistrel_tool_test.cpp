@@ -8,6 +8,8 @@
 
 #include "catalogue/format/cipher.h"
 #include "catalogue/package.h"
+#include "service_client/list_response.h"
+#include "support/http_test_server.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
 #include "support/zip_fixtures.h"
@@ -272,6 +274,24 @@ TEST(VistrelTool, DumpsTheIptvOrgCatalogue) {
   for (const Json& c : catalogue["channels"]) ASSERT_EQ(c["group_id"], 1);
   EXPECT_EQ(catalogue["channels"][0]["name"], "AMC");
   EXPECT_EQ(catalogue["channels"][15154]["id"], 15155);
+}
+
+// What the service says reaches the terminal as text: its control characters are shown, not
+// obeyed. A --date in UTF-8 goes on the wire as that UTF-8, percent-encoded once.
+TEST(VistrelTool, DownloadShowsTheServicesMessageAsTextAndSendsTheDateOnce) {
+  HttpTestServer server;
+  server.Answer("/service/get.php", 200,
+                FrameListResponse(kTagMessage, "Key \x1B[31mexpired\x1B]0;title\x07 \xE9"));
+  server.Start();
+  TempDir dir;
+  const ProcessResult got = Tool({"download", "--base-url", server.base_url(), "--date",
+                                  "\xC3\xA9t\xC3\xA9", "--data-dir", dir.path().string()});
+  EXPECT_EQ(got.exit_code, 1) << got.err;
+  EXPECT_EQ(got.out.substr(got.out.rfind('\n', got.out.size() - 2) + 1),
+            "Key \\x1B[31mexpired\\x1B]0;title\\x07 \xC3\xA9\n");
+  const auto requests = server.requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_NE(requests[0].query.find("&date=%C3%A9t%C3%A9"), std::string::npos) << requests[0].query;
 }
 
 }  // namespace

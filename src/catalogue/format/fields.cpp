@@ -44,6 +44,12 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
   return lines;
 }
 
+std::string_view TrimBlanks(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 int32_t ParseInt32(std::string_view field) {
   std::string_view digits = field;
   if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);

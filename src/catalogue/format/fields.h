@@ -18,6 +18,9 @@ std::vector<std::string_view> SplitFields(std::string_view separator, std::strin
 // line, and a zero byte ends the text.
 std::vector<std::string_view> SplitLines(std::string_view text);
 
+// The text without the spaces and tabs at its start and end.
+std::string_view TrimBlanks(std::string_view text);
+
 // Signed 32-bit decimal with an optional leading sign. Throws vistrel::Error naming the value
 // when the field is empty, out of range or anything else.
 int32_t ParseInt32(std::string_view field);

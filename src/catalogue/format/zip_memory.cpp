@@ -109,7 +109,9 @@ zlib_filefunc64_def MemoryFunctions(open64_file_func open) {
 UnzipArchive OpenZipInMemory(std::string_view bytes) {
   zlib_filefunc64_def functions = MemoryFunctions(OpenRead);
   // minizip hands the "path" to the open function, which copies the view.
-  return UnzipArchive(unzOpen2_64(&bytes, &functions));
+  unzFile handle = unzOpen2_64(&bytes, &functions);
+  if (handle == nullptr) return {};
+  return UnzipArchive(handle, bytes.size());
 }
 
 zipFile CreateZipInMemory(std::string* out) {

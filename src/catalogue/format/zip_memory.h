@@ -5,6 +5,7 @@
 #include <minizip/unzip.h>
 #include <minizip/zip.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -14,8 +15,23 @@ namespace vistrel {
 struct UnzipCloser {
   void operator()(void* archive) const { unzClose(archive); }
 };
-// An archive open for reading; closed when released.
-using UnzipArchive = std::unique_ptr<void, UnzipCloser>;
+
+// An archive open for reading, closed when released, with the number of bytes it was opened
+// on: nothing in it can be larger, which is what the entry reader checks declared sizes
+// against. A default-made one is null and finds nothing.
+class UnzipArchive {
+ public:
+  UnzipArchive() = default;
+  UnzipArchive(unzFile handle, std::uint64_t byte_size) : handle_(handle), byte_size_(byte_size) {}
+
+  unzFile get() const { return handle_.get(); }
+  std::uint64_t byte_size() const { return byte_size_; }
+  explicit operator bool() const { return handle_ != nullptr; }
+
+ private:
+  std::unique_ptr<void, UnzipCloser> handle_;
+  std::uint64_t byte_size_ = 0;
+};
 
 // Opens the zip archive in `bytes`, which must outlive the returned archive. Null when the
 // bytes are not a readable archive.

@@ -37,67 +37,131 @@ std::uint64_t LittleEndian(const std::string& bytes, std::size_t at, int count) 
   return value;
 }
 
-// The uncompressed size from the current entry's zip64 extra field. The minizip we build
-// against compares the 32-bit size with an all-ones value of the wrong width, so on 64-bit
-// systems it never takes the size from that field and reports the marker instead.
-std::optional<std::uint64_t> Zip64UncompressedSize(unzFile archive, const unz_file_info64& info) {
+struct Zip64Sizes {
+  std::uint64_t size = 0;
+  std::optional<std::uint64_t> compressed_size;
+};
+
+// The sizes from the current entry's zip64 extra field, which holds, in this order, those of
+// the 32-bit fields that carry the marker. The minizip we build against compares the 32-bit
+// size with an all-ones value of the wrong width, so on 64-bit systems it never takes the size
+// from that field and reports the marker instead.
+std::optional<Zip64Sizes> Zip64EntrySizes(unzFile archive, const unz_file_info64& info) {
   std::string extra(info.size_file_extra, '\0');
   if (extra.empty() || unzGetCurrentFileInfo64(archive, nullptr, nullptr, 0, extra.data(),
                                                extra.size(), nullptr, 0) != UNZ_OK) {
     return std::nullopt;
   }
+  const bool size_there = info.uncompressed_size == kZip64Marker;
+  const bool compressed_there = info.compressed_size == kZip64Marker;
   for (std::size_t at = 0; at + 4 <= extra.size();) {
     const auto id = LittleEndian(extra, at, 2);
     const auto length = static_cast<std::size_t>(LittleEndian(extra, at + 2, 2));
     if (at + 4 + length > extra.size()) break;
-    // The uncompressed size comes first when its 32-bit field holds the marker.
-    if (id == kZip64ExtraId && length >= 8) return LittleEndian(extra, at + 4, 8);
+    if (id == kZip64ExtraId) {
+      Zip64Sizes sizes;
+      std::size_t field = at + 4;
+      const std::size_t end = at + 4 + length;
+      if (size_there) {
+        if (field + 8 > end) return std::nullopt;
+        sizes.size = LittleEndian(extra, field, 8);
+        field += 8;
+      } else {
+        sizes.size = info.uncompressed_size;
+      }
+      if (compressed_there && field + 8 <= end)
+        sizes.compressed_size = LittleEndian(extra, field, 8);
+      return sizes;
+    }
     at += 4 + length;
   }
   return std::nullopt;
 }
 
-// Reads the current entry whole into the buffer that `buffer_for(size)` provides once the
-// size is known.
-void ReadCurrentEntry(unzFile archive, const std::function<char*(std::size_t)>& buffer_for) {
-  if (archive == nullptr) throw Error("No archive is open");
+// The current entry's directory record with its sizes checked, and what the read needs besides.
+struct CheckedEntry {
+  ZipEntryInfo info;
+  std::uint32_t crc = 0;
+  // minizip no longer knows where the entry ends when its size came from the zip64 field,
+  // so the checksum is checked here.
+  bool own_checksum = false;
+};
+
+CheckedEntry CheckCurrentEntry(const UnzipArchive& archive) {
+  if (!archive) throw Error("No archive is open");
   unz_file_info64 info{};
   char name_buffer[kNameCapacity + 1] = {};
-  if (unzGetCurrentFileInfo64(archive, &info, name_buffer, kNameCapacity, nullptr, 0, nullptr, 0) !=
-      UNZ_OK) {
+  if (unzGetCurrentFileInfo64(archive.get(), &info, name_buffer, kNameCapacity, nullptr, 0, nullptr,
+                              0) != UNZ_OK) {
     throw Error("The current archive entry cannot be read");
   }
-  const std::string entry = name_buffer;
-  std::uint64_t size = info.uncompressed_size;
-  // minizip then no longer knows where the entry ends, so the checksum is checked here.
-  const bool own_checksum = size == kZip64Marker;
-  if (own_checksum) {
-    const std::optional<std::uint64_t> zip64_size = Zip64UncompressedSize(archive, info);
-    if (!zip64_size) throw Damaged(entry, "its zip64 size is missing");
-    size = *zip64_size;
+  CheckedEntry entry;
+  entry.info.name = name_buffer;
+  entry.info.compressed_size = info.compressed_size;
+  entry.info.size = info.uncompressed_size;
+  entry.info.deflated = info.compression_method == Z_DEFLATED;
+  entry.crc = static_cast<std::uint32_t>(info.crc);
+  const std::string& name = entry.info.name;
+  if (entry.info.size == kZip64Marker || entry.info.compressed_size == kZip64Marker) {
+    const std::optional<Zip64Sizes> zip64 = Zip64EntrySizes(archive.get(), info);
+    if (entry.info.size == kZip64Marker) {
+      if (!zip64) throw Damaged(name, "its zip64 size is missing");
+      entry.info.size = zip64->size;
+      entry.own_checksum = true;
+    }
+    if (entry.info.compressed_size == kZip64Marker) {
+      // Without its zip64 value the data can still be no larger than the archive.
+      const std::optional<std::uint64_t> compressed = zip64 ? zip64->compressed_size : std::nullopt;
+      entry.info.compressed_size = compressed.value_or(archive.byte_size());
+    }
   }
-  if (size > kMaxZipEntrySize) {
-    throw Error("The archive entry \"" + entry + "\" declares " + std::to_string(size) +
+  // Checked before anything is allocated: a few bytes of archive must not obtain the memory
+  // they claim.
+  if (entry.info.compressed_size > archive.byte_size()) {
+    throw Damaged(name, "it declares " + std::to_string(entry.info.compressed_size) +
+                            " compressed bytes in an archive of " +
+                            std::to_string(archive.byte_size()));
+  }
+  const std::uint64_t most = entry.info.deflated
+                                 ? (entry.info.compressed_size + 1) * kMaxDeflateRatio
+                                 : entry.info.compressed_size;
+  if (entry.info.size > most) {
+    throw Damaged(name, "it declares " + std::to_string(entry.info.size) + " bytes, more than " +
+                            std::to_string(entry.info.compressed_size) +
+                            " compressed bytes can hold");
+  }
+  if (entry.info.size > kMaxZipEntrySize) {
+    throw Error("The archive entry \"" + name + "\" declares " + std::to_string(entry.info.size) +
                 " bytes, more than the " + std::to_string(kMaxZipEntrySize) + " allowed");
   }
-  if (int rc = unzOpenCurrentFile(archive); rc != UNZ_OK) {
+  return entry;
+}
+
+// Reads the current entry whole into the buffer that `buffer_for(size)` provides once the
+// size is known and checked.
+void ReadCurrentEntry(const UnzipArchive& archive,
+                      const std::function<char*(std::size_t)>& buffer_for) {
+  const CheckedEntry checked = CheckCurrentEntry(archive);
+  const std::string& entry = checked.info.name;
+  unzFile file = archive.get();
+  if (int rc = unzOpenCurrentFile(file); rc != UNZ_OK) {
     throw Error("The archive entry \"" + entry + "\" cannot be opened (error " +
                 std::to_string(rc) + ")");
   }
-  const auto total = static_cast<std::size_t>(size);
+  const auto total = static_cast<std::size_t>(checked.info.size);
   char* data = nullptr;
   try {
     data = buffer_for(total);
   } catch (...) {
-    unzCloseCurrentFile(archive);
+    unzCloseCurrentFile(file);
     throw;
   }
   std::size_t done = 0;
   while (done < total) {
     const auto chunk = static_cast<unsigned>(std::min(kReadChunk, total - done));
-    const int n = unzReadCurrentFile(archive, data + done, chunk);
+    const int n = unzReadCurrentFile(file, data + done, chunk);
     if (n <= 0) {
-      unzCloseCurrentFile(archive);
+      unzCloseCurrentFile(file);
       throw n == 0 ? Damaged(entry, "it ends before its declared size")
                    : Damaged(entry, "read error " + std::to_string(n));
     }
@@ -105,23 +169,27 @@ void ReadCurrentEntry(unzFile archive, const std::function<char*(std::size_t)>& 
   }
   // minizip compares the checksum only once its count of bytes has run out, as it has here
   // unless the size came from the zip64 field.
-  if (int rc = unzCloseCurrentFile(archive); rc != UNZ_OK) {
+  if (int rc = unzCloseCurrentFile(file); rc != UNZ_OK) {
     throw rc == UNZ_CRCERROR ? Damaged(entry, "checksum mismatch")
                              : Damaged(entry, "error " + std::to_string(rc));
   }
-  if (own_checksum &&
-      crc32(0, reinterpret_cast<const Bytef*>(data), static_cast<uInt>(total)) != info.crc) {
+  if (checked.own_checksum &&
+      crc32(0, reinterpret_cast<const Bytef*>(data), static_cast<uInt>(total)) != checked.crc) {
     throw Damaged(entry, "checksum mismatch");
   }
 }
 
 }  // namespace
 
-bool LocateZipEntry(unzFile archive, const char* name) {
-  return archive != nullptr && unzLocateFile(archive, name, kCaseInsensitive) == UNZ_OK;
+bool LocateZipEntry(const UnzipArchive& archive, const char* name) {
+  return archive && unzLocateFile(archive.get(), name, kCaseInsensitive) == UNZ_OK;
 }
 
-std::string ReadZipEntry(unzFile archive) {
+ZipEntryInfo CurrentZipEntry(const UnzipArchive& archive) {
+  return CheckCurrentEntry(archive).info;
+}
+
+std::string ReadZipEntry(const UnzipArchive& archive) {
   std::string data;
   ReadCurrentEntry(archive, [&](std::size_t size) {
     data.resize(size);
@@ -130,7 +198,7 @@ std::string ReadZipEntry(unzFile archive) {
   return data;
 }
 
-ZipEntryBytes ReadZipEntryBytes(unzFile archive) {
+ZipEntryBytes ReadZipEntryBytes(const UnzipArchive& archive) {
   ZipEntryBytes bytes;
   ReadCurrentEntry(archive, [&](std::size_t size) {
     bytes.data = std::make_unique_for_overwrite<char[]>(size);

@@ -8,6 +8,7 @@
 #include "service_client/list_download.h"
 #include "service_client/service_config.h"
 #include "tools/command_line.h"
+#include "tools/terminal_text.h"
 
 namespace vistrel::tool {
 
@@ -22,7 +23,7 @@ void OnInterrupt(int) {
 constexpr const char* kUsage =
     "usage: vistrel-tool download [--base-url URL] [--date STAMP] --data-dir DIR\n"
     "  --base-url URL   service base URL (default: VISTREL_SERVICE_URL or the build's)\n"
-    "  --date STAMP     version stamp of the package at hand (sends \"&date=\")\n"
+    "  --date STAMP     version stamp of the package at hand, UTF-8 (sends \"&date=\")\n"
     "  --data-dir DIR   folder that receives channelz.dat\n";
 
 UsageError DownloadUsageError(const std::string& problem) {
@@ -39,6 +40,7 @@ int RunDownload(const Args& args) {
   CLI::App app("fetch the package from the service", "download");
   std::string data_dir;
   app.add_option("--base-url", service.base_url, "service base URL");
+  // UTF-8, as the catalogue holds its texts: it goes on the wire percent-encoded, once.
   app.add_option("--date", request.version_text, "version stamp of the package at hand");
   app.add_option("--data-dir", data_dir, "folder that receives the package")->required();
   const CommandLineResult parsed = ParseCommandLine(app, args);
@@ -64,7 +66,7 @@ int RunDownload(const Args& args) {
     if (percent == last_percent && status == last_status) return;
     last_percent = percent;
     last_status = status;
-    std::printf("%3d%%%s\n", percent, status.c_str());
+    std::printf("%3d%%%s\n", percent, vistrel::TerminalText(status).c_str());
     std::fflush(stdout);
   };
   hooks.cancel_requested = [&] {
@@ -77,7 +79,8 @@ int RunDownload(const Args& args) {
   const ListDownloadResult result = DownloadChannelList(service, request, hooks);
   sigaction(SIGINT, &previous, nullptr);
 
-  std::printf("%s\n", result.status.c_str());
+  // The status may be the service's own message: shown, never obeyed, by the terminal.
+  std::printf("%s\n", vistrel::TerminalText(result.status).c_str());
   return result.complete ? 0 : 1;
 }
 

@@ -22,9 +22,9 @@ std::string Repeated(std::string_view piece, int times) {
 std::string ReadEntry(const std::string& zip, const char* name, bool uncleared = false) {
   UnzipArchive archive = OpenZipInMemory(zip);
   if (!archive) throw std::runtime_error("not an archive");
-  if (!LocateZipEntry(archive.get(), name)) throw std::runtime_error("no entry");
-  if (uncleared) return std::string(ReadZipEntryBytes(archive.get()).view());
-  return ReadZipEntry(archive.get());
+  if (!LocateZipEntry(archive, name)) throw std::runtime_error("no entry");
+  if (uncleared) return std::string(ReadZipEntryBytes(archive).view());
+  return ReadZipEntry(archive);
 }
 
 TEST(ZipMemory, BuiltArchiveReadsBackEveryEntry) {
@@ -46,16 +46,16 @@ TEST(ZipMemory, NamesMatchInAnyCaseButOnlyWhole) {
   EXPECT_EQ(ReadEntry(zip, "tv.dat"), "first");
   EXPECT_EQ(ReadEntry(zip, "Radio.Dat"), "r");
   UnzipArchive archive = OpenZipInMemory(zip);
-  EXPECT_FALSE(LocateZipEntry(archive.get(), "video.dat"));
-  EXPECT_FALSE(LocateZipEntry(archive.get(), "dat"));
+  EXPECT_FALSE(LocateZipEntry(archive, "video.dat"));
+  EXPECT_FALSE(LocateZipEntry(archive, "dat"));
 }
 
 TEST(ZipMemory, BytesThatAreNoArchiveOpenNothing) {
   EXPECT_FALSE(OpenZipInMemory(""));
   EXPECT_FALSE(OpenZipInMemory(Repeated("not a zip archive ", 100)));
-  EXPECT_FALSE(LocateZipEntry(nullptr, "tv.dat"));
-  EXPECT_THROW(ReadZipEntry(nullptr), Error);
-  EXPECT_THROW(ReadZipEntryBytes(nullptr), Error);
+  EXPECT_FALSE(LocateZipEntry(UnzipArchive(), "tv.dat"));
+  EXPECT_THROW(ReadZipEntry(UnzipArchive()), Error);
+  EXPECT_THROW(ReadZipEntryBytes(UnzipArchive()), Error);
 }
 
 // Damage done to an archive whose entry "tv.dat" holds `content`.
@@ -102,6 +102,62 @@ TEST(ZipMemory, DamagedEntryRaisesErrorNamingIt) {
     for (bool uncleared : {false, true}) {
       EXPECT_THAT([&] { ReadEntry(zip, "tv.dat", uncleared); }, ThrowsErrorContaining("\"tv.dat\""))
           << "uncleared " << uncleared;
+    }
+  }
+}
+
+// A few bytes of archive must not obtain the memory they declare: sizes that the data cannot
+// hold are refused before anything is allocated, which the message tells apart from a read
+// that failed.
+TEST(ZipMemory, DeclaredSizesBeyondWhatTheDataHoldsAreRefusedBeforeReading) {
+  struct Case {
+    const char* what;
+    bool deflated;
+    std::size_t field;  // offset in the central header: 20 compressed size, 24 size
+    std::uint32_t value;
+  };
+  const std::string content = "1|A|http://127.0.0.1/a|0|1||1|5||0|0|0|0|0|0|0\r\n";
+  for (const Case& c : {Case{"deflated entry claiming 256 MiB", true, 24, 256u << 20},
+                        Case{"deflated entry claiming 1032 times its data", true, 24, 64 * 1032},
+                        Case{"stored entry claiming more than its data", false, 24, 4096},
+                        Case{"compressed size beyond the archive", true, 20, 1u << 20}}) {
+    SCOPED_TRACE(c.what);
+    std::string zip = ZipWithInfoZip({{"tv.dat", content}}, {.deflated = c.deflated});
+    ASSERT_LT(zip.size(), 400u);
+    PutLe32(zip, CentralHeaderOffset(zip, "tv.dat") + c.field, c.value);
+    const UnzipArchive archive = OpenZipInMemory(zip);
+    ASSERT_TRUE(archive);
+    ASSERT_TRUE(LocateZipEntry(archive, "tv.dat"));
+    for (bool uncleared : {false, true}) {
+      try {
+        (void)(uncleared ? ReadZipEntryBytes(archive).size : ReadZipEntry(archive).size());
+        ADD_FAILURE() << "read, uncleared " << uncleared;
+      } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("\"tv.dat\" is damaged: it declares"),
+                  std::string::npos)
+            << e.what();
+      }
+    }
+    EXPECT_THROW(CurrentZipEntry(archive), Error);
+  }
+}
+
+TEST(ZipMemory, CurrentEntryTellsItsDeclaredSizes) {
+  const std::string content = Repeated("12|Some channel|http://127.0.0.1/stream|0|1\r\n", 1000);
+  for (bool deflated : {true, false}) {
+    for (bool zip64 : {false, true}) {
+      SCOPED_TRACE(testing::Message() << "deflated " << deflated << " zip64 " << zip64);
+      const std::string zip =
+          ZipWithInfoZip({{"tv.dat", content}}, {.deflated = deflated, .zip64 = zip64});
+      const UnzipArchive archive = OpenZipInMemory(zip);
+      ASSERT_TRUE(LocateZipEntry(archive, "tv.dat"));
+      const ZipEntryInfo info = CurrentZipEntry(archive);
+      EXPECT_EQ(info.name, "tv.dat");
+      EXPECT_EQ(info.size, content.size());
+      EXPECT_EQ(info.deflated, deflated);
+      EXPECT_EQ(info.compressed_size, deflated ? info.compressed_size : content.size());
+      EXPECT_LT(info.compressed_size, deflated ? content.size() / 10 : zip.size());
+      EXPECT_EQ(ReadZipEntry(archive), content);
     }
   }
 }
