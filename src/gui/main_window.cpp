@@ -539,6 +539,15 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
       watched == static_cast<QObject*>(windowHandle())) {
     const auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_F && (key->modifiers() & Qt::ControlModifier)) OpenFindWindow();
+    // The radio and video views have no button: Ctrl+1, Ctrl+2 and Ctrl+3 show the TV, radio
+    // and video views.
+    if (key->modifiers() & Qt::ControlModifier) {
+      const int number = key->key() - Qt::Key_0;
+      if (number >= 1 && number <= 3) {
+        const View view = static_cast<View>(number);
+        RunViewCommand([&] { ShowView(state_.store, state_.catalogue.filter, view); });
+      }
+    }
   }
   return QWidget::eventFilter(watched, event);
 }

@@ -275,6 +275,15 @@ class MainWindowTest : public QObject {
     QVERIFY(!Button("favoritesButton")->isChecked());
     QCOMPARE(run_->window()->windowTitle(), QString("Vistrel - 7.15 - Tv"));
     QCOMPARE(Names().size(), 5);
+
+    // Ctrl+2 and Ctrl+3 reach the views that have no button, Ctrl+1 comes back.
+    QTest::keyClick(run_->window()->windowHandle(), Qt::Key_2, Qt::ControlModifier);
+    QCOMPARE(run_->window()->windowTitle(), QString("Vistrel - 7.15 - Radio"));
+    QTest::keyClick(run_->window()->windowHandle(), Qt::Key_3, Qt::ControlModifier);
+    QCOMPARE(run_->window()->windowTitle(), QString("Vistrel - 7.15 - Video"));
+    QTest::keyClick(run_->window()->windowHandle(), Qt::Key_1, Qt::ControlModifier);
+    QCOMPARE(run_->window()->windowTitle(), QString("Vistrel - 7.15 - Tv"));
+    QCOMPARE(Names().size(), 5);
   }
 
   void ctrlFOpensTheFindWindowAndSearches() {
