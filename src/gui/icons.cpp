@@ -15,16 +15,6 @@ namespace {
 
 constexpr int kSize = 16;
 
-QIcon Drawn(const std::function<void(QPainter&)>& draw) {
-  QPixmap pixmap(kSize, kSize);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  draw(p);
-  p.end();
-  return QIcon(pixmap);
-}
-
 QPolygonF Star() {
   QPolygonF star;
   for (int i = 0; i < 10; ++i) {
@@ -39,13 +29,13 @@ QIcon FallbackIcon(ButtonGlyph glyph) {
   const QColor ink(8, 55, 114);
   switch (glyph) {
     case ButtonGlyph::kFavorites:
-      return Drawn([](QPainter& p) {
+      return DrawnIcon([](QPainter& p) {
         p.setPen(QPen(QColor(150, 100, 0), 1));
         p.setBrush(QColor(250, 200, 40));
         p.drawPolygon(Star());
       });
     case ButtonGlyph::kUpdate:
-      return Drawn([ink](QPainter& p) {
+      return DrawnIcon([ink](QPainter& p) {
         p.setPen(QPen(ink, 2));
         p.drawArc(QRectF(2.5, 2.5, 11, 11), 30 * 16, 280 * 16);
         p.setPen(Qt::NoPen);
@@ -53,33 +43,33 @@ QIcon FallbackIcon(ButtonGlyph glyph) {
         p.drawPolygon(QPolygonF({QPointF(10, 1), QPointF(15, 4), QPointF(10, 7)}));
       });
     case ButtonGlyph::kAdd:
-      return Drawn([](QPainter& p) {
+      return DrawnIcon([](QPainter& p) {
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(30, 140, 40));
         p.drawRect(QRectF(6.5, 2, 3, 12));
         p.drawRect(QRectF(2, 6.5, 12, 3));
       });
     case ButtonGlyph::kFilter:
-      return Drawn([ink](QPainter& p) {
+      return DrawnIcon([ink](QPainter& p) {
         p.setPen(QPen(ink, 1));
         p.setBrush(QColor(120, 170, 230));
         p.drawPolygon(QPolygonF({QPointF(1.5, 2.5), QPointF(14.5, 2.5), QPointF(9.5, 8.5),
                                  QPointF(9.5, 14), QPointF(6.5, 12.5), QPointF(6.5, 8.5)}));
       });
     case ButtonGlyph::kStop:
-      return Drawn([ink](QPainter& p) {
+      return DrawnIcon([ink](QPainter& p) {
         p.setPen(Qt::NoPen);
         p.setBrush(ink);
         p.drawRect(QRectF(3, 3, 10, 10));
       });
     case ButtonGlyph::kPlay:
-      return Drawn([](QPainter& p) {
+      return DrawnIcon([](QPainter& p) {
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(30, 140, 40));
         p.drawPolygon(QPolygonF({QPointF(4, 2), QPointF(14, 8), QPointF(4, 14)}));
       });
     case ButtonGlyph::kFullscreen:
-      return Drawn([ink](QPainter& p) {
+      return DrawnIcon([ink](QPainter& p) {
         p.setPen(QPen(ink, 1.5));
         p.setBrush(Qt::NoBrush);
         p.drawRect(QRectF(2.5, 3.5, 11, 9));
@@ -87,7 +77,7 @@ QIcon FallbackIcon(ButtonGlyph glyph) {
         p.drawLine(QPointF(11, 6), QPointF(5, 10));
       });
     case ButtonGlyph::kMute:
-      return Drawn([ink](QPainter& p) {
+      return DrawnIcon([ink](QPainter& p) {
         p.setPen(Qt::NoPen);
         p.setBrush(ink);
         p.drawPolygon(QPolygonF({QPointF(1, 6), QPointF(4, 6), QPointF(8, 2), QPointF(8, 14),
@@ -124,7 +114,7 @@ const char* ThemeName(ButtonGlyph glyph) {
 
 // A round badge in the status colour with a white mark in it.
 QIcon Badge(QColor fill, const std::function<void(QPainter&)>& mark) {
-  return Drawn([fill, mark](QPainter& p) {
+  return DrawnIcon([fill, mark](QPainter& p) {
     p.setPen(QPen(fill.darker(140), 1));
     p.setBrush(fill);
     p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
@@ -135,6 +125,16 @@ QIcon Badge(QColor fill, const std::function<void(QPainter&)>& mark) {
 }
 
 }  // namespace
+
+QIcon DrawnIcon(const std::function<void(QPainter&)>& draw) {
+  QPixmap pixmap(kSize, kSize);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  draw(p);
+  p.end();
+  return QIcon(pixmap);
+}
 
 QIcon ButtonIcon(ButtonGlyph glyph) {
   return QIcon::fromTheme(QString::fromLatin1(ThemeName(glyph)), FallbackIcon(glyph));

@@ -4,8 +4,14 @@
 
 #include <QIcon>
 #include <cstdint>
+#include <functional>
+
+class QPainter;
 
 namespace vistrel {
+
+// A 16 x 16 icon drawn by `draw` on a transparent, antialiased pixmap. Needs a QGuiApplication.
+QIcon DrawnIcon(const std::function<void(QPainter&)>& draw);
 
 enum class ButtonGlyph { kFavorites, kUpdate, kAdd, kFilter, kStop, kPlay, kFullscreen, kMute };
 

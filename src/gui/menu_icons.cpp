@@ -1,5 +1,7 @@
 #include "gui/menu_icons.h"
 
+#include "gui/icons.h"
+
 #include <QFont>
 #include <QPainter>
 #include <QPixmap>
@@ -15,16 +17,6 @@ namespace {
 constexpr int kSize = 16;
 const QColor kInk(8, 55, 114);
 const QColor kGold(250, 200, 40);
-
-QIcon Drawn(const std::function<void(QPainter&)>& draw) {
-  QPixmap pixmap(kSize, kSize);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  draw(p);
-  p.end();
-  return QIcon(pixmap);
-}
 
 QPolygonF Star(double cx, double cy, double outer) {
   QPolygonF star;
@@ -63,23 +55,23 @@ void DrawSign(QPainter& p, bool plus, const QColor& color) {
 QIcon MenuIcon(MenuGlyph glyph) {
   switch (glyph) {
     case MenuGlyph::kWatch:
-      return Drawn([](QPainter& p) {
+      return DrawnIcon([](QPainter& p) {
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(30, 140, 40));
         p.drawPolygon(QPolygonF({QPointF(4, 2), QPointF(14, 8), QPointF(4, 14)}));
       });
     case MenuGlyph::kAddToFavorites:
-      return Drawn([](QPainter& p) {
+      return DrawnIcon([](QPainter& p) {
         DrawStar(p, 7, 7.5, 7);
         DrawSign(p, true, QColor(30, 140, 40));
       });
     case MenuGlyph::kRemoveFromFavorites:
-      return Drawn([](QPainter& p) {
+      return DrawnIcon([](QPainter& p) {
         DrawStar(p, 7, 7.5, 7);
         DrawSign(p, false, QColor(200, 30, 30));
       });
     case MenuGlyph::kHomepage:
-      return Drawn([](QPainter& p) {
+      return DrawnIcon([](QPainter& p) {
         p.setPen(QPen(kInk, 1));
         p.setBrush(QColor(120, 170, 230));
         p.drawPolygon(QPolygonF({QPointF(8, 1.5), QPointF(15, 8), QPointF(1, 8)}));
@@ -88,18 +80,18 @@ QIcon MenuIcon(MenuGlyph glyph) {
         p.drawRect(QRectF(7, 10.5, 2.5, 4));
       });
     case MenuGlyph::kRate:
-      return Drawn([](QPainter& p) { DrawStar(p, 8, 8.5, 7.5); });
+      return DrawnIcon([](QPainter& p) { DrawStar(p, 8, 8.5, 7.5); });
     case MenuGlyph::kFlag:
-      return Drawn([](QPainter& p) { DrawFlag(p, QColor(150, 150, 150)); });
+      return DrawnIcon([](QPainter& p) { DrawFlag(p, QColor(150, 150, 150)); });
     case MenuGlyph::kUpdate:
-      return Drawn([](QPainter& p) {
+      return DrawnIcon([](QPainter& p) {
         p.setPen(QPen(QColor(200, 120, 20), 3, Qt::SolidLine, Qt::FlatCap));
         p.drawLine(QPointF(4, 12), QPointF(13, 3));
         p.setPen(QPen(kInk, 1.5));
         p.drawLine(QPointF(1.5, 14.5), QPointF(3.5, 12.5));
       });
     case MenuGlyph::kRemove:
-      return Drawn([](QPainter& p) {
+      return DrawnIcon([](QPainter& p) {
         p.setPen(QPen(QColor(200, 30, 30), 2.5, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(3.5, 3.5), QPointF(12.5, 12.5));
         p.drawLine(QPointF(12.5, 3.5), QPointF(3.5, 12.5));
@@ -109,7 +101,7 @@ QIcon MenuIcon(MenuGlyph glyph) {
 }
 
 QIcon RatingIcon(int stars) {
-  return Drawn([stars](QPainter& p) {
+  return DrawnIcon([stars](QPainter& p) {
     DrawStar(p, 8, 8.5, 7.5);
     QFont font({"DejaVu Sans", "Sans Serif"});
     font.setPixelSize(8);
@@ -141,7 +133,7 @@ QIcon FlagIcon(int status) {
     default:
       break;
   }
-  return Drawn([cloth](QPainter& p) { DrawFlag(p, cloth); });
+  return DrawnIcon([cloth](QPainter& p) { DrawFlag(p, cloth); });
 }
 
 }  // namespace vistrel

@@ -12,14 +12,7 @@
 
 #include "support/http_test_server.h"
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define VISTREL_ASAN 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define VISTREL_ASAN 1
-#endif
+#include "support/sanitizers.h"
 
 namespace vistrel {
 namespace {
