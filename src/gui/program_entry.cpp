@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QIcon>
 #include <QLayout>
 #include <QTimer>
 #include <cstdio>
@@ -126,6 +127,10 @@ PlayerFactory DefaultPlayerFactory() {
 int RunProgram(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromUtf8(build::kProductName));
+  // The desktop entry's name and icon, so menus and task bars match the window with it.
+  QGuiApplication::setDesktopFileName(QStringLiteral("vistrel"));
+  QApplication::setWindowIcon(
+      QIcon::fromTheme(QStringLiteral("vistrel"), QIcon(QStringLiteral(":/icons/vistrel.png"))));
   std::unique_ptr<MainWindow> window = StartProgram(DefaultPlayerFactory());
   if (!window) return 1;
   if (std::getenv("VISTREL_EXIT_AFTER_FIRST_PAINT")) {
