@@ -34,11 +34,11 @@ RangeAnswer ReadRangeHeader(std::string_view header, uint64_t size) {
   while (!header.empty() && header.front() == ' ') header.remove_prefix(1);
   while (!header.empty() && header.back() == ' ') header.remove_suffix(1);
   if (!StartsWithUnit(header)) return whole;
-  const std::string_view spec = header.substr(6);
-  const auto dash = spec.find('-');
-  if (dash == std::string_view::npos || spec.find(',') != std::string_view::npos) return whole;
-  const std::string_view first_text = spec.substr(0, dash);
-  const std::string_view last_text = spec.substr(dash + 1);
+  const std::string_view bounds = header.substr(6);
+  const auto dash = bounds.find('-');
+  if (dash == std::string_view::npos || bounds.find(',') != std::string_view::npos) return whole;
+  const std::string_view first_text = bounds.substr(0, dash);
+  const std::string_view last_text = bounds.substr(dash + 1);
   const RangeAnswer unsatisfiable{RangeAnswer::Kind::kUnsatisfiable, 0, 0};
   if (first_text.empty()) {
     const auto suffix = Number(last_text);
