@@ -13,7 +13,7 @@ namespace {
 using Calls = std::vector<std::string>;
 
 Channel MakeChannel(int32_t id, std::string name, std::string url, uint16_t usdef = 0,
-                int32_t sent = 0) {
+                    int32_t sent = 0) {
   Channel c;
   c.id = id;
   c.name = std::move(name);
