@@ -14,6 +14,7 @@
 #include "support/catalogue_service_fixture.h"
 #include "support/modal_driver.h"
 #include "support/temp_dir.h"
+#include "support/update_dialog_steps.h"
 
 namespace vistrel {
 
@@ -45,29 +46,6 @@ class ListUpdateTest : public QObject {
     update_ = std::make_unique<ListUpdate>(*state_, *dialog_, window_.get(), hooks);
   }
 
-  // The next modal window is the download dialog: once its download has ended, Close (or its
-  // close box) ends it.
-  void FinishDownload(ModalDriver& driver, bool close_box = false) {
-    driver.Then([close_box](QWidget* modal) {
-      auto* form = qobject_cast<T_updateForm*>(modal);
-      QVERIFY(form);
-      auto end = [form, close_box] {
-        if (close_box) {
-          form->close();
-        } else {
-          form->findChild<QPushButton*>("closeButton")->click();
-        }
-      };
-      // A short download may be over already.
-      if (form->findChild<QPushButton*>("closeButton")->isVisible() && !form->downloading()) {
-        end();
-        return;
-      }
-      connect(form, &T_updateForm::DownloadFinished, form, end,
-              static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::SingleShotConnection));
-    });
-  }
-
   static void Check(const ModalDriver& driver) {
     QVERIFY2(driver.finished() && driver.failure().isEmpty(), qPrintable(driver.failure()));
   }
@@ -95,7 +73,7 @@ class ListUpdateTest : public QObject {
   void updateReloadsAfterCompleteAndOffersTheWebSite() {
     Make(build::kAccessKey);
     ModalDriver driver;
-    FinishDownload(driver);
+    CloseWhenDownloadEnds(driver);
     driver.Answer(QMessageBox::Yes);
     driver.Start();
     update_->UpdateClicked();
@@ -111,7 +89,7 @@ class ListUpdateTest : public QObject {
 
     // No: the site stays closed.
     ModalDriver again;
-    FinishDownload(again);
+    CloseWhenDownloadEnds(again);
     again.Answer(QMessageBox::No);
     again.Start();
     update_->UpdateClicked();
@@ -123,7 +101,7 @@ class ListUpdateTest : public QObject {
   void aRefusedDownloadReloadsNothing() {
     Make("another key");
     ModalDriver driver;
-    FinishDownload(driver);
+    CloseWhenDownloadEnds(driver);
     driver.Start();
     update_->UpdateClicked();
     Check(driver);
@@ -136,7 +114,7 @@ class ListUpdateTest : public QObject {
     Make(build::kAccessKey);
     reload_ok_ = false;
     ModalDriver driver;
-    FinishDownload(driver);
+    CloseWhenDownloadEnds(driver);
     driver.Start();
     update_->UpdateClicked();
     Check(driver);
@@ -162,9 +140,9 @@ class ListUpdateTest : public QObject {
     // The dialog's close box: no reload, and the question comes back.
     ModalDriver closed;
     closed.Answer(QMessageBox::Yes);
-    FinishDownload(closed, /*close_box=*/true);
+    CloseWhenDownloadEnds(closed, /*close_box=*/true);
     closed.Answer(QMessageBox::Yes);
-    FinishDownload(closed);
+    CloseWhenDownloadEnds(closed);
     closed.Start();
     update_->WindowActivated();
     QVERIFY(state_->list_outdated);

@@ -21,6 +21,7 @@
 #include "gui_fixture.h"
 #include "support/catalogue_service_fixture.h"
 #include "support/modal_driver.h"
+#include "support/update_dialog_steps.h"
 
 namespace vistrel {
 
@@ -55,28 +56,6 @@ class MainWindowDialogsTest : public QObject {
   static void Check(const ModalDriver& driver) {
     QVERIFY2(driver.finished() && driver.failure().isEmpty(), qPrintable(driver.failure()));
   }
-  // The next modal window is the download dialog: Close once its download has ended.
-  static void CloseAfterDownload(ModalDriver& driver, bool close_box = false) {
-    driver.Then([close_box](QWidget* modal) {
-      auto* form = qobject_cast<T_updateForm*>(modal);
-      QVERIFY(form);
-      auto end = [form, close_box] {
-        if (close_box) {
-          form->close();
-        } else {
-          form->findChild<QPushButton*>("closeButton")->click();
-        }
-      };
-      if (form->findChild<QPushButton*>("closeButton")->isVisible() && !form->downloading()) {
-        end();
-        return;
-      }
-      QObject::connect(
-          form, &T_updateForm::DownloadFinished, form, end,
-          static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::SingleShotConnection));
-    });
-  }
-
   void Start(bool with_package = true) {
     run_ = std::make_unique<ProgramRun>();
     if (with_package) run_->Put(kPackageFileName, TestPackage());
@@ -223,7 +202,7 @@ class MainWindowDialogsTest : public QObject {
     run_->window()->state().catalogue.channels[0].favorited = 1;
     const int32_t favourite_id = run_->window()->state().catalogue.channels[0].id;
     ModalDriver driver;
-    CloseAfterDownload(driver);
+    CloseWhenDownloadEnds(driver);
     driver.Answer(QMessageBox::No);  // the web site
     driver.Start();
     QTest::mouseClick(Button("updateButton"), Qt::LeftButton);
@@ -258,7 +237,7 @@ class MainWindowDialogsTest : public QObject {
     // The user goes to another program and comes back: asked again; Yes downloads and reloads.
     ModalDriver again;
     again.Answer(QMessageBox::Yes);
-    CloseAfterDownload(again);
+    CloseWhenDownloadEnds(again);
     again.Start();
     QApplication::setActiveWindow(nullptr);
     QApplication::setActiveWindow(run_->window());
