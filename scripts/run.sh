@@ -17,8 +17,7 @@ for candidate in build/vistrel build/src/gui/vistrel; do
   fi
 done
 if [ -z "$PROGRAM" ]; then
-  echo "run.sh: the program (build/vistrel) was not built: this checkout has no main window yet." >&2
-  echo "run.sh: the catalogue service and its tools are in build/; see README.md." >&2
+  echo "run.sh: the program (build/src/gui/vistrel) was not built; see the build output above." >&2
   exit 1
 fi
 

@@ -411,6 +411,9 @@ void MainWindow::ShowCentred() {
                                     screen->availableGeometry()));
   }
   show();
+  // The outdated-list question waits for the window's first activation, which a display
+  // without a window manager never gives by itself.
+  activateWindow();
 }
 
 void MainWindow::OpenFindWindow() {

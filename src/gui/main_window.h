@@ -58,7 +58,8 @@ class MainWindow : public QWidget {
   // change command does not run.
   void ApplyView(const ViewResult& view);
 
-  // Shows the window at its initial client size, centred on the screen.
+  // Shows the window at its initial client size, centred on the screen, and asks for it to be
+  // made active.
   void ShowCentred();
 
   // The search position of the find window's next Find Next.
