@@ -17,6 +17,7 @@
 #include "catalogue/table_reader.h"
 #include "common/error.h"
 #include "common/files.h"
+#include "common/large_pages.h"
 
 namespace vistrel {
 
@@ -129,7 +130,7 @@ std::vector<ChannelTable> LocateChannelTables(const UnzipArchive& archive,
       table.entry = &entry;
       table.prepared = PrepareZipEntry(archive);
       table.bytes.size = static_cast<std::size_t>(table.prepared.info.size);
-      table.bytes.data = std::make_unique_for_overwrite<char[]>(table.bytes.size);
+      table.bytes.data = AllocateLargeBuffer(table.bytes.size);
       tables.push_back(std::move(table));
     } catch (...) {
       stopped = std::current_exception();
@@ -191,6 +192,8 @@ void ParseChannelTables(Catalogue& catalogue, const std::vector<int32_t>& favori
       piece.first_line = pieces[i - 1].first_line + pieces[i - 1].room;
     }
   }
+  channels.reserve(total);
+  AdviseLargePages(channels.data() + start, (total - start) * sizeof(Channel));
   channels.resize(total);
   try {
     OnTwoThreads([&](int t) {

@@ -257,7 +257,7 @@ std::string ReadZipEntry(const UnzipArchive& archive) {
 ZipEntryBytes ReadZipEntryBytes(const UnzipArchive& archive) {
   ZipEntryBytes bytes;
   ReadCurrentEntry(archive, [&](std::size_t size) {
-    bytes.data = std::make_unique_for_overwrite<char[]>(size);
+    bytes.data = AllocateLargeBuffer(size);
     bytes.size = size;
     return bytes.data.get();
   });

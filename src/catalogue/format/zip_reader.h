@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "catalogue/format/zip_memory.h"
+#include "common/large_pages.h"
 
 namespace vistrel {
 
@@ -69,7 +70,7 @@ void ReadZipEntryStreamed(const UnzipArchive& archive, char* out);
 
 // An entry's bytes in a buffer that is not cleared before they are read into it.
 struct ZipEntryBytes {
-  std::unique_ptr<char[]> data;
+  LargeBuffer data;
   std::size_t size = 0;
   std::string_view view() const { return {data.get(), size}; }
 };
