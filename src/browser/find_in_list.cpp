@@ -8,12 +8,33 @@ namespace vistrel {
 
 namespace {
 
+char FoldAsciiLetter(char ch) {
+  return ch >= 'a' && ch <= 'z' ? static_cast<char>(ch - 'a' + 'A') : ch;
+}
+
 std::string FoldAsciiLetters(std::string_view text) {
   std::string out(text);
-  for (char& ch : out) {
-    if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
-  }
+  for (char& ch : out) ch = FoldAsciiLetter(ch);
   return out;
+}
+
+// Whether `folded` (non-empty, a to z already folded to A to Z) occurs in `haystack` once its
+// letters are folded too. Compared in place: the list's names are never copied, so a search
+// over every row costs no allocation per row.
+bool FoldedTextOccurs(std::string_view folded, std::string_view haystack) {
+  if (haystack.size() < folded.size()) return false;
+  const char first = folded.front();
+  const char first_other =
+      first >= 'A' && first <= 'Z' ? static_cast<char>(first - 'A' + 'a') : first;
+  const std::size_t last = haystack.size() - folded.size();
+  for (std::size_t at = 0; at <= last; ++at) {
+    const char ch = haystack[at];
+    if (ch != first && ch != first_other) continue;
+    std::size_t i = 1;
+    while (i < folded.size() && FoldAsciiLetter(haystack[at + i]) == folded[i]) ++i;
+    if (i == folded.size()) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -26,9 +47,9 @@ FindResult FindNextMatch(std::string_view text, bool match_case, bool down, int3
   const std::string wanted = match_case ? std::string(text) : FoldAsciiLetters(text);
   auto matches = [&](int32_t row) {
     const Channel* channel = rows.ChannelAt(catalogue, row);
-    if (!channel) return false;
-    const std::string& name = channel->name;
-    return match_case ? TextOccurs(wanted, name) : TextOccurs(wanted, FoldAsciiLetters(name));
+    if (!channel || wanted.empty()) return false;
+    const std::string_view name = channel->name;
+    return match_case ? TextOccurs(wanted, name) : FoldedTextOccurs(wanted, name);
   };
 
   FindResult result;

@@ -1,8 +1,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <exception>
+#include <memory>
 #include <new>
 #include <optional>
+#include <span>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "catalogue/format/cipher.h"
 #include "catalogue/format/table_scan.h"
@@ -11,6 +17,7 @@
 #include "catalogue/table_reader.h"
 #include "common/error.h"
 #include "common/files.h"
+#include "common/large_pages.h"
 
 namespace vistrel {
 
@@ -46,8 +53,185 @@ std::size_t MostChannels(std::string_view text) {
   return std::min(CountLinesAtLeast(text), (text.size() + 1) / kShortestLine);
 }
 
+// Runs work(0) on a second thread and work(1) on this one, and waits for both; both run here
+// in turn where no thread can be started (no memory left for its stack). An exception from
+// either is thrown here once both are done (the first's first).
+template <typename Work>
+void OnTwoThreads(Work&& work) {
+  std::exception_ptr failed;
+  auto run = [&work](int part, std::exception_ptr& error) {
+    try {
+      work(part);
+    } catch (...) {
+      error = std::current_exception();
+    }
+  };
+  std::exception_ptr here;
+  try {
+    std::thread other([&] { run(0, failed); });
+    run(1, here);
+    other.join();
+  } catch (const std::system_error&) {
+    run(0, failed);
+    run(1, here);
+  }
+  if (failed) std::rethrow_exception(failed);
+  if (here) std::rethrow_exception(here);
+}
+
+// Which of two threads takes each of `sizes`: the largest first, each to the thread with less
+// work so far.
+std::vector<int> ShareOut(const std::vector<std::size_t>& sizes) {
+  std::vector<std::size_t> order(sizes.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) { return sizes[a] > sizes[b]; });
+  std::vector<int> thread(sizes.size(), 0);
+  std::size_t load[2] = {0, 0};
+  for (std::size_t i : order) {
+    const int t = load[1] < load[0] ? 1 : 0;
+    thread[i] = t;
+    load[t] += sizes[i];
+  }
+  return thread;
+}
+
+// A channel table of the package on its way into the catalogue.
+struct ChannelTable {
+  const ChannelEntry* entry = nullptr;
+  PreparedZipEntry prepared;
+  ZipEntryBytes bytes;
+  bool intact = false;
+  std::unique_ptr<ChannelTableParser> parser;
+};
+
+// A line range of a table, parsed into its own range of the records.
+struct TablePiece {
+  const ChannelTable* table = nullptr;
+  std::string_view text;
+  std::size_t first_line = 0;  // of the table
+  std::size_t room = 0;        // records set aside: exact unless some line ends with a CR alone
+  std::size_t offset = 0;      // of its first record in the catalogue
+  std::size_t lines = 0;
+  std::size_t filled = 0;
+  std::exception_ptr error;
+};
+
+// The channel entries, found and checked in package order: the first that cannot be read
+// ends the list, and its error, kept in `stopped`, comes after those of the entries before it,
+// as when each is read in turn.
+std::vector<ChannelTable> LocateChannelTables(const UnzipArchive& archive,
+                                              std::exception_ptr& stopped) {
+  std::vector<ChannelTable> tables;
+  for (const ChannelEntry& entry : kChannelEntries) {
+    try {
+      if (!LocateZipEntry(archive, entry.name)) continue;
+      ChannelTable table;
+      table.entry = &entry;
+      table.prepared = PrepareZipEntry(archive);
+      table.bytes.size = static_cast<std::size_t>(table.prepared.info.size);
+      table.bytes.data = AllocateLargeBuffer(table.bytes.size);
+      tables.push_back(std::move(table));
+    } catch (...) {
+      stopped = std::current_exception();
+      break;
+    }
+  }
+  return tables;
+}
+
+// The tables cut into pieces of whole lines for the two threads: the largest in two halves.
+std::vector<TablePiece> CutIntoPieces(const std::vector<ChannelTable>& tables) {
+  std::vector<TablePiece> pieces;
+  std::size_t largest = 0;
+  for (std::size_t i = 0; i < tables.size(); ++i) {
+    if (tables[i].parser->text().size() > tables[largest].parser->text().size()) largest = i;
+  }
+  for (std::size_t i = 0; i < tables.size(); ++i) {
+    const std::string_view text = tables[i].parser->text();
+    const std::size_t cut =
+        i == largest ? text.find('\n', text.size() / 2) : std::string_view::npos;
+    auto add = [&](std::string_view part) {
+      TablePiece& piece = pieces.emplace_back();
+      piece.table = &tables[i];
+      piece.text = part;
+    };
+    if (cut == std::string_view::npos || cut + 1 == text.size()) {
+      add(text);
+    } else {
+      add(text.substr(0, cut + 1));
+      add(text.substr(cut + 1));
+    }
+  }
+  return pieces;
+}
+
+// The records of every table, appended behind the catalogue's as AppendChannels would, table
+// after table, but parsed on two threads into ranges set aside for each piece. Where a piece
+// holds more lines than its range (lines that end with a CR alone, or lines too short to be
+// channels), the tables are parsed again in turn, which gives exactly that outcome.
+void ParseChannelTables(Catalogue& catalogue, const std::vector<int32_t>& favorites_list,
+                        std::vector<ChannelTable>& tables) {
+  std::vector<Channel>& channels = catalogue.channels;
+  const std::size_t start = channels.size();
+  std::vector<TablePiece> pieces = CutIntoPieces(tables);
+  std::vector<std::size_t> sizes;
+  for (const TablePiece& piece : pieces) sizes.push_back(piece.text.size());
+  const std::vector<int> thread = ShareOut(sizes);
+  OnTwoThreads([&](int t) {
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+      if (thread[i] == t) pieces[i].room = MostChannels(pieces[i].text);
+    }
+  });
+  std::size_t total = start;
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    TablePiece& piece = pieces[i];
+    piece.offset = total;
+    total += piece.room;
+    if (i > 0 && piece.table == pieces[i - 1].table) {
+      piece.first_line = pieces[i - 1].first_line + pieces[i - 1].room;
+    }
+  }
+  channels.reserve(total);
+  AdviseLargePages(channels.data() + start, (total - start) * sizeof(Channel));
+  channels.resize(total);
+  try {
+    OnTwoThreads([&](int t) {
+      for (std::size_t i = 0; i < pieces.size(); ++i) {
+        TablePiece& piece = pieces[i];
+        if (thread[i] != t) continue;
+        try {
+          piece.lines = piece.table->parser->Parse(
+              piece.text, piece.first_line, std::span(channels).subspan(piece.offset, piece.room),
+              piece.filled);
+        } catch (const Error&) {
+          piece.error = std::current_exception();
+        }
+      }
+    });
+  } catch (...) {
+    channels.resize(start);  // out of memory: no record half made
+    throw;
+  }
+  for (const TablePiece& piece : pieces) {
+    if (piece.lines > piece.room) {
+      channels.resize(start);
+      for (ChannelTable& table : tables) {
+        AppendChannels(table.entry->name, table.bytes.view(), table.entry->group_id, favorites_list,
+                       catalogue.genres, channels);
+        table.bytes = ZipEntryBytes();  // done with it
+      }
+      return;
+    }
+    if (piece.error) {
+      channels.resize(piece.offset + piece.filled);
+      std::rethrow_exception(piece.error);
+    }
+  }
+}
+
 void LoadEntries(Catalogue& catalogue, const std::vector<int32_t>& favorites_list,
-                 const UnzipArchive& archive) {
+                 const UnzipArchive& archive, std::string& package) {
   CheckInflatedSizes(archive);
   if (LocateZipEntry(archive, kVersionEntry)) {
     PackageVersion version = ParsePackageVersion(ReadZipEntry(archive));
@@ -60,22 +244,38 @@ void LoadEntries(Catalogue& catalogue, const std::vector<int32_t>& favorites_lis
   if (LocateZipEntry(archive, kGenresEntry)) {
     ReadGenres(kGenresEntry, ReadZipEntry(archive), catalogue.genres);
   }
-  // The channel entries are read before any is parsed, so the array grows once to its final
-  // size instead of moving every record again for each entry.
-  std::vector<std::pair<const ChannelEntry*, ZipEntryBytes>> texts;
-  std::size_t total = catalogue.channels.size();
-  for (const ChannelEntry& entry : kChannelEntries) {
-    if (LocateZipEntry(archive, entry.name)) {
-      texts.emplace_back(&entry, ReadZipEntryBytes(archive));
-      total += MostChannels(texts.back().second.view());
+  // The channel entries are all read before any is parsed, as the parse of each piece needs
+  // its place in the records; the two threads inflate them, then decode and parse them.
+  std::exception_ptr stopped;
+  std::vector<ChannelTable> tables = LocateChannelTables(archive, stopped);
+  std::vector<std::size_t> sizes;
+  for (const ChannelTable& table : tables) sizes.push_back(table.bytes.size);
+  const std::vector<int> thread = ShareOut(sizes);
+  OnTwoThreads([&](int t) {
+    for (std::size_t i = 0; i < tables.size(); ++i) {
+      if (thread[i] == t) {
+        tables[i].intact = InflatePreparedEntry(tables[i].prepared, tables[i].bytes.data.get());
+      }
     }
+  });
+  // An entry the one-call inflate refused is read again in turn, which names its problem.
+  for (ChannelTable& table : tables) {
+    if (table.intact) continue;
+    if (!LocateZipEntry(archive, table.entry->name)) throw Error("The archive changed");
+    ReadZipEntryStreamed(archive, table.bytes.data.get());
   }
-  catalogue.channels.reserve(total);
-  for (auto& [entry, text] : texts) {
-    AppendChannels(entry->name, text.view(), entry->group_id, favorites_list, catalogue.genres,
-                   catalogue.channels);
-    text = ZipEntryBytes();  // done with it
-  }
+  if (stopped) std::rethrow_exception(stopped);
+  if (tables.empty()) return;
+  std::string().swap(package);  // inflated: the package's bytes are no longer needed
+  OnTwoThreads([&](int t) {
+    for (std::size_t i = 0; i < tables.size(); ++i) {
+      if (thread[i] != t) continue;
+      tables[i].parser = std::make_unique<ChannelTableParser>(
+          tables[i].entry->name, tables[i].bytes.view(), tables[i].entry->group_id, favorites_list,
+          catalogue.genres);
+    }
+  });
+  ParseChannelTables(catalogue, favorites_list, tables);
 }
 
 Error OutOfMemory() {
@@ -96,7 +296,7 @@ void LoadChannelPackageBytes(Catalogue& catalogue, const std::vector<int32_t>& f
     // catalogue stays as it is, which start-up then treats as outdated.
     const UnzipArchive archive = OpenZipInMemory(ciphertext);
     if (!archive) return;
-    LoadEntries(catalogue, favorites_list, archive);
+    LoadEntries(catalogue, favorites_list, archive, ciphertext);
   } catch (const std::bad_alloc&) {
     throw OutOfMemory();
   }

@@ -306,4 +306,51 @@ void AppendChannels(std::string_view entry_name, std::string_view bytes, int32_t
   });
 }
 
+struct ChannelTableParser::State {
+  State(std::string_view name, std::string_view bytes, int32_t group,
+        const std::vector<int32_t>& favorites_list, const std::vector<Genre>& genres)
+      : entry_name(name), table(bytes), lookups(favorites_list, genres), group_id(group) {
+    text = table.text();
+    text = text.substr(0, std::min(text.size(), text.find('\0')));
+  }
+  std::string_view entry_name;
+  TableText table;
+  ChannelLookups lookups;
+  int32_t group_id;
+  std::string_view text;
+};
+
+ChannelTableParser::ChannelTableParser(std::string_view entry_name, std::string_view bytes,
+                                       int32_t group_id, const std::vector<int32_t>& favorites_list,
+                                       const std::vector<Genre>& genres)
+    : state_(std::make_unique<State>(entry_name, bytes, group_id, favorites_list, genres)) {}
+
+ChannelTableParser::~ChannelTableParser() = default;
+
+std::string_view ChannelTableParser::text() const {
+  return state_->text;
+}
+
+std::size_t ChannelTableParser::Parse(std::string_view piece, std::size_t first_line,
+                                      std::span<Channel> records, std::size_t& filled) const {
+  const State& s = *state_;
+  std::size_t& index = filled;
+  index = 0;
+  std::array<std::string_view, kChannelFields> fields;
+  ForEachLine(piece, [&](std::string_view line) {
+    if (index < records.size()) {
+      const std::size_t count = SplitFieldsInto(line, kSeparator, fields);
+      try {
+        FillChannel(records[index], std::span(fields).first(count), s.group_id, s.lookups, s.table);
+      } catch (const Error& e) {
+        throw LineError(s.entry_name, first_line + index, s.table.Field(e.what()));
+      }
+    }
+    ++index;
+  });
+  const std::size_t lines = index;
+  index = std::min(lines, records.size());
+  return lines;
+}
+
 }  // namespace vistrel

@@ -5,6 +5,7 @@
 // The records' texts are UTF-8 either way.
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -49,5 +50,33 @@ Channel ChannelFromFields(std::span<const std::string_view> fields, int32_t grou
 void AppendChannels(std::string_view entry_name, std::string_view text, int32_t group_id,
                     const std::vector<int32_t>& favorites_list, const std::vector<Genre>& genres,
                     std::vector<Channel>& channels);
+
+// A channel table made ready to be parsed in pieces, on as many threads as there are pieces:
+// its text decoded as AppendChannels decodes it and the lookups made once.
+class ChannelTableParser {
+ public:
+  // Throws std::bad_alloc. The bytes, favourites and genres must outlive the parser.
+  ChannelTableParser(std::string_view entry_name, std::string_view bytes, int32_t group_id,
+                     const std::vector<int32_t>& favorites_list, const std::vector<Genre>& genres);
+  ~ChannelTableParser();
+  ChannelTableParser(const ChannelTableParser&) = delete;
+  ChannelTableParser& operator=(const ChannelTableParser&) = delete;
+
+  // The text whose lines are parsed, up to its first zero byte, where the table ends.
+  std::string_view text() const;
+
+  // Fills `records` (fresh ones) from the lines of `piece`, a part of text() that starts at a
+  // line's start and whose first line is line `first_line` of the table: one record per line,
+  // as AppendChannels makes them. Returns the number of lines of the piece, which may exceed
+  // records.size(); the lines beyond are not parsed. `filled` counts the records filled so
+  // far. On a malformed line, throws vistrel::Error as AppendChannels does, with `filled`
+  // telling how many records before it are complete. Safe on several threads at once.
+  std::size_t Parse(std::string_view piece, std::size_t first_line, std::span<Channel> records,
+                    std::size_t& filled) const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 }  // namespace vistrel

@@ -111,7 +111,7 @@ UnzipArchive OpenZipInMemory(std::string_view bytes) {
   // minizip hands the "path" to the open function, which copies the view.
   unzFile handle = unzOpen2_64(&bytes, &functions);
   if (handle == nullptr) return {};
-  return UnzipArchive(handle, bytes.size());
+  return UnzipArchive(handle, bytes);
 }
 
 zipFile CreateZipInMemory(std::string* out) {

@@ -16,21 +16,23 @@ struct UnzipCloser {
   void operator()(void* archive) const { unzClose(archive); }
 };
 
-// An archive open for reading, closed when released, with the number of bytes it was opened
-// on: nothing in it can be larger, which is what the entry reader checks declared sizes
-// against. A default-made one is null and finds nothing.
+// An archive open for reading, closed when released, with the bytes it was opened on: nothing
+// in it can be larger, which is what the entry reader checks declared sizes against, and an
+// entry's data can be inflated straight from them. A default-made one is null and finds
+// nothing.
 class UnzipArchive {
  public:
   UnzipArchive() = default;
-  UnzipArchive(unzFile handle, std::uint64_t byte_size) : handle_(handle), byte_size_(byte_size) {}
+  UnzipArchive(unzFile handle, std::string_view bytes) : handle_(handle), bytes_(bytes) {}
 
   unzFile get() const { return handle_.get(); }
-  std::uint64_t byte_size() const { return byte_size_; }
+  std::string_view bytes() const { return bytes_; }
+  std::uint64_t byte_size() const { return bytes_.size(); }
   explicit operator bool() const { return handle_ != nullptr; }
 
  private:
   std::unique_ptr<void, UnzipCloser> handle_;
-  std::uint64_t byte_size_ = 0;
+  std::string_view bytes_;
 };
 
 // Opens the zip archive in `bytes`, which must outlive the returned archive. Null when the

@@ -1,8 +1,10 @@
 #include "catalogue/format/zip_reader.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <optional>
 
@@ -137,11 +139,9 @@ CheckedEntry CheckCurrentEntry(const UnzipArchive& archive) {
   return entry;
 }
 
-// Reads the current entry whole into the buffer that `buffer_for(size)` provides once the
-// size is known and checked.
-void ReadCurrentEntry(const UnzipArchive& archive,
-                      const std::function<char*(std::size_t)>& buffer_for) {
-  const CheckedEntry checked = CheckCurrentEntry(archive);
+// The current entry, checked, read through minizip and zlib a piece at a time into `data`
+// (checked.info.size bytes). Every problem the data can have is told apart here.
+void StreamCurrentEntry(const UnzipArchive& archive, const CheckedEntry& checked, char* data) {
   const std::string& entry = checked.info.name;
   unzFile file = archive.get();
   if (int rc = unzOpenCurrentFile(file); rc != UNZ_OK) {
@@ -149,13 +149,6 @@ void ReadCurrentEntry(const UnzipArchive& archive,
                 std::to_string(rc) + ")");
   }
   const auto total = static_cast<std::size_t>(checked.info.size);
-  char* data = nullptr;
-  try {
-    data = buffer_for(total);
-  } catch (...) {
-    unzCloseCurrentFile(file);
-    throw;
-  }
   std::size_t done = 0;
   while (done < total) {
     const auto chunk = static_cast<unsigned>(std::min(kReadChunk, total - done));
@@ -179,6 +172,41 @@ void ReadCurrentEntry(const UnzipArchive& archive,
   }
 }
 
+// The current entry checked and located: minizip reads its local header (opening the entry
+// raw, so that no inflater is set up) and tells where its data starts.
+PreparedZipEntry PrepareCurrentEntry(const UnzipArchive& archive, const CheckedEntry& checked) {
+  unzFile file = archive.get();
+  int method = 0;
+  if (int rc = unzOpenCurrentFile2(file, &method, nullptr, 1); rc != UNZ_OK) {
+    throw Error("The archive entry \"" + checked.info.name + "\" cannot be opened (error " +
+                std::to_string(rc) + ")");
+  }
+  const std::uint64_t at = unzGetCurrentFileZStreamPos64(file);
+  unzCloseCurrentFile(file);  // raw: nothing is checked
+  PreparedZipEntry prepared;
+  prepared.info = checked.info;
+  prepared.crc = checked.crc;
+  prepared.method = method;
+  const std::string_view bytes = archive.bytes();
+  if (at <= bytes.size()) {
+    prepared.data = bytes.substr(static_cast<std::size_t>(at),
+                                 static_cast<std::size_t>(std::min<std::uint64_t>(
+                                     checked.info.compressed_size, bytes.size() - at)));
+  }
+  return prepared;
+}
+
+// Reads the current entry whole into the buffer that `buffer_for(size)` provides once the
+// size is known and checked: inflated in one call where the data is intact, else streamed,
+// which tells what is wrong with it.
+void ReadCurrentEntry(const UnzipArchive& archive,
+                      const std::function<char*(std::size_t)>& buffer_for) {
+  const CheckedEntry checked = CheckCurrentEntry(archive);
+  const PreparedZipEntry prepared = PrepareCurrentEntry(archive, checked);
+  char* data = buffer_for(static_cast<std::size_t>(checked.info.size));
+  if (!InflatePreparedEntry(prepared, data)) StreamCurrentEntry(archive, checked, data);
+}
+
 }  // namespace
 
 bool LocateZipEntry(const UnzipArchive& archive, const char* name) {
@@ -187,6 +215,34 @@ bool LocateZipEntry(const UnzipArchive& archive, const char* name) {
 
 ZipEntryInfo CurrentZipEntry(const UnzipArchive& archive) {
   return CheckCurrentEntry(archive).info;
+}
+
+PreparedZipEntry PrepareZipEntry(const UnzipArchive& archive) {
+  return PrepareCurrentEntry(archive, CheckCurrentEntry(archive));
+}
+
+bool InflatePreparedEntry(const PreparedZipEntry& entry, char* out) {
+  const auto size = static_cast<std::size_t>(entry.info.size);
+  if (entry.method == 0) {
+    if (entry.data.size() < size) return false;
+    if (size > 0) std::memcpy(out, entry.data.data(), size);
+  } else if (entry.method == Z_DEFLATED) {
+    if (entry.data.empty()) return false;  // a deflate stream has at least one block
+    libdeflate_decompressor* inflater = libdeflate_alloc_decompressor();
+    if (inflater == nullptr) return false;
+    std::size_t produced = 0;
+    const libdeflate_result result = libdeflate_deflate_decompress(
+        inflater, entry.data.data(), entry.data.size(), out, size, &produced);
+    libdeflate_free_decompressor(inflater);
+    if (result != LIBDEFLATE_SUCCESS || produced != size) return false;
+  } else {
+    return false;
+  }
+  return libdeflate_crc32(0, out, size) == entry.crc;
+}
+
+void ReadZipEntryStreamed(const UnzipArchive& archive, char* out) {
+  StreamCurrentEntry(archive, CheckCurrentEntry(archive), out);
 }
 
 std::string ReadZipEntry(const UnzipArchive& archive) {
@@ -201,7 +257,7 @@ std::string ReadZipEntry(const UnzipArchive& archive) {
 ZipEntryBytes ReadZipEntryBytes(const UnzipArchive& archive) {
   ZipEntryBytes bytes;
   ReadCurrentEntry(archive, [&](std::size_t size) {
-    bytes.data = std::make_unique_for_overwrite<char[]>(size);
+    bytes.data = AllocateLargeBuffer(size);
     bytes.size = size;
     return bytes.data.get();
   });

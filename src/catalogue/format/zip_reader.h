@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "catalogue/format/zip_memory.h"
+#include "common/large_pages.h"
 
 namespace vistrel {
 
@@ -42,9 +43,34 @@ ZipEntryInfo CurrentZipEntry(const UnzipArchive& archive);
 // and intact (damaged data, checksum mismatch, shorter than declared, unsupported method).
 std::string ReadZipEntry(const UnzipArchive& archive);
 
+// The current entry, checked and found in the archive's bytes, ready to be inflated whole on
+// any thread: the archive itself is needed only to prepare it, and must stay open and unchanged
+// while it is inflated.
+struct PreparedZipEntry {
+  ZipEntryInfo info;
+  std::uint32_t crc = 0;  // as the archive's directory declares it
+  int method = 0;         // the zip compression method
+  std::string_view data;  // the entry's data, cut where the archive ends
+};
+
+// The current entry prepared for InflatePreparedEntry. Throws vistrel::Error as CurrentZipEntry
+// does, and naming the entry when its local header cannot be read.
+PreparedZipEntry PrepareZipEntry(const UnzipArchive& archive);
+
+// The prepared entry's info.size bytes into `out`, in one call over the whole data, with the
+// length and checksum checked. False when the data is not exactly that intact (damaged, shorter
+// or longer, checksum mismatch, a method other than stored or deflate): ReadZipEntryStreamed
+// then tells why. Does not throw; safe on several threads at once.
+bool InflatePreparedEntry(const PreparedZipEntry& entry, char* out);
+
+// The current entry's info.size bytes into `out` through the archive's streaming reader, which
+// names every problem: what the loader falls back to when InflatePreparedEntry refuses an
+// entry. Throws vistrel::Error as ReadZipEntry does.
+void ReadZipEntryStreamed(const UnzipArchive& archive, char* out);
+
 // An entry's bytes in a buffer that is not cleared before they are read into it.
 struct ZipEntryBytes {
-  std::unique_ptr<char[]> data;
+  LargeBuffer data;
   std::size_t size = 0;
   std::string_view view() const { return {data.get(), size}; }
 };

@@ -162,5 +162,52 @@ TEST(ZipMemory, CurrentEntryTellsItsDeclaredSizes) {
   }
 }
 
+// The whole-entry inflater takes only data that comes out exactly as declared; anything else
+// is left to the streaming reader, whose message then names the entry and what is wrong. The
+// archives with changed directory fields are written with data descriptors, which the local
+// headers then do not contradict.
+TEST(ZipMemory, PreparedEntryInflatesOnlyWhenIntact) {
+  const std::string content = Repeated("1|AMC|http://127.0.0.1/a.m3u8|0|1||1|18|720p|0|0\r\n", 300);
+  auto add_to_field = [](std::size_t field, int change) {
+    return [field, change](std::string& zip) {
+      const std::size_t at = CentralHeaderOffset(zip, "tv.dat") + field;
+      PutLe32(zip, at, static_cast<std::uint32_t>(static_cast<int>(GetLe32(zip, at)) + change));
+    };
+  };
+  struct Case {
+    const char* what;
+    ZipToolOptions made_as;
+    std::function<void(std::string&)> damage;  // none: intact
+    const char* message;                       // what the streaming reader says
+  };
+  const std::vector<Case> cases = {
+      {"deflated", {}, nullptr, nullptr},
+      {"stored", {.deflated = false}, nullptr, nullptr},
+      {"zip64 deflated", {.zip64 = true}, nullptr, nullptr},
+      {"deflate data scrambled", {}, ScrambleData, "\"tv.dat\" is damaged"},
+      {"stored data changed", {.deflated = false}, FlipDataBit, "checksum mismatch"},
+      {"checksum changed", {.stream = true}, add_to_field(16, 1), "checksum mismatch"},
+      {"declared 10 bytes short", {.stream = true}, add_to_field(24, -10), "checksum mismatch"},
+      {"declared 10 bytes long", {.stream = true}, add_to_field(24, 10), "before its declared"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string zip = ZipWithInfoZip({{"tv.dat", content}}, c.made_as);
+    if (c.damage) c.damage(zip);
+    const UnzipArchive archive = OpenZipInMemory(zip);
+    ASSERT_TRUE(LocateZipEntry(archive, "tv.dat"));
+    const PreparedZipEntry prepared = PrepareZipEntry(archive);
+    std::string out(prepared.info.size, '\0');
+    EXPECT_EQ(InflatePreparedEntry(prepared, out.data()), c.message == nullptr);
+    if (c.message == nullptr) {
+      EXPECT_EQ(out, content);
+    } else {
+      EXPECT_THAT([&] { ReadZipEntryStreamed(archive, out.data()); },
+                  ThrowsErrorContaining(c.message));
+      EXPECT_THAT([&] { (void)ReadZipEntry(archive); }, ThrowsErrorContaining(c.message));
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vistrel
