@@ -111,7 +111,7 @@ void SortBy(std::vector<Channel>& items, int32_t last, bool ascending, GetKey ge
 }
 
 void SortByText(std::vector<Channel>& items, int32_t last, bool ascending,
-                std::string Channel::*field) {
+                ChannelText Channel::*field) {
   SortBy<TextKey>(
       items, last, ascending, [field](const Channel& c) { return MakeTextKey(c.*field); },
       [](const TextKey& a, const TextKey& b) { return CompareTextKeys(a, b) < 0; });
