@@ -127,9 +127,9 @@ void FindLastRow(benchmark::State& state, std::size_t channel_count, bool match_
     state.SkipWithError("the view is empty");
     return;
   }
-  std::string& last_name =
+  ChannelText& last_name =
       info.channels[view.visible_rows.PositionOf(view.visible_rows.count - 1)].name;
-  const std::string kept = std::exchange(last_name, "Zulu Marker Channel");
+  const ChannelText kept = std::exchange(last_name, ChannelText("Zulu Marker Channel"));
   int32_t found = -1;
   for (auto _ : state) {
     const FindResult result = FindNextMatch(match_case ? "Marker" : "marker", match_case, false, 0,

@@ -8,6 +8,8 @@ namespace vistrel {
 
 namespace {
 
+constexpr int32_t kNamesAhead = 16;
+
 char FoldAsciiLetter(char ch) {
   return ch >= 'a' && ch <= 'z' ? static_cast<char>(ch - 'a' + 'A') : ch;
 }
@@ -45,7 +47,12 @@ FindResult FindNextMatch(std::string_view text, bool match_case, bool down, int3
   const auto n = static_cast<int32_t>(
       std::min<int64_t>({rows.count, static_cast<int64_t>(rows.positions.size()), INT32_MAX}));
   const std::string wanted = match_case ? std::string(text) : FoldAsciiLetters(text);
-  auto matches = [&](int32_t row) {
+  // Waiting for each row's name to arrive from memory is most of a long search: the names of
+  // the rows a little ahead, in the direction of the search (`step`), are asked for early.
+  auto matches = [&](int32_t row, int32_t step) {
+    if (const Channel* ahead = rows.ChannelAt(catalogue, row + kNamesAhead * step)) {
+      __builtin_prefetch(ahead->name.data());
+    }
     const Channel* channel = rows.ChannelAt(catalogue, row);
     if (!channel || wanted.empty()) return false;
     const std::string_view name = channel->name;
@@ -56,7 +63,7 @@ FindResult FindNextMatch(std::string_view text, bool match_case, bool down, int3
   result.find_position = find_position;
   if (!down) {
     for (int32_t r = std::max(find_position, 0); r < n; ++r) {
-      if (matches(r)) {
+      if (matches(r, 1)) {
         result.row = r;
         result.find_position = r + 1;
         return result;
@@ -64,7 +71,7 @@ FindResult FindNextMatch(std::string_view text, bool match_case, bool down, int3
     }
   } else {
     for (int32_t r = std::min(find_position, n - 1); r >= 0; --r) {
-      if (matches(r)) {
+      if (matches(r, -1)) {
         result.row = r;
         result.find_position = r - 1;
         return result;

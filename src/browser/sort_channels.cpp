@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "browser/sort_text.h"
+#include "common/two_threads.h"
 
 namespace vistrel {
 
@@ -16,21 +17,29 @@ namespace {
 // order this exact scheme produces. The two parts are disjoint, so sorting the smaller one
 // first and looping on the larger gives the same result as the plain recursion, with a depth
 // that stays logarithmic whatever the input.
+// One partition step of the scheme over [lo, hi]: on return the parts are [lo, h] and [l, hi].
+template <typename Entry, typename Before>
+void Partition(Entry* a, int32_t lo, int32_t hi, const Before& before, int32_t& l, int32_t& h) {
+  l = lo;
+  h = hi;
+  const Entry pivot = a[lo + (hi - lo) / 2];
+  do {
+    while (before(a[l], pivot)) ++l;
+    while (before(pivot, a[h])) --h;
+    if (l <= h) {
+      std::swap(a[l], a[h]);
+      ++l;
+      --h;
+    }
+  } while (l <= h);
+}
+
 template <typename Entry, typename Before>
 void HoareSort(Entry* a, int32_t lo, int32_t hi, const Before& before) {
   while (lo < hi) {
-    int32_t l = lo;
-    int32_t h = hi;
-    const Entry pivot = a[lo + (hi - lo) / 2];
-    do {
-      while (before(a[l], pivot)) ++l;
-      while (before(pivot, a[h])) --h;
-      if (l <= h) {
-        std::swap(a[l], a[h]);
-        ++l;
-        --h;
-      }
-    } while (l <= h);
+    int32_t l = 0;
+    int32_t h = 0;
+    Partition(a, lo, hi, before, l, h);
     if (h - lo < hi - l) {
       if (h > lo) HoareSort(a, lo, h, before);
       lo = l;
@@ -39,6 +48,25 @@ void HoareSort(Entry* a, int32_t lo, int32_t hi, const Before& before) {
       hi = h;
     }
   }
+}
+
+// A large list is sorted on two threads: the first partition step here, then each part on a
+// thread of its own. The parts never touch, so the order is exactly the one-thread order.
+constexpr int32_t kTwoThreadsFrom = 50000;
+
+template <typename Entry, typename Before>
+void HoareSortOnTwoThreads(Entry* a, int32_t lo, int32_t hi, const Before& before) {
+  if (hi - lo < kTwoThreadsFrom) {
+    HoareSort(a, lo, hi, before);
+    return;
+  }
+  int32_t l = 0;
+  int32_t h = 0;
+  Partition(a, lo, hi, before, l, h);
+  OnTwoThreads([&](int part) {
+    if (part == 0 && h > lo) HoareSort(a, lo, h, before);
+    if (part == 1 && l < hi) HoareSort(a, l, hi, before);
+  });
 }
 
 // Sort keys are taken out of the records once; the entries are sorted, then the records are
@@ -101,17 +129,19 @@ void SortBy(std::vector<Channel>& items, int32_t last, bool ascending, GetKey ge
   std::vector<Entry<Key>> entries(static_cast<std::size_t>(last) + 1);
   for (int32_t i = 0; i <= last; ++i) entries[i] = {get_key(items[i]), i};
   if (ascending) {
-    HoareSort(entries.data(), 0, last,
-              [&](const Entry<Key>& a, const Entry<Key>& b) { return less(a.key, b.key); });
+    HoareSortOnTwoThreads(entries.data(), 0, last, [&](const Entry<Key>& a, const Entry<Key>& b) {
+      return less(a.key, b.key);
+    });
   } else {
-    HoareSort(entries.data(), 0, last,
-              [&](const Entry<Key>& a, const Entry<Key>& b) { return less(b.key, a.key); });
+    HoareSortOnTwoThreads(entries.data(), 0, last, [&](const Entry<Key>& a, const Entry<Key>& b) {
+      return less(b.key, a.key);
+    });
   }
   Permute(items, entries);
 }
 
 void SortByText(std::vector<Channel>& items, int32_t last, bool ascending,
-                std::string Channel::*field) {
+                ChannelText Channel::*field) {
   SortBy<TextKey>(
       items, last, ascending, [field](const Channel& c) { return MakeTextKey(c.*field); },
       [](const TextKey& a, const TextKey& b) { return CompareTextKeys(a, b) < 0; });

@@ -18,6 +18,7 @@
 #include "common/error.h"
 #include "common/files.h"
 #include "common/large_pages.h"
+#include "common/two_threads.h"
 
 namespace vistrel {
 
@@ -53,32 +54,6 @@ std::size_t MostChannels(std::string_view text) {
   return std::min(CountLinesAtLeast(text), (text.size() + 1) / kShortestLine);
 }
 
-// Runs work(0) on a second thread and work(1) on this one, and waits for both; both run here
-// in turn where no thread can be started (no memory left for its stack). An exception from
-// either is thrown here once both are done (the first's first).
-template <typename Work>
-void OnTwoThreads(Work&& work) {
-  std::exception_ptr failed;
-  auto run = [&work](int part, std::exception_ptr& error) {
-    try {
-      work(part);
-    } catch (...) {
-      error = std::current_exception();
-    }
-  };
-  std::exception_ptr here;
-  try {
-    std::thread other([&] { run(0, failed); });
-    run(1, here);
-    other.join();
-  } catch (const std::system_error&) {
-    run(0, failed);
-    run(1, here);
-  }
-  if (failed) std::rethrow_exception(failed);
-  if (here) std::rethrow_exception(here);
-}
-
 // Which of two threads takes each of `sizes`: the largest first, each to the thread with less
 // work so far.
 std::vector<int> ShareOut(const std::vector<std::size_t>& sizes) {
@@ -100,7 +75,7 @@ std::vector<int> ShareOut(const std::vector<std::size_t>& sizes) {
 struct ChannelTable {
   const ChannelEntry* entry = nullptr;
   PreparedZipEntry prepared;
-  ZipEntryBytes bytes;
+  TextBlockHold bytes;  // the inflated table, which the records' texts then point into
   bool intact = false;
   std::unique_ptr<ChannelTableParser> parser;
 };
@@ -129,8 +104,7 @@ std::vector<ChannelTable> LocateChannelTables(const UnzipArchive& archive,
       ChannelTable table;
       table.entry = &entry;
       table.prepared = PrepareZipEntry(archive);
-      table.bytes.size = static_cast<std::size_t>(table.prepared.info.size);
-      table.bytes.data = AllocateLargeBuffer(table.bytes.size);
+      table.bytes = TextBlockHold::Allocate(static_cast<std::size_t>(table.prepared.info.size));
       tables.push_back(std::move(table));
     } catch (...) {
       stopped = std::current_exception();
@@ -217,9 +191,8 @@ void ParseChannelTables(Catalogue& catalogue, const std::vector<int32_t>& favori
     if (piece.lines > piece.room) {
       channels.resize(start);
       for (ChannelTable& table : tables) {
-        AppendChannels(table.entry->name, table.bytes.view(), table.entry->group_id, favorites_list,
-                       catalogue.genres, channels);
-        table.bytes = ZipEntryBytes();  // done with it
+        AppendChannels(table.entry->name, std::move(table.bytes), table.entry->group_id,
+                       favorites_list, catalogue.genres, channels);
       }
       return;
     }
@@ -249,12 +222,12 @@ void LoadEntries(Catalogue& catalogue, const std::vector<int32_t>& favorites_lis
   std::exception_ptr stopped;
   std::vector<ChannelTable> tables = LocateChannelTables(archive, stopped);
   std::vector<std::size_t> sizes;
-  for (const ChannelTable& table : tables) sizes.push_back(table.bytes.size);
+  for (const ChannelTable& table : tables) sizes.push_back(table.bytes.size());
   const std::vector<int> thread = ShareOut(sizes);
   OnTwoThreads([&](int t) {
     for (std::size_t i = 0; i < tables.size(); ++i) {
       if (thread[i] == t) {
-        tables[i].intact = InflatePreparedEntry(tables[i].prepared, tables[i].bytes.data.get());
+        tables[i].intact = InflatePreparedEntry(tables[i].prepared, tables[i].bytes.data());
       }
     }
   });
@@ -262,7 +235,7 @@ void LoadEntries(Catalogue& catalogue, const std::vector<int32_t>& favorites_lis
   for (ChannelTable& table : tables) {
     if (table.intact) continue;
     if (!LocateZipEntry(archive, table.entry->name)) throw Error("The archive changed");
-    ReadZipEntryStreamed(archive, table.bytes.data.get());
+    ReadZipEntryStreamed(archive, table.bytes.data());
   }
   if (stopped) std::rethrow_exception(stopped);
   if (tables.empty()) return;
@@ -271,7 +244,7 @@ void LoadEntries(Catalogue& catalogue, const std::vector<int32_t>& favorites_lis
     for (std::size_t i = 0; i < tables.size(); ++i) {
       if (thread[i] != t) continue;
       tables[i].parser = std::make_unique<ChannelTableParser>(
-          tables[i].entry->name, tables[i].bytes.view(), tables[i].entry->group_id, favorites_list,
+          tables[i].entry->name, tables[i].bytes, tables[i].entry->group_id, favorites_list,
           catalogue.genres);
     }
   });

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/channel_text.h"
+
 namespace vistrel {
 
 // Capacity, in characters, of the short texts.
@@ -76,15 +78,15 @@ struct Channel {
   int32_t favorited = 0;
   int32_t group_id = 0;  // category: 1 TV, 2 radio, 3 video
   int32_t sent = 0;      // a user channel already submitted to the service
-  std::string name;      // short text
-  std::string url;
+  ChannelText name;      // short text
+  ChannelText url;
   int32_t bitrate = 0;
   int32_t type_id = 0;  // player type; the list shows channels of type 0 and 1 only
-  std::string homepage;
+  ChannelText homepage;
   int32_t country_id = 0;
   int32_t genre_id = 0;
-  std::string genre_name;  // short text: the genre's name when the channel was loaded or edited
-  std::string comment;
+  ChannelText genre_name;  // short text: the genre's name when the channel was loaded or edited
+  ChannelText comment;
   double rating = 0;          // total of the stars given
   int32_t rated = 0;          // number of ratings
   double average_rating = 0;  // rating / rated, 0 while unrated

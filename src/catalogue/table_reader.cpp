@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -54,6 +56,10 @@ class TableText {
 
   // The text whose lines and fields are parsed.
   std::string_view text() const { return text_; }
+  // Whether text() is UTF-8 already (else Windows-1252).
+  bool utf8() const { return utf8_; }
+  // Whether text() was converted from the bytes rather than taken from them.
+  bool converted() const { return !owned_.empty(); }
 
   // A field of text() as UTF-8, at most `max_characters` characters. The string is built at
   // its exact size rather than assigned, which would round the capacity up.
@@ -68,6 +74,55 @@ class TableText {
   std::string_view text_;
   bool utf8_ = false;
   std::string owned_;
+};
+
+// Converted texts (Windows-1252 fields with accented letters) copied into a few large blocks
+// rather than one allocation each.
+class TextPool {
+ public:
+  ChannelText Copy(std::string_view text) {
+    if (text.empty()) return ChannelText();
+    if (!maker_ || room_ < text.size()) {
+      maker_.reset();
+      maker_ =
+          std::make_unique<TextMaker>(TextBlockHold::Allocate(std::max(kBlockSize, text.size())));
+      room_ = maker_->block().size();
+    }
+    char* at = maker_->block().data() + (maker_->block().size() - room_);
+    std::memcpy(at, text.data(), text.size());
+    room_ -= text.size();
+    return maker_->Share(std::string_view(at, text.size()));
+  }
+
+ private:
+  static constexpr std::size_t kBlockSize = std::size_t{64} << 10;
+  std::unique_ptr<TextMaker> maker_;
+  std::size_t room_ = 0;
+};
+
+// The records' texts of one channel table: views into the block that holds the table's text
+// where the field is taken as it is, copies into the pool where it is converted.
+class ChannelTexts {
+ public:
+  // `text` is table.text(), which lies in `block`.
+  ChannelTexts(const TableText& table, TextBlockHold block)
+      : table_(table), maker_(std::move(block)) {}
+
+  ChannelText Field(std::string_view field, std::size_t max_characters = std::string_view::npos) {
+    if (table_.utf8()) return Taken(field.substr(0, CharacterPrefix(field, max_characters)));
+    field = field.substr(0, std::min(field.size(), max_characters));  // a byte is a character
+    return IsAscii(field) ? Taken(field) : pool_.Copy(Cp1252ToUtf8(field));
+  }
+
+ private:
+  // Without a block the fields lie anywhere, and each is copied.
+  ChannelText Taken(std::string_view part) {
+    return maker_.block() ? maker_.Share(part) : ChannelText(part);
+  }
+
+  const TableText& table_;
+  TextMaker maker_;
+  TextPool pool_;
 };
 
 // Countries and genres share the shape id|name.
@@ -145,7 +200,8 @@ std::size_t LowerBound(const std::vector<int32_t>& values, int32_t key) {
 }
 
 // IsFavorite and GenreName for a whole table, without a scan of both lists per channel: the
-// favourites sorted and searched, the first genre of each id kept and found by its id.
+// favourites sorted and searched, the first genre of each id kept and found by its id. The
+// names are copied into one block, which the records' genre names then share.
 class ChannelLookups {
  public:
   ChannelLookups(const std::vector<int32_t>& favorites_list, const std::vector<Genre>& genres)
@@ -158,10 +214,23 @@ class ChannelLookups {
     // survives the removal of the others.
     std::stable_sort(by_id.begin(), by_id.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::size_t name_bytes = 0;
     for (const auto& [id, name] : by_id) {
       if (genre_ids_.empty() || genre_ids_.back() != id) {
         genre_ids_.push_back(id);
-        genre_names_.push_back(name);
+        name_bytes += name->size();
+      }
+    }
+    genre_block_ = TextBlockHold::Allocate(name_bytes);
+    genre_names_.reserve(genre_ids_.size());
+    char* at = genre_block_.data();
+    for (std::size_t i = 0, n = 0; i < by_id.size(); ++i) {
+      if (n < genre_ids_.size() && genre_ids_[n] == by_id[i].first) {
+        const std::string& name = *by_id[i].second;
+        if (!name.empty()) std::memcpy(at, name.data(), name.size());
+        genre_names_.emplace_back(at, name.size());
+        at += name.size();
+        ++n;
       }
     }
     // Genre ids are small numbers in practice, and then a table indexed by id answers with a
@@ -170,48 +239,53 @@ class ChannelLookups {
       genre_base_ = genre_ids_.front();
       genre_table_.assign(static_cast<std::size_t>(genre_ids_.back() - genre_base_ + 1), nullptr);
       for (std::size_t i = 0; i < genre_ids_.size(); ++i) {
-        genre_table_[static_cast<std::size_t>(genre_ids_[i] - genre_base_)] = genre_names_[i];
+        genre_table_[static_cast<std::size_t>(genre_ids_[i] - genre_base_)] = &genre_names_[i];
       }
     }
   }
+  ChannelLookups(const ChannelLookups&) = delete;
+  ChannelLookups& operator=(const ChannelLookups&) = delete;
 
   bool IsFavorite(int32_t id) const {
     const std::size_t at = LowerBound(favorites_, id);
     return at < favorites_.size() && favorites_[at] == id;
   }
 
-  // The name of the first genre with `id`; null when there is none.
-  const std::string* GenreName(int32_t id) const {
+  // The name of the first genre with `id`, in genre_block(); null when there is none.
+  const std::string_view* GenreName(int32_t id) const {
     if (!genre_table_.empty()) {
       const auto slot = static_cast<uint64_t>(int64_t{id} - genre_base_);
       return slot < genre_table_.size() ? genre_table_[slot] : nullptr;
     }
     const std::size_t at = LowerBound(genre_ids_, id);
-    return at < genre_ids_.size() && genre_ids_[at] == id ? genre_names_[at] : nullptr;
+    return at < genre_ids_.size() && genre_ids_[at] == id ? &genre_names_[at] : nullptr;
   }
+
+  const TextBlockHold& genre_block() const { return genre_block_; }
 
  private:
   std::vector<int32_t> favorites_;
   std::vector<int32_t> genre_ids_;  // sorted, each once
-  std::vector<const std::string*> genre_names_;
-  int64_t genre_base_ = 0;  // the id of genre_table_[0]
-  std::vector<const std::string*> genre_table_;
+  TextBlockHold genre_block_;
+  std::vector<std::string_view> genre_names_;  // in genre_block_, in the order of genre_ids_
+  int64_t genre_base_ = 0;                     // the id of genre_table_[0]
+  std::vector<const std::string_view*> genre_table_;
   static constexpr int64_t kDenseGenreRange = 4096;
 };
 
 // Fills a fresh record from a channel line's fields.
 void FillChannel(Channel& item, std::span<const std::string_view> fields, int32_t group_id,
-                 const ChannelLookups& lookups, const TableText& table) {
+                 const ChannelLookups& lookups, ChannelTexts& texts, TextMaker& genre_texts) {
   if (fields.size() < kChannelFields) throw TooFewFields(fields.size(), kChannelFields);
   item.id = ParseCount(fields[0]);
-  item.name = table.Field(fields[1], kShortTextCapacity);
-  item.url = table.Field(fields[2]);
+  item.name = texts.Field(fields[1], kShortTextCapacity);
+  item.url = texts.Field(fields[2]);
   item.bitrate = ParseCount(fields[3]);
   item.type_id = ParseCount(fields[4]);
-  item.homepage = table.Field(fields[5]);
+  item.homepage = texts.Field(fields[5]);
   item.country_id = ParseCount(fields[6]);
   item.genre_id = ParseCount(fields[7]);
-  item.comment = table.Field(fields[8]);
+  item.comment = texts.Field(fields[8]);
   item.rating = ParseRating(fields[9]);
   item.rated = ParseCount(fields[10]);
   item.work_fine_reports = ParseCount(fields[11]);
@@ -224,7 +298,9 @@ void FillChannel(Channel& item, std::span<const std::string_view> fields, int32_
   item.sent = 0;
   item.user_defined = 0;
   item.favorited = lookups.IsFavorite(item.id) ? 1 : 0;
-  if (const std::string* genre = lookups.GenreName(item.genre_id)) item.genre_name = *genre;
+  if (const std::string_view* genre = lookups.GenreName(item.genre_id)) {
+    item.genre_name = genre_texts.Share(*genre);
+  }
   item.average_rating = item.rated >= 1 ? item.rating / item.rated : 0;
   item.status = ChannelStatus(item.work_fine_reports, item.not_working_reports,
                               item.wrong_info_reports, item.duplicate_reports, item.spam_reports);
@@ -279,17 +355,33 @@ void ReadGenres(std::string_view entry_name, std::string_view text, std::vector<
 Channel ChannelFromFields(std::span<const std::string_view> fields, int32_t group_id,
                           const std::vector<int32_t>& favorites_list,
                           const std::vector<Genre>& genres) {
+  // The fields lie anywhere, so their texts are copies of them.
   Channel item;
-  FillChannel(item, fields, group_id, ChannelLookups(favorites_list, genres), TableText(""));
+  const ChannelLookups lookups(favorites_list, genres);
+  const TableText table("");
+  ChannelTexts texts(table, TextBlockHold());
+  TextMaker genre_texts(lookups.genre_block());
+  FillChannel(item, fields, group_id, lookups, texts, genre_texts);
   return item;
 }
 
 void AppendChannels(std::string_view entry_name, std::string_view bytes, int32_t group_id,
                     const std::vector<int32_t>& favorites_list, const std::vector<Genre>& genres,
                     std::vector<Channel>& channels) {
-  const TableText table(bytes);
-  const std::string_view text = table.text();
+  AppendChannels(entry_name, TextBlockHold::CopyOf(bytes), group_id, favorites_list, genres,
+                 channels);
+}
+
+void AppendChannels(std::string_view entry_name, TextBlockHold bytes, int32_t group_id,
+                    const std::vector<int32_t>& favorites_list, const std::vector<Genre>& genres,
+                    std::vector<Channel>& channels) {
+  const TableText table(bytes.view());
+  // A converted text gets a block of its own for the records' texts to point into.
+  TextBlockHold block = table.converted() ? TextBlockHold::CopyOf(table.text()) : std::move(bytes);
+  const std::string_view text = table.converted() ? block.view() : table.text();
+  ChannelTexts texts(table, std::move(block));
   const ChannelLookups lookups(favorites_list, genres);
+  TextMaker genre_texts(lookups.genre_block());
   std::size_t index = 0;
   std::array<std::string_view, kChannelFields> fields;
   ForEachLine(text, [&](std::string_view line) {
@@ -297,7 +389,7 @@ void AppendChannels(std::string_view entry_name, std::string_view bytes, int32_t
     // Filled in place; a record whose line turns out malformed is taken away again.
     Channel& item = channels.emplace_back();
     try {
-      FillChannel(item, std::span(fields).first(count), group_id, lookups, table);
+      FillChannel(item, std::span(fields).first(count), group_id, lookups, texts, genre_texts);
     } catch (const Error& e) {
       channels.pop_back();
       throw LineError(entry_name, index, table.Field(e.what()));
@@ -307,23 +399,27 @@ void AppendChannels(std::string_view entry_name, std::string_view bytes, int32_t
 }
 
 struct ChannelTableParser::State {
-  State(std::string_view name, std::string_view bytes, int32_t group,
+  State(std::string_view name, TextBlockHold bytes, int32_t group,
         const std::vector<int32_t>& favorites_list, const std::vector<Genre>& genres)
-      : entry_name(name), table(bytes), lookups(favorites_list, genres), group_id(group) {
-    text = table.text();
+      : entry_name(name), table(bytes.view()), lookups(favorites_list, genres), group_id(group) {
+    // A converted text gets a block of its own for the records' texts to point into.
+    block = table.converted() ? TextBlockHold::CopyOf(table.text()) : std::move(bytes);
+    text = table.converted() ? block.view() : table.text();
     text = text.substr(0, std::min(text.size(), text.find('\0')));
   }
   std::string_view entry_name;
   TableText table;
+  TextBlockHold block;
   ChannelLookups lookups;
   int32_t group_id;
   std::string_view text;
 };
 
-ChannelTableParser::ChannelTableParser(std::string_view entry_name, std::string_view bytes,
+ChannelTableParser::ChannelTableParser(std::string_view entry_name, TextBlockHold bytes,
                                        int32_t group_id, const std::vector<int32_t>& favorites_list,
                                        const std::vector<Genre>& genres)
-    : state_(std::make_unique<State>(entry_name, bytes, group_id, favorites_list, genres)) {}
+    : state_(std::make_unique<State>(entry_name, std::move(bytes), group_id, favorites_list,
+                                     genres)) {}
 
 ChannelTableParser::~ChannelTableParser() = default;
 
@@ -334,6 +430,9 @@ std::string_view ChannelTableParser::text() const {
 std::size_t ChannelTableParser::Parse(std::string_view piece, std::size_t first_line,
                                       std::span<Channel> records, std::size_t& filled) const {
   const State& s = *state_;
+  // Each call makes its own texts, so that calls on several threads share no counter.
+  ChannelTexts texts(s.table, s.block);
+  TextMaker genre_texts(s.lookups.genre_block());
   std::size_t& index = filled;
   index = 0;
   std::array<std::string_view, kChannelFields> fields;
@@ -341,7 +440,8 @@ std::size_t ChannelTableParser::Parse(std::string_view piece, std::size_t first_
     if (index < records.size()) {
       const std::size_t count = SplitFieldsInto(line, kSeparator, fields);
       try {
-        FillChannel(records[index], std::span(fields).first(count), s.group_id, s.lookups, s.table);
+        FillChannel(records[index], std::span(fields).first(count), s.group_id, s.lookups, texts,
+                    genre_texts);
       } catch (const Error& e) {
         throw LineError(s.entry_name, first_line + index, s.table.Field(e.what()));
       }

@@ -51,12 +51,21 @@ void AppendChannels(std::string_view entry_name, std::string_view text, int32_t 
                     const std::vector<int32_t>& favorites_list, const std::vector<Genre>& genres,
                     std::vector<Channel>& channels);
 
+// The same over a table whose bytes are in `bytes`: the records' texts point into that block
+// where they are taken as they are, so the table's bytes stay in memory as long as they do.
+// Throws as above, and std::bad_alloc when memory runs out.
+void AppendChannels(std::string_view entry_name, TextBlockHold bytes, int32_t group_id,
+                    const std::vector<int32_t>& favorites_list, const std::vector<Genre>& genres,
+                    std::vector<Channel>& channels);
+
 // A channel table made ready to be parsed in pieces, on as many threads as there are pieces:
-// its text decoded as AppendChannels decodes it and the lookups made once.
+// its text decoded as AppendChannels decodes it and the lookups made once. The records' texts
+// point into `bytes` (or into a decoded copy), which therefore stays in memory as long as they
+// do.
 class ChannelTableParser {
  public:
-  // Throws std::bad_alloc. The bytes, favourites and genres must outlive the parser.
-  ChannelTableParser(std::string_view entry_name, std::string_view bytes, int32_t group_id,
+  // Throws std::bad_alloc. The favourites and genres must outlive the parser.
+  ChannelTableParser(std::string_view entry_name, TextBlockHold bytes, int32_t group_id,
                      const std::vector<int32_t>& favorites_list, const std::vector<Genre>& genres);
   ~ChannelTableParser();
   ChannelTableParser(const ChannelTableParser&) = delete;

@@ -32,17 +32,21 @@ void FreeBytes::operator()(char* data) const {
   std::free(data);
 }
 
-LargeBuffer AllocateLargeBuffer(std::size_t size) {
+void* AllocateLargeBlock(std::size_t size) {
   if (size < kHugePage) {
     void* data = std::malloc(size == 0 ? 1 : size);
     if (data == nullptr) throw std::bad_alloc();
-    return LargeBuffer(static_cast<char*>(data));
+    return data;
   }
   const std::size_t rounded = (size + kHugePage - 1) & ~(kHugePage - 1);
   void* data = std::aligned_alloc(kHugePage, rounded);
   if (data == nullptr) throw std::bad_alloc();
   AdviseLargePages(data, rounded);
-  return LargeBuffer(static_cast<char*>(data));
+  return data;
+}
+
+LargeBuffer AllocateLargeBuffer(std::size_t size) {
+  return LargeBuffer(static_cast<char*>(AllocateLargeBlock(size)));
 }
 
 }  // namespace vistrel

@@ -21,5 +21,7 @@ using LargeBuffer = std::unique_ptr<char[], FreeBytes>;
 // `size` bytes, not cleared, aligned and advised for huge pages when large. Throws
 // std::bad_alloc.
 LargeBuffer AllocateLargeBuffer(std::size_t size);
+// The same, owned by the caller, who frees it with std::free. Throws std::bad_alloc.
+void* AllocateLargeBlock(std::size_t size);
 
 }  // namespace vistrel

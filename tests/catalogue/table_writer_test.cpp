@@ -34,7 +34,7 @@ TEST(TableWriter, ChannelLinesWriteBackAsRead) {
 
 // The catalogue holds UTF-8: the Windows-1252 texts below as the loader gives them back.
 Channel InUtf8(Channel c) {
-  for (std::string* text : {&c.name, &c.url, &c.homepage, &c.comment}) *text = Cp1252ToUtf8(*text);
+  for (ChannelText* text : {&c.name, &c.url, &c.homepage, &c.comment}) *text = Cp1252ToUtf8(*text);
   return c;
 }
 
