@@ -31,8 +31,8 @@ std::string FormatRating(double rating) {
   }
   std::string out = all.substr(0, all.size() - 2) + "." + all.substr(all.size() - 2);
   // A value that rounds to zero shows no sign.
-  if (std::signbit(rating) && out.find_first_not_of("0.") != std::string::npos) out.insert(0, "-");
-  return out;
+  const bool negative = std::signbit(rating) && out.find_first_not_of("0.") != std::string::npos;
+  return negative ? "-" + out : out;
 }
 
 std::string ChannelColumnText(const Catalogue& catalogue, const Channel& c, ListColumn column) {

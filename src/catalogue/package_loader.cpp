@@ -240,6 +240,7 @@ void LoadEntries(Catalogue& catalogue, const std::vector<int32_t>& favorites_lis
   if (stopped) std::rethrow_exception(stopped);
   if (tables.empty()) return;
   std::string().swap(package);  // inflated: the package's bytes are no longer needed
+  ReturnFreedMemory();          // before the records are made, which take as much again
   OnTwoThreads([&](int t) {
     for (std::size_t i = 0; i < tables.size(); ++i) {
       if (thread[i] != t) continue;

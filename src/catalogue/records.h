@@ -88,8 +88,10 @@ struct Channel {
   ChannelText genre_name;  // short text: the genre's name when the channel was loaded or edited
   ChannelText comment;
   double rating = 0;          // total of the stars given
-  int32_t rated = 0;          // number of ratings
   double average_rating = 0;  // rating / rated, 0 while unrated
+  // After the doubles, where it pairs with the counters: between them it left two holes, 8
+  // bytes a record, 5 MB of a large catalogue.
+  int32_t rated = 0;  // number of ratings
   int32_t work_fine_reports = 0;
   int32_t not_working_reports = 0;
   int32_t wrong_info_reports = 0;

@@ -1,5 +1,6 @@
 #include "common/large_pages.h"
 
+#include <malloc.h>
 #include <sys/mman.h>
 
 #include <cstdint>
@@ -26,6 +27,10 @@ void AdviseLargePages(void* data, std::size_t size) {
   (void)data;
   (void)size;
 #endif
+}
+
+void ReturnFreedMemory() {
+  (void)malloc_trim(0);
 }
 
 void FreeBytes::operator()(char* data) const {

@@ -13,6 +13,11 @@ namespace vistrel {
 // Only a request: where it is refused or unsupported nothing changes. Does not fail.
 void AdviseLargePages(void* data, std::size_t size);
 
+// Hands the pages of freed heap memory back to the system. A large block freed in the middle of
+// the heap (the package's bytes once inflated) otherwise stays resident while the catalogue's
+// records are made, and adds to the program's peak. Does not fail.
+void ReturnFreedMemory();
+
 struct FreeBytes {
   void operator()(char* data) const;
 };
