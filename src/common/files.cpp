@@ -8,6 +8,8 @@
 #include <cstring>
 #include <system_error>
 
+#include "common/large_pages.h"
+
 namespace vistrel {
 
 namespace fs = std::filesystem;
@@ -21,7 +23,10 @@ std::optional<std::string> ReadWholeFile(const fs::path& path, int* error_code) 
   if (fd < 0) return fail();
   std::string data;
   struct stat st {};
-  if (::fstat(fd, &st) == 0 && st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
+  if (::fstat(fd, &st) == 0 && st.st_size > 0) {
+    data.reserve(static_cast<size_t>(st.st_size));
+    AdviseLargePages(data.data(), data.capacity());  // a package is tens of MB
+  }
   char buf[1 << 16];
   for (;;) {
     ssize_t n = ::read(fd, buf, sizeof buf);
