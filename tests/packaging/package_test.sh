@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# package_test.sh SOURCE_DIR DIST_DIR VERSION HOMEPAGE: builds the Debian package with
-# scripts/package.sh into DIST_DIR and checks its files, its control data and its binaries.
+# package_test.sh SOURCE_DIR DIST_DIR VERSION HOMEPAGE: builds the Debian package of VERSION
+# (as vistrel_VERSION-REVISION_ARCH.deb) with scripts/package.sh into DIST_DIR and checks its
+# files, its control data and its binaries.
 # Building it takes a Release build of its own, so it runs only with VISTREL_PACKAGE_TEST=1;
 # otherwise it exits with 77 (skipped).
 set -euo pipefail
@@ -16,8 +17,9 @@ fi
 
 rm -rf "$dist_dir"
 VISTREL_DIST_DIR="$dist_dir" bash "$source_dir/scripts/package.sh"
-deb="$dist_dir/vistrel_${version}_$(dpkg --print-architecture).deb"
-[ -f "$deb" ] || { echo "no $deb"; exit 1; }
+debs=("$dist_dir/vistrel_${version}"-*"_$(dpkg --print-architecture).deb")
+deb=${debs[0]}
+[ ${#debs[@]} -eq 1 ] && [ -f "$deb" ] || { echo "not one package of $version in $dist_dir"; exit 1; }
 
 failures=0
 fail() {
@@ -57,8 +59,8 @@ fi
 # Programs executable, data files not; all owned by root.
 while read -r mode owner _ _ _ path; do
   case "$path" in
+    */) [ "$mode" = "drwxr-xr-x" ] || fail "$path has mode $mode" ;;
     ./usr/bin/*) [ "$mode" = "-rwxr-xr-x" ] || fail "$path has mode $mode" ;;
-    */) ;;
     *) [ "$mode" = "-rw-r--r--" ] || fail "$path has mode $mode" ;;
   esac
   [ "$owner" = "root/root" ] || fail "$path is owned by $owner"
@@ -70,7 +72,8 @@ check_field() {
   [ "$(field "$1")" = "$2" ] || fail "$1 is '$(field "$1")', not '$2'"
 }
 check_field Package vistrel
-check_field Version "$version"
+deb_version=$(field Version)
+[[ "$deb_version" =~ ^${version//./\\.}-[0-9]+$ ]] || fail "Version $deb_version"
 check_field Architecture "$(dpkg --print-architecture)"
 check_field Section video
 check_field Homepage "$homepage"
@@ -112,8 +115,8 @@ for gz in usr/share/man/man1/vistrel.1.gz usr/share/man/man1/vistrel-tool.1.gz \
   [ "$header" = " 31 139 8 0 0 0 0 0" ] || fail "$gz header holds a name or time:$header"
 done
 # The changelog, the metainfo file and the manual pages name the package's version.
-zcat "$contents/usr/share/doc/vistrel/changelog.Debian.gz" | head -1 | grep -qF "vistrel ($version)" ||
-  fail "changelog.Debian does not start with version $version"
+zcat "$contents/usr/share/doc/vistrel/changelog.Debian.gz" | head -1 |
+  grep -qF "vistrel ($deb_version)" || fail "changelog.Debian does not start with $deb_version"
 grep -qF "<release version=\"$version\"" "$contents/usr/share/metainfo/vistrel.metainfo.xml" ||
   fail "metainfo has no release $version"
 for page in man1/vistrel.1.gz man1/vistrel-tool.1.gz man8/vistrel-service.8.gz; do
