@@ -165,8 +165,14 @@ int T_addForm::ExecToChange(int32_t position) {
 }
 
 void T_addForm::showEvent(QShowEvent* event) {
-  FillFields();
+  if (opening_) FillFields();
+  opening_ = false;
   QDialog::showEvent(event);
+}
+
+void T_addForm::done(int result) {
+  opening_ = true;
+  QDialog::done(result);
 }
 
 void T_addForm::FillFields() {

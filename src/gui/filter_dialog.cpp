@@ -116,8 +116,14 @@ void T_filterForm::SetLists(const std::vector<std::string>& countries,
 }
 
 void T_filterForm::showEvent(QShowEvent* event) {
-  FillFromFilter();
+  if (opening_) FillFromFilter();
+  opening_ = false;
   QDialog::showEvent(event);
+}
+
+void T_filterForm::done(int result) {
+  opening_ = true;
+  QDialog::done(result);
 }
 
 void T_filterForm::FillFromFilter() {

@@ -60,7 +60,12 @@ QString T_updateForm::StatusText() const {
 }
 
 void T_updateForm::showEvent(QShowEvent* event) {
-  // Nothing of the last showing's outcome is seen while the new download starts.
+  if (!opening_) {
+    QDialog::showEvent(event);
+    return;
+  }
+  opening_ = false;
+  // Nothing of the last opening's outcome is seen while the new download starts.
   complete_ = false;
   progress_->setValue(0);
   status_->setText(kStatusReady);
@@ -68,6 +73,11 @@ void T_updateForm::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   // Started from the dialog's own event loop, once the dialog is on the screen.
   QMetaObject::invokeMethod(this, &T_updateForm::RunDownload, Qt::QueuedConnection);
+}
+
+void T_updateForm::done(int result) {
+  opening_ = true;
+  QDialog::done(result);
 }
 
 void T_updateForm::ShowFinished(bool finished) {

@@ -1,7 +1,8 @@
 #pragma once
-// The list-download dialog: each showing downloads a new channel package with progress and
-// Cancel. It runs the download on the GUI thread; the download's progress steps process the
-// waiting window events, so the dialog keeps painting and Cancel is delivered meanwhile.
+// The list-download dialog: each opening downloads a new channel package with progress and
+// Cancel; a window restored from the task bar keeps its download and outcome. It runs the download
+// on the GUI thread; the download's progress steps process the waiting window events, so the dialog
+// keeps painting and Cancel is delivered meanwhile.
 
 #include <QDialog>
 #include <string>
@@ -44,7 +45,11 @@ class T_updateForm : public QDialog {
   void reject() override;
 
  protected:
+  // The first showing after the dialog was made or closed starts a download; later show events
+  // (a restore from the task bar) change nothing.
   void showEvent(QShowEvent* event) override;
+  // Every closing: the next showing is a new opening.
+  void done(int result) override;
 
  private:
   void RunDownload();
@@ -56,6 +61,7 @@ class T_updateForm : public QDialog {
   bool downloading_ = false;
   bool close_after_download_ = false;
   bool complete_ = false;
+  bool opening_ = true;  // the next show event is an opening
 
   QProgressBar* progress_ = nullptr;
   QPushButton* cancel_ = nullptr;

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
+#include <functional>
 #include <memory>
 
 #include "browser/view_builder.h"
@@ -119,6 +120,37 @@ class FilterDialogTest : public QObject {
     QVERIFY(!Find<QComboBox>("countryList")->isEnabled());
     QVERIFY(Box("spamBox")->isChecked() && !Box("spamBox")->isEnabled());
     QCOMPARE(form_->focusWidget(), Find<QWidget>("genreList"));
+  }
+
+  void aRestoreFromTheTaskBarKeepsTheUsersChoices() {
+    const std::function<void(QWidget*)> restores[] = {
+        [](QWidget* w) {
+          w->showMinimized();
+          w->showNormal();
+        },
+        [](QWidget* w) {
+          w->hide();
+          w->show();
+        },
+    };
+    for (const auto& restore : restores) {
+      form_->show();
+      QTest::mouseClick(Box("nameSection"), Qt::LeftButton);
+      QTest::keyClicks(Find<QLineEdit>("nameEdit"), "News");
+      QTest::mouseClick(Box("statusSection"), Qt::LeftButton);
+      QTest::mouseClick(Box("spamBox"), Qt::LeftButton);
+      restore(form_.get());
+      QVERIFY(Box("nameSection")->isChecked());
+      QCOMPARE(Find<QLineEdit>("nameEdit")->text(), QString("News"));
+      QVERIFY(Find<QLineEdit>("nameEdit")->isEnabled());
+      QVERIFY(Box("spamBox")->isChecked() && Box("spamBox")->isEnabled());
+      // Closed without Set Filter: the next opening shows the filter again.
+      form_->close();
+      form_->show();
+      QVERIFY(!Box("nameSection")->isChecked());
+      QCOMPARE(Find<QLineEdit>("nameEdit")->text(), QString());
+      form_->close();
+    }
   }
 
   void sectionSwitchesEnableTheirEditors() {
