@@ -12,6 +12,7 @@
 #include "gui/dialog_style.h"
 #include "gui/message_boxes.h"
 #include "gui/qt_text.h"
+#include "gui/text_fit.h"
 
 namespace vistrel {
 
@@ -134,6 +135,11 @@ void T_addForm::CreateControls() {
   add_->setObjectName("addChannelButton");
   add_->setGeometry(width() - 14 - 96, height() - 12 - 24, 96, 24);
   add_->setEnabled(false);
+
+  // Larger fonts and wider fonts than the design's (DejaVu Sans for Tahoma) need more room.
+  std::vector<DesignedControl> controls = DesignOf(panel);
+  for (DesignedControl& c : controls) c.keep_right_margin = c.widget == add_;
+  PlaceGrownToText(this, size(), controls);
 
   bitrate_->installEventFilter(this);
   url_->installEventFilter(this);

@@ -8,6 +8,7 @@
 #include "gui/dialog_style.h"
 #include "gui/message_boxes.h"
 #include "gui/qt_text.h"
+#include "gui/text_fit.h"
 
 namespace vistrel {
 
@@ -90,6 +91,9 @@ void T_filterForm::CreateControls() {
   set_filter_->setGeometry(204, 298, 86, 24);
   set_filter_->setFocusPolicy(Qt::NoFocus);
   set_filter_->setDefault(true);
+
+  // Larger fonts and wider fonts than the design's (DejaVu Sans for Tahoma) need more room.
+  PlaceGrownToText(this, size(), DesignOf(panel));
 
   QWidget* order[] = {
       name_edit_,      name_section_, country_section_, genre_section_, bitrate_section_,

@@ -6,8 +6,10 @@
 
 #include <QDialog>
 #include <string>
+#include <vector>
 
 #include "app/program_state.h"
+#include "gui/text_fit.h"
 #include "service_client/service_config.h"
 
 class QLabel;
@@ -54,6 +56,8 @@ class T_updateForm : public QDialog {
  private:
   void RunDownload();
   void ShowFinished(bool finished);
+  // Grows the controls and the dialog where the texts need more room. Never fails.
+  void FitToTexts();
 
   ProgramState& state_;
   ServiceConfig service_;
@@ -68,6 +72,7 @@ class T_updateForm : public QDialog {
   QLabel* status_caption_ = nullptr;
   QPushButton* close_ = nullptr;
   QLabel* status_ = nullptr;
+  std::vector<DesignedControl> design_;
 };
 
 }  // namespace vistrel
