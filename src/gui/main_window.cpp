@@ -209,7 +209,10 @@ void MainWindow::CreateControls() {
   list_->setAccessibleName("Channel list");
   model_ = new ChannelListModel(state_, list_);
   list_->setModel(model_);
-  for (int32_t c = 0; c < kListColumnCount; ++c) list_->setColumnWidth(c, kListColumns[c].width);
+  // Columns as much wider as the font is larger; the list scrolls sideways.
+  for (int32_t c = 0; c < kListColumnCount; ++c) {
+    list_->setColumnWidth(c, GrownWithFont(kListColumns[c].width));
+  }
 
   stop_ = MakeButton(main_panel_, "stopButton", "Stop", ButtonGlyph::kStop, "Pause");
   play_ = MakeButton(main_panel_, "playButton", " Play", ButtonGlyph::kPlay);
@@ -376,7 +379,8 @@ void MainWindow::ApplyView(const ViewResult& view) {
   model_->SetRowCount(view.visible_rows.count);
   if (view.caption_suffix) setWindowTitle(ToQString(ViewCaption(*view.caption_suffix)));
   clear_->setVisible(view.clear_label_visible);
-  list_->setColumnWidth(static_cast<int>(ListColumn::kComments), kCommentsColumnWidth);
+  list_->setColumnWidth(static_cast<int>(ListColumn::kComments),
+                        GrownWithFont(kCommentsColumnWidth));
   {
     const QSignalBlocker quiet(country_);
     QStringList names;

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <algorithm>
@@ -14,6 +15,7 @@ namespace {
 
 constexpr double kUsualPointSize = 9;  // the application font the design sizes go with
 constexpr double kUsualPixelSize = 12;
+constexpr int kDesignPixelSize = 11;  // the windows' font at the usual size
 
 bool VerticallyOverlap(const QRect& a, const QRect& b) {
   return a.top() < b.top() + b.height() && b.top() < a.top() + a.height();
@@ -21,7 +23,7 @@ bool VerticallyOverlap(const QRect& a, const QRect& b) {
 
 }  // namespace
 
-QFont WindowFont(int design_pixels) {
+double FontGrowth() {
   const QFont application = QApplication::font();
   double ratio = 1;
   if (application.pointSizeF() > 0) {
@@ -29,8 +31,16 @@ QFont WindowFont(int design_pixels) {
   } else if (application.pixelSize() > 0) {
     ratio = application.pixelSize() / kUsualPixelSize;
   }
+  return std::max(1.0, ratio);
+}
+
+int GrownWithFont(int design) {
+  return static_cast<int>(std::lround(design * FontGrowth()));
+}
+
+QFont WindowFont(int design_pixels) {
   QFont font({"Tahoma", "DejaVu Sans", "Sans Serif"});
-  font.setPixelSize(std::max(design_pixels, static_cast<int>(std::lround(design_pixels * ratio))));
+  font.setPixelSize(GrownWithFont(design_pixels));
   return font;
 }
 
@@ -39,7 +49,13 @@ QSize SizeForText(const QWidget* widget, QSize design) {
   QSize size = design;
   const auto* label = qobject_cast<const QLabel*>(widget);
   if (label && label->wordWrap()) {
-    size.setHeight(std::max(design.height(), label->heightForWidth(design.width())));
+    // As many lines as the design height holds at the design font.
+    QFont design_font = label->font();
+    design_font.setPixelSize(kDesignPixelSize);
+    const int lines_room =
+        static_cast<int>(std::lround(design.height() * double(label->fontMetrics().lineSpacing()) /
+                                     QFontMetrics(design_font).lineSpacing()));
+    size.setHeight(std::max({design.height(), lines_room, label->heightForWidth(design.width())}));
     return size;
   }
   if (label || qobject_cast<const QAbstractButton*>(widget) ||

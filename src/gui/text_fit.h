@@ -18,9 +18,17 @@ namespace vistrel {
 // smaller. Never fails.
 QFont WindowFont(int design_pixels = 11);
 
+// How many times larger than designed the windows' font is: 1 at the usual font, 1.5 with an
+// application font 1.5 times larger. Never fails.
+double FontGrowth();
+
+// `design` pixels grown with the windows' font (a column's width). Never fails.
+int GrownWithFont(int design);
+
 // The size `widget` needs for its text, at least `design`: labels and buttons as wide as their
-// size hint (word-wrapped labels as tall as their text at the design width); any control as
-// tall as its size hint once the font's line no longer fits the design height. Never fails.
+// size hint (word-wrapped labels as tall as their text at the design width, and keeping room
+// for as many lines as the design height held); any control as tall as its size hint once the
+// font's line no longer fits the design height. Never fails.
 QSize SizeForText(const QWidget* widget, QSize design);
 
 struct DesignedControl {

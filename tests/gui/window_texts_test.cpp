@@ -62,6 +62,22 @@ QStringList CutTexts(QWidget* window) {
       cut << Describe(w, text, needed);
     }
   }
+  // A grown caption does not run under a button.
+  const QList<QAbstractButton*> buttons = window->findChildren<QAbstractButton*>();
+  for (QAbstractButton* button : buttons) {
+    if (button->window() != window || !button->isVisible()) continue;
+    const QRect place(button->mapTo(window, QPoint(0, 0)), button->size());
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+      if (w == button || w->window() != window || !w->isVisible() || w->isAncestorOf(button) ||
+          button->isAncestorOf(w) ||
+          (!qobject_cast<QLabel*>(w) && !qobject_cast<QAbstractButton*>(w))) {
+        continue;
+      }
+      if (place.intersects(QRect(w->mapTo(window, QPoint(0, 0)), w->size()))) {
+        cut << button->objectName() + " lies over " + w->objectName();
+      }
+    }
+  }
   return cut;
 }
 
@@ -119,6 +135,9 @@ class WindowTextsTest : public QObject {
     nowhere.base_url = "http://127.0.0.1:1";
     T_updateForm update(*state_, nowhere);
     ExpectWhole(&update);
+    // The refused connection's text takes more lines than "Ready".
+    QTRY_VERIFY(!update.downloading() && update.StatusText() != "Ready");
+    ExpectWhole(&update);
     update.close();
     FindWindow find;
     ExpectWhole(&find);
@@ -149,6 +168,13 @@ class WindowTextsTest : public QObject {
     QHeaderView* header = list->horizontalHeader();
     QVERIFY2(header->height() >= header->fontMetrics().height(),
              qPrintable(QString::number(header->height())));
+
+    // The columns widen with the font: every caption shows whole.
+    for (int c = 0; c < header->count(); ++c) {
+      const QString caption = list->model()->headerData(c, Qt::Horizontal).toString();
+      QVERIFY2(header->fontMetrics().horizontalAdvance(caption) < header->sectionSize(c),
+               qPrintable(caption));
+    }
 
     // A click low in the grown header sorts by its column (the names Z to A), as one high in
     // it does.
