@@ -26,30 +26,83 @@ MainWindowLayout DesignLayout() {
   return d;
 }
 
-MainWindowLayout LayOutMainWindow(int32_t W, int32_t H) {
-  MainWindowLayout l = DesignLayout();
+namespace {
+
+void Grow(ControlRect& r, const ControlNeeds& needs) {
+  r.width = std::max(r.width, needs.width);
+  r.height = std::max(r.height, needs.height);
+}
+
+}  // namespace
+
+MainWindowLayout LayOutMainWindow(int32_t W, int32_t H, const MainWindowNeeds& needs) {
+  const MainWindowLayout d = DesignLayout();
+  MainWindowLayout l = d;
+  Grow(l.favorites, needs.favorites);
+  Grow(l.update, needs.update);
+  Grow(l.add, needs.add);
+  Grow(l.filter, needs.filter);
+  Grow(l.country, needs.country);
+  Grow(l.clear_label, needs.clear_label);
+  Grow(l.stop, needs.stop);
+  Grow(l.play, needs.play);
+  Grow(l.fullscreen, needs.fullscreen);
+  Grow(l.site_link, needs.site_link);
+  Grow(l.volume, needs.volume);
+  Grow(l.mute, needs.mute);
+  Grow(l.status_label, needs.status_label);
+  Grow(l.channel_label, needs.channel_label);
+  // Stop and Play share one place; each row of buttons has one height.
+  l.stop.width = l.play.width = std::max(l.stop.width, l.play.width);
+  const int32_t top_row =
+      std::max({l.favorites.height, l.update.height, l.add.height, l.filter.height});
+  l.favorites.height = l.update.height = l.add.height = l.filter.height = top_row;
+  const int32_t bottom_row =
+      std::max({l.stop.height, l.play.height, l.fullscreen.height, l.mute.height});
+  l.stop.height = l.play.height = l.fullscreen.height = l.mute.height = bottom_row;
+  l.volume.height = std::max(l.volume.height, bottom_row + 2);
+  // The band under the video holds the status and the channel label.
+  const int32_t label_band = std::max(l.status_label.height, l.channel_label.height + 4);
+  const int32_t bottom_growth = bottom_row - d.stop.height;
+  const int32_t band_growth = label_band - d.status_label.height;
+  const int32_t right_column = std::max(
+      d.list.width, l.favorites.width + l.update.width + l.add.width + l.filter.width + 18);
+
   // Each rule may read what an earlier one set, so they run in this order on the raw values;
   // sizes are clamped only at the end.
-  l.stop.top = l.play.top = l.fullscreen.top = l.mute.top = H - 32;
-  l.site_link.top = H - 28;
-  l.volume.top = H - 33;
+  l.stop.top = l.play.top = l.fullscreen.top = l.mute.top = H - 32 - bottom_growth;
+  // Both centred on the buttons; the division truncates toward zero, as C++ integer division
+  // does.
+  l.site_link.top = l.stop.top + (bottom_row - l.site_link.height + 1) / 2;
+  l.volume.top = l.stop.top + (bottom_row - l.volume.height) / 2;
+  l.country.top = l.favorites.top + top_row + 6;
+  l.clear_label.top = l.country.top + (l.country.height - l.clear_label.height + 2) / 2;
+  l.list.top = l.country.top + l.country.height + 9;
   l.list.height = H - l.list.top - 7;
-  l.list.left = l.country.left = l.favorites.left = W - 475;
+  l.list.width = right_column;
+  l.list.left = l.country.left = l.favorites.left = W - 15 - right_column;
+  l.update.left = l.favorites.left + l.favorites.width + 6;
+  l.add.left = l.update.left + l.update.width + 6;
+  l.filter.left = l.add.left + l.add.width + 6;
+  // The Clear link has 5 pixels of air at the right end; only a link wider than that room
+  // narrows the country box.
+  const int32_t clear_room = d.list.width - d.country.width - 10;
+  l.country.width = right_column - 10 - std::max(clear_room, l.clear_label.width);
   l.clear_label.left = l.country.left + l.country.width + 10;
-  l.update.left = W - 379;
-  l.add.left = W - 283;
-  l.filter.left = W - 187;
   l.player_frame.width = W - l.list.width - 40;
   l.player_inside.width = l.player_frame.width - 20;
-  l.player_frame.height = H - l.player_frame.top - 40;
-  l.player_inside.height = l.player_frame.height - 35;
+  l.player_frame.height = H - l.player_frame.top - 40 - bottom_growth;
+  l.player_inside.height = l.player_frame.height - 35 - band_growth;
   l.channel_label.left = l.player_inside.left + l.player_inside.width - l.channel_label.width;
-  l.status_label.top = l.channel_label.top = l.player_frame.height + l.player_frame.top - 38;
+  l.status_label.top = l.channel_label.top = l.player_frame.height - label_band;
+  l.fullscreen.left = l.stop.left + l.stop.width + 4;
   l.mute.left = l.player_frame.left + l.player_frame.width - l.mute.width;
   l.volume.left = l.mute.left - l.volume.width - 5;
-  // Both divisions truncate toward zero, as C++ integer division does.
+  // Centred between Fullscreen (at its design width) and the volume box, both divisions
+  // truncating toward zero; a Fullscreen grown that far pushes it.
   l.site_link.left =
-      (l.fullscreen.left + l.fullscreen.width + l.volume.left) / 2 - l.site_link.width / 2;
+      std::max((l.fullscreen.left + d.fullscreen.width + l.volume.left) / 2 - l.site_link.width / 2,
+               l.fullscreen.left + l.fullscreen.width + 8);
 
   for (ControlRect* r :
        {&l.player_frame, &l.player_inside, &l.status_label, &l.channel_label, &l.favorites,

@@ -37,6 +37,30 @@ struct MainWindowLayout {
   ControlRect mute;
 };
 
+// The least size a control needs for its text at the font in use (0: any); a control never
+// gets less than its design size.
+struct ControlNeeds {
+  int32_t width = 0;
+  int32_t height = 0;
+};
+
+struct MainWindowNeeds {
+  ControlNeeds favorites;
+  ControlNeeds update;
+  ControlNeeds add;
+  ControlNeeds filter;
+  ControlNeeds country;
+  ControlNeeds clear_label;
+  ControlNeeds stop;
+  ControlNeeds play;
+  ControlNeeds fullscreen;
+  ControlNeeds site_link;
+  ControlNeeds volume;
+  ControlNeeds mute;
+  ControlNeeds status_label;
+  ControlNeeds channel_label;
+};
+
 // The client size the window opens with.
 inline constexpr int32_t kMainWindowWidth = 1062;
 inline constexpr int32_t kMainWindowHeight = 436;
@@ -46,7 +70,9 @@ MainWindowLayout DesignLayout();
 
 // The layout for a client area of `width` x `height`. Positions follow the rules even where
 // they become negative; a width or height that the rules make negative (a very small window)
-// is 0. Never fails.
-MainWindowLayout LayOutMainWindow(int32_t width, int32_t height);
+// is 0. Controls that `needs` makes larger than designed (a larger font) push their neighbours:
+// the button row widens the list's column, taller rows at the top, bottom and below the video
+// take their height from the list and the video. Never fails.
+MainWindowLayout LayOutMainWindow(int32_t width, int32_t height, const MainWindowNeeds& needs = {});
 
 }  // namespace vistrel

@@ -12,6 +12,7 @@
 #include "gui/dialog_style.h"
 #include "gui/message_boxes.h"
 #include "gui/qt_text.h"
+#include "gui/text_fit.h"
 
 namespace vistrel {
 
@@ -135,6 +136,11 @@ void T_addForm::CreateControls() {
   add_->setGeometry(width() - 14 - 96, height() - 12 - 24, 96, 24);
   add_->setEnabled(false);
 
+  // Larger fonts and wider fonts than the design's (DejaVu Sans for Tahoma) need more room.
+  std::vector<DesignedControl> controls = DesignOf(panel);
+  for (DesignedControl& c : controls) c.keep_right_margin = c.widget == add_;
+  PlaceGrownToText(this, size(), controls);
+
   bitrate_->installEventFilter(this);
   url_->installEventFilter(this);
   connect(confirm_, &QCheckBox::toggled, add_, &QPushButton::setEnabled);
@@ -165,8 +171,14 @@ int T_addForm::ExecToChange(int32_t position) {
 }
 
 void T_addForm::showEvent(QShowEvent* event) {
-  FillFields();
+  if (opening_) FillFields();
+  opening_ = false;
   QDialog::showEvent(event);
+}
+
+void T_addForm::done(int result) {
+  opening_ = true;
+  QDialog::done(result);
 }
 
 void T_addForm::FillFields() {

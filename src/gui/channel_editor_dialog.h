@@ -39,7 +39,11 @@ class T_addForm : public QDialog {
   ChannelEditorFields Fields() const;
 
  protected:
+  // The first showing after the dialog was made or closed fills the fields; later show events
+  // (a restore from the task bar) keep what the user typed.
   void showEvent(QShowEvent* event) override;
+  // Every closing: the next showing is a new opening.
+  void done(int result) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -51,6 +55,7 @@ class T_addForm : public QDialog {
   std::function<void()> rebuild_view_;
   bool adding_ = true;
   int32_t position_ = -1;  // the channel being changed
+  bool opening_ = true;    // the next show event is an opening
 
   QComboBox* category_ = nullptr;
   QLineEdit* name_ = nullptr;

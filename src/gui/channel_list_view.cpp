@@ -3,13 +3,16 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <algorithm>
+
+#include "app/header_click.h"
 
 namespace vistrel {
 
 namespace {
 
-constexpr int kRowHeight = 17;
-constexpr int kHeaderHeight = 17;  // the band that a header click sorts by
+constexpr int kRowHeight = 17;  // at the usual font; taller with a larger one
+constexpr int kTextAir = 4;     // between a row's or the header's text and its edges
 
 }  // namespace
 
@@ -28,10 +31,8 @@ ChannelListView::ChannelListView(QWidget* parent) : QTableView(parent) {
   // A fixed height lets the view find any row by arithmetic, however long the list.
   rows->setSectionResizeMode(QHeaderView::Fixed);
   rows->setMinimumSectionSize(1);
-  rows->setDefaultSectionSize(kRowHeight);
 
   QHeaderView* columns = horizontalHeader();
-  columns->setFixedHeight(kHeaderHeight);
   columns->setSectionsMovable(false);
   columns->setSectionsClickable(false);  // sorting comes from the window's header filter
   columns->setHighlightSections(false);
@@ -45,6 +46,19 @@ ChannelListView::ChannelListView(QWidget* parent) : QTableView(parent) {
     colours.setColor(QPalette::Inactive, role, colours.color(QPalette::Active, role));
   }
   setPalette(colours);
+  FitToFont();
+}
+
+void ChannelListView::FitToFont() {
+  const int line = fontMetrics().height() + kTextAir;
+  verticalHeader()->setDefaultSectionSize(std::max(kRowHeight, line));
+  QHeaderView* columns = horizontalHeader();
+  columns->setFixedHeight(std::max(kHeaderClickHeight, columns->fontMetrics().height() + kTextAir));
+}
+
+void ChannelListView::changeEvent(QEvent* event) {
+  QTableView::changeEvent(event);
+  if (event->type() == QEvent::FontChange) FitToFont();
 }
 
 void ChannelListView::mouseDoubleClickEvent(QMouseEvent* event) {

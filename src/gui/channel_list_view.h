@@ -1,7 +1,7 @@
 #pragma once
 // The channel list's view: a table with the list's look (grid, whole-row single selection that
-// stays visible without focus, fixed row height, columns the user can resize but not move) and
-// one extra signal for playing the selected row.
+// stays visible without focus, one row height that follows the font, columns the user can resize
+// but not move) and one extra signal for playing the selected row.
 
 #include <QTableView>
 
@@ -19,8 +19,13 @@ class ChannelListView : public QTableView {
   void PlayRequested();
 
  protected:
+  void changeEvent(QEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  // Rows and the header as tall as a line of the font needs, at least their design heights.
+  void FitToFont();
 };
 
 }  // namespace vistrel

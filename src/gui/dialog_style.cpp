@@ -1,9 +1,10 @@
 #include "gui/dialog_style.h"
 
-#include <QFont>
 #include <QPalette>
 #include <QVBoxLayout>
 #include <QWidget>
+
+#include "gui/text_fit.h"
 
 namespace vistrel {
 
@@ -24,9 +25,7 @@ QWidget* AddDialogPanel(QWidget* dialog) {
   panel->setObjectName("panel");
   panel->setAutoFillBackground(true);
   SetRoleColor(panel, QPalette::Window, kDialogBackground);
-  QFont font({"Tahoma", "DejaVu Sans", "Sans Serif"});
-  font.setPixelSize(11);
-  panel->setFont(font);
+  panel->setFont(WindowFont());
   auto* layout = new QVBoxLayout(dialog);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(panel);

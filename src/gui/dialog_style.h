@@ -1,5 +1,6 @@
 #pragma once
-// The look the dialogs share: a near-white panel in the Tahoma font, dark blue captions, red
+// The look the dialogs share: a near-white panel in the Tahoma font (larger with a larger
+// desktop font), dark blue captions, red
 // editor text.
 
 #include <QColor>

@@ -8,6 +8,7 @@
 #include "gui/dialog_style.h"
 #include "gui/message_boxes.h"
 #include "gui/qt_text.h"
+#include "gui/text_fit.h"
 
 namespace vistrel {
 
@@ -91,6 +92,9 @@ void T_filterForm::CreateControls() {
   set_filter_->setFocusPolicy(Qt::NoFocus);
   set_filter_->setDefault(true);
 
+  // Larger fonts and wider fonts than the design's (DejaVu Sans for Tahoma) need more room.
+  PlaceGrownToText(this, size(), DesignOf(panel));
+
   QWidget* order[] = {
       name_edit_,      name_section_, country_section_, genre_section_, bitrate_section_,
       status_section_, new_,          wrong_info_,      works_fine_,    not_working_,
@@ -116,8 +120,14 @@ void T_filterForm::SetLists(const std::vector<std::string>& countries,
 }
 
 void T_filterForm::showEvent(QShowEvent* event) {
-  FillFromFilter();
+  if (opening_) FillFromFilter();
+  opening_ = false;
   QDialog::showEvent(event);
+}
+
+void T_filterForm::done(int result) {
+  opening_ = true;
+  QDialog::done(result);
 }
 
 void T_filterForm::FillFromFilter() {

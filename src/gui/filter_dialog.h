@@ -31,7 +31,11 @@ class T_filterForm : public QDialog {
   FilterFormState FormState() const;
 
  protected:
+  // The first showing after the dialog was made or closed shows the filter as it is; later
+  // show events (a restore from the task bar) keep what the user chose meanwhile.
   void showEvent(QShowEvent* event) override;
+  // Every closing: the next showing is a new opening.
+  void done(int result) override;
 
  private:
   void CreateControls();
@@ -43,6 +47,7 @@ class T_filterForm : public QDialog {
 
   ProgramState& state_;
   std::function<void()> rebuild_view_;
+  bool opening_ = true;  // the next show event is an opening
 
   QLineEdit* name_edit_ = nullptr;
   QCheckBox* name_section_ = nullptr;

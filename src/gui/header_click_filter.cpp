@@ -35,10 +35,11 @@ bool HeaderClickFilter::eventFilter(QObject* watched, QEvent* event) {
   for (int section = 0; section < header->count(); ++section) {
     widths.push_back(header->isSectionHidden(section) ? 0 : header->sectionSize(section));
   }
-  // The width stops at the vertical scroll bar, which stands beside the header.
+  // The width stops at the vertical scroll bar, which stands beside the header; the band is as
+  // tall as the header, which grows with the font.
   const std::optional<int32_t> column =
       HeaderClickColumn(in_list.x() - client.left(), in_list.y() - client.top(),
-                        list_->viewport()->width(), widths, header->offset());
+                        list_->viewport()->width(), widths, header->offset(), header->height());
   if (!column) return false;
   if (on_column_click_) on_column_click_(*column);
   return true;

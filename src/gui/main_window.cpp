@@ -44,6 +44,7 @@
 #include "gui/qt_text.h"
 #include "gui/screen_saver_inhibitor.h"
 #include "gui/splash_window.h"
+#include "gui/text_fit.h"
 #include "gui/update_dialog.h"
 #include "service_client/service_requests.h"
 
@@ -79,6 +80,12 @@ QLabel* MakePlayerLabel(QWidget* parent, const char* object_name, const QString&
   colours.setColor(QPalette::WindowText, kLabelText);
   label->setPalette(colours);
   return label;
+}
+
+// What `widget` needs for its text beyond its design rectangle `design`.
+ControlNeeds NeedsOf(const QWidget* widget, const ControlRect& design) {
+  const QSize size = SizeForText(widget, QSize(design.width, design.height));
+  return {size.width(), size.height()};
 }
 
 void Place(QWidget* widget, const ControlRect& r) {
@@ -157,9 +164,7 @@ void MainWindow::CreateControls() {
   QPalette sky = main_panel_->palette();
   sky.setColor(QPalette::Window, kSkyBlue);
   main_panel_->setPalette(sky);
-  QFont font({"Tahoma", "DejaVu Sans", "Sans Serif"});
-  font.setPixelSize(11);
-  main_panel_->setFont(font);
+  main_panel_->setFont(WindowFont());
 
   player_frame_ = new PlayerFrame(main_panel_);
   player_frame_->setObjectName("playerFrame");
@@ -204,7 +209,10 @@ void MainWindow::CreateControls() {
   list_->setAccessibleName("Channel list");
   model_ = new ChannelListModel(state_, list_);
   list_->setModel(model_);
-  for (int32_t c = 0; c < kListColumnCount; ++c) list_->setColumnWidth(c, kListColumns[c].width);
+  // Columns as much wider as the font is larger; the list scrolls sideways.
+  for (int32_t c = 0; c < kListColumnCount; ++c) {
+    list_->setColumnWidth(c, GrownWithFont(kListColumns[c].width));
+  }
 
   stop_ = MakeButton(main_panel_, "stopButton", "Stop", ButtonGlyph::kStop, "Pause");
   play_ = MakeButton(main_panel_, "playButton", " Play", ButtonGlyph::kPlay);
@@ -294,7 +302,24 @@ void MainWindow::ConnectControls() {
 }
 
 void MainWindow::LayOut() {
-  const MainWindowLayout l = LayOutMainWindow(width(), height());
+  const MainWindowLayout d = DesignLayout();
+  MainWindowNeeds needs;
+  needs.favorites = NeedsOf(favorites_, d.favorites);
+  needs.update = NeedsOf(update_, d.update);
+  needs.add = NeedsOf(add_, d.add);
+  needs.filter = NeedsOf(filter_, d.filter);
+  needs.country = NeedsOf(country_, d.country);
+  needs.clear_label = NeedsOf(clear_, d.clear_label);
+  needs.stop = NeedsOf(stop_, d.stop);
+  needs.play = NeedsOf(play_, d.play);
+  needs.fullscreen = NeedsOf(fullscreen_, d.fullscreen);
+  needs.site_link = NeedsOf(site_, d.site_link);
+  needs.volume = NeedsOf(volume_, d.volume);
+  needs.mute = NeedsOf(mute_, d.mute);
+  needs.status_label = NeedsOf(status_label_, d.status_label);
+  // The channel label shortens its text to its width: only its height counts.
+  needs.channel_label.height = NeedsOf(channel_label_, d.channel_label).height;
+  const MainWindowLayout l = LayOutMainWindow(width(), height(), needs);
   main_panel_->setGeometry(rect());
   Place(player_frame_, l.player_frame);
   Place(video_area_, l.player_inside);
@@ -354,7 +379,8 @@ void MainWindow::ApplyView(const ViewResult& view) {
   model_->SetRowCount(view.visible_rows.count);
   if (view.caption_suffix) setWindowTitle(ToQString(ViewCaption(*view.caption_suffix)));
   clear_->setVisible(view.clear_label_visible);
-  list_->setColumnWidth(static_cast<int>(ListColumn::kComments), kCommentsColumnWidth);
+  list_->setColumnWidth(static_cast<int>(ListColumn::kComments),
+                        GrownWithFont(kCommentsColumnWidth));
   {
     const QSignalBlocker quiet(country_);
     QStringList names;

@@ -5,6 +5,9 @@
 #include <QLabel>
 #include <QScreen>
 #include <QStyle>
+#include <algorithm>
+
+#include "gui/text_fit.h"
 
 namespace vistrel {
 
@@ -27,11 +30,15 @@ SplashWindow::SplashWindow(QWidget* parent)
 
   auto* label = new QLabel("Please wait ...", panel);
   label->setObjectName("pleaseWaitLabel");
-  QFont font({"Tahoma", "DejaVu Sans", "Sans Serif"});
-  font.setPointSize(8);
-  label->setFont(font);
-  label->move(89, 23);
+  label->setFont(WindowFont());
   label->adjustSize();
+  // The design place while the text fits; with a larger font the window grows around it.
+  const QSize size(std::max(251, label->width() + 2 * 24), std::max(60, label->height() + 2 * 16));
+  setFixedSize(size);
+  panel->setGeometry(QRect(QPoint(0, 0), size));
+  label->move(
+      label->width() + 2 * 89 <= size.width() ? 89 : (size.width() - label->width()) / 2,
+      label->height() + 2 * 23 <= size.height() ? 23 : (size.height() - label->height()) / 2);
 }
 
 void SplashWindow::ShowNow() {

@@ -8,9 +8,16 @@
 
 #include "gui/dialog_style.h"
 #include "gui/qt_text.h"
+#include "gui/text_fit.h"
 #include "service_client/list_download.h"
 
 namespace vistrel {
+
+namespace {
+
+const QSize kDesignSize(380, 104);
+
+}  // namespace
 
 T_updateForm::T_updateForm(ProgramState& state, ServiceConfig service, QWidget* parent)
     : QDialog(parent), state_(state), service_(std::move(service)) {
@@ -18,7 +25,7 @@ T_updateForm::T_updateForm(ProgramState& state, ServiceConfig service, QWidget* 
   setWindowTitle("update list ...");
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);
-  setFixedSize(380, 104);
+  setFixedSize(kDesignSize);
   QWidget* panel = AddDialogPanel(this);
 
   progress_ = new QProgressBar(panel);
@@ -49,10 +56,20 @@ T_updateForm::T_updateForm(ProgramState& state, ServiceConfig service, QWidget* 
   status_->setTextFormat(Qt::PlainText);
   status_->setWordWrap(true);
   status_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  status_->setGeometry(60, 36, 310, 32);
+  status_->setGeometry(60, 36, 310, 32);  // two lines, also with a larger font
+
+  // Larger fonts and wider fonts than the design's (DejaVu Sans for Tahoma) need more room.
+  design_ = DesignOf(panel);
+  for (DesignedControl& c : design_)
+    c.keep_right_margin = c.widget == cancel_ || c.widget == close_;
+  FitToTexts();
 
   connect(cancel_, &QPushButton::clicked, this, &T_updateForm::CancelClicked);
   connect(close_, &QPushButton::clicked, this, &T_updateForm::CloseClicked);
+}
+
+void T_updateForm::FitToTexts() {
+  PlaceGrownToText(this, kDesignSize, design_);
 }
 
 QString T_updateForm::StatusText() const {
@@ -60,14 +77,25 @@ QString T_updateForm::StatusText() const {
 }
 
 void T_updateForm::showEvent(QShowEvent* event) {
-  // Nothing of the last showing's outcome is seen while the new download starts.
+  if (!opening_) {
+    QDialog::showEvent(event);
+    return;
+  }
+  opening_ = false;
+  // Nothing of the last opening's outcome is seen while the new download starts.
   complete_ = false;
   progress_->setValue(0);
   status_->setText(kStatusReady);
+  FitToTexts();
   ShowFinished(false);
   QDialog::showEvent(event);
   // Started from the dialog's own event loop, once the dialog is on the screen.
   QMetaObject::invokeMethod(this, &T_updateForm::RunDownload, Qt::QueuedConnection);
+}
+
+void T_updateForm::done(int result) {
+  opening_ = true;
+  QDialog::done(result);
 }
 
 void T_updateForm::ShowFinished(bool finished) {
@@ -106,6 +134,7 @@ void T_updateForm::RunDownload() {
 
   complete_ = result.complete;
   status_->setText(ToQString(result.status));
+  FitToTexts();  // an error text may take more lines
   progress_->setValue(100);
   ShowFinished(true);
   downloading_ = false;

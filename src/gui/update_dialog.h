@@ -1,12 +1,15 @@
 #pragma once
-// The list-download dialog: each showing downloads a new channel package with progress and
-// Cancel. It runs the download on the GUI thread; the download's progress steps process the
-// waiting window events, so the dialog keeps painting and Cancel is delivered meanwhile.
+// The list-download dialog: each opening downloads a new channel package with progress and
+// Cancel; a window restored from the task bar keeps its download and outcome. It runs the download
+// on the GUI thread; the download's progress steps process the waiting window events, so the dialog
+// keeps painting and Cancel is delivered meanwhile.
 
 #include <QDialog>
 #include <string>
+#include <vector>
 
 #include "app/program_state.h"
+#include "gui/text_fit.h"
 #include "service_client/service_config.h"
 
 class QLabel;
@@ -44,11 +47,17 @@ class T_updateForm : public QDialog {
   void reject() override;
 
  protected:
+  // The first showing after the dialog was made or closed starts a download; later show events
+  // (a restore from the task bar) change nothing.
   void showEvent(QShowEvent* event) override;
+  // Every closing: the next showing is a new opening.
+  void done(int result) override;
 
  private:
   void RunDownload();
   void ShowFinished(bool finished);
+  // Grows the controls and the dialog where the texts need more room. Never fails.
+  void FitToTexts();
 
   ProgramState& state_;
   ServiceConfig service_;
@@ -56,12 +65,14 @@ class T_updateForm : public QDialog {
   bool downloading_ = false;
   bool close_after_download_ = false;
   bool complete_ = false;
+  bool opening_ = true;  // the next show event is an opening
 
   QProgressBar* progress_ = nullptr;
   QPushButton* cancel_ = nullptr;
   QLabel* status_caption_ = nullptr;
   QPushButton* close_ = nullptr;
   QLabel* status_ = nullptr;
+  std::vector<DesignedControl> design_;
 };
 
 }  // namespace vistrel

@@ -48,5 +48,22 @@ TEST(HeaderClick, ColumnRule) {
   }
 }
 
+TEST(HeaderClick, TheBandIsAsTallAsTheHeader) {
+  // A larger font makes the header taller: the band follows it.
+  const std::array<int32_t, 2> widths = {130, 85};
+  struct Case {
+    int32_t y, header_height;
+    std::optional<int32_t> column;
+  };
+  const Case cases[] = {
+      {16, 17, 0}, {17, 17, std::nullopt}, {17, 26, 0},
+      {25, 26, 0}, {26, 26, std::nullopt}, {0, 26, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "y " << c.y << " header " << c.header_height);
+    EXPECT_EQ(HeaderClickColumn(50, c.y, 460, widths, 0, c.header_height), c.column);
+  }
+}
+
 }  // namespace
 }  // namespace vistrel

@@ -49,6 +49,36 @@ TEST(MainWindowLayout, LargerWindowGrowsThePlayerAndTheListInHeightOnly) {
   EXPECT_EQ(big.filter.top, 17);
 }
 
+TEST(MainWindowLayout, ControlsGrownByTheirTextsPushTheirNeighbours) {
+  const MainWindowLayout base = LayOutMainWindow(kMainWindowWidth, kMainWindowHeight);
+  MainWindowNeeds needs;
+  needs.favorites = needs.update = needs.add = needs.filter = {130, 28};
+  needs.country = {0, 27};
+  needs.fullscreen = {128, 30};
+  needs.channel_label = {0, 23};
+  const MainWindowLayout l = LayOutMainWindow(kMainWindowWidth, kMainWindowHeight, needs);
+  // The button row widens the list's column; the player gives up the width.
+  EXPECT_EQ(l.favorites, (ControlRect{kMainWindowWidth - 15 - 538, 17, 130, 28}));
+  EXPECT_EQ(l.update.left, l.favorites.left + 136);
+  EXPECT_EQ(l.filter.left + l.filter.width, kMainWindowWidth - 15);
+  EXPECT_EQ(l.list.width, 538);
+  EXPECT_EQ(l.player_frame.width, base.player_frame.width - 78);
+  EXPECT_EQ(l.country.width + l.clear_label.width + 15, 538);
+  // Taller rows push what is below them; the list and the video give up the height.
+  EXPECT_EQ(l.country.top, 17 + 28 + 6);
+  EXPECT_EQ(l.list.top, l.country.top + 27 + 9);
+  EXPECT_EQ(l.list.top + l.list.height, base.list.top + base.list.height);
+  EXPECT_EQ(l.stop.height, 30);
+  EXPECT_EQ(l.stop.top, base.stop.top - 10);
+  EXPECT_EQ(l.mute.top, l.stop.top);
+  EXPECT_EQ(l.fullscreen.left, 103);
+  EXPECT_GE(l.site_link.left, l.fullscreen.left + 128);
+  EXPECT_EQ(l.player_frame.height, base.player_frame.height - 10);
+  EXPECT_EQ(l.channel_label.height, 23);
+  EXPECT_EQ(l.status_label.top, l.player_frame.height - 27);
+  EXPECT_EQ(l.player_inside.top + l.player_inside.height, l.status_label.top - 4);
+}
+
 TEST(MainWindowLayout, TinyWindowClampsSizesAtZero) {
   const MainWindowLayout l = LayOutMainWindow(100, 30);
   EXPECT_EQ(l.player_frame.width, 0);   // 100 - 460 - 40 < 0

@@ -203,6 +203,28 @@ class ChannelEditorDialogTest : public QObject {
     QCOMPARE(Exec(again, [this] { return form_->ExecToAdd(); }), int(QDialog::Rejected));
   }
 
+  void aRestoreFromTheTaskBarKeepsWhatWasTyped() {
+    ChannelEditorFields after;
+    bool confirmed = false;
+    ModalDriver driver;
+    driver.Then([&](QWidget*) {
+      FillGoodFields();
+      Confirm();
+      form_->showMinimized();
+      form_->showNormal();
+      after = form_->Fields();
+      confirmed = Find<QCheckBox>("confirmBox")->isChecked() && AddButton()->isEnabled();
+      form_->close();
+    });
+    QCOMPARE(Exec(driver, [this] { return form_->ExecToAdd(); }), int(QDialog::Rejected));
+    QCOMPARE(after.name, std::string(" Ночной эфир "));
+    QCOMPARE(after.url, std::string("http://127.0.0.1/night.m3u8"));
+    QCOMPARE(after.comment, std::string("late"));
+    QCOMPARE(after.country, 1);
+    QCOMPARE(after.type, 2);
+    QVERIFY(confirmed);
+  }
+
   void theBitrateFieldTakesDigitsOnly() {
     form_->show();
     QLineEdit* bitrate = Edit("bitrateEdit");

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
+#include <functional>
 #include <memory>
 
 #include "browser/view_builder.h"
@@ -72,11 +73,17 @@ class FilterDialogTest : public QObject {
   void looksAsDesigned() {
     QCOMPARE(form_->windowTitle(), QString("Filter"));
     form_->show();
-    QCOMPARE(form_->size(), QSize(300, 329));
+    // Captions wider than designed at the font in use (DejaVu Sans for Tahoma) widen their
+    // boxes and, from "Duplicate", the dialog.
+    QVERIFY(form_->width() >= 300);
+    QCOMPARE(form_->height(), 329);
     QCOMPARE(Box("nameSection")->text(), QString("All or part of the file name:"));
-    QCOMPARE(Box("nameSection")->geometry(), QRect(8, 17, 114, 17));
+    QCOMPARE(Box("nameSection")->pos(), QPoint(8, 17));
+    QVERIFY(Box("nameSection")->width() >= 114);
+    QCOMPARE(Box("nameSection")->height(), 17);
     QCOMPARE(Box("statusSection")->text(), QString("Filter away channels flaged as:"));
-    QCOMPARE(Box("duplicateBox")->geometry(), QRect(214, 240, 68, 17));
+    QCOMPARE(Box("duplicateBox")->pos(), QPoint(214, 240));
+    QVERIFY(Box("duplicateBox")->width() >= 68);
     QCOMPARE(Find<QLineEdit>("bitrateEdit")->geometry(), QRect(30, 183, 121, 19));
     QCOMPARE(Find<QLineEdit>("nameEdit")->maxLength(), 255);
     auto* set = Find<QPushButton>("setFilterButton");
@@ -119,6 +126,37 @@ class FilterDialogTest : public QObject {
     QVERIFY(!Find<QComboBox>("countryList")->isEnabled());
     QVERIFY(Box("spamBox")->isChecked() && !Box("spamBox")->isEnabled());
     QCOMPARE(form_->focusWidget(), Find<QWidget>("genreList"));
+  }
+
+  void aRestoreFromTheTaskBarKeepsTheUsersChoices() {
+    const std::function<void(QWidget*)> restores[] = {
+        [](QWidget* w) {
+          w->showMinimized();
+          w->showNormal();
+        },
+        [](QWidget* w) {
+          w->hide();
+          w->show();
+        },
+    };
+    for (const auto& restore : restores) {
+      form_->show();
+      QTest::mouseClick(Box("nameSection"), Qt::LeftButton);
+      QTest::keyClicks(Find<QLineEdit>("nameEdit"), "News");
+      QTest::mouseClick(Box("statusSection"), Qt::LeftButton);
+      QTest::mouseClick(Box("spamBox"), Qt::LeftButton);
+      restore(form_.get());
+      QVERIFY(Box("nameSection")->isChecked());
+      QCOMPARE(Find<QLineEdit>("nameEdit")->text(), QString("News"));
+      QVERIFY(Find<QLineEdit>("nameEdit")->isEnabled());
+      QVERIFY(Box("spamBox")->isChecked() && Box("spamBox")->isEnabled());
+      // Closed without Set Filter: the next opening shows the filter again.
+      form_->close();
+      form_->show();
+      QVERIFY(!Box("nameSection")->isChecked());
+      QCOMPARE(Find<QLineEdit>("nameEdit")->text(), QString());
+      form_->close();
+    }
   }
 
   void sectionSwitchesEnableTheirEditors() {

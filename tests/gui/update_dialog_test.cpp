@@ -180,6 +180,27 @@ class UpdateDialogTest : public QObject {
     QCOMPARE(ReadTestFile(package()), kOldPackage);
   }
 
+  void aRestoreFromTheTaskBarKeepsTheDownloadAndItsOutcome() {
+    CatalogueServiceFixture service;
+    T_updateForm form(*state_, At(service.base_url()));
+    int transfers = 0;
+    connect(&form, &T_updateForm::TransferBegun, &form, [&] { ++transfers; });
+    bool restored = false;
+    QString status;
+    const int result = Run(form, [&] {
+      if (restored) return;
+      restored = true;
+      form.showMinimized();
+      form.showNormal();
+      QCoreApplication::processEvents();  // a second download would start from here
+      status = form.StatusText();
+    });
+    QVERIFY(restored);
+    QCOMPARE(transfers, 1);
+    QCOMPARE(status, QString("Complete!"));
+    QCOMPARE(result, int(QDialog::Accepted));  // the caller reloads the new list
+  }
+
   void theCloseBoxLeavesTheOutdatedMark() {
     CatalogueServiceFixture service;
     T_updateForm form(*state_, At(service.base_url()));
