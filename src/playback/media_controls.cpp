@@ -20,16 +20,17 @@ bool IsWebAddress(const std::string& url) {
 
 }  // namespace
 
+MediaControlsStatus MediaControlsStatusOf(const std::string& status_text) {
+  if (status_text == "Paused") return MediaControlsStatus::kPaused;
+  if (status_text.empty() || status_text == "Stopped" || status_text == "Ready") {
+    return MediaControlsStatus::kStopped;
+  }
+  return MediaControlsStatus::kPlaying;
+}
+
 MediaControlsState DescribeMediaControls(const MediaControlsInput& input) {
   MediaControlsState state;
-  if (input.status_text == "Paused") {
-    state.status = MediaControlsStatus::kPaused;
-  } else if (input.status_text.empty() || input.status_text == "Stopped" ||
-             input.status_text == "Ready") {
-    state.status = MediaControlsStatus::kStopped;
-  } else {
-    state.status = MediaControlsStatus::kPlaying;
-  }
+  state.status = MediaControlsStatusOf(input.status_text);
   state.can_play = input.channel_cued;
   state.can_go_next = input.visible_rows > 0;
   state.can_go_previous = input.visible_rows > 0;

@@ -39,8 +39,11 @@ struct MediaControlsInput {
   int volume_box = 0;  // 0 to 100
 };
 
-// The state for `input`. "Paused" is paused, "Stopped" and "Ready" are stopped, anything else
-// (playing, connecting, buffering) is playing. Never fails.
+// The status the player's status text stands for: "Paused" is paused, "Stopped", "Ready" and
+// the empty text are stopped, anything else (playing, connecting, buffering) is playing.
+MediaControlsStatus MediaControlsStatusOf(const std::string& status_text);
+
+// The state for `input`. Never fails.
 MediaControlsState DescribeMediaControls(const MediaControlsInput& input);
 
 // The names of the player interface's properties that differ between `before` and `after`
