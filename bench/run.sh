@@ -2,11 +2,12 @@
 # Builds the benchmarks in Release (build-release/) and runs them three times over, showing the
 # median of each (the machine may be shared), then a summary of the load against its floor and
 # of the browsing goals. Extra arguments go to vistrel-bench, e.g. --benchmark_filter=Load or
-# --benchmark_repetitions=1. Then the program's own start-up on 600k channels.
+# --benchmark_repetitions=1. Then the program's own start-up on 600k channels, and zapping.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVISTREL_BENCH=ON >/dev/null
-cmake --build build-release --target vistrel-bench vistrel-first-paint --parallel "$(nproc)"
+cmake --build build-release --target vistrel-bench vistrel-first-paint vistrel-zapping \
+  --parallel "$(nproc)"
 results="$(mktemp --suffix=.json)"
 trap 'rm -f "$results"' EXIT
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
@@ -18,3 +19,5 @@ echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 python3 bench/summarize.py "$results"
 # The whole program: start to the first paint of a 600k-channel list, and its memory then.
 ./build-release/bench/first_paint/vistrel-first-paint
+# Page Down between two live channels to the new channel's first frame, with real libmpv.
+./build-release/bench/zapping/vistrel-zapping

@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -60,6 +61,18 @@ FindWindow::FindWindow(QWidget* parent) : QDialog(parent) {
     if (!text_->text().isEmpty()) emit FindNextRequested();
   });
   connect(cancel, &QPushButton::clicked, this, &QDialog::hide);
+}
+
+bool FindWindow::event(QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride) {
+    // Alt+letter stays a shortcut: the window's own mnemonics.
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (!(key->modifiers() & Qt::AltModifier)) {
+      event->accept();
+      return true;
+    }
+  }
+  return QDialog::event(event);
 }
 
 void FindWindow::Open() {

@@ -31,6 +31,11 @@ class FindWindow : public QDialog {
   // Find Next was pressed with a non-empty text.
   void FindNextRequested();
 
+ protected:
+  // Keys typed here stay here: the main window's playback keys would otherwise still work
+  // while this window has the focus (it shares the main window's activation).
+  bool event(QEvent* event) override;
+
  private:
   QLineEdit* text_;
   QCheckBox* match_case_;

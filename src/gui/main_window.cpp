@@ -26,6 +26,8 @@
 #include "app/main_window_layout.h"
 #include "browser/find_in_list.h"
 #include "browser/list_rows.h"
+#include "browser/neighbour_row.h"
+#include "browser/selected_channel.h"
 #include "browser/sort_channels.h"
 #include "browser/view_commands.h"
 #include "common/build_config.h"
@@ -37,15 +39,18 @@
 #include "gui/find_window.h"
 #include "gui/header_click_filter.h"
 #include "gui/icons.h"
+#include "gui/keyboard_shortcuts.h"
 #include "gui/link_button.h"
 #include "gui/list_update.h"
 #include "gui/message_boxes.h"
+#include "gui/mpris_service.h"
 #include "gui/player_frame.h"
 #include "gui/qt_text.h"
 #include "gui/screen_saver_inhibitor.h"
 #include "gui/splash_window.h"
 #include "gui/text_fit.h"
 #include "gui/update_dialog.h"
+#include "playback/media_controls.h"
 #include "service_client/service_requests.h"
 
 namespace vistrel {
@@ -138,6 +143,7 @@ MainWindow::MainWindow(ProgramState state, const PlayerFactory& make_player, QWi
   controller_ = std::make_unique<PlaybackController>(state_, player_.get(), std::move(hooks));
 
   ConnectControls();
+  CreateDesktopControls();
   ApplyPlaybackView();
   SyncFavoritesToggle();
   LayOut();
@@ -355,6 +361,91 @@ void MainWindow::ApplyPlaybackView() {
   SetChannelLabelText(ToQString(view.channel_label));
   stop_->setVisible(view.stop_visible);
   play_->setVisible(!view.stop_visible);
+  UpdateMediaControls();
+}
+
+void MainWindow::CreateDesktopControls() {
+  ShortcutHooks keys;
+  keys.play_or_stop = [this] { PlayOrStop(); };
+  keys.next_channel = [this] { Zap(1); };
+  keys.previous_channel = [this] { Zap(-1); };
+  keys.full_screen = [this] {
+    controller_->EnterFullScreen();
+    ApplyPlaybackView();
+  };
+  keys.toggle_mute = [this] { mute_->toggle(); };
+  keys.volume_up = [this] { volume_->stepUp(); };
+  keys.volume_down = [this] { volume_->stepDown(); };
+  AddKeyboardShortcuts(this, keys);
+  // A double click on the picture enters full screen; in full screen the picture leaves the
+  // video area, and its own double click leaves.
+  video_area_->installEventFilter(this);
+
+  MprisHooks bus;
+  bus.raise = [this] {
+    if (isMinimized()) showNormal();
+    raise();
+    activateWindow();
+  };
+  bus.quit = [this] { close(); };
+  bus.play = [this] {
+    controller_->Play();
+    ApplyPlaybackView();
+  };
+  bus.pause = [this] {
+    controller_->Stop();
+    ApplyPlaybackView();
+  };
+  bus.stop = bus.pause;
+  bus.play_pause = [this] { PlayOrStop(); };
+  bus.next = [this] { Zap(1); };
+  bus.previous = [this] { Zap(-1); };
+  bus.set_volume = [this](double volume) { volume_->setValue(qRound(volume * 100.0)); };
+  mpris_ = new MprisService(std::move(bus), this);
+  mpris_->Register();  // without a session bus the program runs as before
+}
+
+void MainWindow::UpdateMediaControls() {
+  if (mpris_ == nullptr) return;
+  MediaControlsInput input;
+  input.status_text = controller_->view().status_label;
+  const int32_t position =
+      ChannelPositionOfRow(state_.catalogue, state_.visible_rows, controller_->selected_row());
+  if (position >= 0) {
+    const Channel& channel = state_.catalogue.channels[static_cast<size_t>(position)];
+    input.channel_cued = true;
+    input.channel_id = channel.id;
+    input.channel_name = channel.name;
+    input.genre_name = channel.genre_name;
+    input.stream_title = controller_->stream_title();
+  }
+  input.visible_rows = state_.visible_rows.count;
+  input.volume_box = volume_->value();
+  mpris_->Update(DescribeMediaControls(input));
+}
+
+void MainWindow::PlayOrStop() {
+  const MediaControlsStatus status = MediaControlsStatusOf(controller_->view().status_label);
+  const int32_t row = SelectedRow();
+  if (status == MediaControlsStatus::kPlaying) {
+    controller_->Stop();
+  } else if (status == MediaControlsStatus::kPaused && row == controller_->selected_row()) {
+    controller_->Play();  // resumes where it paused
+  } else {
+    controller_->PlaySelected(row);
+  }
+  ApplyPlaybackView();
+}
+
+void MainWindow::Zap(int32_t step) {
+  const int32_t row = NeighbourRow(SelectedRow(), state_.visible_rows.count, step);
+  if (row < 0) return;
+  const QModelIndex index = model_->index(row, 0);
+  list_->selectionModel()->setCurrentIndex(
+      index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  list_->scrollTo(index, QAbstractItemView::EnsureVisible);
+  controller_->PlaySelected(row);
+  ApplyPlaybackView();
 }
 
 void MainWindow::SetChannelLabelText(const QString& text) {
@@ -394,6 +485,7 @@ void MainWindow::ApplyView(const ViewResult& view) {
   add_form_->SetLists(view.country_names, view.genre_names);
   SyncFavoritesToggle();
   list_->setUpdatesEnabled(true);
+  UpdateMediaControls();  // the rows to go to changed
 }
 
 void MainWindow::RunViewCommand(const std::function<void()>& change) {
@@ -557,6 +649,11 @@ void MainWindow::changeEvent(QEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == video_area_ && event->type() == QEvent::MouseButtonDblClick) {
+    controller_->EnterFullScreen();
+    ApplyPlaybackView();
+    return true;
+  }
   if (event->type() == QEvent::ContextMenu && watched == list_->viewport()) {
     const auto* request = static_cast<QContextMenuEvent*>(event);
     OpenChannelMenu(request->pos(), request->reason() == QContextMenuEvent::Keyboard);

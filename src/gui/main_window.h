@@ -27,6 +27,7 @@ class ChannelMenu;
 class FindWindow;
 class HeaderClickFilter;
 class LinkButton;
+class MprisService;
 class PlayerFrame;
 class ListUpdate;
 class ScreenSaverInhibitor;
@@ -61,6 +62,15 @@ class MainWindow : public QWidget {
   // Shows the window at its initial client size, centred on the screen, and asks for it to be
   // made active.
   void ShowCentred();
+
+  // The program on the session bus as a media player; registered only where a bus is.
+  MprisService* media_controls() const { return mpris_; }
+
+  // Space: stops what plays, else plays the selected channel (a paused one resumes).
+  void PlayOrStop();
+  // Page Down / Page Up: selects the next (`step` 1) or previous (-1) row of the view, wrapping
+  // at the ends, and plays it. Nothing on an empty list.
+  void Zap(int32_t step);
 
   // The search position of the find window's next Find Next.
   int32_t find_position() const { return find_position_; }
@@ -99,6 +109,9 @@ class MainWindow : public QWidget {
   void ConnectControls();
   void LayOut();
   void ApplyPlaybackView();
+  // Tells the desktop's media controls the current playback state (each change once).
+  void UpdateMediaControls();
+  void CreateDesktopControls();
   void SetChannelLabelText(const QString& text);
   void SyncFavoritesToggle();
   // Runs a command that changes the filter, then rebuilds the view; a failing command shows its
@@ -137,6 +150,7 @@ class MainWindow : public QWidget {
   FindWindow* find_window_ = nullptr;
   HeaderClickFilter* header_filter_ = nullptr;
   ScreenSaverInhibitor* screen_saver_ = nullptr;
+  MprisService* mpris_ = nullptr;
 
   QToolButton* filter_ = nullptr;
   T_filterForm* filter_form_ = nullptr;

@@ -42,6 +42,10 @@ class MediaPlayer {
   std::function<void()> on_status_change;
   // A stream failed; `description` is readable and names the address and the cause.
   std::function<void(const std::string& description)> on_error;
+  // The playing stream announced a new title (a radio's current song), as the network gave it:
+  // not yet cleaned. Empty when the stream has none any more. Not raised for a stream that was
+  // replaced or stopped.
+  std::function<void(const std::string& title)> on_stream_title;
 };
 
 }  // namespace vistrel

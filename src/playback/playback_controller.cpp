@@ -4,6 +4,8 @@
 #include <cctype>
 #include <utility>
 
+#include "playback/channel_label.h"
+
 namespace vistrel {
 
 namespace {
@@ -26,12 +28,14 @@ PlaybackController::PlaybackController(ProgramState& state, MediaPlayer* player,
   player_->SetVolume(kStartVolume);
   player_->on_status_change = [this] { OnStatusChange(); };
   player_->on_error = [this](const std::string& description) { OnError(description); };
+  player_->on_stream_title = [this](const std::string& title) { OnStreamTitle(title); };
 }
 
 PlaybackController::~PlaybackController() {
   if (player_ == nullptr) return;
   player_->on_status_change = nullptr;
   player_->on_error = nullptr;
+  player_->on_stream_title = nullptr;
 }
 
 const Channel* PlaybackController::ChannelAt(int32_t row) const {
@@ -53,7 +57,9 @@ void PlaybackController::CueChannel(int32_t row) {
     return;
   }
   selected_row_ = row;
-  view_.channel_label = channel->name;
+  cued_name_ = channel->name;
+  stream_title_.clear();
+  view_.channel_label = cued_name_;
   view_.stop_visible = false;
   if (player_ != nullptr) player_->SetUrl(channel->url);
   NotifyViewChanged();
@@ -61,6 +67,8 @@ void PlaybackController::CueChannel(int32_t row) {
 
 void PlaybackController::ClearChannel() {
   selected_row_ = -1;
+  cued_name_.clear();
+  stream_title_.clear();
   view_.channel_label = "No channel";
   view_.stop_visible = true;
   if (player_ != nullptr) player_->SetUrl("");
@@ -172,6 +180,15 @@ void PlaybackController::OnError(const std::string& description) {
   if (selected_row_ >= 0 && hooks_.report_broken_channel) {
     hooks_.report_broken_channel(selected_row_);
   }
+}
+
+void PlaybackController::OnStreamTitle(const std::string& title) {
+  if (selected_row_ < 0) return;
+  std::string cleaned = CleanStreamTitle(title);
+  if (cleaned == stream_title_) return;  // the same title again: no flicker
+  stream_title_ = std::move(cleaned);
+  view_.channel_label = ChannelLabelText(cued_name_, stream_title_);
+  NotifyViewChanged();
 }
 
 void PlaybackController::NotifyViewChanged() {

@@ -47,8 +47,9 @@ class PlaybackController {
   PlaybackController(const PlaybackController&) = delete;
   PlaybackController& operator=(const PlaybackController&) = delete;
 
-  // Row `row` (0 <= row < state.visible_rows.count) is selected: its name on the label, its
-  // address cued, Play shown. A row outside the list clears instead.
+  // Row `row` (0 <= row < state.visible_rows.count) is selected: its name on the label (with
+  // "— Title" once its stream announces one), its address cued, Play shown. A row outside the list
+  // clears instead.
   void CueChannel(int32_t row);
   // No row is selected, or the view is rebuilt: "No channel", nothing cued, Stop shown.
   void ClearChannel();
@@ -63,12 +64,15 @@ class PlaybackController {
   void SetVolume(int volume);
 
   const PlaybackView& view() const { return view_; }
+  // The cued stream's current title, cleaned; empty when it announced none.
+  const std::string& stream_title() const { return stream_title_; }
   // The row whose channel is cued, -1 for none.
   int32_t selected_row() const { return selected_row_; }
 
  private:
   void OnStatusChange();
   void OnError(const std::string& description);
+  void OnStreamTitle(const std::string& title);
   // The channel shown on `row`, null when the row or its index is outside the lists.
   const Channel* ChannelAt(int32_t row) const;
   void SubmitIfUnsent();
@@ -80,6 +84,8 @@ class PlaybackController {
   PlaybackHooks hooks_;
   PlaybackView view_;
   int32_t selected_row_ = -1;
+  std::string cued_name_;  // the cued channel's name, for the label
+  std::string stream_title_;
   bool submitting_ = false;
 };
 

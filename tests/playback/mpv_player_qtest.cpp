@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,9 +20,48 @@ namespace {
 
 constexpr int kTimeoutMs = 20000;
 
-std::string ReadTestMedia() {
-  std::ifstream in(VISTREL_SOURCE_DIR "/tests/data/test_pattern.mp4", std::ios::binary);
+std::string ReadFile(const char* path) {
+  std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string ReadTestMedia() {
+  return ReadFile(VISTREL_SOURCE_DIR "/tests/data/test_pattern.mp4");
+}
+
+// A radio stream as internet radios send it: the audio with an ICY metadata block after every
+// `kIcyInterval` bytes. The title is "First" for about two seconds of audio, then "Second".
+constexpr size_t kIcyInterval = 4000;
+
+std::string IcyBlock(const std::string& title) {
+  if (title.empty()) return std::string(1, '\0');
+  std::string text = "StreamTitle='" + title + "';";
+  const size_t units = (text.size() + 15) / 16;
+  text.resize(units * 16, '\0');
+  return static_cast<char>(units) + text;
+}
+
+void ServeIcyRadio(httplib::Server& server) {
+  server.Get("/icy.mp3", [](const httplib::Request&, httplib::Response& response) {
+    const auto audio = std::make_shared<std::string>(
+        ReadFile(VISTREL_SOURCE_DIR "/demo/media/radio-arpeggio.mp3"));
+    response.set_header("icy-metaint", std::to_string(kIcyInterval));
+    response.set_header("icy-name", "Test Radio");
+    response.set_chunked_content_provider(
+        "audio/mpeg",
+        [audio, offset = size_t{0}, block = 0](size_t, httplib::DataSink& sink) mutable {
+          if (block > 120) {  // about half a minute of audio
+            sink.done();
+            return true;
+          }
+          std::string chunk;
+          for (size_t i = 0; i < kIcyInterval; ++i) chunk += (*audio)[(offset + i) % audio->size()];
+          offset = (offset + kIcyInterval) % audio->size();
+          chunk += IcyBlock(block == 0 ? "First" : (block == 8 ? "Second" : ""));
+          ++block;
+          return sink.write(chunk.data(), chunk.size());
+        });
+  });
 }
 
 // Records every status the player announces, and checks it never announces one inside a call.
@@ -62,12 +102,34 @@ class MpvPlayerTest : public QObject {
   void initTestCase() {
     server_.Answer("/test_pattern.mp4", 200, ReadTestMedia());
     server_.Answer("/other.mp4", 200, ReadTestMedia());
+    ServeIcyRadio(server_.server());
     server_.Start();
   }
 
   void libmpvPassesTheInstallationCheck() {
     const Outcome outcome = CheckMpvInstallation();
     QVERIFY2(outcome.ok(), outcome.error.c_str());
+  }
+
+  void passesOnTheTitlesARadioAnnounces() {
+    QWidget window;
+    MpvPlayer player(&window);
+    StatusLog log(player);
+    std::vector<std::string> titles;
+    player.on_stream_title = [&](const std::string& title) { titles.push_back(title); };
+    player.SetUrl(server_.base_url() + "/icy.mp3");
+    player.Play();
+    QTRY_VERIFY_WITH_TIMEOUT(!titles.empty() && titles.back() == "Second", kTimeoutMs);
+    QCOMPARE(titles.front(), std::string("First"));
+    QVERIFY(log.errors.empty());
+
+    // Another channel: nothing of the radio's titles reaches it.
+    titles.clear();
+    player.SetUrl(server_.base_url() + "/test_pattern.mp4");
+    player.Play();
+    QTRY_VERIFY_WITH_TIMEOUT(player.StatusText() == "Playing", kTimeoutMs);
+    QTest::qWait(200);
+    for (const std::string& title : titles) QCOMPARE(title, std::string());
   }
 
   void playsAServedFileFromReadyToStopped() {

@@ -105,6 +105,24 @@ TEST_F(PlaybackControllerTest, ClearWhilePlayingEndsPlayback) {
   EXPECT_EQ(controller.selected_row(), -1);
 }
 
+TEST_F(PlaybackControllerTest, AStreamsTitleJoinsTheLabelUntilTheChannelChanges) {
+  PlaybackController controller(state_, &player_, RecordingHooks());
+  controller.PlaySelected(kCatalogueRow);
+  player_.RaiseStreamTitle("Bach\n- Toccata");
+  EXPECT_EQ(controller.view().channel_label, "Radio One \u2014 Bach - Toccata");
+  EXPECT_EQ(controller.stream_title(), "Bach - Toccata");
+  const int repaints = repaints_;
+  player_.RaiseStreamTitle("Bach\n- Toccata");
+  EXPECT_EQ(repaints_, repaints) << "the same title again repaints nothing";
+
+  controller.CueChannel(kUnsentRow);
+  EXPECT_EQ(controller.view().channel_label, "My Stream");
+  EXPECT_EQ(controller.stream_title(), "");
+  controller.ClearChannel();
+  player_.RaiseStreamTitle("Late");
+  EXPECT_EQ(controller.view().channel_label, "No channel");
+}
+
 TEST_F(PlaybackControllerTest, DoubleClickWithoutARowShowsNoChannelAndStopDoesNothing) {
   PlaybackController controller(state_, &player_, RecordingHooks());
   controller.CueChannel(kCatalogueRow);

@@ -47,6 +47,9 @@ class FakeMediaPlayer : public MediaPlayer {
   void RaiseError(const std::string& description) {
     if (on_error) on_error(description);
   }
+  void RaiseStreamTitle(const std::string& title) {
+    if (on_stream_title) on_stream_title(title);
+  }
 
   std::vector<std::string> calls;
   std::string status = "Stopped";

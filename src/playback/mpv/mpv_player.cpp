@@ -69,6 +69,8 @@ MpvPlayer::MpvPlayer(QWidget* video_parent, MpvPlayerOptions options) : options_
   mpv_request_log_messages(mpv_, "warn");  // the causes of failures appear only there
   mpv_observe_property(mpv_, 0, "paused-for-cache", MPV_FORMAT_FLAG);
   mpv_observe_property(mpv_, 0, "cache-buffering-state", MPV_FORMAT_INT64);
+  // A radio's current song: the stream's ICY title, when it sends one.
+  mpv_observe_property(mpv_, 0, "metadata/by-key/icy-title", MPV_FORMAT_STRING);
   mpv_set_wakeup_callback(mpv_, &MpvPlayer::OnWakeup, this);
 }
 
@@ -151,6 +153,11 @@ void MpvPlayer::HandleEvent(const mpv_event& event) {
             property->format == MPV_FORMAT_INT64
                 ? static_cast<int>(*static_cast<const int64_t*>(property->data))
                 : 0);
+      } else if (std::strcmp(property->name, "metadata/by-key/icy-title") == 0) {
+        const char* const* text = property->format == MPV_FORMAT_STRING
+                                      ? static_cast<const char* const*>(property->data)
+                                      : nullptr;
+        OnStreamTitle(text != nullptr && *text != nullptr ? *text : "");
       }
       break;
     }
@@ -192,6 +199,12 @@ void MpvPlayer::ScheduleFailureReport() {
   });
 }
 
+void MpvPlayer::OnStreamTitle(std::string title) {
+  if (!titles_wanted_ || title == stream_title_) return;
+  stream_title_ = std::move(title);
+  if (on_stream_title) on_stream_title(stream_title_);
+}
+
 void MpvPlayer::Command(const char* const* args, uint64_t tag) {
   mpv_command_async(mpv_, tag, const_cast<const char**>(args));
 }
@@ -202,6 +215,8 @@ void MpvPlayer::SetFlag(const char* name, bool value) {
 }
 
 void MpvPlayer::SetUrl(const std::string& url) {
+  titles_wanted_ = false;
+  stream_title_.clear();
   if (tracker_.Cue(url)) {
     const char* args[] = {"stop", nullptr};
     Command(args, 0);
@@ -212,6 +227,7 @@ void MpvPlayer::SetUrl(const std::string& url) {
 void MpvPlayer::Play() {
   switch (tracker_.Play()) {
     case PlayAction::kLoad: {
+      titles_wanted_ = true;
       SetFlag("pause", false);  // requests run in order: the load starts unpaused
       const std::string url = tracker_.url();
       const char* args[] = {"loadfile", url.c_str(), "replace", nullptr};

@@ -67,6 +67,7 @@ class MpvPlayer final : public MediaPlayer {
   void ScheduleFailureReport();
   void Command(const char* const* args, uint64_t tag);
   void SetFlag(const char* name, bool value);
+  void OnStreamTitle(std::string title);
 
   MpvPlayerOptions options_;
   mpv_handle* mpv_ = nullptr;
@@ -78,6 +79,10 @@ class MpvPlayer final : public MediaPlayer {
   bool announce_pending_ = false;
   uint64_t failure_scheduled_ = 0;  // serial of the failure whose report is on its way
   std::atomic<bool> drain_posted_{false};
+  // Titles are passed on from the load of a cued address on; a title the engine reports for
+  // the stream that was replaced is dropped.
+  bool titles_wanted_ = false;
+  std::string stream_title_;
 };
 
 }  // namespace vistrel

@@ -1,0 +1,81 @@
+#include "gui/keyboard_shortcuts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeySequence>
+#include <QMessageBox>
+#include <QStringList>
+#include <QWidget>
+
+namespace vistrel {
+
+namespace {
+
+QAction* AddAction(QWidget* window, const char* object_name, const QString& text,
+                   const QList<QKeySequence>& keys, const std::function<void()>& hook) {
+  auto* action = new QAction(text, window);
+  action->setObjectName(object_name);
+  action->setShortcuts(keys);
+  // The window's own keys: a dialog or the find window is a window of its own and keeps its
+  // keys; a text field that takes a key as text overrides the shortcut.
+  action->setShortcutContext(Qt::WindowShortcut);
+  QObject::connect(action, &QAction::triggered, window, [hook] {
+    if (hook) hook();
+  });
+  window->addAction(action);
+  return action;
+}
+
+}  // namespace
+
+QList<QAction*> AddKeyboardShortcuts(QWidget* window, const ShortcutHooks& hooks) {
+  QList<QAction*> actions;
+  actions << AddAction(window, "playOrStopAction", "Play or stop the selected channel",
+                       {QKeySequence(Qt::Key_Space)}, hooks.play_or_stop);
+  actions << AddAction(window, "nextChannelAction", "Play the next channel",
+                       {QKeySequence(Qt::Key_PageDown), QKeySequence(Qt::CTRL | Qt::Key_Down)},
+                       hooks.next_channel);
+  actions << AddAction(window, "previousChannelAction", "Play the previous channel",
+                       {QKeySequence(Qt::Key_PageUp), QKeySequence(Qt::CTRL | Qt::Key_Up)},
+                       hooks.previous_channel);
+  actions << AddAction(window, "fullScreenAction", "Full screen (Esc leaves)",
+                       {QKeySequence(Qt::Key_F)}, hooks.full_screen);
+  actions << AddAction(window, "muteAction", "Mute or unmute", {QKeySequence(Qt::Key_M)},
+                       hooks.toggle_mute);
+  // Ctrl+= as well: on most layouts "+" needs Shift, and people press the key it shares.
+  actions << AddAction(
+      window, "volumeUpAction", "Volume up",
+      {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)},
+      hooks.volume_up);
+  actions << AddAction(window, "volumeDownAction", "Volume down",
+                       {QKeySequence(Qt::CTRL | Qt::Key_Minus)}, hooks.volume_down);
+  QAction* help = AddAction(window, "shortcutsAction", "Keyboard shortcuts",
+                            {QKeySequence(Qt::Key_F1)}, nullptr);
+  actions << help;
+  QObject::connect(help, &QAction::triggered, window, [window, actions] {
+    QMessageBox box(QMessageBox::Information, "Keyboard shortcuts", KeyboardShortcutsText(actions),
+                    QMessageBox::Ok, window);
+    box.setObjectName("shortcutsBox");
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+  });
+  return actions;
+}
+
+QString KeyboardShortcutsText(const QList<QAction*>& actions) {
+  QStringList lines;
+  for (const QAction* action : actions) {
+    QStringList keys;
+    for (const QKeySequence& key : action->shortcuts()) {
+      keys << key.toString(QKeySequence::NativeText);
+    }
+    lines << keys.join(", ") + "\t" + action->text();
+  }
+  // The window's older keys, which are not actions of their own.
+  lines << QKeySequence(Qt::CTRL | Qt::Key_F).toString(QKeySequence::NativeText) +
+               "\tFind a channel";
+  lines << "Ctrl+1, Ctrl+2, Ctrl+3\tTV, radio and video channels";
+  return lines.join("\n");
+}
+
+}  // namespace vistrel
