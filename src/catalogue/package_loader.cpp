@@ -270,7 +270,10 @@ void LoadChannelPackageBytes(Catalogue& catalogue, const std::vector<int32_t>& f
     // error, never an empty catalogue that passes for a package without channels. An archive
     // without entries is a valid, empty package.
     const UnzipArchive archive = OpenZipInMemory(ciphertext);
-    if (!archive) throw Error(kNotAPackageMessage);
+    if (!archive) {
+      if (IsEmptyZipArchive(ciphertext)) return;
+      throw Error(kNotAPackageMessage);
+    }
     LoadEntries(catalogue, favorites_list, archive, ciphertext);
   } catch (const std::bad_alloc&) {
     throw OutOfMemory();

@@ -34,7 +34,7 @@ ListDownloadResult Finish(const Result<std::string>& got, const std::filesystem:
   try {
     Catalogue scratch;
     ClearCatalogue(scratch);
-    LoadChannelPackageBytes(scratch, {}, response.payload);
+    LoadChannelPackageBytes(scratch, {}, std::string(response.payload));
   } catch (const Error& e) {
     return Fail(std::string(kStatusUnusablePackage) + e.what());
   }

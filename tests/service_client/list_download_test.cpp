@@ -124,7 +124,6 @@ TEST_F(ListDownloadTest, APackageThatDoesNotLoadIsNeverStored) {
     std::string error;  // empty: loads
   } cases[] = {
       {"random bytes", Noise(3000), kNotAPackageMessage},
-      {"nothing", "", kNotAPackageMessage},
       {"another key", BuildPackage({{kGenresEntry, "0|All\r\n"}}, "Another#Key1"),
        kNotAPackageMessage},
       {"malformed table", BuildPackage({{"tv.dat", "10|Tv|http://127.0.0.1/1|fast\r\n"}}),
