@@ -135,4 +135,13 @@ Outcome CloseProgram(const ProgramState& state) {
   return SaveUserFiles(state.data_folder, state.catalogue, state.favorites_list, state.files_read);
 }
 
+Outcome SaveUserChanges(const ProgramState& state) {
+  const Outcome saved = CloseProgram(state);
+  if (saved.ok()) return saved;
+  return Outcome::Fail(
+      "Your change could not be saved; it is kept until the program ends, "
+      "when saving is tried again.\n\n" +
+      saved.error);
+}
+
 }  // namespace vistrel

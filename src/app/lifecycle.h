@@ -54,9 +54,17 @@ LoadReport LoadAtStartUp(ProgramState& state, const Clock& now = LocalNowDateTim
 // goes on with what was loaded and the view always matches the catalogue.
 LoadReport ReloadCatalogue(ProgramState& state);
 
-// Close of the main window: writes the user files that this run has read, unless the program
-// is ending because one was unreadable. On failure the window stays open and shows the text.
+// Close of the main window, and every other end the event loop sees (the session ends, a
+// termination signal): writes the user files that this run has read, unless the program is
+// ending because one was unreadable. Fails with SaveUserFiles's text; the window then stays
+// open and shows it.
 Outcome CloseProgram(const ProgramState& state);
+
+// Right after each change of the favourites or of the user's own channels: writes the user
+// files as CloseProgram does, so that an end that runs no close (a kill, a power cut) loses
+// nothing the program has acknowledged. Fails with a text saying the change was not saved and
+// why, for the user to see; the change stays in memory and the next save tries again.
+Outcome SaveUserChanges(const ProgramState& state);
 
 // --- Pieces of the sequences, for the tools and for the window's own commands. ---
 

@@ -42,12 +42,17 @@ inline constexpr std::uint64_t kMaxPackageInflatedSize = std::uint64_t{1} << 30;
 inline constexpr std::uint64_t kMaxPackageEntryRatio = 50;
 inline constexpr std::uint64_t kPackageEntryFreeSize = 64 * 1024;
 
+inline constexpr const char* kNotAPackageMessage =
+    "The channel package is not a readable archive: it is damaged, cut short or made with "
+    "another key";
+
 // Loads the package file into `catalogue`: version, countries and genres replace what is there;
 // TV, radio and video channels are appended behind the channels already present (the user's).
 // Precondition: ClearCatalogue has run. Throws vistrel::Error when the file cannot be read, an
 // entry cannot be read or exceeds the limits above, a line is malformed (records filled before
 // the bad line stay, no half-filled record remains), or memory runs out. Data that is not a
-// readable archive loads nothing. Decrypted bytes stay in memory.
+// readable archive (once deciphered) loads nothing and throws kNotAPackageMessage; an archive
+// without entries loads as an empty package. Decrypted bytes stay in memory.
 void LoadChannelPackage(Catalogue& catalogue, const std::vector<int32_t>& favorites_list,
                         const std::filesystem::path& package_file,
                         std::string_view key_text = build::kKeyText,

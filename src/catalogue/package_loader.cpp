@@ -266,10 +266,14 @@ void LoadChannelPackageBytes(Catalogue& catalogue, const std::vector<int32_t>& f
       const CipherKey key(key_text, iv_text);  // wiped when this scope ends
       DecryptInPlace(ciphertext, key);
     }
-    // Not a readable archive (wrong key, damaged or truncated file): nothing is found and the
-    // catalogue stays as it is, which start-up then treats as outdated.
+    // Not a readable archive (wrong key, damaged or truncated file, or no package at all): an
+    // error, never an empty catalogue that passes for a package without channels. An archive
+    // without entries is a valid, empty package.
     const UnzipArchive archive = OpenZipInMemory(ciphertext);
-    if (!archive) return;
+    if (!archive) {
+      if (IsEmptyZipArchive(ciphertext)) return;
+      throw Error(kNotAPackageMessage);
+    }
     LoadEntries(catalogue, favorites_list, archive, ciphertext);
   } catch (const std::bad_alloc&) {
     throw OutOfMemory();

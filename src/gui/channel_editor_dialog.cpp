@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "app/lifecycle.h"
 #include "gui/dialog_style.h"
 #include "gui/message_boxes.h"
 #include "gui/qt_text.h"
@@ -228,6 +229,9 @@ void T_addForm::SaveClicked() {
     return;
   }
   if (rebuild_view_) rebuild_view_();
+  // The change is made and shown either way; a failed write is told before the dialog goes.
+  const Outcome saved = SaveUserChanges(state_);
+  if (!saved.ok()) ShowErrorBox(this, saved.error);
   accept();
 }
 

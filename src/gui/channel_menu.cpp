@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QUrl>
 
+#include "app/lifecycle.h"
 #include "browser/selected_channel.h"
 #include "gui/menu_icons.h"
 #include "gui/message_boxes.h"
@@ -95,6 +96,7 @@ void ChannelMenu::AddToFavorites() {
     return;
   }
   MarkFavorite(state_.catalogue, position, true);
+  SaveChange();
 }
 
 void ChannelMenu::RemoveFromFavorites() {
@@ -106,6 +108,7 @@ void ChannelMenu::RemoveFromFavorites() {
   }
   MarkFavorite(state_.catalogue, position, false);
   if (hooks_.rebuild_view) hooks_.rebuild_view();
+  SaveChange();
 }
 
 void ChannelMenu::OpenHomepage() {
@@ -146,6 +149,12 @@ void ChannelMenu::RemoveChannel() {
   if (!AskYesNo(parentWidget(), QMessageBox::Information, kRemoveChannelQuestion)) return;
   if (!RemoveUserChannel(state_.catalogue, SelectedPosition())) return;
   if (hooks_.rebuild_view) hooks_.rebuild_view();
+  SaveChange();
+}
+
+void ChannelMenu::SaveChange() {
+  const Outcome saved = SaveUserChanges(state_);
+  if (!saved.ok()) ShowErrorBox(parentWidget(), saved.error);
 }
 
 }  // namespace vistrel

@@ -57,6 +57,9 @@ class ChannelMenu : public QMenu {
   void Flag(const char* value);
   void UpdateChannel();
   void RemoveChannel();
+  // After a change of the favourites or the user's channels: the user files written at once,
+  // a failure shown in an error box.
+  void SaveChange();
 
   ProgramState& state_;
   ServiceConfig service_;

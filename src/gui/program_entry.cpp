@@ -1,12 +1,18 @@
 #include "gui/program_entry.h"
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QEvent>
 #include <QIcon>
 #include <QLayout>
+#include <QSessionManager>
+#include <QSocketNotifier>
 #include <QTimer>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -71,6 +77,46 @@ class FirstPaintReporter : public QObject {
   bool reported_ = false;
 };
 
+// The write end of the pipe through which a termination signal reaches the event loop.
+int signal_pipe_write = -1;
+
+void NoteTerminationSignal(int) {
+  const int saved_errno = errno;
+  const char byte = 1;
+  // A full pipe already holds a wake-up: nothing is lost when this write fails.
+  [[maybe_unused]] const ssize_t written = ::write(signal_pipe_write, &byte, 1);
+  errno = saved_errno;
+}
+
+// SIGTERM, SIGINT and SIGHUP (a logout, Ctrl+C, a closed terminal) end the program through its
+// event loop, so that the user files are written on the way out as at any other end. The
+// handler only writes to a pipe; from the moment it is installed a signal waits there until
+// the event loop reads it. Returns the pipe's read end, or -1 (the signals then keep their
+// default action) when the pipe cannot be made.
+int CatchTerminationSignals() {
+  int fds[2];
+  if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) return -1;
+  signal_pipe_write = fds[1];
+  struct sigaction action {};
+  action.sa_handler = NoteTerminationSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  for (const int signal_number : {SIGTERM, SIGINT, SIGHUP}) {
+    ::sigaction(signal_number, &action, nullptr);
+  }
+  return fds[0];
+}
+
+// Writes the user files when the program ends other than by the window's close (which asks
+// the user when the write fails). Nobody is there to ask: the failure goes to standard error.
+void SaveAtEnd(const ProgramState& state) {
+  const Outcome saved = CloseProgram(state);
+  if (!saved.ok()) {
+    std::fprintf(stderr, "Your own channels and favourites could not be saved: %s\n",
+                 saved.error.c_str());
+  }
+}
+
 }  // namespace
 
 std::unique_ptr<MainWindow> StartProgram(const PlayerFactory& make_player,
@@ -126,6 +172,7 @@ PlayerFactory DefaultPlayerFactory() {
 
 int RunProgram(int argc, char** argv) {
   QApplication app(argc, argv);
+  const int signal_pipe = CatchTerminationSignals();
   QApplication::setApplicationName(QString::fromUtf8(build::kProductName));
   // The desktop entry's name and icon, so menus and task bars match the window with it.
   QGuiApplication::setDesktopFileName(QStringLiteral("vistrel"));
@@ -140,6 +187,22 @@ int RunProgram(int argc, char** argv) {
       }
     }
   }
+  if (signal_pipe >= 0) {
+    auto* notifier = new QSocketNotifier(signal_pipe, QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [signal_pipe] {
+      char bytes[16];
+      while (::read(signal_pipe, bytes, sizeof bytes) > 0) {
+      }
+      // Ends every event loop, modal ones too, without asking the windows: aboutToQuit saves.
+      QCoreApplication::exit(0);
+    });
+  }
+  ProgramState& state = window->state();
+  QObject::connect(&app, &QCoreApplication::aboutToQuit, window.get(),
+                   [&state] { SaveAtEnd(state); });
+  // The session ends (logout, shutdown): saved while the session manager still waits for it.
+  QObject::connect(&app, &QGuiApplication::commitDataRequest, window.get(),
+                   [&state](QSessionManager&) { SaveAtEnd(state); });
   window->ShowCentred();
   return app.exec();
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 #include <limits>
+#include <vector>
 
 #include "catalogue/lookups.h"
 #include "common/build_config.h"
@@ -156,12 +157,28 @@ std::string DuplicateMessage(std::string_view name) {
   return "A duplicate value was detected. " + std::string(name);
 }
 
-int32_t NextUserChannelId(const Catalogue& catalogue) {
+std::optional<int32_t> NextUserChannelId(const Catalogue& catalogue) {
+  constexpr int32_t kLargestId = std::numeric_limits<int32_t>::max();
   int32_t highest = catalogue.highest_user_id;
   for (const Channel& c : catalogue.channels) {
     if (c.user_defined == 1) highest = std::max(highest, c.id);
   }
-  return highest + 1;
+  if (highest < kLargestId) return highest + 1;
+  // Nothing above the highest: the first gap in the ids above the package range.
+  std::vector<int32_t> taken;
+  for (const Channel& c : catalogue.channels) {
+    if (c.id > kUserIdBase) taken.push_back(c.id);
+  }
+  std::sort(taken.begin(), taken.end());
+  int32_t candidate = kUserIdBase + 1;
+  for (const int32_t id : taken) {
+    if (id > candidate) return candidate;
+    if (id == candidate) {
+      if (candidate == kLargestId) return std::nullopt;
+      ++candidate;
+    }
+  }
+  return candidate;
 }
 
 Outcome AddUserChannel(Catalogue& catalogue, SortState& sort, const ChannelEditorFields& fields) {
@@ -169,11 +186,13 @@ Outcome AddUserChannel(Catalogue& catalogue, SortState& sort, const ChannelEdito
   if (const int32_t same = DuplicateChannelPosition(catalogue, fields.url); same >= 0) {
     return Outcome::Fail(DuplicateMessage(catalogue.channels[static_cast<std::size_t>(same)].name));
   }
+  const std::optional<int32_t> id = NextUserChannelId(catalogue);
+  if (!id) return Outcome::Fail(kNoChannelIdMessage);
   Channel channel;
-  channel.id = NextUserChannelId(catalogue);
+  channel.id = *id;
   channel.user_defined = 1;
   StoreFields(catalogue, fields, channel);
-  catalogue.highest_user_id = channel.id;
+  catalogue.highest_user_id = std::max(catalogue.highest_user_id, channel.id);
   catalogue.channels.push_back(std::move(channel));
   // SortChannels flips the toggle after sorting: flipped once before, it ends as it was, and
   // the list keeps the order the user chose last.

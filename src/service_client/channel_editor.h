@@ -75,12 +75,19 @@ int32_t DuplicateChannelPosition(const Catalogue& catalogue, std::string_view ur
 std::string DuplicateMessage(std::string_view name);
 
 // The id for a new user channel: one above catalogue.highest_user_id and above every user channel's
-// id, so that no id is handed out twice in a run.
-int32_t NextUserChannelId(const Catalogue& catalogue);
+// id, so that no id is handed out twice in a run. When that highest id is already the largest
+// an id can be (a userdef.dat may hold it), the lowest id above kUserIdBase that no channel in
+// memory carries; nothing when every such id is taken.
+std::optional<int32_t> NextUserChannelId(const Catalogue& catalogue);
+
+// The refusal of an addition when NextUserChannelId finds no id.
+inline constexpr const char* kNoChannelIdMessage =
+    "No channel number is left for a new channel. Please, remove a channel you added first.";
 
 // Adds a user channel: the fields are checked (CheckEditorFields, then the duplicate check),
-// and on any refusal the result is its message and the catalogue is unchanged. Otherwise the
-// channel is appended with NextUserChannelId (highest_user_id raised to it), favorited and
+// and on any refusal the result is its message and the catalogue is unchanged; with no id left
+// the refusal is kNoChannelIdMessage. Otherwise the channel is appended with NextUserChannelId
+// (highest_user_id raised to it unless it is higher already), favorited and
 // sent 0, user_defined 1, type 1, and the catalogue is sorted again by the column and in the
 // direction of the last sort. The caller rebuilds the view.
 Outcome AddUserChannel(Catalogue& catalogue, SortState& sort, const ChannelEditorFields& fields);

@@ -1,5 +1,6 @@
 #include "service_client/list_download.h"
 
+#include "catalogue/lookups.h"
 #include "catalogue/package.h"
 #include "common/files.h"
 #include "service_client/download_progress.h"
@@ -27,6 +28,15 @@ ListDownloadResult Finish(const Result<std::string>& got, const std::filesystem:
       return Fail(kStatusUnknownProtocol);
     case ListResponseKind::kPackage:
       break;
+  }
+  // A package that passed the answer's checks may still not load; stored, it would replace a
+  // working list and stop the next start. It is loaded once into a scratch catalogue first.
+  try {
+    Catalogue scratch;
+    ClearCatalogue(scratch);
+    LoadChannelPackageBytes(scratch, {}, std::string(response.payload));
+  } catch (const Error& e) {
+    return Fail(std::string(kStatusUnusablePackage) + e.what());
   }
   const Outcome written = WriteFileAtomically(data_dir / kPackageFileName, response.payload);
   if (!written.ok()) return Fail(written.error);

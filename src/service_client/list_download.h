@@ -18,6 +18,9 @@ inline constexpr const char* kStatusComplete = "Complete!";
 inline constexpr const char* kStatusInterrupted = "Interrupted";  // shown by Cancel
 inline constexpr const char* kStatusIncomplete = "Incomplete download";
 inline constexpr const char* kStatusUnknownProtocol = "Unknown protocol";
+// Followed by the loader's text: the package came whole but does not load, and is not stored.
+inline constexpr const char* kStatusUnusablePackage =
+    "The downloaded channel list cannot be loaded and was not stored: ";
 
 struct ListDownloadRequest {
   std::string access_key = build::kAccessKey;
@@ -42,11 +45,12 @@ struct ListDownloadResult {
 };
 
 // Runs one download: GET base + "/service/get.php?key=..." into memory, check the answer, and
-// on a package store its bytes as data_dir/"channelz.dat" (atomically: a failure leaves the old
-// file whole). An answer larger than a framed answer can be (announced or received) is refused
-// as it comes. Every failure ends in a status text (running out of memory included), never in
-// an exception, except one raised by the event pump, `begin` or `cancel_requested`, which
-// aborts the transfer and is passed on.
+// on a package load it into a scratch catalogue and, when that succeeds, store its bytes as
+// data_dir/"channelz.dat" (atomically: a failure leaves the old file whole). A package that does
+// not load is not stored; the status is kStatusUnusablePackage and the loader's text. An answer
+// larger than a framed answer can be (announced or received) is refused as it comes. Every failure
+// ends in a status text (running out of memory included), never in an exception, except one raised
+// by the event pump, `begin` or `cancel_requested`, which aborts the transfer and is passed on.
 ListDownloadResult DownloadChannelList(const ServiceConfig& service,
                                        const ListDownloadRequest& request,
                                        const ListDownloadHooks& hooks = {});

@@ -4,14 +4,18 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "browser/find_in_list.h"
+#include "browser/selected_channel.h"
 #include "browser/view_commands.h"
 #include "catalogue/lookups.h"
 #include "catalogue/package.h"
 #include "catalogue/user_files.h"
 #include "common/date_time.h"
+#include "service_client/channel_editor.h"
+#include "service_client/channel_menu_state.h"
 #include "support/temp_dir.h"
 
 namespace vistrel {
@@ -189,6 +193,75 @@ TEST(Lifecycle, WithoutPackageUserFilesAreListedAndKeptAtClose) {
   ASSERT_TRUE(CloseProgram(p.state).ok());
   EXPECT_EQ(p.Get(kFavoritesFileName), "100005\r\n3\r\n");
   EXPECT_EQ(p.Get(kUserChannelsFileName), kUserLine);
+}
+
+// Each change of the favourites or the user's channels is on disk right after it, as a next
+// start (after a kill, with no close) reads it; a run that must not write never does.
+TEST(Lifecycle, EveryUserChangeIsOnDiskRightAfterIt) {
+  TempDir dir;
+  Program p(dir.path());
+  p.Put(kPackageFileName, Package(kTv));
+  p.Put(kUserChannelsFileName, kUserLine);
+  p.Put(kFavoritesFileName, kFavorites);
+  ASSERT_TRUE(p.Start().ok());
+  auto position = [&](int32_t id) { return ChannelPositionById(p.info(), id); };
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+    std::string favorites;
+    std::string user_channels;
+  };
+  ChannelEditorFields added;
+  added.category = 1;
+  added.name = "Added";
+  added.url = "http://127.0.0.1/added";
+  added.bitrate = "64";
+  added.type = 1;
+  added.country = 1;
+  added.genre = 1;
+  const std::string added_line = "100006|1|0|Added|http://127.0.0.1/added|64|1||7|5|\r\n";
+  // Written in the array's order: sorted by name.
+  const Step steps[] = {
+      {"favourite added", [&] { MarkFavorite(p.info(), position(1), true); },
+       "3\r\n100005\r\n1\r\n", kUserLine},
+      {"favourite removed", [&] { MarkFavorite(p.info(), position(3), false); }, "100005\r\n1\r\n",
+       kUserLine},
+      {"channel added", [&] { ASSERT_TRUE(AddUserChannel(p.info(), p.state.sort, added).ok()); },
+       "100005\r\n1\r\n", added_line + kUserLine},
+      {"channel changed",
+       [&] {
+         ChannelEditorFields changed = added;
+         changed.comment = "now";
+         ASSERT_TRUE(ChangeUserChannel(p.info(), position(100006), changed).ok());
+       },
+       "100005\r\n1\r\n", added_line.substr(0, added_line.size() - 2) + "now\r\n" + kUserLine},
+      {"channel removed", [&] { ASSERT_TRUE(RemoveUserChannel(p.info(), position(100005))); },
+       "1\r\n", added_line.substr(0, added_line.size() - 2) + "now\r\n"},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.change();
+    ASSERT_TRUE(SaveUserChanges(p.state).ok());
+    EXPECT_EQ(p.Get(kFavoritesFileName), step.favorites);
+    EXPECT_EQ(p.Get(kUserChannelsFileName), step.user_channels);
+  }
+
+  // A failed write says so and names the file; the change stays in memory.
+  fs::remove(p.data / kFavoritesFileName);
+  fs::create_directory(p.data / kFavoritesFileName);
+  MarkFavorite(p.info(), position(3), true);
+  const Outcome failed = SaveUserChanges(p.state);
+  ASSERT_FALSE(failed.ok());
+  EXPECT_NE(failed.error.find("could not be saved"), std::string::npos) << failed.error;
+  EXPECT_NE(failed.error.find(kFavoritesFileName), std::string::npos) << failed.error;
+  EXPECT_EQ(p.info().channels[static_cast<std::size_t>(position(3))].favorited, 1);
+
+  // A run ending over an unreadable user file writes nothing, after a change neither.
+  fs::remove(p.data / kFavoritesFileName);
+  p.state.end_requested = true;
+  MarkFavorite(p.info(), position(1), false);
+  ASSERT_TRUE(SaveUserChanges(p.state).ok());
+  EXPECT_FALSE(fs::exists(p.data / kFavoritesFileName));
 }
 
 TEST(Lifecycle, UnreadableUserFileEndsTheProgramWithoutWriting) {

@@ -65,6 +65,10 @@ TEST(FilterFormFocus, LastSectionSwitchedOnTakesTheFocus) {
       {true, true, false, false, false, FilterFormFocus::kCountry},
       {true, false, true, false, false, FilterFormFocus::kGenre},
       {false, true, false, true, false, FilterFormFocus::kBitrate},
+      // Pairs of neighbours: the later section wins whichever order the checks are made in.
+      {false, false, true, true, false, FilterFormFocus::kBitrate},
+      {false, true, true, false, false, FilterFormFocus::kGenre},
+      {true, true, true, true, false, FilterFormFocus::kBitrate},
       {true, true, true, true, true, FilterFormFocus::kStatus},
   };
   for (const Case& c : cases) {

@@ -113,18 +113,30 @@ TEST(LoadChannelPackage, MissingEntriesLeaveTheirPartAlone) {
   EXPECT_EQ(info.channels[1].genre_name, "");  // no genre table
 }
 
-TEST(LoadChannelPackage, DataThatIsNoArchiveLoadsNothing) {
+// Bytes that do not decipher to an archive are an error, never a package without channels,
+// which would replace a working list with an empty one.
+TEST(LoadChannelPackage, DataThatIsNoArchiveIsRefusedAndLoadsNothing) {
   std::string foreign_key = BuildPackage(AllEntries(), "Another#Key1", build::kIvText);
   std::string plain_zip = BuildZipArchive(AllEntries());
   for (const std::string& bytes : {std::string(), std::string(5000, 'x'), foreign_key, plain_zip}) {
     Catalogue info = WithUserChannel();
-    LoadChannelPackageBytes(info, {}, bytes);
+    EXPECT_THAT([&] { LoadChannelPackageBytes(info, {}, bytes); },
+                ThrowsErrorSaying(kNotAPackageMessage));
     EXPECT_EQ(Ids(info), std::vector<int32_t>{100001});
     EXPECT_EQ(info.version_text, "");
     EXPECT_EQ(info.version_date, 0);
     EXPECT_TRUE(info.countries.empty());
     EXPECT_TRUE(info.genres.empty());
   }
+}
+
+// An archive without entries is a package, if an empty one.
+TEST(LoadChannelPackage, ArchiveWithoutEntriesLoadsAsAnEmptyPackage) {
+  Catalogue info = WithUserChannel();
+  LoadChannelPackageBytes(info, {}, BuildPackage({}));
+  EXPECT_EQ(Ids(info), std::vector<int32_t>{100001});
+  EXPECT_EQ(info.version_text, "");
+  EXPECT_TRUE(info.countries.empty());
 }
 
 TEST(LoadChannelPackage, FileThatCannotBeReadRaisesErrorNamingIt) {

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "browser/view_builder.h"
+#include "catalogue/user_files.h"
 #include "gui/channel_editor_dialog.h"
 #include "support/modal_driver.h"
 #include "support/temp_dir.h"
@@ -223,6 +224,28 @@ class ChannelEditorDialogTest : public QObject {
     QCOMPARE(after.country, 1);
     QCOMPARE(after.type, 2);
     QVERIFY(confirmed);
+  }
+
+  // The added and the changed channel are on disk as soon as the dialog has gone.
+  void savedChannelsAreWrittenRightAway() {
+    state_->files_read = {.favorites = true, .user_channels = true};
+    const std::filesystem::path userdef = state_->data_folder / kUserChannelsFileName;
+    ModalDriver driver;
+    driver.Then([this](QWidget*) {
+      FillGoodFields();
+      Confirm();
+      QTest::mouseClick(AddButton(), Qt::LeftButton);
+    });
+    QCOMPARE(Exec(driver, [this] { return form_->ExecToAdd(); }), int(QDialog::Accepted));
+    QVERIFY(ReadTestFile(userdef).find("|http://127.0.0.1/night.m3u8|") != std::string::npos);
+    ModalDriver change;
+    change.Then([this](QWidget*) {
+      SetText("commentEdit", "changed later");
+      Confirm();
+      QTest::mouseClick(AddButton(), Qt::LeftButton);
+    });
+    QCOMPARE(Exec(change, [this] { return form_->ExecToChange(1); }), int(QDialog::Accepted));
+    QVERIFY(ReadTestFile(userdef).find("|changed later\r\n") != std::string::npos);
   }
 
   void theBitrateFieldTakesDigitsOnly() {

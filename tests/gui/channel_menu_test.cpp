@@ -5,6 +5,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "catalogue/user_files.h"
 #include "common/build_config.h"
 #include "gui/channel_menu.h"
 #include "support/http_test_server.h"
@@ -261,6 +262,42 @@ class ChannelMenuTest : public QObject {
     RightClick(1);
     Trigger(menu_->update_action());
     QCOMPARE(changed_, std::vector<int32_t>{1});  // the row's record, not the first with its id
+  }
+
+  // Every change is on disk at once, so that a kill or a power cut loses none; a failed write
+  // is told.
+  void changesAreWrittenRightAway() {
+    state_->files_read = {.favorites = true, .user_channels = true};
+    const std::filesystem::path data = state_->data_folder;
+    ModalDriver driver;
+    driver.Answer(QMessageBox::Yes);
+    driver.Answer(QMessageBox::Yes);
+    driver.Start();
+    RightClick(2);
+    Trigger(menu_->add_to_favorites_action());
+    QCOMPARE(ReadTestFile(data / kFavoritesFileName), std::string("3\r\n"));
+    QVERIFY(ReadTestFile(data / kUserChannelsFileName).find("My TV") != std::string::npos);
+    RightClick(1);
+    Trigger(menu_->remove_action());
+    QVERIFY(driver.finished());
+    QCOMPARE(ReadTestFile(data / kUserChannelsFileName), std::string());
+
+    // The data folder's path taken by a file: the change is made, the failure shown.
+    std::filesystem::remove_all(data);
+    WriteTestFile(data, "not a folder");
+    ModalDriver failing;
+    failing.Answer(QMessageBox::Yes);
+    failing.Answer(QMessageBox::Ok);
+    failing.Start();
+    RightClick(0);
+    Trigger(menu_->add_to_favorites_action());
+    QVERIFY(failing.finished());
+    QCOMPARE(info().channels[0].favorited, 1);
+    QCOMPARE(failing.boxes().size(), std::size_t{2});
+    QCOMPARE(failing.boxes().at(1).icon, QMessageBox::Critical);
+    QVERIFY2(failing.boxes().at(1).text.contains("could not be saved") &&
+                 failing.boxes().at(1).text.contains(kFavoritesFileName),
+             qPrintable(failing.boxes().at(1).text));
   }
 
   void removeAsksFirstAndRemovesTheRowsRecord() {

@@ -209,6 +209,23 @@ class UpdateDialogTest : public QObject {
     QVERIFY(ReadTestFile(package()) != kOldPackage);  // stored all the same
   }
 
+  // A framed answer whose payload is no package (random bytes): not "Complete!", the reason on
+  // the status line, the old list kept and no reload.
+  void aPackageThatDoesNotLoadIsShownAndNotStored() {
+    std::string noise(4000, '\0');
+    uint32_t x = 7;
+    for (char& c : noise) c = static_cast<char>((x = x * 1103515245u + 12345u) >> 24);
+    HttpTestServer server;
+    server.Answer("/service/get.php", 200, FrameListResponse(kTagPackage, noise));
+    server.Start();
+    T_updateForm form(*state_, At(server.base_url()));
+    QString status;
+    QCOMPARE(Run(form, [&] { status = form.StatusText(); }), int(QDialog::Rejected));
+    QVERIFY2(status.startsWith(kStatusUnusablePackage) && status.contains("not a readable archive"),
+             qPrintable(status));
+    QCOMPARE(ReadTestFile(package()), kOldPackage);
+  }
+
   void serviceMessagesAreShownAsPlainText() {
     HttpTestServer server;
     server.Answer("/service/get.php", 200, FrameListResponse(kTagMessage, "<b>Closed</b> today"));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "browser/selected_channel.h"
+#include "catalogue/user_files.h"
 #include "common/build_config.h"
 
 namespace vistrel {
@@ -110,6 +111,44 @@ TEST(ChannelEditor, AddedChannelTakesTheNextIdAndTrimmedFields) {
   fresh.channels.pop_back();
   ASSERT_TRUE(AddUserChannel(fresh, sort, GoodFields()).ok());
   EXPECT_EQ(fresh.channels.back().id, 100001);
+}
+
+// A userdef.dat may hold the largest id there is: the next addition takes the lowest id above
+// the package range that no channel carries, never one past the largest (an overflow).
+TEST(ChannelEditor, AdditionAfterTheLargestIdTakesTheLowestFreeId) {
+  constexpr int32_t kLargest = 2147483647;
+  struct Case {
+    const char* userdef;
+    int32_t expected;
+  };
+  const Case cases[] = {
+      // Beta, a package channel, holds 100001.
+      {"2147483647|1|0|Top|http://t/|0|1||7|3|\r\n", 100002},
+      {"100002|1|0|A|http://a/|0|1||7|3|\r\n"
+       "2147483647|1|0|Top|http://t/|0|1||7|3|\r\n"
+       "100004|1|0|C|http://c/|0|1||7|3|\r\n",
+       100003},
+      // The largest removed in this run, so only highest_user_id remembers it.
+      {"", 100002},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.userdef);
+    Catalogue info = TestCatalogue();
+    std::vector<Channel> package = info.channels;
+    ParseUserChannelsText(c.userdef, info, {});
+    info.channels.insert(info.channels.end(), package.begin(), package.end());
+    if (*c.userdef == '\0') info.highest_user_id = kLargest;
+    ASSERT_EQ(info.highest_user_id, kLargest);
+    EXPECT_EQ(NextUserChannelId(info), c.expected);
+    SortState sort;
+    ASSERT_TRUE(AddUserChannel(info, sort, GoodFields()).ok());
+    const int32_t added = ChannelPositionById(info, c.expected);
+    ASSERT_GE(added, 0);
+    EXPECT_EQ(info.channels[added].name, "My Radio");
+    EXPECT_EQ(info.highest_user_id, kLargest);
+    // The next one takes the next gap, not the same id again.
+    EXPECT_GT(NextUserChannelId(info).value_or(0), c.expected);
+  }
 }
 
 TEST(ChannelEditor, LongNamesAreCutBetweenCharacters) {

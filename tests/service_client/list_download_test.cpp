@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "catalogue/package.h"
 #include "common/files.h"
 #include "service_client/download_progress.h"
 #include "service_client/list_response.h"
@@ -22,7 +23,7 @@ namespace fs = std::filesystem;
 
 const std::string kOldPackage("old package\0\xFF", 13);
 
-std::string Payload(size_t size) {
+std::string Noise(size_t size) {
   std::string p(size, '\0');
   uint32_t x = 12345;
   for (auto& c : p) {
@@ -30,6 +31,12 @@ std::string Payload(size_t size) {
     c = static_cast<char>(x >> 24);
   }
   return p;
+}
+
+// A package that loads, of at least `size` bytes: the noise rides in an entry the loader does
+// not read.
+std::string Payload(size_t size) {
+  return BuildPackage({{kGenresEntry, "0|All Genres\r\n5|News\r\n"}, {"filler.bin", Noise(size)}});
 }
 
 std::vector<std::string> FolderEntries(const fs::path& folder) {
@@ -108,9 +115,44 @@ TEST_F(ListDownloadTest, StoresThePayloadAndReportsProgress) {
   EXPECT_EQ(requests[0].user_agent, std::string("Vistrel/") + build::kVersion);
 }
 
+// An answer that passes the checks but whose package does not load is not stored: the old
+// list stays, and the status says why. An archive without entries is a package all the same.
+TEST_F(ListDownloadTest, APackageThatDoesNotLoadIsNeverStored) {
+  struct Case {
+    const char* what;
+    std::string payload;
+    std::string error;  // empty: loads
+  } cases[] = {
+      {"random bytes", Noise(3000), kNotAPackageMessage},
+      {"another key", BuildPackage({{kGenresEntry, "0|All\r\n"}}, "Another#Key1"),
+       kNotAPackageMessage},
+      {"malformed table", BuildPackage({{"tv.dat", "10|Tv|http://127.0.0.1/1|fast\r\n"}}),
+       "tv.dat, line 1"},
+      {"no entries", BuildPackage({}), ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(WriteFileAtomically(package(), kOldPackage).ok());
+    HttpTestServer server;
+    server.Answer("/service/get.php", 200, FrameListResponse(258, c.payload));
+    server.Start();
+    const ListDownloadResult result = DownloadChannelList({server.base_url(), {}}, request());
+    if (c.error.empty()) {
+      EXPECT_EQ(result.status, "Complete!");
+      EXPECT_TRUE(result.complete);
+      EXPECT_TRUE(ReadWholeFile(package()) == c.payload);
+      continue;
+    }
+    EXPECT_FALSE(result.complete);
+    EXPECT_EQ(result.status.rfind(kStatusUnusablePackage, 0), 0u) << result.status;
+    EXPECT_NE(result.status.find(c.error), std::string::npos) << result.status;
+    ExpectOldPackageKept();
+  }
+}
+
 TEST_F(ListDownloadTest, SendsTheLoadedVersionStamp) {
   HttpTestServer server;
-  server.Answer("/service/get.php", 200, FrameListResponse(258, "new package"));
+  server.Answer("/service/get.php", 200, FrameListResponse(258, Payload(10)));
   server.Start();
   ListDownloadRequest req = request();
   req.version_text = "200912011200";
@@ -298,7 +340,7 @@ TEST_F(ListDownloadTest, AFailedWriteIsShownAndIsNotComplete) {
   const fs::path blocked = tmp_.path() / "blocked";
   ASSERT_TRUE(WriteFileAtomically(blocked, "a file").ok());
   HttpTestServer server;
-  server.Answer("/service/get.php", 200, FrameListResponse(258, "new package"));
+  server.Answer("/service/get.php", 200, FrameListResponse(258, Payload(10)));
   server.Start();
   ListDownloadRequest req = request();
   req.data_dir = blocked;

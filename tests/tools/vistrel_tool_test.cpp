@@ -159,11 +159,11 @@ TEST(VistrelTool, KeyOptionsChooseTheCipher) {
   args.insert(args.end(), key.begin(), key.end());
   ASSERT_EQ(Tool(args).exit_code, 0);
   EXPECT_EQ(Dump(package, key), ExpectedCatalogue());
-  // With the build's own key the data is no archive: an empty catalogue, not an error.
-  const Json foreign = Dump(package);
-  EXPECT_EQ(foreign["stVersion"], "");
-  EXPECT_EQ(foreign["dtVersion"], 0.0);
-  EXPECT_TRUE(foreign["channels"].empty());
+  // With the build's own key the data is no archive: an error, not an empty catalogue.
+  const ProcessResult foreign = Tool({"dump", package.string()});
+  EXPECT_EQ(foreign.exit_code, 1);
+  EXPECT_EQ(foreign.out, "");
+  EXPECT_NE(foreign.err.find(kNotAPackageMessage), std::string::npos) << foreign.err;
 }
 
 TEST(VistrelTool, EncryptAndDecryptAreThePackageCipher) {

@@ -114,6 +114,20 @@ UnzipArchive OpenZipInMemory(std::string_view bytes) {
   return UnzipArchive(handle, bytes);
 }
 
+bool IsEmptyZipArchive(std::string_view bytes) {
+  constexpr std::size_t kEndRecordSize = 22;
+  if (bytes.size() < kEndRecordSize || bytes.substr(0, 4) != std::string_view("PK\x05\x06", 4)) {
+    return false;
+  }
+  auto byte = [&](std::size_t at) { return static_cast<unsigned char>(bytes[at]); };
+  // Disk numbers, entry counts, directory size and offset: all zero.
+  for (std::size_t at = 4; at < 20; ++at) {
+    if (byte(at) != 0) return false;
+  }
+  const std::size_t comment = byte(20) | (std::size_t{byte(21)} << 8);
+  return bytes.size() == kEndRecordSize + comment;
+}
+
 zipFile CreateZipInMemory(std::string* out) {
   zlib_filefunc64_def functions = MemoryFunctions(OpenWrite);
   return zipOpen2_64(out, APPEND_STATUS_CREATE, nullptr, &functions);

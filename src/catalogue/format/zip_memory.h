@@ -39,6 +39,11 @@ class UnzipArchive {
 // bytes are not a readable archive.
 UnzipArchive OpenZipInMemory(std::string_view bytes);
 
+// Whether `bytes` are a zip archive without entries: the end record alone (declaring no
+// entries and an empty directory) followed by nothing but its comment. OpenZipInMemory cannot
+// open such an archive, as minizip takes an end record at the very start for none at all.
+bool IsEmptyZipArchive(std::string_view bytes);
+
 // Starts a new zip archive whose bytes go to `*out` (replacing what it held); zipClose
 // finishes it. Null on failure.
 zipFile CreateZipInMemory(std::string* out);

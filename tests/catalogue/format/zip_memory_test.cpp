@@ -74,6 +74,31 @@ void FlipDataBit(std::string& zip) {
   zip[EntryDataOffset(zip, "tv.dat") + 100] ^= 0x20;
 }
 
+TEST(ZipMemory, AnArchiveWithoutEntriesIsToldFromOtherBytes) {
+  const std::string empty = BuildZipArchive({});
+  std::string with_comment = empty;
+  with_comment[20] = 3;
+  with_comment += "abc";
+  std::string counting_one = empty;
+  counting_one[10] = 1;
+  struct Case {
+    const char* what;
+    std::string bytes;
+    bool empty;
+  } cases[] = {
+      {"built without entries", empty, true},
+      {"with a comment", with_comment, true},
+      {"with entries", BuildZipArchive({{"a.dat", "a"}}), false},
+      {"declaring an entry", counting_one, false},
+      {"followed by more", empty + "x", false},
+      {"cut short", empty.substr(0, 21), false},
+      {"nothing", "", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(IsEmptyZipArchive(c.bytes), c.empty) << c.what;
+  }
+}
+
 TEST(ZipMemory, DamagedEntryRaisesErrorNamingIt) {
   const std::string content = Repeated("1|AMC|http://127.0.0.1/a.m3u8|0|1||1|18|720p|0|0\r\n", 300);
   const std::vector<Damage> damages = {
