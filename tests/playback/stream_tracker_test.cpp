@@ -201,6 +201,13 @@ TEST(DescribeStreamFailure, PicksTheMostTellingLine) {
       {{{"error", "stream", restated}, {"warn", "cplayer", "note"}}, "", "note."},
       {{{"error", "ffmpeg", "\x01HTTP: bad\tthing\x7f  \n"}}, "", "HTTP: bad thing."},
       {{{"error", "ffmpeg", "Done!"}}, "", "Done!"},
+      // Of lines of equal rank, the first names the cause: the later ones follow from it.
+      {{{"error", "demux", "first"}, {"error", "demux", "second"}}, "", "first."},
+      {{{"warn", "ffmpeg", "tcp: first"}, {"warn", "ffmpeg", "tcp: second"}}, "", "first."},
+      {{{"warn", "cplayer", "first"}, {"warn", "cplayer", "second"}}, "", "first."},
+      {{{"error", "stream", "Failed to open a."}, {"error", "stream", "Failed to open b."}},
+       "",
+       "Failed to open a."},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(DescribeStreamFailure("http://h/x", c.log, c.engine_error),
