@@ -128,22 +128,24 @@ void PlaybackController::OnStatusChange() {
 }
 
 void PlaybackController::SubmitIfUnsent() {
-  // The submission lets the window process events while it transfers, so a nested status
-  // event must not submit the same channel again while its mark is still 0.
-  if (submitting_) return;
   const int32_t row = selected_row_;
   const Channel* channel = ChannelAt(row);
   if (channel == nullptr || channel->user_defined != 1 || channel->sent != 0) return;
+  // The submission lets the window process events while it transfers, so a nested status
+  // event must not submit the same channel again while its mark is still 0; another channel
+  // that plays meanwhile is submitted as ever.
+  const int32_t id = channel->id;
+  if (std::find(submitting_.begin(), submitting_.end(), id) != submitting_.end()) return;
   // The row and the channel are fixed now: the selection may change during the request.
   const auto index = static_cast<size_t>(state_.visible_rows.positions[static_cast<size_t>(row)]);
-  const int32_t id = channel->id;
-  submitting_ = true;
+  submitting_.push_back(id);
   struct MarkSent {
     PlaybackController* self;
     size_t index;
     int32_t id;
     ~MarkSent() {
-      self->submitting_ = false;
+      auto& ids = self->submitting_;
+      ids.erase(std::find(ids.begin(), ids.end(), id));
       self->MarkSubmitted(index, id);
     }
   } mark{this, index, id};

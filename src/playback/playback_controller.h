@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/program_state.h"
 #include "playback/media_player.h"
@@ -80,7 +81,7 @@ class PlaybackController {
   PlaybackHooks hooks_;
   PlaybackView view_;
   int32_t selected_row_ = -1;
-  bool submitting_ = false;
+  std::vector<int32_t> submitting_;  // ids of the user channels whose submission is on its way
 };
 
 }  // namespace vistrel

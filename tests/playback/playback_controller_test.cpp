@@ -244,6 +244,32 @@ TEST_F(PlaybackControllerTest, ANestedPlayingStatusDuringTheSubmissionDoesNotSub
   EXPECT_EQ(controller.view().status_label, "Playing (buffered)");
 }
 
+TEST_F(PlaybackControllerTest, AnotherUserChannelPlayingDuringASubmissionIsSubmittedToo) {
+  auto& channels = state_.catalogue.channels;
+  channels.push_back(MakeChannel(100003, "Other Stream", "http://127.0.0.1:1/other", 1, 0));
+  state_.visible_rows.positions = {2, 1, 0, 3};
+  state_.visible_rows.count = 4;
+  constexpr int32_t kOtherRow = 3;
+  PlaybackController* self = nullptr;
+  PlaybackHooks hooks = RecordingHooks();
+  hooks.submit_user_channel = [&](int32_t row) {
+    Record("submit", row);
+    if (row != kUnsentRow) return;
+    // The request lets the window process events: the user plays another own channel.
+    self->PlaySelected(kOtherRow);
+    player_.RaiseStatus("Playing");
+    self->PlaySelected(kUnsentRow);
+    player_.RaiseStatus("Playing");  // the first one again: its submission is on its way
+  };
+  PlaybackController controller(state_, &player_, std::move(hooks));
+  self = &controller;
+  controller.PlaySelected(kUnsentRow);
+  player_.RaiseStatus("Playing");
+  EXPECT_EQ(events_, (Calls{"submit:1", "submit:3"}));
+  EXPECT_EQ(channels[1].sent, 1);
+  EXPECT_EQ(channels[3].sent, 1);
+}
+
 TEST_F(PlaybackControllerTest, TheSubmittedChannelIsMarkedEvenWhenTheSelectionMoves) {
   PlaybackController* self = nullptr;
   PlaybackHooks hooks = RecordingHooks();
