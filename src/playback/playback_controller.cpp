@@ -4,6 +4,8 @@
 #include <cctype>
 #include <utility>
 
+#include "catalogue/stream_address.h"
+
 namespace vistrel {
 
 namespace {
@@ -55,12 +57,21 @@ void PlaybackController::CueChannel(int32_t row) {
   selected_row_ = row;
   view_.channel_label = channel->name;
   view_.stop_visible = false;
-  if (player_ != nullptr) player_->SetUrl(channel->url);
+  // A catalogue must not make the player open local files, devices or the player's own
+  // protocols: such an address is never handed over, and Play says why.
+  if (IsNetworkStreamAddress(channel->url)) {
+    refused_address_.reset();
+    if (player_ != nullptr) player_->SetUrl(channel->url);
+  } else {
+    refused_address_ = channel->url;
+    if (player_ != nullptr) player_->SetUrl("");
+  }
   NotifyViewChanged();
 }
 
 void PlaybackController::ClearChannel() {
   selected_row_ = -1;
+  refused_address_.reset();
   view_.channel_label = "No channel";
   view_.stop_visible = true;
   if (player_ != nullptr) player_->SetUrl("");
@@ -69,6 +80,12 @@ void PlaybackController::ClearChannel() {
 
 void PlaybackController::Play() {
   if (player_ == nullptr) return;
+  if (refused_address_) {
+    // Not the stream's fault: the box only, no broken-stream report.
+    NotifyViewChanged();
+    if (hooks_.show_error) hooks_.show_error(RefusedStreamAddressMessage(*refused_address_));
+    return;
+  }
   view_.stop_visible = true;
   player_->Play();
   NotifyViewChanged();

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,7 +50,9 @@ class PlaybackController {
   PlaybackController& operator=(const PlaybackController&) = delete;
 
   // Row `row` (0 <= row < state.visible_rows.count) is selected: its name on the label, its
-  // address cued, Play shown. A row outside the list clears instead.
+  // address cued, Play shown. A row outside the list clears instead. An address that is not a
+  // network stream (IsNetworkStreamAddress) is not cued: the player unloads, and Play shows
+  // the refusal in the error box instead of playing (no broken-stream report).
   void CueChannel(int32_t row);
   // No row is selected, or the view is rebuilt: "No channel", nothing cued, Stop shown.
   void ClearChannel();
@@ -81,6 +84,8 @@ class PlaybackController {
   PlaybackHooks hooks_;
   PlaybackView view_;
   int32_t selected_row_ = -1;
+  // The cued channel's address when it is not a network stream: never handed to the player.
+  std::optional<std::string> refused_address_;
   std::vector<int32_t> submitting_;  // ids of the user channels whose submission is on its way
 };
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/stream_address.h"
 #include "support/fake_media_player.h"
 
 namespace vistrel {
@@ -92,6 +93,39 @@ TEST_F(PlaybackControllerTest, ARowOutsideTheListClears) {
   EXPECT_EQ(controller.view().channel_label, "No channel");
   EXPECT_EQ(controller.selected_row(), -1);
   EXPECT_EQ(player_.Url(), "");
+}
+
+TEST_F(PlaybackControllerTest, OnlyNetworkStreamAddressesReachThePlayer) {
+  struct Case {
+    const char* url;
+    bool plays;
+  };
+  for (const Case& c : {Case{"HTTP://127.0.0.1:1/live", true}, Case{"rtsp://127.0.0.1/s", true},
+                        Case{"file:///etc/passwd", false}, Case{"/tmp/video.mp4", false},
+                        Case{"av://v4l2:/dev/video0", false}, Case{"lavfi://sine", false},
+                        Case{"edl://%3%abc", false}, Case{"memory://text", false}}) {
+    state_.catalogue.channels[0].url = c.url;  // Radio One
+    events_.clear();
+    FakeMediaPlayer player;
+    PlaybackController controller(state_, &player, RecordingHooks());
+    controller.CueChannel(kSentRow);  // a playable address cued before
+    player.calls.clear();
+    controller.PlaySelected(kCatalogueRow);
+    EXPECT_EQ(controller.view().channel_label, "Radio One");
+    if (c.plays) {
+      EXPECT_EQ(player.calls, (Calls{std::string("SetUrl(") + c.url + ")", "Play"})) << c.url;
+      EXPECT_TRUE(events_.empty()) << c.url;
+      continue;
+    }
+    // What played before stops, the address never reaches the player, and the box says why;
+    // no broken-stream report: the stream itself is not at fault.
+    EXPECT_EQ(player.calls, (Calls{"SetUrl()"})) << c.url;
+    EXPECT_EQ(events_, (Calls{"box:" + RefusedStreamAddressMessage(c.url)})) << c.url;
+    EXPECT_FALSE(controller.view().stop_visible) << c.url;
+    controller.Play();
+    EXPECT_EQ(player.calls, (Calls{"SetUrl()"})) << c.url;
+    EXPECT_EQ(events_.size(), 2u) << c.url;  // a box again, never a report
+  }
 }
 
 TEST_F(PlaybackControllerTest, ClearWhilePlayingEndsPlayback) {
