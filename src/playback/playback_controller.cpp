@@ -27,7 +27,9 @@ PlaybackController::PlaybackController(ProgramState& state, MediaPlayer* player,
   if (player_ == nullptr) return;
   player_->SetVolume(kStartVolume);
   player_->on_status_change = [this] { OnStatusChange(); };
-  player_->on_error = [this](const std::string& description) { OnError(description); };
+  player_->on_error = [this](const std::string&, const std::string& description) {
+    OnError(description);
+  };
 }
 
 PlaybackController::~PlaybackController() {
