@@ -46,6 +46,7 @@
 #include "gui/splash_window.h"
 #include "gui/update_dialog.h"
 #include "service_client/service_requests.h"
+#include "service_client/service_urls.h"
 
 namespace vistrel {
 
@@ -122,8 +123,8 @@ MainWindow::MainWindow(ProgramState state, const PlayerFactory& make_player, QWi
   hooks.submit_user_channel = [this](int32_t row) {
     SubmitUserChannel(service_, state_.catalogue, state_.visible_rows, row);
   };
-  hooks.report_broken_channel = [this](int32_t row) {
-    ReportBrokenChannel(service_, state_.catalogue, state_.visible_rows, row);
+  hooks.report_broken_channel = [this](int32_t channel_id) {
+    SendServiceRequest(service_, ReportBrokenChannelUrl(service_.base_url, channel_id));
   };
   hooks.show_error = [this](const std::string& text) { ShowErrorBox(this, text); };
   hooks.offer_player_install = [this] { OfferPlayerDownload(this); };

@@ -11,6 +11,7 @@ namespace vistrel {
 namespace {
 
 constexpr int kStartVolume = 30;  // the player starts quieter than the volume box shows
+constexpr size_t kCuedAddressesKept = 16;
 
 bool ContainsPlaying(const std::string& status) {
   std::string upper = status;
@@ -27,8 +28,8 @@ PlaybackController::PlaybackController(ProgramState& state, MediaPlayer* player,
   if (player_ == nullptr) return;
   player_->SetVolume(kStartVolume);
   player_->on_status_change = [this] { OnStatusChange(); };
-  player_->on_error = [this](const std::string&, const std::string& description) {
-    OnError(description);
+  player_->on_error = [this](const std::string& url, const std::string& description) {
+    OnError(url, description);
   };
 }
 
@@ -63,6 +64,7 @@ void PlaybackController::CueChannel(int32_t row) {
   // protocols: such an address is never handed over, and Play says why.
   if (IsNetworkStreamAddress(channel->url)) {
     refused_address_.reset();
+    RememberCued(channel->url, channel->id);
     if (player_ != nullptr) player_->SetUrl(channel->url);
   } else {
     refused_address_ = channel->url;
@@ -187,12 +189,21 @@ void PlaybackController::MarkSubmitted(size_t index, int32_t id) {
   }
 }
 
-void PlaybackController::OnError(const std::string& description) {
-  if (hooks_.show_error) hooks_.show_error(description);
-  // The box ran its own event loop: the selection is read after it closes.
-  if (selected_row_ >= 0 && hooks_.report_broken_channel) {
-    hooks_.report_broken_channel(selected_row_);
+void PlaybackController::RememberCued(const std::string& url, int32_t channel_id) {
+  std::erase_if(cued_, [&](const CuedAddress& cued) { return cued.url == url; });
+  if (cued_.size() >= kCuedAddressesKept) cued_.erase(cued_.begin());
+  cued_.push_back(CuedAddress{url, channel_id});
+}
+
+void PlaybackController::OnError(const std::string& url, const std::string& description) {
+  // The failed channel is fixed now: the box runs its own event loop, and the user may have
+  // gone on to another channel before the failure was told.
+  std::optional<int32_t> failed_id;
+  for (const CuedAddress& cued : cued_) {
+    if (cued.url == url) failed_id = cued.channel_id;
   }
+  if (hooks_.show_error) hooks_.show_error(description);
+  if (failed_id && hooks_.report_broken_channel) hooks_.report_broken_channel(*failed_id);
 }
 
 void PlaybackController::NotifyViewChanged() {

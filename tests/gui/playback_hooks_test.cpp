@@ -87,8 +87,19 @@ class PlaybackHooksTest : public QObject {
       player->RaiseError("Connection refused");
       QCOMPARE(answer.texts, QStringList({"Connection refused"}));
     }
-    const std::vector<RecordedRequest> requests = service.requests();
+    std::vector<RecordedRequest> requests = service.requests();
     QCOMPARE(Count(requests, "/service/bad.php"), 1);
+    QCOMPARE(requests.back().target, std::string("/service/bad.php?channel_id=2"));
+
+    // The user selected another row before alpha TV's failure was told: alpha TV is reported.
+    ClickRow(list, 1);
+    {
+      MessageBoxAnswerer answer;
+      player->RaiseError("http://127.0.0.1/2", "Cannot play http://127.0.0.1/2: refused.");
+      QCOMPARE(answer.texts, QStringList({"Cannot play http://127.0.0.1/2: refused."}));
+    }
+    requests = service.requests();
+    QCOMPARE(Count(requests, "/service/bad.php"), 2);
     QCOMPARE(requests.back().target, std::string("/service/bad.php?channel_id=2"));
     ::unsetenv("VISTREL_SERVICE_URL");
   }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,11 +42,17 @@ class PlaybackControllerTest : public ::testing::Test {
   PlaybackHooks RecordingHooks() {
     return PlaybackHooks{
         .submit_user_channel = [this](int32_t row) { Record("submit", row); },
-        .report_broken_channel = [this](int32_t row) { Record("report", row); },
+        .report_broken_channel = [this](int32_t id) { events_.push_back("report:" + NameOf(id)); },
         .show_error = [this](const std::string& text) { events_.push_back("box:" + text); },
         .offer_player_install = [this] { events_.push_back("offer install"); },
         .view_changed = [this] { ++repaints_; },
     };
+  }
+  std::string NameOf(int32_t id) const {
+    for (const Channel& c : state_.catalogue.channels) {
+      if (c.id == id) return c.name;
+    }
+    return "unknown id " + std::to_string(id);
   }
   void Record(const char* what, int32_t row) {
     events_.push_back(std::string(what) + ":" + std::to_string(row));
@@ -338,27 +345,52 @@ TEST_F(PlaybackControllerTest, TheSubmittedChannelIsFoundAgainWhenTheChannelsMov
   EXPECT_EQ(channels[1].sent, 1);  // was sent before
 }
 
-TEST_F(PlaybackControllerTest, ErrorShowsTheBoxAndReportsOnlyWithASelectedRow) {
+TEST_F(PlaybackControllerTest, ErrorShowsTheBoxAndReportsOnlyWithACuedChannel) {
   PlaybackController controller(state_, &player_, RecordingHooks());
   player_.RaiseError("Cannot open http://127.0.0.1:1/one: Connection refused");
   EXPECT_EQ(events_, (Calls{"box:Cannot open http://127.0.0.1:1/one: Connection refused"}));
 
-  events_.clear();
-  controller.PlaySelected(kCatalogueRow);
-  player_.RaiseError("HTTP error 404");
-  EXPECT_EQ(events_, (Calls{"box:HTTP error 404", "report:2"}));
+  for (const int32_t row : {kSentRow, kUnsentRow, kCatalogueRow}) {  // the first row too
+    events_.clear();
+    controller.PlaySelected(row);
+    player_.RaiseError("HTTP error 404");
+    const std::string name = controller.view().channel_label;
+    EXPECT_EQ(events_, (Calls{"box:HTTP error 404", "report:" + name})) << row;
+  }
   EXPECT_EQ(controller.view().channel_label, "Radio One");
 }
 
-TEST_F(PlaybackControllerTest, ErrorReportsTheRowSelectedWhenTheBoxCloses) {
-  PlaybackController* self = nullptr;
-  PlaybackHooks hooks = RecordingHooks();
-  hooks.show_error = [&](const std::string&) { self->ClearChannel(); };
-  PlaybackController controller(state_, &player_, std::move(hooks));
-  self = &controller;
-  controller.PlaySelected(kCatalogueRow);
-  player_.RaiseError("failed");
-  EXPECT_TRUE(events_.empty());
+TEST_F(PlaybackControllerTest, ErrorReportsTheFailedChannelWhateverIsSelectedNext) {
+  struct Case {
+    const char* what;
+    bool move_before_error;  // the user moves on before the failure is told, else in the box
+    std::function<void(PlaybackController&)> move;
+  };
+  const std::vector<Case> cases = {
+      {"another row played", true, [](auto& c) { c.PlaySelected(kUnsentRow); }},
+      {"another row cued", true, [](auto& c) { c.CueChannel(kSentRow); }},
+      {"the selection cleared", true, [](auto& c) { c.ClearChannel(); }},
+      {"another row played in the box", false, [](auto& c) { c.PlaySelected(kSentRow); }},
+      {"the selection cleared in the box", false, [](auto& c) { c.ClearChannel(); }},
+  };
+  for (const Case& c : cases) {
+    events_.clear();
+    PlaybackController* self = nullptr;
+    PlaybackHooks hooks = RecordingHooks();
+    hooks.show_error = [&](const std::string& text) {
+      events_.push_back("box:" + text);
+      if (!c.move_before_error) c.move(*self);
+    };
+    FakeMediaPlayer player;
+    PlaybackController controller(state_, &player, std::move(hooks));
+    self = &controller;
+    controller.PlaySelected(kCatalogueRow);
+    if (c.move_before_error) c.move(controller);
+    player.RaiseError("http://127.0.0.1:1/one", "Cannot play http://127.0.0.1:1/one: refused.");
+    EXPECT_EQ(events_,
+              (Calls{"box:Cannot play http://127.0.0.1:1/one: refused.", "report:Radio One"}))
+        << c.what;
+  }
 }
 
 TEST_F(PlaybackControllerTest, FullScreenOnlyWithMediaThatIsNotReadyOrStopped) {
