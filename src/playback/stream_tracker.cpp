@@ -230,7 +230,8 @@ void StreamTracker::OnEndFile(int64_t entry, StreamEnd reason, int64_t inserted,
 void StreamTracker::DeclareFailure(Failure failure) {
   failure.serial = serial_;
   failure.url = url_;
-  failure.last_entry = started_;
+  // A refused load started nothing: the entry last started is another stream's.
+  failure.last_entry = failure.entry == -1 ? -1 : started_;
   if (const auto known = entry_urls_.find(failure.entry); known != entry_urls_.end()) {
     failure.entry_url = known->second;
   }

@@ -1,9 +1,10 @@
 #pragma once
 // What the stream player is doing, worked out from the commands it was given and the events
-// its engine reported: the status text, whether media is loaded, and a failure waiting to be
-// told. Engine events that belong to an address no longer cued are ignored, so a stopped
-// stream's late end never reads as the end of the one that replaced it. Plain C++: the libmpv
-// player feeds it and carries out what it answers.
+// its engine reported: the status text, whether media is loaded, and the failures waiting to
+// be told. Engine events that belong to an address no longer cued are ignored, so a stopped
+// stream's late end never reads as the end of the one that replaced it. An address that serves
+// a playlist plays its entries in turn. Plain C++: the libmpv player feeds it and carries out
+// what it answers.
 
 #include <cstdint>
 #include <map>

@@ -277,9 +277,11 @@ TEST(StreamTracker, AFailedEntryIsNamedAlsoWhenItsAddressComesLate) {
 
 TEST(StreamTracker, ARefusedLoadFailsWithTheEnginesText) {
   StreamTracker t;
-  t.Cue(kUrl);
+  PlayAccepted(t, 1);
+  t.Stop();
   t.Play();
   t.OnLoadRefused(t.load_serial(), "invalid parameter");
+  t.OnLog("error", "demux", "a line of the stream played before");
   EXPECT_EQ(t.StatusText(), "Stopped");
   EXPECT_EQ(t.TakeFailure(t.failure_serial()), "Cannot play " + kUrl + ": invalid parameter.");
 }
