@@ -7,6 +7,7 @@
 #include <chrono>
 #include <thread>
 
+#include "catalogue/stream_address.h"
 #include "gui_fixture.h"
 #include "support/http_test_server.h"
 
@@ -101,6 +102,40 @@ class PlaybackHooksTest : public QObject {
     requests = service.requests();
     QCOMPARE(Count(requests, "/service/bad.php"), 2);
     QCOMPARE(requests.back().target, std::string("/service/bad.php?channel_id=2"));
+    ::unsetenv("VISTREL_SERVICE_URL");
+  }
+
+  void aChannelThatIsNoNetworkStreamIsRefusedWithoutAReport() {
+    HttpTestServer service;
+    service.Answer("/service/bad.php", 200, "ok");
+    service.Start();
+    ::setenv("VISTREL_SERVICE_URL", service.base_url().c_str(), 1);
+
+    ProgramRun run;
+    run.Put("channelz.dat",
+            TestPackage(std::string(kTestTv) +
+                        "5|Local File|file:///etc/passwd|128|1||7|6||0|0|0|0|0|0|0\r\n"));
+    QVERIFY(run.Start());
+    auto* list = run.Find<QTableView>("channelList");
+    int row = 0;
+    while (row < list->model()->rowCount() &&
+           list->model()->index(row, 0).data().toString() != "Local File") {
+      ++row;
+    }
+    QVERIFY(row < list->model()->rowCount());
+    FakeMediaPlayer* player = run.player();
+    {
+      MessageBoxAnswerer answer;
+      const QRect cell = list->visualRect(list->model()->index(row, 0));
+      QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+      QCOMPARE(
+          answer.texts,
+          QStringList({QString::fromStdString(RefusedStreamAddressMessage("file:///etc/passwd"))}));
+    }
+    for (const std::string& call : player->calls)
+      QVERIFY2(call.find("file:") == std::string::npos, call.c_str());
+    QCOMPARE(player->Url(), std::string());
+    QCOMPARE(Count(service.requests(), "/service/bad.php"), 0);
     ::unsetenv("VISTREL_SERVICE_URL");
   }
 };
