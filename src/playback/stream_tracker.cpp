@@ -7,6 +7,7 @@ namespace vistrel {
 namespace {
 
 constexpr size_t kMaxLogLines = 32;  // per stream: the cause is among the first lines
+constexpr size_t kMaxLoadLogLines = 4 * kMaxLogLines;  // per address, a playlist's entries too
 constexpr size_t kMaxTextBytes = 300;
 constexpr size_t kMaxPlaylistEntries = 1000;  // addresses kept to name a failed entry
 
@@ -235,7 +236,15 @@ void StreamTracker::DeclareFailure(Failure failure) {
   if (const auto known = entry_urls_.find(failure.entry); known != entry_urls_.end()) {
     failure.entry_url = known->second;
   }
-  failure.log = std::move(load_log_);
+  // The failed entry's own lines when it has any; else the lines came too late to tell whose
+  // they are, and all of them count (the first most telling one wins).
+  for (const auto& [entry, line] : load_log_) {
+    if (entry == failure.entry) failure.log.push_back(line);
+  }
+  failure.own_lines = !failure.log.empty();
+  if (!failure.own_lines) {
+    for (const auto& [entry, line] : load_log_) failure.log.push_back(line);
+  }
   failures_.push_back(std::move(failure));
   phase_ = Phase::kStopped;
   paused_ = false;
@@ -254,12 +263,13 @@ void StreamTracker::OnLog(const std::string& level, const std::string& prefix,
                           const std::string& text) {
   EngineLogLine line{level, prefix, text};
   if (InLoad(started_)) {
-    if (load_log_.size() < kMaxLogLines) load_log_.push_back(std::move(line));
+    if (load_log_.size() < kMaxLoadLogLines) load_log_.emplace_back(started_, std::move(line));
     return;
   }
   // Arrived after the end: still the cause of the failure of the entry last started.
   for (Failure& failure : failures_) {
-    if (failure.last_entry != -1 && failure.last_entry == started_ &&
+    const bool still_its_own = !failure.own_lines || failure.entry == failure.last_entry;
+    if (failure.last_entry != -1 && failure.last_entry == started_ && still_its_own &&
         failure.log.size() < kMaxLogLines) {
       failure.log.push_back(line);
     }

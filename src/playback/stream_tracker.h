@@ -10,6 +10,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vistrel {
@@ -86,6 +87,7 @@ class StreamTracker {
     uint64_t serial = 0;
     int64_t entry = -1;       // the entry that failed first, -1 for a refused load
     int64_t last_entry = -1;  // the entry last started: late log lines still belong here
+    bool own_lines = false;   // the log holds lines written while the failed entry was on
     std::string url;          // the address cued
     std::string entry_url;    // the failed entry's address, empty until known
     std::string engine_error;
@@ -115,7 +117,9 @@ class StreamTracker {
   int64_t open_entries_ = 0;
   bool played_ = false;
   std::optional<Failure> first_failure_;
-  std::vector<EngineLogLine> load_log_;
+  // The load's log lines, each with the entry last started when it came. The engine tells its
+  // lines after its events, so a line may come after the start of the next entry.
+  std::vector<std::pair<int64_t, EngineLogLine>> load_log_;
 
   // The entry last started and what it reached before its load reply was known.
   int64_t started_ = -1;

@@ -250,10 +250,10 @@ TEST(StreamTracker, APlaylistFailsOnlyWhenNoEntryPlays) {
     EXPECT_EQ(t.StatusText(), "Stopped");
     ASSERT_EQ(t.HasFailure(), c.fails);
     if (!c.fails) continue;
-    // The entry that failed first, with the cause of the first most telling line.
+    // The entry that failed first, with its own cause.
     EXPECT_EQ(t.FailureUrl(t.failure_serial()), kUrl);
     EXPECT_EQ(t.TakeFailure(t.failure_serial()),
-              "Cannot play http://127.0.0.1:9/gone.ts: Failed to recognize file format.");
+              "Cannot play http://127.0.0.1:9/gone.ts: HTTP error 404 Not Found.");
   }
 }
 
