@@ -52,6 +52,7 @@
 #include "gui/update_dialog.h"
 #include "playback/media_controls.h"
 #include "service_client/service_requests.h"
+#include "service_client/service_urls.h"
 
 namespace vistrel {
 
@@ -134,8 +135,8 @@ MainWindow::MainWindow(ProgramState state, const PlayerFactory& make_player, QWi
   hooks.submit_user_channel = [this](int32_t row) {
     SubmitUserChannel(service_, state_.catalogue, state_.visible_rows, row);
   };
-  hooks.report_broken_channel = [this](int32_t row) {
-    ReportBrokenChannel(service_, state_.catalogue, state_.visible_rows, row);
+  hooks.report_broken_channel = [this](int32_t channel_id) {
+    SendServiceRequest(service_, ReportBrokenChannelUrl(service_.base_url, channel_id));
   };
   hooks.show_error = [this](const std::string& text) { ShowErrorBox(this, text); };
   hooks.offer_player_install = [this] { OfferPlayerDownload(this); };

@@ -40,8 +40,10 @@ class MediaPlayer {
 
   // Raised on the GUI thread, never from inside one of the calls above.
   std::function<void()> on_status_change;
-  // A stream failed; `description` is readable and names the address and the cause.
-  std::function<void(const std::string& description)> on_error;
+  // A stream failed: `url` is the address that was set and played (it may have been replaced
+  // since: a failure is told whatever the user did next); `description` is readable and names
+  // the address that failed (for a playlist, its entry) and the cause.
+  std::function<void(const std::string& url, const std::string& description)> on_error;
   // The playing stream announced a new title (a radio's current song), as the network gave it:
   // not yet cleaned. Empty when the stream has none any more. Not raised for a stream that was
   // replaced or stopped.

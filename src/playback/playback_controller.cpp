@@ -4,6 +4,7 @@
 #include <cctype>
 #include <utility>
 
+#include "catalogue/stream_address.h"
 #include "playback/channel_label.h"
 
 namespace vistrel {
@@ -11,6 +12,7 @@ namespace vistrel {
 namespace {
 
 constexpr int kStartVolume = 30;  // the player starts quieter than the volume box shows
+constexpr size_t kCuedAddressesKept = 16;
 
 bool ContainsPlaying(const std::string& status) {
   std::string upper = status;
@@ -27,7 +29,9 @@ PlaybackController::PlaybackController(ProgramState& state, MediaPlayer* player,
   if (player_ == nullptr) return;
   player_->SetVolume(kStartVolume);
   player_->on_status_change = [this] { OnStatusChange(); };
-  player_->on_error = [this](const std::string& description) { OnError(description); };
+  player_->on_error = [this](const std::string& url, const std::string& description) {
+    OnError(url, description);
+  };
   player_->on_stream_title = [this](const std::string& title) { OnStreamTitle(title); };
 }
 
@@ -61,7 +65,16 @@ void PlaybackController::CueChannel(int32_t row) {
   stream_title_.clear();
   view_.channel_label = cued_name_;
   view_.stop_visible = false;
-  if (player_ != nullptr) player_->SetUrl(channel->url);
+  // A catalogue must not make the player open local files, devices or the player's own
+  // protocols: such an address is never handed over, and Play says why.
+  if (IsNetworkStreamAddress(channel->url)) {
+    refused_address_.reset();
+    RememberCued(channel->url, channel->id);
+    if (player_ != nullptr) player_->SetUrl(channel->url);
+  } else {
+    refused_address_ = channel->url;
+    if (player_ != nullptr) player_->SetUrl("");
+  }
   NotifyViewChanged();
 }
 
@@ -69,6 +82,7 @@ void PlaybackController::ClearChannel() {
   selected_row_ = -1;
   cued_name_.clear();
   stream_title_.clear();
+  refused_address_.reset();
   view_.channel_label = "No channel";
   view_.stop_visible = true;
   if (player_ != nullptr) player_->SetUrl("");
@@ -77,6 +91,12 @@ void PlaybackController::ClearChannel() {
 
 void PlaybackController::Play() {
   if (player_ == nullptr) return;
+  if (refused_address_) {
+    // Not the stream's fault: the box only, no broken-stream report.
+    NotifyViewChanged();
+    if (hooks_.show_error) hooks_.show_error(RefusedStreamAddressMessage(*refused_address_));
+    return;
+  }
   view_.stop_visible = true;
   player_->Play();
   NotifyViewChanged();
@@ -136,22 +156,24 @@ void PlaybackController::OnStatusChange() {
 }
 
 void PlaybackController::SubmitIfUnsent() {
-  // The submission lets the window process events while it transfers, so a nested status
-  // event must not submit the same channel again while its mark is still 0.
-  if (submitting_) return;
   const int32_t row = selected_row_;
   const Channel* channel = ChannelAt(row);
   if (channel == nullptr || channel->user_defined != 1 || channel->sent != 0) return;
+  // The submission lets the window process events while it transfers, so a nested status
+  // event must not submit the same channel again while its mark is still 0; another channel
+  // that plays meanwhile is submitted as ever.
+  const int32_t id = channel->id;
+  if (std::find(submitting_.begin(), submitting_.end(), id) != submitting_.end()) return;
   // The row and the channel are fixed now: the selection may change during the request.
   const auto index = static_cast<size_t>(state_.visible_rows.positions[static_cast<size_t>(row)]);
-  const int32_t id = channel->id;
-  submitting_ = true;
+  submitting_.push_back(id);
   struct MarkSent {
     PlaybackController* self;
     size_t index;
     int32_t id;
     ~MarkSent() {
-      self->submitting_ = false;
+      auto& ids = self->submitting_;
+      ids.erase(std::find(ids.begin(), ids.end(), id));
       self->MarkSubmitted(index, id);
     }
   } mark{this, index, id};
@@ -174,12 +196,21 @@ void PlaybackController::MarkSubmitted(size_t index, int32_t id) {
   }
 }
 
-void PlaybackController::OnError(const std::string& description) {
-  if (hooks_.show_error) hooks_.show_error(description);
-  // The box ran its own event loop: the selection is read after it closes.
-  if (selected_row_ >= 0 && hooks_.report_broken_channel) {
-    hooks_.report_broken_channel(selected_row_);
+void PlaybackController::RememberCued(const std::string& url, int32_t channel_id) {
+  std::erase_if(cued_, [&](const CuedAddress& cued) { return cued.url == url; });
+  if (cued_.size() >= kCuedAddressesKept) cued_.erase(cued_.begin());
+  cued_.push_back(CuedAddress{url, channel_id});
+}
+
+void PlaybackController::OnError(const std::string& url, const std::string& description) {
+  // The failed channel is fixed now: the box runs its own event loop, and the user may have
+  // gone on to another channel before the failure was told.
+  std::optional<int32_t> failed_id;
+  for (const CuedAddress& cued : cued_) {
+    if (cued.url == url) failed_id = cued.channel_id;
   }
+  if (hooks_.show_error) hooks_.show_error(description);
+  if (failed_id && hooks_.report_broken_channel) hooks_.report_broken_channel(*failed_id);
 }
 
 void PlaybackController::OnStreamTitle(const std::string& title) {

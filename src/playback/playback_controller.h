@@ -8,7 +8,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/program_state.h"
 #include "playback/media_player.h"
@@ -26,8 +28,9 @@ struct PlaybackView {
 struct PlaybackHooks {
   // The selected row's channel is a user channel seen playing for the first time.
   std::function<void(int32_t row)> submit_user_channel;
-  // After the error box: the selected row's stream failed.
-  std::function<void(int32_t row)> report_broken_channel;
+  // After the error box: the stream of the channel with id `channel_id` failed. It is the
+  // channel whose address failed, whatever row is selected by then.
+  std::function<void(int32_t channel_id)> report_broken_channel;
   // A modal error box with OK; returns when it is closed.
   std::function<void(const std::string& text)> show_error;
   // The player failed inside the Stop action: offer the player's download page.
@@ -48,8 +51,10 @@ class PlaybackController {
   PlaybackController& operator=(const PlaybackController&) = delete;
 
   // Row `row` (0 <= row < state.visible_rows.count) is selected: its name on the label (with
-  // "— Title" once its stream announces one), its address cued, Play shown. A row outside the list
-  // clears instead.
+  // "— Title" once its stream announces one), its address cued, Play shown. A row outside the
+  // list clears instead. An address that is not a network stream (IsNetworkStreamAddress) is
+  // not cued: the player unloads, and Play shows the refusal in the error box instead of
+  // playing (no broken-stream report).
   void CueChannel(int32_t row);
   // No row is selected, or the view is rebuilt: "No channel", nothing cued, Stop shown.
   void ClearChannel();
@@ -71,7 +76,8 @@ class PlaybackController {
 
  private:
   void OnStatusChange();
-  void OnError(const std::string& description);
+  void OnError(const std::string& url, const std::string& description);
+  void RememberCued(const std::string& url, int32_t channel_id);
   void OnStreamTitle(const std::string& title);
   // The channel shown on `row`, null when the row or its index is outside the lists.
   const Channel* ChannelAt(int32_t row) const;
@@ -86,7 +92,16 @@ class PlaybackController {
   int32_t selected_row_ = -1;
   std::string cued_name_;  // the cued channel's name, for the label
   std::string stream_title_;
-  bool submitting_ = false;
+  // The cued channel's address when it is not a network stream: never handed to the player.
+  std::optional<std::string> refused_address_;
+  // The channels whose addresses went to the player, the latest last (a few): a failure is
+  // told a little later, maybe after another channel was cued, and is reported for its own.
+  struct CuedAddress {
+    std::string url;
+    int32_t channel_id = 0;
+  };
+  std::vector<CuedAddress> cued_;
+  std::vector<int32_t> submitting_;  // ids of the user channels whose submission is on its way
 };
 
 }  // namespace vistrel

@@ -7,7 +7,9 @@ namespace vistrel {
 namespace {
 
 constexpr size_t kMaxLogLines = 32;  // per stream: the cause is among the first lines
+constexpr size_t kMaxLoadLogLines = 4 * kMaxLogLines;  // per address, a playlist's entries too
 constexpr size_t kMaxTextBytes = 300;
+constexpr size_t kMaxPlaylistEntries = 1000;  // addresses kept to name a failed entry
 
 // Removes control characters, trims blanks and shortens to whole UTF-8 characters.
 std::string CleanText(const std::string& text) {
@@ -91,6 +93,10 @@ bool StreamTracker::Active() const {
   return phase_ == Phase::kOpening || phase_ == Phase::kLoaded || phase_ == Phase::kPlaying;
 }
 
+bool StreamTracker::InLoad(int64_t entry) const {
+  return first_entry_ != -1 && entry >= first_entry_;
+}
+
 bool StreamTracker::Cue(const std::string& url) {
   const bool must_stop = Active();
   url_ = url;
@@ -98,8 +104,7 @@ bool StreamTracker::Cue(const std::string& url) {
   paused_ = false;
   has_media_ = false;
   awaiting_reply_ = false;
-  entry_ = -1;
-  failure_.reset();
+  EndLoad();
   return must_stop;
 }
 
@@ -112,13 +117,12 @@ PlayAction StreamTracker::Play() {
   }
   ++serial_;
   awaiting_reply_ = true;
-  entry_ = -1;
+  EndLoad();
   phase_ = Phase::kOpening;
   paused_ = false;
   has_media_ = false;
   paused_for_cache_ = false;
   buffering_percent_ = 0;
-  failure_.reset();
   return PlayAction::kLoad;
 }
 
@@ -127,7 +131,7 @@ bool StreamTracker::Stop() {
   phase_ = Phase::kStopped;
   paused_ = false;
   awaiting_reply_ = false;
-  entry_ = -1;
+  EndLoad();
   return true;
 }
 
@@ -137,24 +141,35 @@ bool StreamTracker::Pause() {
   return true;
 }
 
+void StreamTracker::EndLoad() {
+  first_entry_ = -1;
+  open_entries_ = 0;
+  played_ = false;
+  first_failure_.reset();
+  load_log_.clear();
+  entry_urls_.clear();
+}
+
 void StreamTracker::OnLoadAccepted(uint64_t serial, int64_t entry) {
   if (serial != serial_ || !awaiting_reply_) return;
   awaiting_reply_ = false;
-  entry_ = entry;
-  if (started_ == entry_) ApplyStartedEntry();
+  first_entry_ = entry;
+  open_entries_ = 1;
+  if (started_ == entry) ApplyStartedEntry();
 }
 
 void StreamTracker::OnLoadRefused(uint64_t serial, const std::string& error) {
   if (serial != serial_ || !awaiting_reply_) return;
   awaiting_reply_ = false;
-  Fail(error);
+  Failure failure;
+  failure.engine_error = error;
+  DeclareFailure(std::move(failure));
 }
 
 void StreamTracker::OnStartFile(int64_t entry) {
   started_ = entry;
   started_loaded_ = false;
   started_restarted_ = false;
-  started_log_.clear();
 }
 
 void StreamTracker::ApplyStartedEntry() {
@@ -165,49 +180,75 @@ void StreamTracker::ApplyStartedEntry() {
   if (started_restarted_ && (phase_ == Phase::kOpening || phase_ == Phase::kLoaded)) {
     phase_ = Phase::kPlaying;
     has_media_ = true;
+    played_ = true;  // the address plays: an entry that failed before it is no failure of it
+    first_failure_.reset();
   }
 }
 
 void StreamTracker::OnFileLoaded() {
   started_loaded_ = true;
-  if (entry_ != -1 && entry_ == started_) ApplyStartedEntry();
+  if (InLoad(started_) && Active()) ApplyStartedEntry();
 }
 
 void StreamTracker::OnPlaybackRestart() {
   started_restarted_ = true;
-  if (entry_ != -1 && entry_ == started_) ApplyStartedEntry();
+  if (InLoad(started_) && Active()) ApplyStartedEntry();
 }
 
 void StreamTracker::OnEndFile(int64_t entry, StreamEnd reason, int64_t inserted,
-                              const std::string& error) {
-  if (entry_ == -1 || entry != entry_ || !Active()) return;
-  if (reason == StreamEnd::kRedirected && inserted > 0) {
-    // A playlist address: its first stream takes its place and keeps opening.
-    entry_ = inserted;
+                              const std::string& error, int64_t inserted_count) {
+  if (!InLoad(entry) || !Active()) return;
+  if (reason == StreamEnd::kRedirected && inserted > 0 && inserted_count > 0) {
+    // A playlist address: its entries take its place and the engine plays them in turn.
+    open_entries_ += inserted_count - 1;
     phase_ = Phase::kOpening;
-    if (started_ == entry_) ApplyStartedEntry();
+    if (InLoad(started_) && started_ != entry) ApplyStartedEntry();
     return;
   }
-  if (reason == StreamEnd::kFailed) {
-    Fail(error);
+  if (open_entries_ > 0) --open_entries_;
+  if (reason == StreamEnd::kFailed && !played_ && !first_failure_) {
+    Failure failure;
+    failure.entry = entry;
+    failure.engine_error = error;
+    first_failure_ = std::move(failure);
+  }
+  if (open_entries_ > 0) {
+    // The engine goes on with the next entry of the playlist.
+    phase_ = Phase::kOpening;
     return;
   }
+  std::optional<Failure> failure = std::move(first_failure_);
+  const bool played = played_;
   phase_ = Phase::kStopped;
   paused_ = false;
-  entry_ = -1;
+  if (failure && !played) {
+    DeclareFailure(std::move(*failure));
+  } else {
+    EndLoad();
+  }
 }
 
-void StreamTracker::Fail(const std::string& engine_error) {
-  Failure failure;
+void StreamTracker::DeclareFailure(Failure failure) {
   failure.serial = serial_;
-  failure.entry = entry_;
   failure.url = url_;
-  failure.engine_error = engine_error;
-  if (entry_ != -1 && started_ == entry_) failure.log = started_log_;
-  failure_ = std::move(failure);
+  // A refused load started nothing: the entry last started is another stream's.
+  failure.last_entry = failure.entry == -1 ? -1 : started_;
+  if (const auto known = entry_urls_.find(failure.entry); known != entry_urls_.end()) {
+    failure.entry_url = known->second;
+  }
+  // The failed entry's own lines when it has any; else the lines came too late to tell whose
+  // they are, and all of them count (the first most telling one wins).
+  for (const auto& [entry, line] : load_log_) {
+    if (entry == failure.entry) failure.log.push_back(line);
+  }
+  failure.own_lines = !failure.log.empty();
+  if (!failure.own_lines) {
+    for (const auto& [entry, line] : load_log_) failure.log.push_back(line);
+  }
+  failures_.push_back(std::move(failure));
   phase_ = Phase::kStopped;
   paused_ = false;
-  entry_ = -1;
+  EndLoad();
 }
 
 void StreamTracker::OnPausedForCache(bool paused) {
@@ -221,11 +262,29 @@ void StreamTracker::OnBufferingPercent(int percent) {
 void StreamTracker::OnLog(const std::string& level, const std::string& prefix,
                           const std::string& text) {
   EngineLogLine line{level, prefix, text};
-  if (failure_ && failure_->entry != -1 && failure_->entry == started_ &&
-      failure_->log.size() < kMaxLogLines) {
-    failure_->log.push_back(line);  // arrived after the end: still this stream's cause
+  if (InLoad(started_)) {
+    if (load_log_.size() < kMaxLoadLogLines) load_log_.emplace_back(started_, std::move(line));
+    return;
   }
-  if (started_log_.size() < kMaxLogLines) started_log_.push_back(std::move(line));
+  // Arrived after the end: still the cause of the failure of the entry last started.
+  for (Failure& failure : failures_) {
+    const bool still_its_own = !failure.own_lines || failure.entry == failure.last_entry;
+    if (failure.last_entry != -1 && failure.last_entry == started_ && still_its_own &&
+        failure.log.size() < kMaxLogLines) {
+      failure.log.push_back(line);
+    }
+  }
+}
+
+void StreamTracker::OnPlaylistEntry(int64_t entry, const std::string& address) {
+  // A failure may be told before the engine said which address its entry had.
+  for (Failure& failure : failures_) {
+    if (failure.entry == entry && failure.entry_url.empty()) failure.entry_url = address;
+  }
+  if (!InLoad(entry)) return;
+  if (entry_urls_.size() < kMaxPlaylistEntries || entry_urls_.count(entry) != 0) {
+    entry_urls_[entry] = address;
+  }
 }
 
 std::string StreamTracker::StatusText() const {
@@ -247,12 +306,28 @@ std::string StreamTracker::StatusText() const {
   return "Stopped";
 }
 
+std::vector<uint64_t> StreamTracker::failure_serials() const {
+  std::vector<uint64_t> serials;
+  for (const Failure& failure : failures_) serials.push_back(failure.serial);
+  return serials;
+}
+
+std::string StreamTracker::FailureUrl(uint64_t serial) const {
+  for (const Failure& failure : failures_) {
+    if (failure.serial == serial) return failure.url;
+  }
+  return {};
+}
+
 std::optional<std::string> StreamTracker::TakeFailure(uint64_t serial) {
-  if (!failure_ || failure_->serial != serial) return std::nullopt;
-  std::string description =
-      DescribeStreamFailure(failure_->url, failure_->log, failure_->engine_error);
-  failure_.reset();
-  return description;
+  for (auto it = failures_.begin(); it != failures_.end(); ++it) {
+    if (it->serial != serial) continue;
+    std::string description = DescribeStreamFailure(it->entry_url.empty() ? it->url : it->entry_url,
+                                                    it->log, it->engine_error);
+    failures_.erase(it);
+    return description;
+  }
+  return std::nullopt;
 }
 
 }  // namespace vistrel

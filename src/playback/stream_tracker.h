@@ -1,13 +1,16 @@
 #pragma once
 // What the stream player is doing, worked out from the commands it was given and the events
-// its engine reported: the status text, whether media is loaded, and a failure waiting to be
-// told. Engine events that belong to an address no longer cued are ignored, so a stopped
-// stream's late end never reads as the end of the one that replaced it. Plain C++: the libmpv
-// player feeds it and carries out what it answers.
+// its engine reported: the status text, whether media is loaded, and the failures waiting to
+// be told. Engine events that belong to an address no longer cued are ignored, so a stopped
+// stream's late end never reads as the end of the one that replaced it. An address that serves
+// a playlist plays its entries in turn. Plain C++: the libmpv player feeds it and carries out
+// what it answers.
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vistrel {
@@ -28,6 +31,8 @@ enum class PlayAction { kNothing, kLoad, kResume };
 class StreamTracker {
  public:
   // Commands. Cue returns true when something was opening or playing and the engine must stop.
+  // Neither Cue nor Play drops a failure waiting to be told: it belongs to the address that
+  // failed, whatever the user does next.
   bool Cue(const std::string& url);
   // kLoad: the engine loads `url()` unpaused and tags the load with `load_serial()`.
   PlayAction Play();
@@ -44,14 +49,19 @@ class StreamTracker {
   void OnStartFile(int64_t entry);
   void OnFileLoaded();
   void OnPlaybackRestart();
-  // `inserted` is the first entry a redirect put in the stream's place; `error` the engine's
-  // short text for a failure.
-  void OnEndFile(int64_t entry, StreamEnd reason, int64_t inserted, const std::string& error);
+  // `inserted` is the first of the `inserted_count` entries a redirect put in the stream's
+  // place (an address that served a playlist); `error` the engine's short text for a failure.
+  // The engine goes on to the next entry when one fails or ends: the stream fails only when
+  // the last entry ended and none played.
+  void OnEndFile(int64_t entry, StreamEnd reason, int64_t inserted, const std::string& error,
+                 int64_t inserted_count = 1);
   void OnPausedForCache(bool paused);
   void OnBufferingPercent(int percent);
   // A log line of warning or error level ("warn", "error", "fatal"), about the entry last
   // started: the only place where the real cause of a failure appears, sometimes after the end.
   void OnLog(const std::string& level, const std::string& prefix, const std::string& text);
+  // The engine's playlist holds `address` as entry `entry` (the entries of a served playlist).
+  void OnPlaylistEntry(int64_t entry, const std::string& address);
 
   // Exactly "Ready", "Stopped", "Paused"; "Playing"; "Connecting...", "Buffering (N%)".
   std::string StatusText() const;
@@ -59,26 +69,37 @@ class StreamTracker {
   const std::string& url() const { return url_; }
   uint64_t load_serial() const { return serial_; }
 
-  // A failure of the cued address is waiting to be told; `failure_serial()` names it, so that a
-  // late report is dropped once another address was cued or played.
-  bool HasFailure() const { return failure_.has_value(); }
-  uint64_t failure_serial() const { return failure_ ? failure_->serial : 0; }
-  // The failure's readable description (address and cause) if `serial` is still the pending
-  // one; clears it. Nothing otherwise.
+  // Failures waiting to be told, one per failed load, oldest first; `failure_serial()` names
+  // the latest (0 for none).
+  bool HasFailure() const { return !failures_.empty(); }
+  uint64_t failure_serial() const { return failures_.empty() ? 0 : failures_.back().serial; }
+  std::vector<uint64_t> failure_serials() const;
+  // The address that was cued and played when failure `serial` happened; empty when no such
+  // failure waits.
+  std::string FailureUrl(uint64_t serial) const;
+  // Failure `serial`'s readable description (the address that failed, for a playlist its
+  // entry, and the cause); clears it. Nothing when no such failure waits.
   std::optional<std::string> TakeFailure(uint64_t serial);
 
  private:
   enum class Phase { kEmpty, kCued, kOpening, kLoaded, kPlaying, kStopped };
   struct Failure {
     uint64_t serial = 0;
-    int64_t entry = -1;
-    std::string url;
+    int64_t entry = -1;       // the entry that failed first, -1 for a refused load
+    int64_t last_entry = -1;  // the entry last started: late log lines still belong here
+    bool own_lines = false;   // the log holds lines written while the failed entry was on
+    std::string url;          // the address cued
+    std::string entry_url;    // the failed entry's address, empty until known
     std::string engine_error;
     std::vector<EngineLogLine> log;
   };
 
   bool Active() const;
-  void Fail(const std::string& engine_error);
+  // True when `entry` belongs to the load under way: the engine numbers entries in the order
+  // it creates them, and a redirect's entries come after the entry it replaces.
+  bool InLoad(int64_t entry) const;
+  void EndLoad();
+  void DeclareFailure(Failure failure);
   void ApplyStartedEntry();
 
   Phase phase_ = Phase::kEmpty;
@@ -90,15 +111,23 @@ class StreamTracker {
 
   uint64_t serial_ = 0;  // of the latest load; 0 before any
   bool awaiting_reply_ = false;
-  int64_t entry_ = -1;  // the engine's entry for the latest load, -1 until known
+  // The load under way: its first entry (-1 until known), how many of its entries have not
+  // ended yet, whether one of them played, and the first of them that failed.
+  int64_t first_entry_ = -1;
+  int64_t open_entries_ = 0;
+  bool played_ = false;
+  std::optional<Failure> first_failure_;
+  // The load's log lines, each with the entry last started when it came. The engine tells its
+  // lines after its events, so a line may come after the start of the next entry.
+  std::vector<std::pair<int64_t, EngineLogLine>> load_log_;
 
   // The entry last started and what it reached before its load reply was known.
   int64_t started_ = -1;
   bool started_loaded_ = false;
   bool started_restarted_ = false;
-  std::vector<EngineLogLine> started_log_;
 
-  std::optional<Failure> failure_;
+  std::map<int64_t, std::string> entry_urls_;  // the addresses of the load's entries
+  std::vector<Failure> failures_;
 };
 
 // The description of a failed stream: "Cannot play URL: CAUSE." The cause is the most telling

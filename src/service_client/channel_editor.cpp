@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "catalogue/lookups.h"
+#include "catalogue/stream_address.h"
 #include "common/build_config.h"
 
 namespace vistrel {
@@ -123,6 +124,10 @@ std::string FieldCharacterMessage(std::string_view label) {
   return std::string(label) + " must not contain \"|\" or line breaks.";
 }
 
+std::string NetworkStreamUrlMessage() {
+  return "Please Enter the URL of a network stream (" + NetworkStreamSchemesText() + ").";
+}
+
 std::optional<std::string> CheckEditorFields(const Catalogue& catalogue,
                                              const ChannelEditorFields& f) {
   if (f.category <= 0 || f.category >= ItemCount(kEditorCategories)) {
@@ -130,6 +135,7 @@ std::optional<std::string> CheckEditorFields(const Catalogue& catalogue,
   }
   if (TrimText(f.name).empty()) return "Please Enter Name.";
   if (TrimText(f.url).empty()) return "Please Enter URL.";
+  if (!IsNetworkStreamAddress(TrimText(f.url))) return NetworkStreamUrlMessage();
   if (f.type <= 0 || f.type >= ItemCount(kEditorTypes)) return "Please Select a Type.";
   if (!IsChosen(f.country, catalogue.countries.size())) return "Please Select a Country.";
   if (!IsChosen(f.genre, catalogue.genres.size())) return "Please Select a Genre.";

@@ -54,6 +54,7 @@ ChannelEditorFields EditorFieldsFromChannel(const Catalogue& catalogue, const Ch
 
 // The first problem of the fields, as the message to show (error icon, OK), or nothing. In
 // order: "Please Select a Category.", "Please Enter Name.", "Please Enter URL.",
+// NetworkStreamUrlMessage() (the trimmed URL is not IsNetworkStreamAddress),
 // "Please Select a Type.", "Please Select a Country.", "Please Select a Genre." (a position
 // at 0 or outside its box counts as nothing chosen), then the bitrate ("Please Enter Bitrate."
 // when empty, kBitrateMessage unless it is decimal digits within 0 to 2147483647), then "|" or
@@ -63,6 +64,10 @@ std::optional<std::string> CheckEditorFields(const Catalogue& catalogue,
 
 inline constexpr const char* kBitrateMessage =
     "Please Enter Bitrate as a whole number from 0 to 2147483647.";
+
+// "Please Enter the URL of a network stream (http, https, ...)." with every scheme the player
+// takes.
+std::string NetworkStreamUrlMessage();
 
 // `label` + " must not contain \"|\" or line breaks.", e.g. for "Name".
 std::string FieldCharacterMessage(std::string_view label);

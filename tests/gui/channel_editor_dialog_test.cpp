@@ -137,6 +137,8 @@ class ChannelEditorDialogTest : public QObject {
         {[this] { Box("categoryBox")->setCurrentIndex(0); }, "Please Select a Category."},
         {[this] { SetText("nameEdit", "  "); }, "Please Enter Name."},
         {[this] { SetText("urlEdit", ""); }, "Please Enter URL."},
+        {[this] { SetText("urlEdit", "file:///etc/passwd"); },
+         QString::fromStdString(NetworkStreamUrlMessage())},
         {[this] { Box("typeBox")->setCurrentIndex(0); }, "Please Select a Type."},
         {[this] { Box("countryList")->setCurrentIndex(0); }, "Please Select a Country."},
         {[this] { Box("genreList")->setCurrentIndex(0); }, "Please Select a Genre."},

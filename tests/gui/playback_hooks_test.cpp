@@ -7,6 +7,7 @@
 #include <chrono>
 #include <thread>
 
+#include "catalogue/stream_address.h"
 #include "gui_fixture.h"
 #include "support/http_test_server.h"
 
@@ -87,9 +88,54 @@ class PlaybackHooksTest : public QObject {
       player->RaiseError("Connection refused");
       QCOMPARE(answer.texts, QStringList({"Connection refused"}));
     }
-    const std::vector<RecordedRequest> requests = service.requests();
+    std::vector<RecordedRequest> requests = service.requests();
     QCOMPARE(Count(requests, "/service/bad.php"), 1);
     QCOMPARE(requests.back().target, std::string("/service/bad.php?channel_id=2"));
+
+    // The user selected another row before alpha TV's failure was told: alpha TV is reported.
+    ClickRow(list, 1);
+    {
+      MessageBoxAnswerer answer;
+      player->RaiseError("http://127.0.0.1/2", "Cannot play http://127.0.0.1/2: refused.");
+      QCOMPARE(answer.texts, QStringList({"Cannot play http://127.0.0.1/2: refused."}));
+    }
+    requests = service.requests();
+    QCOMPARE(Count(requests, "/service/bad.php"), 2);
+    QCOMPARE(requests.back().target, std::string("/service/bad.php?channel_id=2"));
+    ::unsetenv("VISTREL_SERVICE_URL");
+  }
+
+  void aChannelThatIsNoNetworkStreamIsRefusedWithoutAReport() {
+    HttpTestServer service;
+    service.Answer("/service/bad.php", 200, "ok");
+    service.Start();
+    ::setenv("VISTREL_SERVICE_URL", service.base_url().c_str(), 1);
+
+    ProgramRun run;
+    run.Put("channelz.dat",
+            TestPackage(std::string(kTestTv) +
+                        "5|Local File|file:///etc/passwd|128|1||7|6||0|0|0|0|0|0|0\r\n"));
+    QVERIFY(run.Start());
+    auto* list = run.Find<QTableView>("channelList");
+    int row = 0;
+    while (row < list->model()->rowCount() &&
+           list->model()->index(row, 0).data().toString() != "Local File") {
+      ++row;
+    }
+    QVERIFY(row < list->model()->rowCount());
+    FakeMediaPlayer* player = run.player();
+    {
+      MessageBoxAnswerer answer;
+      const QRect cell = list->visualRect(list->model()->index(row, 0));
+      QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+      QCOMPARE(
+          answer.texts,
+          QStringList({QString::fromStdString(RefusedStreamAddressMessage("file:///etc/passwd"))}));
+    }
+    for (const std::string& call : player->calls)
+      QVERIFY2(call.find("file:") == std::string::npos, call.c_str());
+    QCOMPARE(player->Url(), std::string());
+    QCOMPARE(Count(service.requests(), "/service/bad.php"), 0);
     ::unsetenv("VISTREL_SERVICE_URL");
   }
 };

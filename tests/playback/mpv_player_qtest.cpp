@@ -3,10 +3,13 @@
 #include <QApplication>
 #include <QTest>
 #include <QVBoxLayout>
+#include <atomic>
+#include <chrono>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "playback/mpv/mpv_check.h"
@@ -64,6 +67,15 @@ void ServeIcyRadio(httplib::Server& server) {
   });
 }
 
+// The header of an endless 8 kHz mono 8-bit WAV stream: its sizes say "unknown".
+std::string EndlessWavHeader() {
+  std::string h = "RIFF\xff\xff\xff\xffWAVEfmt ";
+  const unsigned char format[] = {16, 0, 0,    0,    1, 0, 1, 0, 0x40, 0x1f,
+                                  0,  0, 0x40, 0x1f, 0, 0, 1, 0, 8,    0};
+  h.append(reinterpret_cast<const char*>(format), sizeof format);
+  return h + "data\xff\xff\xff\xff";
+}
+
 // Records every status the player announces, and checks it never announces one inside a call.
 struct StatusLog {
   explicit StatusLog(MpvPlayer& player) : player(player) {
@@ -71,7 +83,10 @@ struct StatusLog {
       if (in_call) raised_inside_call = true;
       seen.push_back(this->player.StatusText());
     };
-    player.on_error = [this](const std::string& description) { errors.push_back(description); };
+    player.on_error = [this](const std::string& url, const std::string& description) {
+      failed_urls.push_back(url);
+      errors.push_back(description);
+    };
   }
   template <typename F>
   void Call(F f) {
@@ -90,6 +105,7 @@ struct StatusLog {
   bool in_call = false;
   bool raised_inside_call = false;
   std::vector<std::string> seen;
+  std::vector<std::string> failed_urls;  // the address set when it failed, per error
   std::vector<std::string> errors;
 };
 
@@ -103,6 +119,34 @@ class MpvPlayerTest : public QObject {
     server_.Answer("/test_pattern.mp4", 200, ReadTestMedia());
     server_.Answer("/other.mp4", 200, ReadTestMedia());
     ServeIcyRadio(server_.server());
+    // A radio stream that never ends, paced at ten times its playing speed; it counts the
+    // listeners that went away.
+    server_.server().Get("/endless.wav", [this](const httplib::Request&, httplib::Response& res) {
+      res.set_chunked_content_provider(
+          "audio/x-wav", [this](size_t offset, httplib::DataSink& sink) {
+            const std::string bytes = offset == 0 ? EndlessWavHeader() : std::string(1600, '\x80');
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (sink.write(bytes.data(), bytes.size())) return true;
+            ++endless_dropped_;
+            return false;
+          });
+    });
+    server_.server().Get("/list.m3u", [this](const httplib::Request&, httplib::Response& res) {
+      const std::string base = server_.base_url();
+      res.set_content("#EXTM3U\n#EXTINF:-1,Gone\n" + base + "/missing.mp4\n#EXTINF:-1,Tone\n" +
+                          base + "/endless.wav\n",
+                      "audio/x-mpegurl");
+    });
+    server_.server().Get("/list.pls", [this](const httplib::Request&, httplib::Response& res) {
+      const std::string base = server_.base_url();
+      res.set_content("[playlist]\nNumberOfEntries=2\nFile1=" + base +
+                          "/missing.mp4\nFile2=" + base + "/endless.wav\nVersion=2\n",
+                      "audio/x-scpls");
+    });
+    server_.server().Get("/gone.m3u", [this](const httplib::Request&, httplib::Response& res) {
+      const std::string base = server_.base_url();
+      res.set_content(base + "/gone-1.mp4\n" + base + "/gone-2.mp4\n", "audio/x-mpegurl");
+    });
     server_.Start();
   }
 
@@ -213,16 +257,83 @@ class MpvPlayerTest : public QObject {
     QCOMPARE(log.errors.size(), size_t{1});
   }
 
-  void aFailureIsNotToldOnceAnotherAddressIsCued() {
+  void aFailureIsToldAlsoWhenAnotherAddressIsCuedAndPlayed() {
     QWidget window;
     MpvPlayer player(&window, MpvPlayerOptions{.failure_delay_ms = 2000});
     StatusLog log(player);
-    player.SetUrl(server_.base_url() + "/missing.mp4");
+    const std::string missing = server_.base_url() + "/missing.mp4";
+    player.SetUrl(missing);
     player.Play();
     QTRY_VERIFY_WITH_TIMEOUT(log.Seen("Stopped"), kTimeoutMs);
+    // The user goes on to another channel while the failure still waits for its cause.
     player.SetUrl(server_.base_url() + "/test_pattern.mp4");
-    QTest::qWait(2300);
+    player.Play();
+    QTRY_COMPARE_WITH_TIMEOUT(log.errors.size(), size_t{1}, kTimeoutMs);
+    QCOMPARE(log.failed_urls.front(), missing);
+    const std::string& description = log.errors.front();
+    QVERIFY2(description.find(missing) != std::string::npos, description.c_str());
+    QVERIFY2(description.find("404") != std::string::npos, description.c_str());
+    QTRY_VERIFY_WITH_TIMEOUT(player.StatusText() == "Playing", kTimeoutMs);
+    QCOMPARE(log.errors.size(), size_t{1});
+  }
+
+  void aPlaylistGoesOnPastAFailingEntryUntilItIsStopped_data() {
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QString>("end");
+    QTest::newRow("M3U, Stop") << "/list.m3u"
+                               << "stop";
+    QTest::newRow("PLS, another address cued") << "/list.pls"
+                                               << "cue";
+    QTest::newRow("M3U, the player closed") << "/list.m3u"
+                                            << "close";
+  }
+  void aPlaylistGoesOnPastAFailingEntryUntilItIsStopped() {
+    QFETCH(QString, list);
+    QFETCH(QString, end);
+    QWidget window;
+    auto player = std::make_unique<MpvPlayer>(&window);
+    StatusLog log(*player);
+    const int dropped = endless_dropped_;
+    player->SetUrl(server_.base_url() + list.toStdString());
+    player->Play();
+    QTRY_VERIFY_WITH_TIMEOUT(player->StatusText() == "Playing", kTimeoutMs);
+    QVERIFY(Requested("/missing.mp4"));  // the first entry was tried, and failed
+    QTest::qWait(400);                   // longer than a failure waits for its cause
+    QVERIFY2(log.errors.empty(), log.errors.empty() ? "" : log.errors.front().c_str());
+    QCOMPARE(player->StatusText(), std::string("Playing"));
+
+    if (end == "stop") {
+      player->Stop();
+      QTRY_COMPARE(player->StatusText(), std::string("Stopped"));
+    } else if (end == "cue") {
+      player->SetUrl(server_.base_url() + "/test_pattern.mp4");
+      QTRY_COMPARE(player->StatusText(), std::string("Ready"));
+    } else {
+      player.reset();
+    }
+    // libmpv let go of the stream: its connection was closed.
+    QTRY_VERIFY_WITH_TIMEOUT(endless_dropped_ > dropped, kTimeoutMs);
     QVERIFY(log.errors.empty());
+  }
+
+  void aPlaylistWithNoEntryThatPlaysNamesTheEntryThatFailed() {
+    QWidget window;
+    MpvPlayer player(&window);
+    StatusLog log(player);
+    const std::string list = server_.base_url() + "/gone.m3u";
+    player.SetUrl(list);
+    player.Play();
+    QTRY_COMPARE_WITH_TIMEOUT(log.errors.size(), size_t{1}, kTimeoutMs);
+    QCOMPARE(log.failed_urls.front(), list);
+    const std::string& description = log.errors.front();
+    qInfo("%s", description.c_str());
+    QVERIFY2(description.rfind("Cannot play " + server_.base_url() + "/gone-1.mp4: ", 0) == 0,
+             description.c_str());
+    QVERIFY2(description.find("404") != std::string::npos, description.c_str());
+    QVERIFY(Requested("/gone-2.mp4"));
+    QCOMPARE(player.StatusText(), std::string("Stopped"));
+    QTest::qWait(400);
+    QCOMPARE(log.errors.size(), size_t{1});
   }
 
   void fullScreenCoversTheWindowUntilEscOrDoubleClick() {
@@ -300,7 +411,15 @@ class MpvPlayerTest : public QObject {
   }
 
  private:
+  bool Requested(const std::string& path) const {
+    for (const RecordedRequest& r : server_.requests()) {
+      if (r.path == path) return true;
+    }
+    return false;
+  }
+
   HttpTestServer server_;
+  std::atomic<int> endless_dropped_{0};  // endless streams whose listener went away
 };
 
 }  // namespace vistrel

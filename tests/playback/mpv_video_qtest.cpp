@@ -62,7 +62,9 @@ class MpvVideoTest : public QObject {
     QVERIFY(!ShowsAPicture(picture));
 
     std::string error;
-    player.on_error = [&](const std::string& description) { error = description; };
+    player.on_error = [&](const std::string&, const std::string& description) {
+      error = description;
+    };
     player.SetUrl(server.base_url() + "/test_pattern.mp4");
     player.Play();
     QTRY_VERIFY_WITH_TIMEOUT(player.StatusText() == "Playing", kTimeoutMs);

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "catalogue/stream_address.h"
 #include "support/fake_media_player.h"
 
 namespace vistrel {
@@ -40,11 +42,17 @@ class PlaybackControllerTest : public ::testing::Test {
   PlaybackHooks RecordingHooks() {
     return PlaybackHooks{
         .submit_user_channel = [this](int32_t row) { Record("submit", row); },
-        .report_broken_channel = [this](int32_t row) { Record("report", row); },
+        .report_broken_channel = [this](int32_t id) { events_.push_back("report:" + NameOf(id)); },
         .show_error = [this](const std::string& text) { events_.push_back("box:" + text); },
         .offer_player_install = [this] { events_.push_back("offer install"); },
         .view_changed = [this] { ++repaints_; },
     };
+  }
+  std::string NameOf(int32_t id) const {
+    for (const Channel& c : state_.catalogue.channels) {
+      if (c.id == id) return c.name;
+    }
+    return "unknown id " + std::to_string(id);
   }
   void Record(const char* what, int32_t row) {
     events_.push_back(std::string(what) + ":" + std::to_string(row));
@@ -92,6 +100,39 @@ TEST_F(PlaybackControllerTest, ARowOutsideTheListClears) {
   EXPECT_EQ(controller.view().channel_label, "No channel");
   EXPECT_EQ(controller.selected_row(), -1);
   EXPECT_EQ(player_.Url(), "");
+}
+
+TEST_F(PlaybackControllerTest, OnlyNetworkStreamAddressesReachThePlayer) {
+  struct Case {
+    const char* url;
+    bool plays;
+  };
+  for (const Case& c : {Case{"HTTP://127.0.0.1:1/live", true}, Case{"rtsp://127.0.0.1/s", true},
+                        Case{"file:///etc/passwd", false}, Case{"/tmp/video.mp4", false},
+                        Case{"av://v4l2:/dev/video0", false}, Case{"lavfi://sine", false},
+                        Case{"edl://%3%abc", false}, Case{"memory://text", false}}) {
+    state_.catalogue.channels[0].url = c.url;  // Radio One
+    events_.clear();
+    FakeMediaPlayer player;
+    PlaybackController controller(state_, &player, RecordingHooks());
+    controller.CueChannel(kSentRow);  // a playable address cued before
+    player.calls.clear();
+    controller.PlaySelected(kCatalogueRow);
+    EXPECT_EQ(controller.view().channel_label, "Radio One");
+    if (c.plays) {
+      EXPECT_EQ(player.calls, (Calls{std::string("SetUrl(") + c.url + ")", "Play"})) << c.url;
+      EXPECT_TRUE(events_.empty()) << c.url;
+      continue;
+    }
+    // What played before stops, the address never reaches the player, and the box says why;
+    // no broken-stream report: the stream itself is not at fault.
+    EXPECT_EQ(player.calls, (Calls{"SetUrl()"})) << c.url;
+    EXPECT_EQ(events_, (Calls{"box:" + RefusedStreamAddressMessage(c.url)})) << c.url;
+    EXPECT_FALSE(controller.view().stop_visible) << c.url;
+    controller.Play();
+    EXPECT_EQ(player.calls, (Calls{"SetUrl()"})) << c.url;
+    EXPECT_EQ(events_.size(), 2u) << c.url;  // a box again, never a report
+  }
 }
 
 TEST_F(PlaybackControllerTest, ClearWhilePlayingEndsPlayback) {
@@ -262,6 +303,32 @@ TEST_F(PlaybackControllerTest, ANestedPlayingStatusDuringTheSubmissionDoesNotSub
   EXPECT_EQ(controller.view().status_label, "Playing (buffered)");
 }
 
+TEST_F(PlaybackControllerTest, AnotherUserChannelPlayingDuringASubmissionIsSubmittedToo) {
+  auto& channels = state_.catalogue.channels;
+  channels.push_back(MakeChannel(100003, "Other Stream", "http://127.0.0.1:1/other", 1, 0));
+  state_.visible_rows.positions = {2, 1, 0, 3};
+  state_.visible_rows.count = 4;
+  constexpr int32_t kOtherRow = 3;
+  PlaybackController* self = nullptr;
+  PlaybackHooks hooks = RecordingHooks();
+  hooks.submit_user_channel = [&](int32_t row) {
+    Record("submit", row);
+    if (row != kUnsentRow) return;
+    // The request lets the window process events: the user plays another own channel.
+    self->PlaySelected(kOtherRow);
+    player_.RaiseStatus("Playing");
+    self->PlaySelected(kUnsentRow);
+    player_.RaiseStatus("Playing");  // the first one again: its submission is on its way
+  };
+  PlaybackController controller(state_, &player_, std::move(hooks));
+  self = &controller;
+  controller.PlaySelected(kUnsentRow);
+  player_.RaiseStatus("Playing");
+  EXPECT_EQ(events_, (Calls{"submit:1", "submit:3"}));
+  EXPECT_EQ(channels[1].sent, 1);
+  EXPECT_EQ(channels[3].sent, 1);
+}
+
 TEST_F(PlaybackControllerTest, TheSubmittedChannelIsMarkedEvenWhenTheSelectionMoves) {
   PlaybackController* self = nullptr;
   PlaybackHooks hooks = RecordingHooks();
@@ -296,27 +363,52 @@ TEST_F(PlaybackControllerTest, TheSubmittedChannelIsFoundAgainWhenTheChannelsMov
   EXPECT_EQ(channels[1].sent, 1);  // was sent before
 }
 
-TEST_F(PlaybackControllerTest, ErrorShowsTheBoxAndReportsOnlyWithASelectedRow) {
+TEST_F(PlaybackControllerTest, ErrorShowsTheBoxAndReportsOnlyWithACuedChannel) {
   PlaybackController controller(state_, &player_, RecordingHooks());
   player_.RaiseError("Cannot open http://127.0.0.1:1/one: Connection refused");
   EXPECT_EQ(events_, (Calls{"box:Cannot open http://127.0.0.1:1/one: Connection refused"}));
 
-  events_.clear();
-  controller.PlaySelected(kCatalogueRow);
-  player_.RaiseError("HTTP error 404");
-  EXPECT_EQ(events_, (Calls{"box:HTTP error 404", "report:2"}));
+  for (const int32_t row : {kSentRow, kUnsentRow, kCatalogueRow}) {  // the first row too
+    events_.clear();
+    controller.PlaySelected(row);
+    player_.RaiseError("HTTP error 404");
+    const std::string name = controller.view().channel_label;
+    EXPECT_EQ(events_, (Calls{"box:HTTP error 404", "report:" + name})) << row;
+  }
   EXPECT_EQ(controller.view().channel_label, "Radio One");
 }
 
-TEST_F(PlaybackControllerTest, ErrorReportsTheRowSelectedWhenTheBoxCloses) {
-  PlaybackController* self = nullptr;
-  PlaybackHooks hooks = RecordingHooks();
-  hooks.show_error = [&](const std::string&) { self->ClearChannel(); };
-  PlaybackController controller(state_, &player_, std::move(hooks));
-  self = &controller;
-  controller.PlaySelected(kCatalogueRow);
-  player_.RaiseError("failed");
-  EXPECT_TRUE(events_.empty());
+TEST_F(PlaybackControllerTest, ErrorReportsTheFailedChannelWhateverIsSelectedNext) {
+  struct Case {
+    const char* what;
+    bool move_before_error;  // the user moves on before the failure is told, else in the box
+    std::function<void(PlaybackController&)> move;
+  };
+  const std::vector<Case> cases = {
+      {"another row played", true, [](auto& c) { c.PlaySelected(kUnsentRow); }},
+      {"another row cued", true, [](auto& c) { c.CueChannel(kSentRow); }},
+      {"the selection cleared", true, [](auto& c) { c.ClearChannel(); }},
+      {"another row played in the box", false, [](auto& c) { c.PlaySelected(kSentRow); }},
+      {"the selection cleared in the box", false, [](auto& c) { c.ClearChannel(); }},
+  };
+  for (const Case& c : cases) {
+    events_.clear();
+    PlaybackController* self = nullptr;
+    PlaybackHooks hooks = RecordingHooks();
+    hooks.show_error = [&](const std::string& text) {
+      events_.push_back("box:" + text);
+      if (!c.move_before_error) c.move(*self);
+    };
+    FakeMediaPlayer player;
+    PlaybackController controller(state_, &player, std::move(hooks));
+    self = &controller;
+    controller.PlaySelected(kCatalogueRow);
+    if (c.move_before_error) c.move(controller);
+    player.RaiseError("http://127.0.0.1:1/one", "Cannot play http://127.0.0.1:1/one: refused.");
+    EXPECT_EQ(events_,
+              (Calls{"box:Cannot play http://127.0.0.1:1/one: refused.", "report:Radio One"}))
+        << c.what;
+  }
 }
 
 TEST_F(PlaybackControllerTest, FullScreenOnlyWithMediaThatIsNotReadyOrStopped) {

@@ -154,27 +154,134 @@ TEST(StreamTracker, LogLinesAfterTheEndStillGiveTheCause) {
       "Cannot play " + kUrl + ": Connection to tcp://127.0.0.1:9 failed: Connection refused.");
 }
 
-TEST(StreamTracker, AFailureIsDroppedOnceAnotherAddressIsCuedOrPlayed) {
+TEST(StreamTracker, AFailureIsKeptWhenAnotherAddressIsCuedOrPlayed) {
+  const std::string other = "http://127.0.0.1:9/other.ts";
   for (bool cue_again : {true, false}) {
     StreamTracker t;
     PlayAccepted(t, 1);
     t.OnEndFile(1, StreamEnd::kFailed, 0, "loading failed");
     const uint64_t serial = t.failure_serial();
     if (cue_again) {
-      t.Cue("http://127.0.0.1:9/other.ts");
+      t.Cue(other);
+      ASSERT_EQ(t.Play(), PlayAction::kLoad);
     } else {
-      t.Play();
+      ASSERT_EQ(t.Play(), PlayAction::kLoad);
     }
-    EXPECT_FALSE(t.HasFailure());
+    t.OnLog("warn", "ffmpeg", "tcp: Connection refused");  // still the failed stream's
+    t.OnLoadAccepted(t.load_serial(), 2);
+    t.OnStartFile(2);
+    t.OnLog("error", "demux", "the next stream's own line");
+    t.OnEndFile(2, StreamEnd::kFailed, 0, "loading failed");  // fails too: told as well
+    EXPECT_EQ(t.failure_serials(), (std::vector<uint64_t>{serial, t.load_serial()}));
+    EXPECT_EQ(t.FailureUrl(serial), kUrl);
+    EXPECT_EQ(t.TakeFailure(serial), "Cannot play " + kUrl + ": Connection refused.");
     EXPECT_EQ(t.TakeFailure(serial), std::nullopt);
+    EXPECT_EQ(t.FailureUrl(t.load_serial()), cue_again ? other : kUrl);
+    EXPECT_EQ(t.TakeFailure(t.load_serial()),
+              "Cannot play " + (cue_again ? other : kUrl) + ": the next stream's own line.");
+    EXPECT_FALSE(t.HasFailure());
   }
+}
+
+// A playlist address: entry 1 served a playlist of entries 2 and 3.
+void PlayPlaylist(StreamTracker& t) {
+  PlayAccepted(t, 1);
+  t.OnEndFile(1, StreamEnd::kRedirected, 2, "", 2);
+  t.OnPlaylistEntry(2, "http://127.0.0.1:9/gone.ts");
+  t.OnPlaylistEntry(3, "http://127.0.0.1:9/plays.ts");
+  t.OnStartFile(2);
+}
+
+TEST(StreamTracker, APlaylistGoesOnPastAFailingEntry) {
+  StreamTracker t;
+  PlayPlaylist(t);
+  t.OnLog("warn", "ffmpeg", "http: HTTP error 404 Not Found");
+  t.OnEndFile(2, StreamEnd::kFailed, 0, "loading failed");
+  EXPECT_EQ(t.StatusText(), "Connecting...");
+  EXPECT_FALSE(t.HasFailure());
+  t.OnStartFile(3);
+  t.OnFileLoaded();
+  t.OnPlaybackRestart();
+  EXPECT_EQ(t.StatusText(), "Playing");
+  EXPECT_TRUE(t.HasCurrentMedia());
+  EXPECT_TRUE(t.Pause());
+  EXPECT_EQ(t.Play(), PlayAction::kResume);
+  EXPECT_TRUE(t.Stop());  // the engine must stop what it plays
+  EXPECT_EQ(t.StatusText(), "Stopped");
+  t.OnEndFile(3, StreamEnd::kStopped, 0, "");
+  EXPECT_FALSE(t.HasFailure());
+}
+
+TEST(StreamTracker, StopOrCueBetweenTwoEntriesStopsTheEngine) {
+  for (bool cue : {false, true}) {
+    StreamTracker t;
+    PlayPlaylist(t);
+    t.OnEndFile(2, StreamEnd::kFailed, 0, "loading failed");
+    EXPECT_TRUE(cue ? t.Cue("http://127.0.0.1:9/other.ts") : t.Stop());
+    t.OnStartFile(3);  // what the engine had already begun
+    t.OnFileLoaded();
+    t.OnPlaybackRestart();
+    t.OnEndFile(3, StreamEnd::kStopped, 0, "");
+    EXPECT_EQ(t.StatusText(), cue ? "Ready" : "Stopped");
+    EXPECT_FALSE(t.HasFailure());
+  }
+}
+
+TEST(StreamTracker, APlaylistFailsOnlyWhenNoEntryPlays) {
+  struct Case {
+    bool second_plays_first;  // entry 3 plays before it ends
+    StreamEnd second_end;
+    bool fails;
+  };
+  for (const Case& c :
+       {Case{false, StreamEnd::kFailed, true}, Case{false, StreamEnd::kOther, true},
+        Case{true, StreamEnd::kFailed, false}, Case{true, StreamEnd::kEndOfStream, false}}) {
+    StreamTracker t;
+    PlayPlaylist(t);
+    t.OnLog("warn", "ffmpeg", "http: HTTP error 404 Not Found");
+    t.OnEndFile(2, StreamEnd::kFailed, 0, "loading failed");
+    t.OnStartFile(3);
+    if (c.second_plays_first) {
+      t.OnFileLoaded();
+      t.OnPlaybackRestart();
+    }
+    t.OnLog("error", "demux", "Failed to recognize file format.");
+    t.OnEndFile(3, c.second_end, 0, "loading failed");
+    EXPECT_EQ(t.StatusText(), "Stopped");
+    ASSERT_EQ(t.HasFailure(), c.fails);
+    if (!c.fails) continue;
+    // The entry that failed first, with its own cause.
+    EXPECT_EQ(t.FailureUrl(t.failure_serial()), kUrl);
+    EXPECT_EQ(t.TakeFailure(t.failure_serial()),
+              "Cannot play http://127.0.0.1:9/gone.ts: HTTP error 404 Not Found.");
+  }
+}
+
+TEST(StreamTracker, AFailedEntryIsNamedAlsoWhenItsAddressComesLate) {
+  StreamTracker t;
+  PlayAccepted(t, 1);
+  t.OnEndFile(1, StreamEnd::kRedirected, 5, "", 2);
+  t.OnStartFile(5);
+  t.OnEndFile(5, StreamEnd::kRedirected, 7, "", 1);  // a playlist in the playlist
+  t.OnStartFile(7);
+  t.OnEndFile(7, StreamEnd::kFailed, 0, "loading failed");
+  t.OnStartFile(6);
+  t.OnEndFile(6, StreamEnd::kFailed, 0, "loading failed");
+  t.OnLog("warn", "ffmpeg", "tcp: Connection refused");
+  ASSERT_TRUE(t.HasFailure());
+  t.OnPlaylistEntry(6, "http://127.0.0.1:9/six.ts");
+  t.OnPlaylistEntry(7, "http://127.0.0.1:9/seven.ts");
+  EXPECT_EQ(t.TakeFailure(t.failure_serial()),
+            "Cannot play http://127.0.0.1:9/seven.ts: Connection refused.");
 }
 
 TEST(StreamTracker, ARefusedLoadFailsWithTheEnginesText) {
   StreamTracker t;
-  t.Cue(kUrl);
+  PlayAccepted(t, 1);
+  t.Stop();
   t.Play();
   t.OnLoadRefused(t.load_serial(), "invalid parameter");
+  t.OnLog("error", "demux", "a line of the stream played before");
   EXPECT_EQ(t.StatusText(), "Stopped");
   EXPECT_EQ(t.TakeFailure(t.failure_serial()), "Cannot play " + kUrl + ": invalid parameter.");
 }
@@ -201,6 +308,13 @@ TEST(DescribeStreamFailure, PicksTheMostTellingLine) {
       {{{"error", "stream", restated}, {"warn", "cplayer", "note"}}, "", "note."},
       {{{"error", "ffmpeg", "\x01HTTP: bad\tthing\x7f  \n"}}, "", "HTTP: bad thing."},
       {{{"error", "ffmpeg", "Done!"}}, "", "Done!"},
+      // Of lines of equal rank, the first names the cause: the later ones follow from it.
+      {{{"error", "demux", "first"}, {"error", "demux", "second"}}, "", "first."},
+      {{{"warn", "ffmpeg", "tcp: first"}, {"warn", "ffmpeg", "tcp: second"}}, "", "first."},
+      {{{"warn", "cplayer", "first"}, {"warn", "cplayer", "second"}}, "", "first."},
+      {{{"error", "stream", "Failed to open a."}, {"error", "stream", "Failed to open b."}},
+       "",
+       "Failed to open a."},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(DescribeStreamFailure("http://h/x", c.log, c.engine_error),

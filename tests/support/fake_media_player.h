@@ -44,8 +44,10 @@ class FakeMediaPlayer : public MediaPlayer {
     status = text;
     if (on_status_change) on_status_change();
   }
-  void RaiseError(const std::string& description) {
-    if (on_error) on_error(description);
+  // Raises the error event for `url`, by default the address set last.
+  void RaiseError(const std::string& description) { RaiseError(url_, description); }
+  void RaiseError(const std::string& url, const std::string& description) {
+    if (on_error) on_error(url, description);
   }
   void RaiseStreamTitle(const std::string& title) {
     if (on_stream_title) on_stream_title(title);

@@ -45,6 +45,29 @@ int64_t ReplyEntry(const mpv_node& result) {
   return -1;
 }
 
+// The entries of the engine's playlist: their ids and addresses, for naming a failed entry.
+void TellPlaylist(const mpv_node& playlist, StreamTracker& tracker) {
+  if (playlist.format != MPV_FORMAT_NODE_ARRAY || playlist.u.list == nullptr) return;
+  const mpv_node_list* entries = playlist.u.list;
+  for (int i = 0; i < entries->num; ++i) {
+    const mpv_node& entry = entries->values[i];
+    if (entry.format != MPV_FORMAT_NODE_MAP || entry.u.list == nullptr) continue;
+    int64_t id = -1;
+    const char* address = nullptr;
+    const mpv_node_list* fields = entry.u.list;
+    for (int k = 0; k < fields->num; ++k) {
+      const mpv_node& value = fields->values[k];
+      if (std::strcmp(fields->keys[k], "id") == 0 && value.format == MPV_FORMAT_INT64) {
+        id = value.u.int64;
+      } else if (std::strcmp(fields->keys[k], "filename") == 0 &&
+                 value.format == MPV_FORMAT_STRING) {
+        address = value.u.string;
+      }
+    }
+    if (id != -1 && address != nullptr) tracker.OnPlaylistEntry(id, address);
+  }
+}
+
 }  // namespace
 
 MpvPlayer::MpvPlayer(QWidget* video_parent, MpvPlayerOptions options) : options_(options) {
@@ -71,6 +94,7 @@ MpvPlayer::MpvPlayer(QWidget* video_parent, MpvPlayerOptions options) : options_
   mpv_observe_property(mpv_, 0, "cache-buffering-state", MPV_FORMAT_INT64);
   // A radio's current song: the stream's ICY title, when it sends one.
   mpv_observe_property(mpv_, 0, "metadata/by-key/icy-title", MPV_FORMAT_STRING);
+  mpv_observe_property(mpv_, 0, "playlist", MPV_FORMAT_NODE);
   mpv_set_wakeup_callback(mpv_, &MpvPlayer::OnWakeup, this);
 }
 
@@ -135,7 +159,8 @@ void MpvPlayer::HandleEvent(const mpv_event& event) {
       const auto* end = static_cast<const mpv_event_end_file*>(event.data);
       tracker_.OnEndFile(
           end->playlist_entry_id, EndReason(end->reason), end->playlist_insert_id,
-          end->reason == MPV_END_FILE_REASON_ERROR ? mpv_error_string(end->error) : "");
+          end->reason == MPV_END_FILE_REASON_ERROR ? mpv_error_string(end->error) : "",
+          end->playlist_insert_num_entries);
       break;
     }
     case MPV_EVENT_LOG_MESSAGE: {
@@ -148,6 +173,10 @@ void MpvPlayer::HandleEvent(const mpv_event& event) {
       if (std::strcmp(property->name, "paused-for-cache") == 0) {
         tracker_.OnPausedForCache(property->format == MPV_FORMAT_FLAG &&
                                   *static_cast<const int*>(property->data) != 0);
+      } else if (std::strcmp(property->name, "playlist") == 0) {
+        if (property->format == MPV_FORMAT_NODE) {
+          TellPlaylist(*static_cast<const mpv_node*>(property->data), tracker_);
+        }
       } else if (std::strcmp(property->name, "cache-buffering-state") == 0) {
         tracker_.OnBufferingPercent(
             property->format == MPV_FORMAT_INT64
@@ -187,16 +216,19 @@ void MpvPlayer::Announce() {
 }
 
 void MpvPlayer::ScheduleFailureReport() {
-  if (!tracker_.HasFailure() || tracker_.failure_serial() == failure_scheduled_) return;
-  const uint64_t serial = tracker_.failure_serial();
-  failure_scheduled_ = serial;
-  // The engine's log lines naming the cause may come a little after the end of the stream.
-  QTimer::singleShot(options_.failure_delay_ms, context_, [this, serial] {
-    std::optional<std::string> description = tracker_.TakeFailure(serial);
-    if (!description) return;  // another address was cued or played meanwhile
-    Announce();
-    if (on_error) on_error(*description);
-  });
+  for (const uint64_t serial : tracker_.failure_serials()) {
+    if (serial <= failure_scheduled_) continue;
+    failure_scheduled_ = serial;
+    // The engine's log lines naming the cause may come a little after the end of the stream.
+    // The failure is told even when another address was cued or played meanwhile.
+    QTimer::singleShot(options_.failure_delay_ms, context_, [this, serial] {
+      const std::string url = tracker_.FailureUrl(serial);
+      std::optional<std::string> description = tracker_.TakeFailure(serial);
+      if (!description) return;
+      Announce();
+      if (on_error) on_error(url, *description);
+    });
+  }
 }
 
 void MpvPlayer::OnStreamTitle(std::string title) {
@@ -214,13 +246,17 @@ void MpvPlayer::SetFlag(const char* name, bool value) {
   mpv_set_property_async(mpv_, 0, name, MPV_FORMAT_FLAG, &flag);
 }
 
+void MpvPlayer::StopEngine() {
+  const char* args[] = {"stop", nullptr};
+  Command(args, 0);
+  engine_loaded_ = false;
+}
+
 void MpvPlayer::SetUrl(const std::string& url) {
   titles_wanted_ = false;
   stream_title_.clear();
-  if (tracker_.Cue(url)) {
-    const char* args[] = {"stop", nullptr};
-    Command(args, 0);
-  }
+  // Whatever the engine may still play goes, even what the tracker no longer follows.
+  if (tracker_.Cue(url) || engine_loaded_) StopEngine();
   ScheduleAnnounce();
 }
 
@@ -232,6 +268,7 @@ void MpvPlayer::Play() {
       const std::string url = tracker_.url();
       const char* args[] = {"loadfile", url.c_str(), "replace", nullptr};
       Command(args, tracker_.load_serial());
+      engine_loaded_ = true;
       break;
     }
     case PlayAction::kResume:
@@ -244,10 +281,7 @@ void MpvPlayer::Play() {
 }
 
 void MpvPlayer::Stop() {
-  if (tracker_.Stop()) {
-    const char* args[] = {"stop", nullptr};
-    Command(args, 0);
-  }
+  if (tracker_.Stop() || engine_loaded_) StopEngine();
   ScheduleAnnounce();
 }
 

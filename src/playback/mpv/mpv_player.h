@@ -65,6 +65,8 @@ class MpvPlayer final : public MediaPlayer {
   void ScheduleAnnounce();
   void Announce();
   void ScheduleFailureReport();
+  // Ends whatever the engine loaded.
+  void StopEngine();
   void Command(const char* const* args, uint64_t tag);
   void SetFlag(const char* name, bool value);
   void OnStreamTitle(std::string title);
@@ -77,7 +79,8 @@ class MpvPlayer final : public MediaPlayer {
   StreamTracker tracker_;
   std::string announced_status_ = "Stopped";
   bool announce_pending_ = false;
-  uint64_t failure_scheduled_ = 0;  // serial of the failure whose report is on its way
+  uint64_t failure_scheduled_ = 0;  // serial of the latest failure whose report is on its way
+  bool engine_loaded_ = false;      // a load was sent and no stop since
   std::atomic<bool> drain_posted_{false};
   // Titles are passed on from the load of a cued address on; a title the engine reports for
   // the stream that was replaced is dropped.
