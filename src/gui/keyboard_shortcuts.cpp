@@ -1,9 +1,9 @@
 #include "gui/keyboard_shortcuts.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QKeySequence>
 #include <QMessageBox>
+#include <QPair>
 #include <QStringList>
 #include <QWidget>
 
@@ -56,26 +56,32 @@ QList<QAction*> AddKeyboardShortcuts(QWidget* window, const ShortcutHooks& hooks
     QMessageBox box(QMessageBox::Information, "Keyboard shortcuts", KeyboardShortcutsText(actions),
                     QMessageBox::Ok, window);
     box.setObjectName("shortcutsBox");
-    box.setTextFormat(Qt::PlainText);
+    box.setTextFormat(Qt::RichText);
     box.exec();
   });
   return actions;
 }
 
 QString KeyboardShortcutsText(const QList<QAction*>& actions) {
-  QStringList lines;
+  QList<QPair<QString, QString>> rows;
   for (const QAction* action : actions) {
     QStringList keys;
     for (const QKeySequence& key : action->shortcuts()) {
       keys << key.toString(QKeySequence::NativeText);
     }
-    lines << keys.join(", ") + "\t" + action->text();
+    rows.append({keys.join(", "), action->text()});
   }
   // The window's older keys, which are not actions of their own.
-  lines << QKeySequence(Qt::CTRL | Qt::Key_F).toString(QKeySequence::NativeText) +
-               "\tFind a channel";
-  lines << "Ctrl+1, Ctrl+2, Ctrl+3\tTV, radio and video channels";
-  return lines.join("\n");
+  rows.append(
+      {QKeySequence(Qt::CTRL | Qt::Key_F).toString(QKeySequence::NativeText), "Find a channel"});
+  rows.append(
+      {QStringLiteral("Ctrl+1, Ctrl+2, Ctrl+3"), QStringLiteral("TV, radio and video channels")});
+  QString html = "<table cellspacing=\"2\">";
+  for (const auto& [keys, text] : rows) {
+    html += "<tr><td style=\"padding-right:16px\"><b>" + keys.toHtmlEscaped() + "</b></td><td>" +
+            text.toHtmlEscaped() + "</td></tr>";
+  }
+  return html + "</table>";
 }
 
 }  // namespace vistrel

@@ -24,7 +24,8 @@ struct ShortcutHooks {
 // Adds the actions to `window` and returns them, the F1 action last. Never fails.
 QList<QAction*> AddKeyboardShortcuts(QWidget* window, const ShortcutHooks& hooks);
 
-// The "Keyboard shortcuts" box's text: one line per action, its name and its keys.
+// The "Keyboard shortcuts" box's text: a table of two columns, each action's keys and what it
+// does, as rich text (the texts are the program's own, escaped all the same).
 QString KeyboardShortcutsText(const QList<QAction*>& actions);
 
 }  // namespace vistrel

@@ -111,8 +111,9 @@ class DesktopControlsTest : public QObject {
     MessageBoxAnswerer answerer;
     QTest::keyClick(list, Qt::Key_F1);
     QCOMPARE(answerer.texts.size(), 1);
-    for (const char* line : {"Space\tPlay or stop the selected channel",
-                             "PgDown, Ctrl+Down\tPlay the next channel", "M\tMute or unmute"}) {
+    for (const char* line : {"<b>Space</b></td><td>Play or stop the selected channel",
+                             "<b>PgDown, Ctrl+Down</b></td><td>Play the next channel",
+                             "<b>M</b></td><td>Mute or unmute"}) {
       QVERIFY2(answerer.texts[0].contains(line), qPrintable(answerer.texts[0]));
     }
   }
