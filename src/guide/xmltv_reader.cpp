@@ -137,6 +137,11 @@ struct XmltvReader::State {
         const char* id = Attribute(attributes, "channel");
         programme = Programme{};
         programme.channel = id != nullptr ? id : "";
+        if (handlers.wanted && !handlers.wanted(programme.channel)) {
+          ++counts.not_wanted;
+          item_depth = 0;  // its contents pass unread
+          return;
+        }
         start_text = start != nullptr ? start : "";
         has_stop = stop != nullptr;
         stop_text = has_stop ? stop : "";

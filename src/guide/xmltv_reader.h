@@ -43,11 +43,15 @@ struct GuideCounts {
   int64_t overlaps = 0;          // starts before the channel's previous one ends (or earlier)
   int64_t duplicates = 0;        // starts when the channel's previous one starts
   int64_t without_end = 0;       // no stop and no next programme on its channel
+  int64_t not_wanted = 0;        // of a channel the caller does not want (not checked)
 };
 
 struct XmltvHandlers {
   std::function<void(GuideChannel&&)> channel;
   std::function<void(Programme&&)> programme;
+  // Asked at each programme's start with its channel id: false skips the programme unread
+  // (counted as not wanted). Empty: every programme is wanted.
+  std::function<bool(const std::string&)> wanted;
 };
 
 class XmltvReader {

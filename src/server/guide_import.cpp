@@ -1,8 +1,13 @@
 #include "server/guide_import.h"
 
 #include <httplib.h>
+#include <pthread.h>
 
+#include <condition_variable>
+#include <deque>
 #include <exception>
+#include <mutex>
+#include <thread>
 #include <unordered_map>
 
 #include "guide/guide_match.h"
@@ -39,6 +44,89 @@ Address SplitAddress(std::string_view address) {
   if (parts.target.empty() || parts.target.front() != '/') parts.target.insert(0, "/");
   return parts;
 }
+
+// Stores programmes on a thread of its own, so that reading the XML and writing SQLite each
+// take one of the machine's two cores. Batches wait in a short queue: memory stays bounded.
+class StoringThread {
+ public:
+  explicit StoringThread(GuideStore& store) : store_(store), thread_([this] { Run(); }) {}
+  ~StoringThread() {
+    {
+      std::lock_guard lock(mutex_);
+      closed_ = true;
+      queue_.clear();
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+  StoringThread(const StoringThread&) = delete;
+  StoringThread& operator=(const StoringThread&) = delete;
+
+  // Throws what storing threw before, so reading stops.
+  void Add(int32_t channel_id, Programme programme) {
+    batch_.emplace_back(channel_id, std::move(programme));
+    if (batch_.size() >= kBatch) Push();
+  }
+
+  // Waits until everything added is stored. Throws what storing threw.
+  void Finish() {
+    Push();
+    std::unique_lock lock(mutex_);
+    closed_ = true;
+    changed_.notify_all();
+    changed_.wait(lock, [&] { return done_; });
+    if (failed_) std::rethrow_exception(failed_);
+  }
+
+ private:
+  static constexpr std::size_t kBatch = 256;
+  static constexpr std::size_t kMostWaiting = 8;
+  using Batch = std::vector<std::pair<int32_t, Programme>>;
+
+  void Push() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return queue_.size() < kMostWaiting || failed_; });
+    if (failed_) std::rethrow_exception(failed_);
+    if (!batch_.empty()) queue_.push_back(std::move(batch_));
+    batch_ = Batch();
+    changed_.notify_all();
+  }
+
+  void Run() {
+    pthread_setname_np(pthread_self(), "guide-store");  // for top and perf
+    std::unique_lock lock(mutex_);
+    while (true) {
+      changed_.wait(lock, [&] { return !queue_.empty() || closed_; });
+      if (queue_.empty()) break;
+      Batch batch = std::move(queue_.front());
+      queue_.pop_front();
+      changed_.notify_all();
+      lock.unlock();
+      try {
+        for (const auto& [channel_id, programme] : batch)
+          store_.AddProgramme(channel_id, programme);
+      } catch (...) {
+        lock.lock();
+        failed_ = std::current_exception();
+        queue_.clear();
+        break;
+      }
+      lock.lock();
+    }
+    done_ = true;
+    changed_.notify_all();
+  }
+
+  GuideStore& store_;
+  Batch batch_;  // filled by the reading thread alone
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<Batch> queue_;
+  bool closed_ = false;
+  bool done_ = false;
+  std::exception_ptr failed_;
+  std::thread thread_;  // last: starts once the rest is ready
+};
 
 }  // namespace
 
@@ -103,6 +191,7 @@ std::string ImportGuide(const std::filesystem::path& db_file,
   int64_t unmatched = 0, outside = 0, matched_channels = 0;
   store.BeginGuide();
   try {
+    StoringThread storing(store);
     for (const std::string& source : sources) {
       std::vector<GuideChannel> channels;
       bool relink = false;
@@ -112,21 +201,28 @@ std::string ImportGuide(const std::filesystem::path& db_file,
                             relink = true;
                           },
                           [&](Programme&& programme) {
+                            const auto it = links.find(programme.channel);
+                            if (it == links.end()) {
+                              ++unmatched;
+                              return;
+                            }
+                            if (programme.stop <= from || programme.start >= to) {
+                              ++outside;
+                              return;
+                            }
+                            for (std::size_t i = 0; i + 1 < it->second.size(); ++i) {
+                              storing.Add(it->second[i], programme);
+                            }
+                            storing.Add(it->second.back(), std::move(programme));
+                          },
+                          [&](const std::string& channel) {
                             // Channels come before programmes: matched once, when the first
-                            // programme comes.
+                            // programme comes. Programmes of other channels pass unread.
                             if (relink) {
                               links = MatchGuideChannels(channels, targets);
                               relink = false;
                             }
-                            const auto it = links.find(programme.channel);
-                            if (it == links.end()) {
-                              ++unmatched;
-                            } else if (programme.stop <= from || programme.start >= to) {
-                              ++outside;
-                            } else {
-                              for (const int32_t channel_id : it->second)
-                                store.AddProgramme(channel_id, programme);
-                            }
+                            return links.contains(channel);
                           }},
                          language);
       const Outcome read =
@@ -136,13 +232,15 @@ std::string ImportGuide(const std::filesystem::path& db_file,
       matched_channels += static_cast<int64_t>(links.size());
       const GuideCounts& counts = reader.counts();
       total.channels += counts.channels;
-      total.programmes += counts.programmes;
+      total.programmes += counts.programmes + counts.not_wanted;
       total.bad_times += counts.bad_times;
       total.unknown_channels += counts.unknown_channels;
       total.overlaps += counts.overlaps;
       total.duplicates += counts.duplicates;
       total.without_end += counts.without_end;
+      unmatched += counts.not_wanted;
     }
+    storing.Finish();
     const int64_t stored = store.CommitGuide();
     return "guide: " + std::to_string(stored) + " programmes stored for the catalogue; read " +
            std::to_string(total.channels) + " channels (" + std::to_string(matched_channels) +

@@ -17,14 +17,20 @@ CREATE TABLE IF NOT EXISTS guide_state(
 INSERT OR IGNORE INTO guide_state(only, generation, longest, programmes) VALUES(1, 0, 0, 0);
 )sql";
 
-// The programmes, clustered by channel and start; the index by start carries what now/next
-// needs, so that answer reads one range of it.
+// The programmes in a table with row ids: a row of about a kilobyte (the description) stays in
+// its page there, where a table keyed by channel and start would move it to a page of its own.
+// Channel and start are a unique index, named with the guide's generation, as are the others.
 std::string GuideTable(const char* name) {
   return std::string("CREATE TABLE IF NOT EXISTS ") + name +
          "(channel_id INTEGER NOT NULL, start INTEGER NOT NULL, stop INTEGER NOT NULL, "
          "title BLOB NOT NULL, sub_title BLOB NOT NULL, description BLOB NOT NULL, "
-         "category BLOB NOT NULL, episode_num BLOB NOT NULL, "
-         "PRIMARY KEY(channel_id, start)) WITHOUT ROWID";
+         "category BLOB NOT NULL, episode_num BLOB NOT NULL)";
+}
+
+// The generation the next guide gets.
+int64_t NextGeneration(SqliteConnection& db) {
+  SqliteStatement state(db, "SELECT generation FROM guide_state");
+  return state.Step() ? state.Int(0) + 1 : 1;
 }
 
 constexpr int64_t kBatchRows = 20000;
@@ -32,6 +38,9 @@ constexpr int64_t kBatchRows = 20000;
 }  // namespace
 
 GuideStore::GuideStore(const std::filesystem::path& db_file) : db_(db_file, false) {
+  // A replaced guide's pages are freed, not overwritten with zeros (which this SQLite does by
+  // default, doubling an import's writes): a guide holds nothing private.
+  db_.Exec("PRAGMA secure_delete = FAST");
   SqliteTransaction transaction(db_);
   db_.Exec(kSchema);
   db_.Exec(GuideTable("guide").c_str());
@@ -70,7 +79,15 @@ std::vector<GuideTarget> GuideStore::Targets() {
 
 void GuideStore::BeginGuide() {
   AbandonGuide();
+  // The new guide's rows need not reach the disk one batch at a time: until the swap nothing
+  // reads them, and an import cut short starts again. WAL keeps the file sound either way.
+  db_.Exec("PRAGMA synchronous = NORMAL");
+  // Enough cache for the indexes being built, well inside the import's memory.
+  db_.Exec("PRAGMA cache_size = -16384");
   db_.Exec(GuideTable("guide_next").c_str());
+  db_.Exec(("CREATE UNIQUE INDEX guide_key_" + std::to_string(NextGeneration(db_)) +
+            " ON guide_next(channel_id, start)")
+               .c_str());
   added_ = 0;
   longest_ = 0;
 }
@@ -101,13 +118,12 @@ void GuideStore::FlushBatch() {
 
 int64_t GuideStore::CommitGuide() {
   FlushBatch();
-  SqliteStatement state(db_, "SELECT generation FROM guide_state");
-  const int64_t generation = state.Step() ? state.Int(0) + 1 : 1;
-  state.Reset();
-  // Built before the swap, outside the transaction that readers wait for.
+  const int64_t generation = NextGeneration(db_);
+  // Built once the rows are in, in one sorted pass, before the swap that readers wait for.
   db_.Exec(("CREATE INDEX guide_start_" + std::to_string(generation) +
             " ON guide_next(start, channel_id, stop, title)")
                .c_str());
+  db_.Exec("PRAGMA synchronous = FULL");
   SqliteTransaction transaction(db_);
   db_.Exec("DROP TABLE IF EXISTS guide");
   db_.Exec("ALTER TABLE guide_next RENAME TO guide");

@@ -24,7 +24,7 @@ struct Read {
 Read ReadGuide(std::string_view bytes, std::string language = {}, std::size_t piece = 1 << 20) {
   Read read;
   XmltvReader reader({[&](GuideChannel&& c) { read.channels.push_back(std::move(c)); },
-                      [&](Programme&& p) { read.programmes.push_back(std::move(p)); }},
+                      [&](Programme&& p) { read.programmes.push_back(std::move(p)); }, nullptr},
                      std::move(language));
   for (std::size_t at = 0; at < bytes.size() && read.outcome.ok(); at += piece) {
     read.outcome = reader.Feed(bytes.substr(at, piece));
@@ -197,7 +197,7 @@ TEST(XmltvReader, GzipAndAnyChunkingReadTheSame) {
   const auto file = dir.path() / "guide.xml";
   std::ofstream(file, std::ios::binary) << gz;
   int delivered = 0;
-  XmltvReader reader({nullptr, [&](Programme&&) { ++delivered; }});
+  XmltvReader reader({nullptr, [&](Programme&&) { ++delivered; }, nullptr});
   const Outcome outcome = ReadXmltvFile(file, reader);
   EXPECT_TRUE(outcome.ok()) << outcome.error;
   EXPECT_EQ(delivered, 1);
@@ -233,7 +233,7 @@ TEST(XmltvReader, BrokenXmlPartWayFailsWithItsLine) {
 }
 
 TEST(XmltvReader, HandlerFailureStopsReadingAndIsPassedOn) {
-  XmltvReader reader({nullptr, [](Programme&&) { throw Error("disk full"); }});
+  XmltvReader reader({nullptr, [](Programme&&) { throw Error("disk full"); }, nullptr});
   const std::string guide = Guide(
       "<programme start=\"20240301120000\" stop=\"20240301130000\" channel=\"a\"></programme>");
   EXPECT_THROW(
@@ -241,6 +241,28 @@ TEST(XmltvReader, HandlerFailureStopsReadingAndIsPassedOn) {
         if (reader.Feed(guide).ok()) (void)reader.Finish();
       },
       Error);
+}
+
+TEST(XmltvReader, ProgrammesOfUnwantedChannelsPassUnread) {
+  std::vector<std::string> asked;
+  std::vector<std::string> titles;
+  XmltvReader reader({nullptr, [&](Programme&& p) { titles.push_back(p.title); },
+                      [&](const std::string& channel) {
+                        asked.push_back(channel);
+                        return channel == "a";
+                      }});
+  const std::string guide = Guide(
+      "<programme start=\"20240301120000\" stop=\"20240301130000\" channel=\"b\">"
+      "<title>Beta</title></programme>\n"
+      "<programme start=\"20240301120000\" stop=\"20240301130000\" channel=\"a\">"
+      "<title>Alpha</title></programme>\n"
+      "<programme start=\"bad\" channel=\"zz\"><title>Z</title></programme>\n");
+  ASSERT_TRUE(reader.Feed(guide).ok());
+  ASSERT_TRUE(reader.Finish().ok());
+  EXPECT_THAT(titles, ::testing::ElementsAre("Alpha"));
+  EXPECT_THAT(asked, ::testing::ElementsAre("b", "a", "zz"));
+  EXPECT_EQ(reader.counts().not_wanted, 2);
+  EXPECT_EQ(reader.counts().bad_times, 0);
 }
 
 TEST(XmltvReader, LongTextsAreCutAtACharacterBoundary) {
