@@ -115,7 +115,7 @@ int64_t WriteSyntheticGuide(const std::filesystem::path& file, int channels, int
       out += "</title>\n    <sub-title lang=\"en\">";
       Words(random, out, random.Between(8, 30));
       out += "</sub-title>\n    <desc lang=\"en\">";
-      Words(random, out, random.Between(300, 1300));
+      Words(random, out, random.Between(250, 1050));
       out += " &amp; more.</desc>\n    <category lang=\"en\">";
       Words(random, out, 6);
       out += "</category>\n    <episode-num system=\"xmltv_ns\">" +

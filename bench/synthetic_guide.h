@@ -1,7 +1,7 @@
 #pragma once
 // Synthetic programme guides for the benchmarks, at the sizes of real ones: channels "Guide
 // Channel N" (XMLTV ids "gc.N"), programmes of 30 to 120 minutes, titles of 10 to 50 bytes and
-// descriptions of 300 to 1,300 bytes (some accented), sub-titles, categories and episode
+// descriptions of 250 to 1,050 bytes (some accented), sub-titles, categories and episode
 // numbers; about 1 GB for 4,000 channels over 14 days. The same arguments give the same bytes.
 
 #include <cstdint>

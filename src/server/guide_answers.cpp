@@ -1,7 +1,6 @@
 #include "server/guide_answers.h"
 
-#include <nlohmann/json.hpp>
-
+#include "catalogue/format/codepage.h"
 #include "server/request_rules.h"
 
 namespace vistrel {
@@ -13,12 +12,42 @@ constexpr int64_t kAheadSeconds = 24 * 3600;
 // Answers of single channels kept in one minute; beyond, they are dropped and built again.
 constexpr std::size_t kMostChannelAnswers = 20000;
 
-std::string Dump(const nlohmann::json& json) {
-  return json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+// The answers are written by hand: a general JSON library takes longer than the database for
+// the now-and-next answer of 15,000 channels.
+void AddString(std::string& out, std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  const std::string valid = IsValidUtf8(text) ? std::string() : ValidUtf8(text);
+  if (!valid.empty()) text = valid;
+  out += '"';
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (byte < 0x20) {
+      out += "\\u00";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0xF];
+    } else {
+      out += c;
+    }
+  }
+  out += '"';
 }
 
-void AddText(nlohmann::json& object, const char* key, const std::string& text) {
-  if (!text.empty()) object[key] = text;
+void AddField(std::string& out, const char* key, std::string_view text, bool always = false) {
+  if (text.empty() && !always) return;
+  out += ",\"";
+  out += key;
+  out += "\":";
+  AddString(out, text);
+}
+
+void AddTimes(std::string& out, const StoredProgramme& p) {
+  out += "{\"start\":";
+  out += std::to_string(p.start);
+  out += ",\"stop\":";
+  out += std::to_string(p.stop);
 }
 
 HttpResponse Json(std::shared_ptr<const std::string> body) {
@@ -31,27 +60,40 @@ HttpResponse Json(std::shared_ptr<const std::string> body) {
 }  // namespace
 
 std::string ChannelGuideJson(const std::vector<StoredProgramme>& programmes) {
-  nlohmann::json list = nlohmann::json::array();
+  std::string out = "[";
   for (const StoredProgramme& p : programmes) {
-    nlohmann::json item = {{"start", p.start}, {"stop", p.stop}, {"title", p.title}};
-    AddText(item, "sub_title", p.sub_title);
-    AddText(item, "description", p.description);
-    AddText(item, "category", p.category);
-    AddText(item, "episode", p.episode_num);
-    list.push_back(std::move(item));
+    if (out.size() > 1) out += ',';
+    AddTimes(out, p);
+    AddField(out, "title", p.title, true);
+    AddField(out, "sub_title", p.sub_title);
+    AddField(out, "description", p.description);
+    AddField(out, "category", p.category);
+    AddField(out, "episode", p.episode_num);
+    out += '}';
   }
-  return Dump(list);
+  return out += ']';
 }
 
 std::string NowAndNextJson(const std::vector<StoredProgramme>& programmes) {
-  nlohmann::json list = nlohmann::json::array();
-  for (const StoredProgramme& p : programmes) {
-    if (list.empty() || list.back()["id"] != p.channel_id) {
-      list.push_back({{"id", p.channel_id}, {"programmes", nlohmann::json::array()}});
+  std::string out = "[";
+  out.reserve(programmes.size() * 80);
+  for (std::size_t i = 0; i < programmes.size(); ++i) {
+    const StoredProgramme& p = programmes[i];
+    const bool first_of_channel = i == 0 || programmes[i - 1].channel_id != p.channel_id;
+    if (first_of_channel) {
+      if (i > 0) out += "]},";
+      out += "{\"id\":";
+      out += std::to_string(p.channel_id);
+      out += ",\"programmes\":[";
+    } else {
+      out += ',';
     }
-    list.back()["programmes"].push_back({{"start", p.start}, {"stop", p.stop}, {"title", p.title}});
+    AddTimes(out, p);
+    AddField(out, "title", p.title, true);
+    out += '}';
   }
-  return Dump(list);
+  if (!programmes.empty()) out += "]}";
+  return out += ']';
 }
 
 GuideAnswers::GuideAnswers(const std::filesystem::path& db_file) : store_(db_file) {}
