@@ -1,5 +1,7 @@
 #include "server/guide_answers.h"
 
+#include <charconv>
+
 #include "catalogue/format/codepage.h"
 #include "server/request_rules.h"
 
@@ -43,11 +45,16 @@ void AddField(std::string& out, const char* key, std::string_view text, bool alw
   AddString(out, text);
 }
 
+void AddNumber(std::string& out, int64_t number) {
+  char digits[24];
+  out.append(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
+}
+
 void AddTimes(std::string& out, const StoredProgramme& p) {
   out += "{\"start\":";
-  out += std::to_string(p.start);
+  AddNumber(out, p.start);
   out += ",\"stop\":";
-  out += std::to_string(p.stop);
+  AddNumber(out, p.stop);
 }
 
 HttpResponse Json(std::shared_ptr<const std::string> body) {
@@ -83,7 +90,7 @@ std::string NowAndNextJson(const std::vector<StoredProgramme>& programmes) {
     if (first_of_channel) {
       if (i > 0) out += "]},";
       out += "{\"id\":";
-      out += std::to_string(p.channel_id);
+      AddNumber(out, p.channel_id);
       out += ",\"programmes\":[";
     } else {
       out += ',';

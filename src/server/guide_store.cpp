@@ -174,32 +174,47 @@ std::vector<StoredProgramme> GuideStore::NowAndNext(int64_t now) {
                          "SELECT channel_id, start, stop, title FROM guide "
                          "WHERE start > ?1 AND start <= ?2 ORDER BY start");
   select.Bind(1, now - reach).Bind(2, now + reach);
-  struct Pair {
-    std::optional<StoredProgramme> now, next;
+  struct Slot {
+    int64_t now_start = 0, now_stop = 0, next_start = 0, next_stop = 0;
+    bool has_now = false, has_next = false;
+    std::string now_title, next_title;
   };
-  std::unordered_map<int32_t, Pair> channels;
+  std::unordered_map<int32_t, Slot> channels;
   while (select.Step()) {
     const int64_t stop = select.Int(2);
     if (stop <= now) continue;
-    const auto channel_id = static_cast<int32_t>(select.Int(0));
     const int64_t start = select.Int(1);
-    Pair& pair = channels[channel_id];
+    Slot& slot = channels[static_cast<int32_t>(select.Int(0))];
     if (start <= now) {
-      pair.now = StoredProgramme{channel_id, start, stop, select.Bytes(3), {}, {}, {}, {}};
-    } else if (!pair.next) {
-      pair.next = StoredProgramme{channel_id, start, stop, select.Bytes(3), {}, {}, {}, {}};
+      slot.has_now = true;
+      slot.now_start = start;
+      slot.now_stop = stop;
+      slot.now_title = select.Bytes(3);
+    } else if (!slot.has_next) {
+      slot.has_next = true;
+      slot.next_start = start;
+      slot.next_stop = stop;
+      slot.next_title = select.Bytes(3);
     }
   }
   read.Commit();
+  std::vector<int32_t> ids;
+  ids.reserve(channels.size());
+  for (const auto& [channel_id, slot] : channels) ids.push_back(channel_id);
+  std::sort(ids.begin(), ids.end());
   std::vector<StoredProgramme> programmes;
   programmes.reserve(channels.size() * 2);
-  for (auto& [channel_id, pair] : channels) {
-    if (pair.now) programmes.push_back(std::move(*pair.now));
-    if (pair.next) programmes.push_back(std::move(*pair.next));
+  for (const int32_t channel_id : ids) {
+    Slot& slot = channels[channel_id];
+    if (slot.has_now) {
+      programmes.push_back(StoredProgramme{
+          channel_id, slot.now_start, slot.now_stop, std::move(slot.now_title), {}, {}, {}, {}});
+    }
+    if (slot.has_next) {
+      programmes.push_back(StoredProgramme{
+          channel_id, slot.next_start, slot.next_stop, std::move(slot.next_title), {}, {}, {}, {}});
+    }
   }
-  std::sort(programmes.begin(), programmes.end(), [](const auto& a, const auto& b) {
-    return a.channel_id != b.channel_id ? a.channel_id < b.channel_id : a.start < b.start;
-  });
   return programmes;
 }
 
