@@ -31,5 +31,6 @@ void RegisterLoadBenchmarks();
 void RegisterBrowseBenchmarks();
 void RegisterSettingsBenchmarks();
 void RegisterServiceBenchmarks();
+void RegisterGuideBenchmarks();
 
 }  // namespace vistrel::bench

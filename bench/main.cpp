@@ -52,6 +52,7 @@ int main(int argc, char** argv) {
   RegisterBrowseBenchmarks();
   RegisterSettingsBenchmarks();
   RegisterServiceBenchmarks();
+  RegisterGuideBenchmarks();
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   std::printf("load average at end: %s\n", LoadAverage().c_str());

@@ -124,6 +124,16 @@ import_catalogue() {
   echo "$stamp" >"$IMPORT_STAMP"
 }
 
+# The demo guide's times are relative to the moment it is made: a fresh one at every start,
+# so the channels have a "now" and a "next". A guide that fails leaves the catalogue as it is.
+import_guide() {
+  if python3 "$ROOT/demo/make_guide.py" --tables "$TABLES" >"$STATE/guide.xml" &&
+    "$SERVICE_BIN" import --db "$DB" --guide "$STATE/guide.xml" >&2; then
+    return 0
+  fi
+  echo "demo_service: the demo guide could not be imported; the channels have no guide" >&2
+}
+
 # Starts the service on `port`; succeeds once it listens there, fails when it ends first (the
 # port was taken meanwhile) or does not listen within 10 s.
 launch_on_port() {
@@ -172,6 +182,7 @@ start() {
   for port in $(candidate_ports); do
     port_in_use "$port" && continue
     import_catalogue "http://127.0.0.1:$port"
+    import_guide
     if launch_on_port "$port"; then
       echo "http://127.0.0.1:$port" >"$URL_FILE"
       setsid bash "$0" watch </dev/null >/dev/null 2>&1 9>&- &

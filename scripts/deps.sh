@@ -4,7 +4,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  zlib1g-dev libminizip-dev libdeflate-dev libssl-dev libcurl4-openssl-dev
+  zlib1g-dev libminizip-dev libdeflate-dev libssl-dev libcurl4-openssl-dev libexpat1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libcpp-httplib-dev libmicrohttpd-dev libsqlite3-dev libcli11-dev
   zip unzip python3 ca-certificates clang-format git

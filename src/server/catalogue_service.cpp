@@ -45,7 +45,8 @@ CatalogueService::CatalogueService(CatalogueServiceConfig config)
     : config_(WithClock(std::move(config))),
       db_(config_.db_file, config_.clock(), config_.db_mode),
       limiter_(config_.write_limits),
-      publisher_db_(config_.db_file, config_.clock(), OpenMode::kExisting) {
+      publisher_db_(config_.db_file, config_.clock(), OpenMode::kExisting),
+      guide_(std::make_unique<GuideAnswers>(config_.db_file)) {
   if (!config_.build_package) throw Error("no package builder given");
   if (!(config_.live_loop_seconds > 0)) throw Error("the live loop must last longer than 0 s");
 }
@@ -201,6 +202,11 @@ HttpResponse CatalogueService::Answer(const HttpRequest& request) {
                         [&] { return db_.Flag(*id, ChannelFlag::kNotWorking, config_.clock()); });
   }
   if (path == "/service/new2.php") return SubmitChannel(request);
+  if (path == "/service/guide.php") {
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    return guide_->Answer(request.params,
+                          std::chrono::duration_cast<std::chrono::seconds>(now).count());
+  }
   if (!media_root_.empty() && path.starts_with(kMediaPrefix)) return MediaDownload(request);
   if (!media_root_.empty() && path.starts_with(kLivePrefix)) return LiveStream(request);
   // The client's timeout path: taken in, never answered.

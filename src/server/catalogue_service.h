@@ -14,6 +14,7 @@
 #include "catalogue/package.h"
 #include "common/build_config.h"
 #include "server/catalogue_db.h"
+#include "server/guide_answers.h"
 #include "server/http_server.h"
 #include "server/package_publication.h"
 #include "server/version_stamp.h"
@@ -93,6 +94,7 @@ class CatalogueService {
   // A connection of its own: a build reads its snapshot without holding up the writes.
   CatalogueDb publisher_db_;
   std::filesystem::path media_root_;
+  std::unique_ptr<GuideAnswers> guide_;  // opened after db_, which creates a missing file
   std::unique_ptr<HttpServer> server_;
   int port_ = 0;
 };

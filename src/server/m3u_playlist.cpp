@@ -1,5 +1,6 @@
 #include "server/m3u_playlist.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "catalogue/format/fields.h"
@@ -91,6 +92,32 @@ std::vector<M3uEntry> ParseM3u(std::string_view text) {
     }
   }
   return entries;
+}
+
+std::vector<std::string> M3uGuideAddresses(std::string_view text) {
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  constexpr std::string_view kHeader = "#EXTM3U";
+  if (!text.starts_with(kHeader)) return {};
+  std::string_view line = text.substr(kHeader.size(), text.find('\n') - kHeader.size());
+  if (line.ends_with('\r')) line.remove_suffix(1);
+  // The header's attributes are written as an "#EXTINF" line's are.
+  const M3uEntry header = ParseExtinf(std::string(kExtinf) + "0 " + std::string(line));
+  std::vector<std::string> addresses;
+  for (const char* key : {"url-tvg", "x-tvg-url"}) {
+    const auto it = header.attributes.find(key);
+    if (it == header.attributes.end()) continue;
+    std::string_view list = it->second;
+    while (!list.empty()) {
+      const std::size_t comma = list.find(',');
+      const std::string address(Trim(list.substr(0, comma)));
+      list.remove_prefix(comma == std::string_view::npos ? list.size() : comma + 1);
+      if (!address.empty() &&
+          std::find(addresses.begin(), addresses.end(), address) == addresses.end()) {
+        addresses.push_back(address);
+      }
+    }
+  }
+  return addresses;
 }
 
 }  // namespace vistrel

@@ -25,4 +25,9 @@ M3uEntry ParseExtinf(std::string_view line);
 // before any URL is dropped. A UTF-8 byte-order mark and CR LF line ends are accepted.
 std::vector<M3uEntry> ParseM3u(std::string_view text);
 
+// The guide addresses of the playlist's "#EXTM3U" header line: its "url-tvg" and "x-tvg-url"
+// values, each a comma-separated list, trimmed, in that order, without repeats. None when the
+// first line is not such a header. Never fails.
+std::vector<std::string> M3uGuideAddresses(std::string_view text);
+
 }  // namespace vistrel

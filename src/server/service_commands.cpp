@@ -4,12 +4,17 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <algorithm>
+#include <chrono>
 #include <iostream>
 #include <mutex>
 
 #include "catalogue/format/codepage.h"
 #include "common/error.h"
 #include "common/files.h"
+#include "guide/guide_match.h"
+#include "server/guide_import.h"
+#include "server/guide_store.h"
 #include "server/m3u_playlist.h"
 #include "server/playlist_import.h"
 #include "server/table_files.h"
@@ -21,9 +26,12 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: vistrel-service COMMAND [options]\n"
-    "  import --db FILE [--tables DIR] [--m3u FILE]\n"
+    "  import --db FILE [--tables DIR] [--m3u FILE] [--guide-ids FILE] [--guide SOURCE...]\n"
+    "         [--guide-language LANG]\n"
     "      load the six table files of DIR (replacing the catalogue) and/or add the streams of\n"
-    "      an extended M3U playlist as TV channels\n"
+    "      an extended M3U playlist as TV channels; set channels' guide ids from lines\n"
+    "      \"guide-id|channel-id\"; replace the programme guide with the XMLTV files or\n"
+    "      http(s) addresses given (and those of the playlist's url-tvg header)\n"
     "  serve --db FILE [--host 127.0.0.1] [--port 8780] [--access-key K] [--media DIR]\n"
     "        [--connections 1024] [--connections-per-address 64] [--timeout 10]\n"
     "      answer the program's requests under /service/ and serve DIR under /media/ (as it\n"
@@ -83,13 +91,50 @@ void FitOpenFileLimit(HttpServerLimits& limits, std::ostream& err) {
 
 int ImportCommand(const Words& words, std::ostream& out) {
   CommandOptions options("import");
-  std::optional<std::string> tables, m3u;
+  std::optional<std::string> tables, m3u, guide_ids, guide_language;
+  std::vector<std::string> guides;
   AddOptionalOption(options.app, "--tables", tables);
   AddOptionalOption(options.app, "--m3u", m3u);
+  AddOptionalOption(options.app, "--guide-ids", guide_ids);
+  AddOptionalOption(options.app, "--guide-language", guide_language);
+  options.app.add_option("--guide", guides);
   ParseCommand(options.app, words);
-  if (!tables && !m3u) throw UsageError("import needs --tables DIR or --m3u FILE");
-  out << ImportCatalogue(options.db, tables.value_or(""), m3u.value_or(""), CurrentMinute())
-      << "\n";
+  if (!tables && !m3u && !guide_ids && guides.empty()) {
+    throw UsageError("import needs --tables DIR, --m3u FILE, --guide-ids FILE or --guide SOURCE");
+  }
+  if (tables || m3u) {
+    out << ImportCatalogue(options.db, tables.value_or(""), m3u.value_or(""), CurrentMinute())
+        << "\n";
+  } else {
+    CatalogueDb existing(options.db, CurrentMinute(), OpenMode::kExisting);
+  }
+  if (guide_ids) {
+    const Result<std::string> text = ReadFile(*guide_ids);
+    if (!text.ok()) throw Error(text.error);
+    const auto links = ParseGuideIdLinks(*text.value);
+    if (!links.ok()) throw Error(*guide_ids + ": " + links.error);
+    std::vector<std::pair<int32_t, std::string>> ids;
+    for (const GuideIdLink& link : *links.value) ids.emplace_back(link.channel_id, link.guide_id);
+    GuideStore(options.db).SetGuideIds(ids);
+    out << "guide ids set for " << ids.size() << " channels\n";
+  }
+  if (m3u) {
+    const Result<std::string> text = ReadFile(*m3u);
+    if (text.ok()) {
+      for (std::string& address : M3uGuideAddresses(*text.value)) {
+        if (std::find(guides.begin(), guides.end(), address) == guides.end()) {
+          guides.push_back(std::move(address));
+        }
+      }
+    }
+  }
+  if (!guides.empty()) {
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    out << ImportGuide(options.db, guides,
+                       std::chrono::duration_cast<std::chrono::seconds>(now).count(),
+                       guide_language.value_or(""))
+        << "\n";
+  }
   return 0;
 }
 
@@ -244,8 +289,17 @@ std::string ImportCatalogue(const std::filesystem::path& db_file,
   }
   CatalogueDb db(db_file, now);
   std::size_t added = 0, countries = 0, genres = 0, channels = 0;
+  std::vector<std::pair<int32_t, std::string>> guide_ids;  // the playlist's tvg-id values
   const auto add_playlist = [&](CatalogueTables& tables) {
     added = AddPlaylist(tables, playlist);
+    guide_ids.clear();
+    const std::size_t first = tables.channels.size() - added;
+    for (std::size_t i = 0; i < added; ++i) {
+      const auto id = playlist[i].attributes.find("tvg-id");
+      if (id == playlist[i].attributes.end()) continue;
+      const std::string guide_id = PlaylistText(id->second);
+      if (!guide_id.empty()) guide_ids.emplace_back(tables.channels[first + i].id, guide_id);
+    }
     countries = tables.countries.size();
     genres = tables.genres.size();
     channels = tables.channels.size();
@@ -258,6 +312,9 @@ std::string ImportCatalogue(const std::filesystem::path& db_file,
     // waits for it instead of being overwritten by the tables read before.
     db.UpdateTables(add_playlist, now);
   }
+  // New tables bring new channels under old ids: the guide ids of the old ones go.
+  if (from_files || !guide_ids.empty())
+    GuideStore(db_file).SetGuideIds(guide_ids, from_files.has_value());
   return "imported " + std::to_string(countries) + " countries, " + std::to_string(genres) +
          " genres, " + std::to_string(channels) + " channels (" + std::to_string(added) +
          " from the playlist); version " + db.State().version;

@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <thread>
 
@@ -132,6 +133,14 @@ TEST(DemoServiceScriptTest, SharedByTheRunsThatAreUpAndStoppedWithTheLast) {
   const std::string media = Get(url, "/media/radio-arpeggio.mp3", &status);
   EXPECT_EQ(status, 200);
   EXPECT_EQ(media, ReadTestFile(kSource / "demo" / "media" / "radio-arpeggio.mp3"));
+
+  // The guide made at the start gives every TV channel the programme on now and the next.
+  const std::string now_next = Get(url, "/service/guide.php?now=1", &status);
+  EXPECT_EQ(status, 200);
+  const auto guide = nlohmann::json::parse(now_next, nullptr, false);
+  ASSERT_TRUE(guide.is_array()) << now_next;
+  EXPECT_EQ(guide.size(), 17u) << now_next.substr(0, 300);
+  for (const auto& channel : guide) EXPECT_EQ(channel["programmes"].size(), 2u) << channel;
 
   // The package the program downloads names this service in its channel URLs.
   TempDir data;

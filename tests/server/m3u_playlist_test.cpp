@@ -54,5 +54,24 @@ TEST(M3u, EntriesPairInfoWithNextUrlLine) {
   EXPECT_EQ(entries[2].url, "http://127.0.0.1/bare.mp3");
 }
 
+TEST(M3u, GuideAddressesOfTheHeader) {
+  struct Case {
+    const char* text;
+    std::vector<std::string> addresses;
+  };
+  const Case cases[] = {
+      {"#EXTM3U url-tvg=\"http://127.0.0.1/a.xml, http://127.0.0.1/b.xml.gz\"\n#EXTINF:-1,X\nu\n",
+       {"http://127.0.0.1/a.xml", "http://127.0.0.1/b.xml.gz"}},
+      {"\xEF\xBB\xBF#EXTM3U x-tvg-url=\"http://127.0.0.1/b.xml\" url-tvg=\"http://127.0.0.1/a.xml,"
+       "http://127.0.0.1/b.xml\"\r\n",
+       {"http://127.0.0.1/a.xml", "http://127.0.0.1/b.xml"}},
+      {"#EXTM3U x-tvg-url=http://127.0.0.1/c.xml\n", {"http://127.0.0.1/c.xml"}},
+      {"#EXTM3U\n#EXTINF:-1 url-tvg=\"http://127.0.0.1/no.xml\",X\nu\n", {}},
+      {"#EXTINF:-1 url-tvg=\"http://127.0.0.1/no.xml\",X\n", {}},
+      {"", {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(M3uGuideAddresses(c.text), c.addresses) << c.text;
+}
+
 }  // namespace
 }  // namespace vistrel

@@ -1,0 +1,433 @@
+#include "guide/xmltv_reader.h"
+
+#include <expat.h>
+#include <zlib.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <limits>
+#include <optional>
+#include <unordered_map>
+
+#include "common/files.h"
+#include "guide/xmltv_time.h"
+
+namespace vistrel {
+
+namespace {
+
+constexpr std::size_t kChunk = 64 * 1024;
+
+// Cuts `text` to at most `limit` bytes without splitting a UTF-8 character.
+void CutUtf8(std::string& text, std::size_t limit) {
+  if (text.size() <= limit) return;
+  std::size_t end = limit;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  text.resize(end);
+}
+
+const char* Attribute(const XML_Char** attributes, const char* name) {
+  for (std::size_t i = 0; attributes[i] != nullptr; i += 2) {
+    if (std::strcmp(attributes[i], name) == 0) return attributes[i + 1];
+  }
+  return nullptr;
+}
+
+// A text given in several languages: the first, or the first in the preferred language.
+struct LanguageText {
+  std::string text;
+  bool set = false;
+  bool preferred = false;
+
+  void Offer(std::string&& value, bool is_preferred) {
+    if (set && (preferred || !is_preferred)) return;
+    text = std::move(value);
+    set = true;
+    preferred = is_preferred;
+  }
+};
+
+enum class Field { kNone, kDisplayName, kTitle, kSubTitle, kDesc, kCategory, kEpisodeNum };
+
+Field FieldOf(const char* name) {
+  static const std::pair<const char*, Field> kFields[] = {
+      {"title", Field::kTitle},       {"sub-title", Field::kSubTitle},     {"desc", Field::kDesc},
+      {"category", Field::kCategory}, {"episode-num", Field::kEpisodeNum},
+  };
+  for (const auto& [text, field] : kFields) {
+    if (std::strcmp(name, text) == 0) return field;
+  }
+  return Field::kNone;
+}
+
+// A channel's last programme, kept for ordering checks; one without stop waits here for the
+// start of the next.
+struct ChannelTrack {
+  int64_t last_start = std::numeric_limits<int64_t>::min();
+  int64_t last_stop = std::numeric_limits<int64_t>::min();
+  std::optional<Programme> waiting;
+};
+
+}  // namespace
+
+struct XmltvReader::State {
+  XmltvHandlers handlers;
+  std::string preferred_language;
+  XML_Parser parser = nullptr;
+  GuideCounts counts;
+  std::string failure;  // set once parsing failed: nothing more is taken
+  std::exception_ptr thrown;
+
+  // Compression: decided by the first two bytes.
+  std::string head;  // bytes held until there are two
+  enum class Form { kUnknown, kPlain, kGzip } form = Form::kUnknown;
+  z_stream zip{};
+  bool zip_open = false;
+  bool zip_ended = false;
+  std::string out;
+
+  // Where the parser is.
+  int depth = 0;
+  int item_depth = 0;  // depth of the open <channel> or <programme>, 0 when none
+  bool in_channel = false;
+  Field field = Field::kNone;
+  int field_depth = 0;
+  bool field_preferred = false;
+  std::string field_system;
+  std::string text;
+
+  GuideChannel channel;
+  // The programme being read; its times as written.
+  Programme programme;
+  std::string start_text, stop_text;
+  bool has_stop = false;
+  LanguageText title, sub_title, description, episode_num;
+  bool onscreen_episode = false;
+  std::vector<std::pair<std::string, std::string>> categories;  // language, text
+
+  std::unordered_map<std::string, ChannelTrack> tracks;  // one per declared channel
+
+  ~State() {
+    if (parser != nullptr) XML_ParserFree(parser);
+    if (zip_open) inflateEnd(&zip);
+  }
+
+  void Deliver(Programme&& p) {
+    ++counts.programmes;
+    if (handlers.programme) handlers.programme(std::move(p));
+  }
+
+  void StartElement(const char* name, const char** attributes) {
+    ++depth;
+    if (item_depth == 0) {
+      if (depth != 2) return;
+      if (std::strcmp(name, "channel") == 0) {
+        item_depth = depth;
+        in_channel = true;
+        channel = GuideChannel{};
+        const char* id = Attribute(attributes, "id");
+        channel.id = id != nullptr ? id : "";
+      } else if (std::strcmp(name, "programme") == 0) {
+        item_depth = depth;
+        in_channel = false;
+        const char* start = Attribute(attributes, "start");
+        const char* stop = Attribute(attributes, "stop");
+        const char* id = Attribute(attributes, "channel");
+        programme = Programme{};
+        programme.channel = id != nullptr ? id : "";
+        if (handlers.wanted && !handlers.wanted(programme.channel)) {
+          ++counts.not_wanted;
+          item_depth = 0;  // its contents pass unread
+          return;
+        }
+        start_text = start != nullptr ? start : "";
+        has_stop = stop != nullptr;
+        stop_text = has_stop ? stop : "";
+        title = sub_title = description = episode_num = LanguageText{};
+        onscreen_episode = false;
+        categories.clear();
+      }
+      return;
+    }
+    if (depth != item_depth + 1) return;
+    field = in_channel
+                ? (std::strcmp(name, "display-name") == 0 ? Field::kDisplayName : Field::kNone)
+                : FieldOf(name);
+    if (field == Field::kNone) return;
+    field_depth = depth;
+    text.clear();
+    const char* lang = Attribute(attributes, "lang");
+    field_system = lang != nullptr ? lang : "";
+    field_preferred = !preferred_language.empty() && field_system == preferred_language;
+    if (field == Field::kEpisodeNum) {
+      const char* system = Attribute(attributes, "system");
+      field_system = system != nullptr ? system : "";
+    }
+  }
+
+  void Characters(const char* data, int length) {
+    if (field == Field::kNone || depth != field_depth) return;
+    if (text.size() >= kMaxText) return;
+    text.append(data, std::min<std::size_t>(length, kMaxText + 4 - text.size()));
+  }
+
+  void EndField() {
+    CutUtf8(text, kMaxText);
+    switch (field) {
+      case Field::kDisplayName:
+        channel.display_names.push_back(std::move(text));
+        break;
+      case Field::kTitle:
+        title.Offer(std::move(text), field_preferred);
+        break;
+      case Field::kSubTitle:
+        sub_title.Offer(std::move(text), field_preferred);
+        break;
+      case Field::kDesc:
+        description.Offer(std::move(text), field_preferred);
+        break;
+      case Field::kCategory:
+        if (categories.size() < 16) categories.emplace_back(field_system, std::move(text));
+        break;
+      case Field::kEpisodeNum:
+        if (field_system == "onscreen" && !onscreen_episode) {
+          episode_num = LanguageText{};
+          onscreen_episode = true;
+        }
+        episode_num.Offer(std::move(text), false);
+        break;
+      case Field::kNone:
+        break;
+    }
+    field = Field::kNone;
+    text.clear();
+  }
+
+  // The categories in the preferred language when there are any, else in the first one's.
+  std::string JoinCategories() const {
+    std::string language = categories.empty() ? "" : categories.front().first;
+    for (const auto& [lang, name] : categories) {
+      if (!preferred_language.empty() && lang == preferred_language) language = lang;
+    }
+    std::string joined;
+    for (const auto& [lang, name] : categories) {
+      if (lang != language || name.empty()) continue;
+      if (!joined.empty()) joined += ", ";
+      joined += name;
+    }
+    return joined;
+  }
+
+  void EndProgramme() {
+    const std::optional<int64_t> start = ParseXmltvTime(start_text);
+    const std::optional<int64_t> stop = has_stop ? ParseXmltvTime(stop_text) : std::nullopt;
+    if (!start || (has_stop && (!stop || *stop <= *start))) {
+      ++counts.bad_times;
+      return;
+    }
+    const int64_t stop_time = stop.value_or(0);
+    const auto it = tracks.find(programme.channel);
+    if (it == tracks.end()) {
+      ++counts.unknown_channels;
+      return;
+    }
+    ChannelTrack& track = it->second;
+    if (*start == track.last_start) {
+      ++counts.duplicates;
+      return;
+    }
+    if (*start < track.last_start) {
+      ++counts.overlaps;
+      return;
+    }
+    if (track.waiting) {
+      Programme waiting = std::move(*track.waiting);
+      track.waiting.reset();
+      waiting.stop = *start;
+      track.last_stop = *start;
+      Deliver(std::move(waiting));
+    } else if (*start < track.last_stop) {
+      ++counts.overlaps;
+      return;
+    }
+    programme.start = *start;
+    programme.title = std::move(title.text);
+    programme.sub_title = std::move(sub_title.text);
+    programme.description = std::move(description.text);
+    programme.episode_num = std::move(episode_num.text);
+    programme.category = JoinCategories();
+    track.last_start = *start;
+    if (has_stop) {
+      programme.stop = stop_time;
+      track.last_stop = stop_time;
+      Deliver(std::move(programme));
+    } else {
+      track.waiting = std::move(programme);
+    }
+  }
+
+  void EndElement() {
+    if (field != Field::kNone && depth == field_depth) EndField();
+    if (item_depth != 0 && depth == item_depth) {
+      item_depth = 0;
+      if (in_channel) {
+        ++counts.channels;
+        tracks.try_emplace(channel.id);
+        if (handlers.channel) handlers.channel(std::move(channel));
+      } else {
+        EndProgramme();
+      }
+    }
+    --depth;
+  }
+
+  // Runs a handler step; what it throws stops the parser and is thrown again after it.
+  template <typename Step>
+  void Guarded(Step&& step) {
+    if (thrown) return;
+    try {
+      step();
+    } catch (...) {
+      thrown = std::current_exception();
+      XML_StopParser(parser, XML_FALSE);
+    }
+  }
+
+  Outcome Parse(const char* data, std::size_t size, bool final) {
+    while (true) {
+      const int piece = static_cast<int>(std::min<std::size_t>(size, 1 << 30));
+      const bool last = final && static_cast<std::size_t>(piece) == size;
+      if (XML_Parse(parser, data, piece, last ? XML_TRUE : XML_FALSE) == XML_STATUS_ERROR) {
+        if (thrown) std::rethrow_exception(thrown);
+        failure = "line " + std::to_string(XML_GetCurrentLineNumber(parser)) + ": " +
+                  XML_ErrorString(XML_GetErrorCode(parser));
+        return Outcome::Fail(failure);
+      }
+      data += piece;
+      size -= piece;
+      if (size == 0) return Outcome::Ok();
+    }
+  }
+
+  Outcome Inflate(std::string_view bytes, bool final) {
+    zip.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+    zip.avail_in = static_cast<uInt>(bytes.size());
+    out.resize(kChunk);
+    while (true) {
+      if (zip_ended) {
+        if (zip.avail_in == 0) break;
+        // Another gzip member follows: gzip files may be concatenated.
+        inflateReset(&zip);
+        zip_ended = false;
+      }
+      zip.next_out = reinterpret_cast<Bytef*>(out.data());
+      zip.avail_out = static_cast<uInt>(out.size());
+      const int status = inflate(&zip, Z_NO_FLUSH);
+      if (status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR) {
+        failure = std::string("the compressed guide is damaged (") +
+                  (zip.msg != nullptr ? zip.msg : "zlib error") + ")";
+        return Outcome::Fail(failure);
+      }
+      if (status == Z_STREAM_END) zip_ended = true;
+      const std::size_t produced = out.size() - zip.avail_out;
+      if (produced > 0) {
+        if (Outcome parsed = Parse(out.data(), produced, false); !parsed.ok()) return parsed;
+      }
+      // Stop when the input is used up and inflate has no more output waiting.
+      if (status == Z_BUF_ERROR || (zip.avail_in == 0 && zip.avail_out != 0)) break;
+    }
+    if (final) {
+      if (!zip_ended) {
+        failure = "the compressed guide ends early";
+        return Outcome::Fail(failure);
+      }
+      return Parse("", 0, true);
+    }
+    return Outcome::Ok();
+  }
+
+  Outcome Take(std::string_view bytes, bool final) {
+    if (form == Form::kUnknown) {
+      head.append(bytes);
+      if (head.size() < 2 && !final) return Outcome::Ok();
+      form = head.size() >= 2 && static_cast<unsigned char>(head[0]) == 0x1F &&
+                     static_cast<unsigned char>(head[1]) == 0x8B
+                 ? Form::kGzip
+                 : Form::kPlain;
+      if (form == Form::kGzip) {
+        if (inflateInit2(&zip, 16 + MAX_WBITS) != Z_OK) throw Error("out of memory");
+        zip_open = true;
+      }
+      const std::string held = std::move(head);
+      head.clear();
+      return form == Form::kGzip ? Inflate(held, final) : Parse(held.data(), held.size(), final);
+    }
+    return form == Form::kGzip ? Inflate(bytes, final) : Parse(bytes.data(), bytes.size(), final);
+  }
+};
+
+XmltvReader::XmltvReader(XmltvHandlers handlers, std::string preferred_language)
+    : state_(std::make_unique<State>()) {
+  state_->handlers = std::move(handlers);
+  state_->preferred_language = std::move(preferred_language);
+  state_->parser = XML_ParserCreate("UTF-8");
+  if (state_->parser == nullptr) throw Error("out of memory");
+  XML_SetUserData(state_->parser, state_.get());
+  XML_SetElementHandler(
+      state_->parser,
+      [](void* user_data, const XML_Char* name, const XML_Char** attributes) {
+        State& state = *static_cast<State*>(user_data);
+        state.Guarded([&] { state.StartElement(name, attributes); });
+      },
+      [](void* user_data, const XML_Char*) {
+        State& state = *static_cast<State*>(user_data);
+        state.Guarded([&] { state.EndElement(); });
+      });
+  XML_SetCharacterDataHandler(state_->parser, [](void* user_data, const XML_Char* data, int len) {
+    State& state = *static_cast<State*>(user_data);
+    state.Guarded([&] { state.Characters(data, len); });
+  });
+}
+
+XmltvReader::~XmltvReader() = default;
+
+Outcome XmltvReader::Feed(std::string_view bytes) {
+  if (!state_->failure.empty()) return Outcome::Fail(state_->failure);
+  return state_->Take(bytes, false);
+}
+
+Outcome XmltvReader::Finish() {
+  if (!state_->failure.empty()) return Outcome::Fail(state_->failure);
+  if (Outcome taken = state_->Take({}, true); !taken.ok()) return taken;
+  for (auto& [id, track] : state_->tracks) {
+    if (track.waiting) ++state_->counts.without_end;
+    track.waiting.reset();
+  }
+  return Outcome::Ok();
+}
+
+const GuideCounts& XmltvReader::counts() const {
+  return state_->counts;
+}
+
+Outcome ReadXmltvFile(const std::filesystem::path& file, XmltvReader& reader) {
+  std::FILE* stream = std::fopen(file.c_str(), "rb");
+  if (stream == nullptr) return Outcome::Fail(CannotReadMessage(file, errno));
+  std::string buffer(kChunk, '\0');
+  Outcome outcome;
+  while (outcome.ok()) {
+    const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), stream);
+    if (got == 0) {
+      if (std::ferror(stream) != 0) outcome = Outcome::Fail(CannotReadMessage(file, EIO));
+      break;
+    }
+    outcome = reader.Feed(std::string_view(buffer.data(), got));
+  }
+  std::fclose(stream);
+  if (!outcome.ok()) return outcome;
+  return reader.Finish();
+}
+
+}  // namespace vistrel
