@@ -54,9 +54,15 @@ QVariant ChannelListModel::data(const QModelIndex& index, int role) const {
   if (!channel) return QVariant();
   switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
       return ToQString(
           ChannelColumnText(state_.catalogue, *channel, static_cast<ListColumn>(index.column())));
+    case Qt::ToolTipRole: {
+      QString tip = ToQString(
+          ChannelColumnText(state_.catalogue, *channel, static_cast<ListColumn>(index.column())));
+      const std::string line = guide_line_ ? guide_line_(*channel) : std::string();
+      if (!line.empty()) tip += (tip.isEmpty() ? "" : "\n") + ToQString(line);
+      return tip;
+    }
     case Qt::DecorationRole:
       if (index.column() != static_cast<int>(ListColumn::kChannel)) return QVariant();
       {

@@ -6,6 +6,8 @@
 #include <QIcon>
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <string>
 
 #include "app/program_state.h"
 
@@ -20,6 +22,11 @@ class ChannelListModel : public QAbstractTableModel {
 
   // Tells the list how many rows the view now has (a reset: the selection goes).
   void SetRowCount(int32_t rows);
+  // The programme guide's line for a channel ("Now: ... · Next: ..."), added under the cell's
+  // text in every tooltip of its row; empty: no line.
+  void SetGuideLine(std::function<std::string(const Channel&)> guide_line) {
+    guide_line_ = std::move(guide_line);
+  }
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -35,6 +42,7 @@ class ChannelListModel : public QAbstractTableModel {
 
   const ProgramState& state_;
   int32_t rows_ = 0;
+  std::function<std::string(const Channel&)> guide_line_;
   std::array<QIcon, 6> status_icons_;
 };
 

@@ -48,6 +48,10 @@ ChannelMenu::ChannelMenu(ProgramState& state, ServiceConfig service, ChannelMenu
   }
   update_ = addAction(MenuIcon(MenuGlyph::kUpdate), "Update Channel");
   remove_ = addAction(MenuIcon(MenuGlyph::kRemove), "Remove Channel");
+  guide_ = addAction(MenuIcon(MenuGlyph::kGuide), "Programme Guide");
+  connect(guide_, &QAction::triggered, this, [this] {
+    if (hooks_.programme_guide) hooks_.programme_guide();
+  });
 
   connect(watch_, &QAction::triggered, this, [this] {
     if (hooks_.watch) hooks_.watch();
@@ -71,6 +75,8 @@ void ChannelMenu::Apply() {
   flag_->menuAction()->setEnabled(s.flag);
   update_->setEnabled(s.update);
   remove_->setEnabled(s.remove);
+  // Any channel may have a guide: the item needs only a channel.
+  guide_->setEnabled(s.watch);
 }
 
 int32_t ChannelMenu::SelectedPosition() const {

@@ -22,6 +22,7 @@ struct ChannelMenuHooks {
   std::function<void()> rebuild_view;         // RebuildView applied to the window
   std::function<void(int32_t)> change;        // the editor, to change the channel at a position
   std::function<void(const QUrl&)> open_url;  // the default browser; empty: the desktop's
+  std::function<void()> programme_guide;      // the guide window of the selected channel
 };
 
 class ChannelMenu : public QMenu {
@@ -45,6 +46,7 @@ class ChannelMenu : public QMenu {
   QMenu* flag_menu() const { return flag_; }
   QAction* update_action() const { return update_; }
   QAction* remove_action() const { return remove_; }
+  QAction* programme_guide_action() const { return guide_; }
 
  private:
   void Apply();
@@ -75,6 +77,7 @@ class ChannelMenu : public QMenu {
   QMenu* flag_ = nullptr;
   QAction* update_ = nullptr;
   QAction* remove_ = nullptr;
+  QAction* guide_ = nullptr;
 };
 
 }  // namespace vistrel

@@ -49,6 +49,8 @@ QList<QAction*> AddKeyboardShortcuts(QWidget* window, const ShortcutHooks& hooks
       hooks.volume_up);
   actions << AddAction(window, "volumeDownAction", "Volume down",
                        {QKeySequence(Qt::CTRL | Qt::Key_Minus)}, hooks.volume_down);
+  actions << AddAction(window, "programmeGuideAction", "Programme guide of the selected channel",
+                       {QKeySequence(Qt::CTRL | Qt::Key_G)}, hooks.programme_guide);
   QAction* help = AddAction(window, "shortcutsAction", "Keyboard shortcuts",
                             {QKeySequence(Qt::Key_F1)}, nullptr);
   actions << help;

@@ -19,6 +19,7 @@ struct ShortcutHooks {
   std::function<void()> toggle_mute;       // M
   std::function<void()> volume_up;         // Ctrl+Plus
   std::function<void()> volume_down;       // Ctrl+Minus
+  std::function<void()> programme_guide;   // Ctrl+G
 };
 
 // Adds the actions to `window` and returns them, the F1 action last. Never fails.

@@ -14,12 +14,14 @@
 #include <QSpinBox>
 #include <QStringList>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWindow>
 #include <algorithm>
 #include <clocale>
+#include <ctime>
 #include <exception>
 
 #include "app/lifecycle.h"
@@ -37,6 +39,7 @@
 #include "gui/channel_menu.h"
 #include "gui/filter_dialog.h"
 #include "gui/find_window.h"
+#include "gui/guide_requests.h"
 #include "gui/header_click_filter.h"
 #include "gui/icons.h"
 #include "gui/keyboard_shortcuts.h"
@@ -45,6 +48,7 @@
 #include "gui/message_boxes.h"
 #include "gui/mpris_service.h"
 #include "gui/player_frame.h"
+#include "gui/programme_guide_window.h"
 #include "gui/qt_text.h"
 #include "gui/screen_saver_inhibitor.h"
 #include "gui/splash_window.h"
@@ -145,6 +149,7 @@ MainWindow::MainWindow(ProgramState state, const PlayerFactory& make_player, QWi
 
   ConnectControls();
   CreateDesktopControls();
+  CreateProgrammeGuide();
   ApplyPlaybackView();
   SyncFavoritesToggle();
   LayOut();
@@ -258,6 +263,7 @@ void MainWindow::CreateControls() {
   menu_hooks.watch = [list] { emit list->PlayRequested(); };
   menu_hooks.rebuild_view = rebuild;
   menu_hooks.change = [this](int32_t position) { add_form_->ExecToChange(position); };
+  menu_hooks.programme_guide = [this] { OpenProgrammeGuide(); };
   channel_menu_ = new ChannelMenu(state_, service_, menu_hooks, this);
   list_->setContextMenuPolicy(Qt::DefaultContextMenu);
   list_->viewport()->installEventFilter(this);
@@ -362,6 +368,7 @@ void MainWindow::ApplyPlaybackView() {
   SetChannelLabelText(ToQString(view.channel_label));
   stop_->setVisible(view.stop_visible);
   play_->setVisible(!view.stop_visible);
+  if (programme_now_ != nullptr) UpdateProgrammeNow();
   UpdateMediaControls();
 }
 
@@ -377,6 +384,7 @@ void MainWindow::CreateDesktopControls() {
   keys.toggle_mute = [this] { mute_->toggle(); };
   keys.volume_up = [this] { volume_->stepUp(); };
   keys.volume_down = [this] { volume_->stepDown(); };
+  keys.programme_guide = [this] { OpenProgrammeGuide(); };
   AddKeyboardShortcuts(this, keys);
   // A double click on the picture enters full screen; in full screen the picture leaves the
   // video area, and its own double click leaves.
@@ -404,6 +412,85 @@ void MainWindow::CreateDesktopControls() {
   bus.set_volume = [this](double volume) { volume_->setValue(qRound(volume * 100.0)); };
   mpris_ = new MprisService(std::move(bus), this);
   mpris_->Register();  // without a session bus the program runs as before
+}
+
+void MainWindow::CreateProgrammeGuide() {
+  guide_requests_ = new GuideRequests(service_, this);
+  guide_window_ = new ProgrammeGuideWindow(this);
+  // Over the top of the picture (a sibling of the video area, which holds the picture alone):
+  // light text on a dark band, shown only while there is a line.
+  programme_now_ = new QLabel(player_frame_);
+  programme_now_->setObjectName("programmeNow");
+  programme_now_->setAccessibleName("Programme now");
+  programme_now_->setTextFormat(Qt::PlainText);
+  programme_now_->setAutoFillBackground(true);
+  QPalette band = programme_now_->palette();
+  band.setColor(QPalette::Window, QColor(0, 0, 0, 170));
+  band.setColor(QPalette::WindowText, kLabelText);
+  programme_now_->setPalette(band);
+  programme_now_->setContentsMargins(6, 2, 6, 2);
+  programme_now_->hide();
+  model_->SetGuideLine([this](const Channel& channel) { return GuideLine(channel); });
+
+  // Now and next at start, then every ten minutes; the line follows the clock in between.
+  QMetaObject::invokeMethod(this, &MainWindow::FetchNowAndNext, Qt::QueuedConnection);
+  auto* refresh = new QTimer(this);
+  refresh->setInterval(10 * 60 * 1000);
+  connect(refresh, &QTimer::timeout, this, &MainWindow::FetchNowAndNext);
+  refresh->start();
+  auto* clock = new QTimer(this);
+  clock->setInterval(30 * 1000);
+  connect(clock, &QTimer::timeout, this, &MainWindow::UpdateProgrammeNow);
+  clock->start();
+}
+
+void MainWindow::FetchNowAndNext() {
+  guide_requests_->FetchNowAndNext([this](Result<NowAndNextGuide> guide) {
+    // A service without a guide (or none reachable) is a catalogue without guide: no message.
+    if (!guide.ok()) return;
+    now_and_next_ = std::make_unique<NowAndNextGuide>(std::move(*guide.value));
+    UpdateProgrammeNow();
+  });
+}
+
+std::string MainWindow::GuideLine(const Channel& channel) const {
+  if (!now_and_next_) return {};
+  const ChannelNowNext* entry = now_and_next_->Find(channel.id);
+  return entry != nullptr ? NowNextLine(*entry, std::time(nullptr)) : std::string();
+}
+
+void MainWindow::UpdateProgrammeNow() {
+  const int32_t position =
+      ChannelPositionOfRow(state_.catalogue, state_.visible_rows, controller_->selected_row());
+  const QString line =
+      position >= 0 ? ToQString(GuideLine(state_.catalogue.channels[static_cast<size_t>(position)]))
+                    : QString();
+  if (line.isEmpty()) {
+    programme_now_->hide();
+    return;
+  }
+  const int width = video_area_->width();
+  const QMargins margins = programme_now_->contentsMargins();
+  programme_now_->setText(programme_now_->fontMetrics().elidedText(
+      line, Qt::ElideRight, std::max(0, width - margins.left() - margins.right())));
+  programme_now_->setToolTip(line);
+  programme_now_->setAccessibleDescription(line);
+  programme_now_->setGeometry(video_area_->x(), video_area_->y(), width,
+                              programme_now_->sizeHint().height());
+  programme_now_->show();
+  programme_now_->raise();
+}
+
+void MainWindow::OpenProgrammeGuide() {
+  const int32_t position =
+      ChannelPositionOfRow(state_.catalogue, state_.visible_rows, SelectedRow());
+  if (position < 0) return;
+  const Channel& channel = state_.catalogue.channels[static_cast<size_t>(position)];
+  const int32_t id = channel.id;
+  guide_window_->OpenFor(id, ToQString(channel.name));
+  guide_requests_->FetchChannel(id, [this, id](Result<std::vector<GuideProgramme>> programmes) {
+    guide_window_->ShowProgrammes(id, programmes, std::time(nullptr));
+  });
 }
 
 void MainWindow::UpdateMediaControls() {
@@ -650,6 +737,10 @@ void MainWindow::changeEvent(QEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == video_area_ && programme_now_ != nullptr &&
+      (event->type() == QEvent::Resize || event->type() == QEvent::Move)) {
+    UpdateProgrammeNow();
+  }
   if (watched == video_area_ && event->type() == QEvent::MouseButtonDblClick) {
     controller_->EnterFullScreen();
     ApplyPlaybackView();

@@ -12,6 +12,7 @@
 #include "browser/view_builder.h"
 #include "playback/media_player.h"
 #include "playback/playback_controller.h"
+#include "service_client/programme_guide.h"
 #include "service_client/service_config.h"
 
 class QComboBox;
@@ -25,6 +26,8 @@ namespace vistrel {
 class ChannelListModel;
 class ChannelMenu;
 class FindWindow;
+class GuideRequests;
+class ProgrammeGuideWindow;
 class HeaderClickFilter;
 class LinkButton;
 class MprisService;
@@ -72,6 +75,10 @@ class MainWindow : public QWidget {
   // at the ends, and plays it. Nothing on an empty list.
   void Zap(int32_t step);
 
+  // Ctrl+G or the channel menu's "Programme Guide": the guide window for the selected channel,
+  // its programmes fetched off the GUI thread. Nothing without a selected channel.
+  void OpenProgrammeGuide();
+
   // The search position of the find window's next Find Next.
   int32_t find_position() const { return find_position_; }
 
@@ -112,6 +119,13 @@ class MainWindow : public QWidget {
   // Tells the desktop's media controls the current playback state (each change once).
   void UpdateMediaControls();
   void CreateDesktopControls();
+  void CreateProgrammeGuide();
+  // Asks the service for every channel's now and next (at start and every ten minutes).
+  void FetchNowAndNext();
+  // The "Programme now" line over the picture, for the cued channel at the current time.
+  void UpdateProgrammeNow();
+  // The guide's line for `channel` now; empty when the guide has none.
+  std::string GuideLine(const Channel& channel) const;
   void SetChannelLabelText(const QString& text);
   void SyncFavoritesToggle();
   // Runs a command that changes the filter, then rebuilds the view; a failing command shows its
@@ -151,6 +165,10 @@ class MainWindow : public QWidget {
   HeaderClickFilter* header_filter_ = nullptr;
   ScreenSaverInhibitor* screen_saver_ = nullptr;
   MprisService* mpris_ = nullptr;
+  GuideRequests* guide_requests_ = nullptr;
+  ProgrammeGuideWindow* guide_window_ = nullptr;
+  QLabel* programme_now_ = nullptr;
+  std::unique_ptr<NowAndNextGuide> now_and_next_;
 
   QToolButton* filter_ = nullptr;
   T_filterForm* filter_form_ = nullptr;

@@ -96,6 +96,15 @@ QIcon MenuIcon(MenuGlyph glyph) {
         p.drawLine(QPointF(3.5, 3.5), QPointF(12.5, 12.5));
         p.drawLine(QPointF(12.5, 3.5), QPointF(3.5, 12.5));
       });
+    case MenuGlyph::kGuide:
+      // A page of programme lines.
+      return DrawnIcon([](QPainter& p) {
+        p.setPen(QPen(kInk, 1));
+        p.setBrush(QColor(250, 250, 240));
+        p.drawRect(QRectF(2.5, 1.5, 11, 13));
+        p.setPen(QPen(QColor(40, 90, 170), 1.5));
+        for (double y : {5.0, 8.0, 11.0}) p.drawLine(QPointF(4.5, y), QPointF(11.5, y));
+      });
   }
   return QIcon();
 }

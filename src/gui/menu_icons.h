@@ -15,6 +15,7 @@ enum class MenuGlyph {
   kFlag,
   kUpdate,
   kRemove,
+  kGuide,
 };
 
 // Needs a QApplication.
