@@ -17,6 +17,7 @@
 
 #include "catalogue/user_files.h"
 #include "support/http_test_server.h"
+#include "support/sanitizers.h"
 #include "support/temp_dir.h"
 
 extern char** environ;
@@ -90,6 +91,11 @@ int WaitForEnd(pid_t pid) {
 }
 
 TEST(ProgramEnd, ATerminationSignalEndsNormallyWithTheUserFilesWritten) {
+#ifdef VISTREL_ASAN
+  // Qt and its platform plugins are not built with the sanitizers: what they keep until the
+  // end would be reported as the program's leaks and turn its exit status.
+  GTEST_SKIP() << "the whole Qt program is not run under the sanitizers";
+#endif
   for (const int signal_number : {SIGTERM, SIGINT, SIGHUP}) {
     SCOPED_TRACE(strsignal(signal_number));
     TempDir dir;
