@@ -108,6 +108,9 @@ class DesktopControlsTest : public QObject {
     player->RaiseStatus("Playing");
     QTest::keyClick(list, Qt::Key_F);
     QCOMPARE(player->calls.back(), std::string("SetFullScreen(1)"));
+    player->calls.clear();
+    QTest::mouseDClick(run.Find<QWidget>("videoArea"), Qt::LeftButton);
+    QCOMPARE(player->calls, std::vector<std::string>{"SetFullScreen(1)"});
     MessageBoxAnswerer answerer;
     QTest::keyClick(list, Qt::Key_F1);
     QCOMPARE(answerer.texts.size(), 1);
