@@ -113,7 +113,8 @@ QString SiteLinkText() {
 MainWindow::MainWindow(ProgramState state, const PlayerFactory& make_player, QWidget* parent)
     : QWidget(parent),
       state_(std::move(state)),
-      service_(DefaultServiceConfig([] { QCoreApplication::processEvents(); })) {
+      service_(DefaultServiceConfig()),
+      runner_(std::make_unique<RequestRunner>()) {
   // Numbers with a fraction are always read and written with ".", whatever the user's locale
   // (QApplication takes the locale from the environment).
   std::setlocale(LC_NUMERIC, "C");
@@ -133,10 +134,10 @@ MainWindow::MainWindow(ProgramState state, const PlayerFactory& make_player, QWi
   }
   PlaybackHooks hooks;
   hooks.submit_user_channel = [this](int32_t row) {
-    SubmitUserChannel(service_, state_.catalogue, state_.visible_rows, row);
+    SubmitUserChannel(*runner_, service_, state_.catalogue, state_.visible_rows, row);
   };
   hooks.report_broken_channel = [this](int32_t channel_id) {
-    SendServiceRequest(service_, ReportBrokenChannelUrl(service_.base_url, channel_id));
+    QueueServiceRequest(*runner_, ReportBrokenChannelUrl(service_.base_url, channel_id));
   };
   hooks.show_error = [this](const std::string& text) { ShowErrorBox(this, text); };
   hooks.offer_player_install = [this] { OfferPlayerDownload(this); };
@@ -157,6 +158,8 @@ MainWindow::MainWindow(ProgramState state, const PlayerFactory& make_player, QWi
 }
 
 MainWindow::~MainWindow() {
+  // Requests still on their way are cancelled; nothing comes back to the window any more.
+  runner_.reset();
   list_update_.reset();
   // The controller uses the player; the player's video lives in the window's widgets.
   controller_.reset();
@@ -248,7 +251,7 @@ void MainWindow::CreateControls() {
   auto rebuild = [this] { ApplyView(RefreshView(state_)); };
   filter_form_ = new T_filterForm(state_, rebuild, this);
   add_form_ = new T_addForm(state_, rebuild, this);
-  update_form_ = new T_updateForm(state_, service_, this);
+  update_form_ = new T_updateForm(state_, service_, *runner_, this);
   ListUpdateHooks update_hooks;
   update_hooks.reload = [this] { return ReloadAfterListDownload(); };
   list_update_ = std::make_unique<ListUpdate>(state_, *update_form_, this, update_hooks);
@@ -258,7 +261,7 @@ void MainWindow::CreateControls() {
   menu_hooks.watch = [list] { emit list->PlayRequested(); };
   menu_hooks.rebuild_view = rebuild;
   menu_hooks.change = [this](int32_t position) { add_form_->ExecToChange(position); };
-  channel_menu_ = new ChannelMenu(state_, service_, menu_hooks, this);
+  channel_menu_ = new ChannelMenu(state_, service_, *runner_, menu_hooks, this);
   list_->setContextMenuPolicy(Qt::DefaultContextMenu);
   list_->viewport()->installEventFilter(this);
 }

@@ -12,6 +12,7 @@
 #include "browser/view_builder.h"
 #include "playback/media_player.h"
 #include "playback/playback_controller.h"
+#include "service_client/request_runner.h"
 #include "service_client/service_config.h"
 
 class QComboBox;
@@ -124,6 +125,8 @@ class MainWindow : public QWidget {
 
   ProgramState state_;
   ServiceConfig service_;
+  // The one worker of the window's requests and downloads.
+  std::unique_ptr<RequestRunner> runner_;
   std::unique_ptr<MediaPlayer> player_;
   bool player_failed_ = false;
   std::unique_ptr<PlaybackController> controller_;

@@ -159,41 +159,11 @@ void PlaybackController::SubmitIfUnsent() {
   const int32_t row = selected_row_;
   const Channel* channel = ChannelAt(row);
   if (channel == nullptr || channel->user_defined != 1 || channel->sent != 0) return;
-  // The submission lets the window process events while it transfers, so a nested status
-  // event must not submit the same channel again while its mark is still 0; another channel
-  // that plays meanwhile is submitted as ever.
-  const int32_t id = channel->id;
-  if (std::find(submitting_.begin(), submitting_.end(), id) != submitting_.end()) return;
-  // The row and the channel are fixed now: the selection may change during the request.
-  const auto index = static_cast<size_t>(state_.visible_rows.positions[static_cast<size_t>(row)]);
-  submitting_.push_back(id);
-  struct MarkSent {
-    PlaybackController* self;
-    size_t index;
-    int32_t id;
-    ~MarkSent() {
-      auto& ids = self->submitting_;
-      ids.erase(std::find(ids.begin(), ids.end(), id));
-      self->MarkSubmitted(index, id);
-    }
-  } mark{this, index, id};
+  // Marked as the submission is queued: it goes once, whatever becomes of the request.
+  state_.catalogue
+      .channels[static_cast<size_t>(state_.visible_rows.positions[static_cast<size_t>(row)])]
+      .sent = 1;
   if (hooks_.submit_user_channel) hooks_.submit_user_channel(row);
-}
-
-void PlaybackController::MarkSubmitted(size_t index, int32_t id) {
-  // Events processed during the request may have reordered or removed channels: mark the
-  // channel that was submitted, found again by its id when it moved, and nothing else.
-  auto& channels = state_.catalogue.channels;
-  if (index < channels.size() && channels[index].user_defined == 1 && channels[index].id == id) {
-    channels[index].sent = 1;
-    return;
-  }
-  for (Channel& c : channels) {
-    if (c.user_defined == 1 && c.id == id) {
-      c.sent = 1;
-      return;
-    }
-  }
 }
 
 void PlaybackController::RememberCued(const std::string& url, int32_t channel_id) {

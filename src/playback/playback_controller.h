@@ -26,7 +26,8 @@ struct PlaybackView {
 
 // What the controller asks of the window and of the service. Each may be empty.
 struct PlaybackHooks {
-  // The selected row's channel is a user channel seen playing for the first time.
+  // The selected row's channel is a user channel seen playing for the first time; it is marked
+  // sent already. The hook queues the request and returns.
   std::function<void(int32_t row)> submit_user_channel;
   // After the error box: the stream of the channel with id `channel_id` failed. It is the
   // channel whose address failed, whatever row is selected by then.
@@ -82,7 +83,6 @@ class PlaybackController {
   // The channel shown on `row`, null when the row or its index is outside the lists.
   const Channel* ChannelAt(int32_t row) const;
   void SubmitIfUnsent();
-  void MarkSubmitted(size_t index, int32_t id);
   void NotifyViewChanged();
 
   ProgramState& state_;
@@ -101,7 +101,6 @@ class PlaybackController {
     int32_t channel_id = 0;
   };
   std::vector<CuedAddress> cued_;
-  std::vector<int32_t> submitting_;  // ids of the user channels whose submission is on its way
 };
 
 }  // namespace vistrel

@@ -133,7 +133,8 @@ class WindowTextsTest : public QObject {
     ExpectWhole(&editor);
     ServiceConfig nowhere;
     nowhere.base_url = "http://127.0.0.1:1";
-    T_updateForm update(*state_, nowhere);
+    RequestRunner runner;
+    T_updateForm update(*state_, nowhere, runner);
     ExpectWhole(&update);
     // The refused connection's text takes more lines than "Ready".
     QTRY_VERIFY(!update.downloading() && update.StatusText() != "Ready");
