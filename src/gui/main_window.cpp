@@ -19,7 +19,6 @@
 #include <QVBoxLayout>
 #include <QWindow>
 #include <algorithm>
-#include <clocale>
 #include <exception>
 
 #include "app/lifecycle.h"
@@ -115,9 +114,6 @@ MainWindow::MainWindow(ProgramState state, const PlayerFactory& make_player, QWi
       state_(std::move(state)),
       service_(DefaultServiceConfig()),
       runner_(std::make_unique<RequestRunner>()) {
-  // Numbers with a fraction are always read and written with ".", whatever the user's locale
-  // (QApplication takes the locale from the environment).
-  std::setlocale(LC_NUMERIC, "C");
   setObjectName("mainWindow");
   setAccessibleName(QString::fromUtf8(build::kProductName));
   setWindowTitle(ToQString(BaseCaption()));
