@@ -245,18 +245,18 @@ void MainWindow::CreateControls() {
 
   // The dialogs live as long as the window and keep their contents between showings.
   auto rebuild = [this] { ApplyView(RefreshView(state_)); };
-  filter_form_ = new T_filterForm(state_, rebuild, this);
-  add_form_ = new T_addForm(state_, rebuild, this);
-  update_form_ = new T_updateForm(state_, service_, *runner_, this);
+  filter_dialog_ = new FilterDialog(state_, rebuild, this);
+  editor_dialog_ = new ChannelEditorDialog(state_, rebuild, this);
+  update_dialog_ = new UpdateDialog(state_, service_, *runner_, this);
   ListUpdateHooks update_hooks;
   update_hooks.reload = [this] { return ReloadAfterListDownload(); };
-  list_update_ = std::make_unique<ListUpdate>(state_, *update_form_, this, update_hooks);
+  list_update_ = std::make_unique<ListUpdate>(state_, *update_dialog_, this, update_hooks);
 
   ChannelMenuHooks menu_hooks;
   menu_hooks.selected_row = [this] { return SelectedRow(); };
   menu_hooks.watch = [list] { emit list->PlayRequested(); };
   menu_hooks.rebuild_view = rebuild;
-  menu_hooks.change = [this](int32_t position) { add_form_->ExecToChange(position); };
+  menu_hooks.change = [this](int32_t position) { editor_dialog_->ExecToChange(position); };
   channel_menu_ = new ChannelMenu(state_, service_, *runner_, menu_hooks, this);
   list_->setContextMenuPolicy(Qt::DefaultContextMenu);
   list_->viewport()->installEventFilter(this);
@@ -481,8 +481,8 @@ void MainWindow::ApplyView(const ViewResult& view) {
     country_->addItems(names);
     country_->setCurrentIndex(view.country_index);
   }
-  filter_form_->SetLists(view.country_names, view.genre_names);
-  add_form_->SetLists(view.country_names, view.genre_names);
+  filter_dialog_->SetLists(view.country_names, view.genre_names);
+  editor_dialog_->SetLists(view.country_names, view.genre_names);
   SyncFavoritesToggle();
   list_->setUpdatesEnabled(true);
   UpdateMediaControls();  // the rows to go to changed
@@ -585,11 +585,11 @@ void MainWindow::OfferDownloadIfListOutdated() {
 }
 
 void MainWindow::OpenFilter() {
-  filter_form_->exec();  // Set Filter has applied everything already
+  filter_dialog_->exec();  // Set Filter has applied everything already
 }
 
 void MainWindow::OpenChannelEditor() {
-  add_form_->ExecToAdd();
+  editor_dialog_->ExecToAdd();
 }
 
 void MainWindow::OpenChannelMenu(const QPoint& pos, bool by_keyboard) {

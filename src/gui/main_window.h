@@ -32,9 +32,9 @@ class MprisService;
 class PlayerFrame;
 class ListUpdate;
 class ScreenSaverInhibitor;
-class T_addForm;
-class T_filterForm;
-class T_updateForm;
+class ChannelEditorDialog;
+class FilterDialog;
+class UpdateDialog;
 
 // Creates the media player and puts its video into `video_area` (a widget with an empty
 // layout). Returns null when the player cannot be started.
@@ -156,9 +156,9 @@ class MainWindow : public QWidget {
   MprisService* mpris_ = nullptr;
 
   QToolButton* filter_ = nullptr;
-  T_filterForm* filter_form_ = nullptr;
-  T_addForm* add_form_ = nullptr;
-  T_updateForm* update_form_ = nullptr;
+  FilterDialog* filter_dialog_ = nullptr;
+  ChannelEditorDialog* editor_dialog_ = nullptr;
+  UpdateDialog* update_dialog_ = nullptr;
   ChannelMenu* channel_menu_ = nullptr;
   std::unique_ptr<ListUpdate> list_update_;
   // The next activation of the window offers the download of an outdated list: at start-up and

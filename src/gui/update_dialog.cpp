@@ -19,7 +19,7 @@ const QSize kDesignSize(380, 104);
 
 }  // namespace
 
-T_updateForm::T_updateForm(ProgramState& state, ServiceConfig service, RequestRunner& runner,
+UpdateDialog::UpdateDialog(ProgramState& state, ServiceConfig service, RequestRunner& runner,
                            QWidget* parent)
     : QDialog(parent), state_(state), service_(std::move(service)), runner_(runner) {
   setObjectName("updateForm");
@@ -65,19 +65,19 @@ T_updateForm::T_updateForm(ProgramState& state, ServiceConfig service, RequestRu
     c.keep_right_margin = c.widget == cancel_ || c.widget == close_;
   FitToTexts();
 
-  connect(cancel_, &QPushButton::clicked, this, &T_updateForm::CancelClicked);
-  connect(close_, &QPushButton::clicked, this, &T_updateForm::CloseClicked);
+  connect(cancel_, &QPushButton::clicked, this, &UpdateDialog::CancelClicked);
+  connect(close_, &QPushButton::clicked, this, &UpdateDialog::CloseClicked);
 }
 
-void T_updateForm::FitToTexts() {
+void UpdateDialog::FitToTexts() {
   PlaceGrownToText(this, kDesignSize, design_);
 }
 
-QString T_updateForm::StatusText() const {
+QString UpdateDialog::StatusText() const {
   return status_->text();
 }
 
-void T_updateForm::showEvent(QShowEvent* event) {
+void UpdateDialog::showEvent(QShowEvent* event) {
   if (!opening_) {
     QDialog::showEvent(event);
     return;
@@ -91,21 +91,21 @@ void T_updateForm::showEvent(QShowEvent* event) {
   ShowFinished(false);
   QDialog::showEvent(event);
   // Started from the dialog's own event loop, once the dialog is on the screen.
-  QMetaObject::invokeMethod(this, &T_updateForm::RunDownload, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, &UpdateDialog::RunDownload, Qt::QueuedConnection);
 }
 
-void T_updateForm::done(int result) {
+void UpdateDialog::done(int result) {
   opening_ = true;
   QDialog::done(result);
 }
 
-void T_updateForm::ShowFinished(bool finished) {
+void UpdateDialog::ShowFinished(bool finished) {
   close_->setVisible(finished);
   cancel_->setVisible(!finished);
   (finished ? close_ : cancel_)->setFocus();
 }
 
-void T_updateForm::RunDownload() {
+void UpdateDialog::RunDownload() {
   if (downloading_ || !isVisible()) return;
   downloading_ = true;
   cancel_requested_ = false;
@@ -138,13 +138,13 @@ void T_updateForm::RunDownload() {
       post);
 }
 
-void T_updateForm::ShowProgress(int percent, const std::string& status) {
+void UpdateDialog::ShowProgress(int percent, const std::string& status) {
   if (!downloading_ || cancel_requested_) return;  // "Interrupted" stays until the end
   status_->setText(ToQString(status));
   progress_->setValue(percent);
 }
 
-void T_updateForm::FinishDownload(const ListDownloadResult& result) {
+void UpdateDialog::FinishDownload(const ListDownloadResult& result) {
   complete_ = result.complete;
   status_->setText(ToQString(result.status));
   FitToTexts();  // an error text may take more lines
@@ -155,23 +155,23 @@ void T_updateForm::FinishDownload(const ListDownloadResult& result) {
   if (close_after_download_) QDialog::reject();
 }
 
-void T_updateForm::RequestCancel() {
+void UpdateDialog::RequestCancel() {
   cancel_requested_ = true;
   if (downloading_) runner_.Cancel(job_);
 }
 
-void T_updateForm::CancelClicked() {
+void UpdateDialog::CancelClicked() {
   RequestCancel();
   status_->setText(kStatusInterrupted);
   ShowFinished(true);
 }
 
-void T_updateForm::CloseClicked() {
+void UpdateDialog::CloseClicked() {
   if (downloading_) {
     // Shown after Cancel while the transfer winds down: close once it has ended, with the
     // outcome it had.
     RequestCancel();
-    connect(this, &T_updateForm::DownloadFinished, this, &T_updateForm::CloseClicked,
+    connect(this, &UpdateDialog::DownloadFinished, this, &UpdateDialog::CloseClicked,
             static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::SingleShotConnection));
     return;
   }
@@ -179,7 +179,7 @@ void T_updateForm::CloseClicked() {
   done(complete_ ? QDialog::Accepted : QDialog::Rejected);
 }
 
-void T_updateForm::reject() {
+void UpdateDialog::reject() {
   if (downloading_) {
     RequestCancel();
     close_after_download_ = true;

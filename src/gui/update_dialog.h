@@ -20,12 +20,12 @@ class QPushButton;
 
 namespace vistrel {
 
-class T_updateForm : public QDialog {
+class UpdateDialog : public QDialog {
   Q_OBJECT
 
  public:
   // `service` says where the list comes from; `runner` runs the download.
-  T_updateForm(ProgramState& state, ServiceConfig service, RequestRunner& runner,
+  UpdateDialog(ProgramState& state, ServiceConfig service, RequestRunner& runner,
                QWidget* parent = nullptr);
 
   // The status line's text.

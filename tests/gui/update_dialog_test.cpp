@@ -54,9 +54,9 @@ class UpdateDialogTest : public QObject {
 
   // Shows the dialog modally; once its download has ended, `finished` runs and then Close is
   // clicked (or the close box, with `close_box`). Returns the dialog's result.
-  int Run(T_updateForm& form, const std::function<void()>& finished = {}, bool close_box = false) {
+  int Run(UpdateDialog& form, const std::function<void()>& finished = {}, bool close_box = false) {
     connect(
-        &form, &T_updateForm::DownloadFinished, &form,
+        &form, &UpdateDialog::DownloadFinished, &form,
         [&form, finished, close_box] {
           if (finished) finished();
           if (close_box) {
@@ -83,7 +83,7 @@ class UpdateDialogTest : public QObject {
   }
 
   void looksAsDesigned() {
-    T_updateForm form(*state_, At("http://127.0.0.1:1"), runner_);
+    UpdateDialog form(*state_, At("http://127.0.0.1:1"), runner_);
     QCOMPARE(form.windowTitle(), QString("update list ..."));
     QCOMPARE(Find<QLabel>(&form, "statusCaption")->text(), QString("Status:"));
     QVERIFY(Find<QLabel>(&form, "statusCaption")->font().bold());
@@ -97,7 +97,7 @@ class UpdateDialogTest : public QObject {
 
   void aCompleteDownloadStoresThePackageAndReturnsOk() {
     CatalogueServiceFixture service;
-    T_updateForm form(*state_, At(service.base_url()), runner_);
+    UpdateDialog form(*state_, At(service.base_url()), runner_);
     bool close_shown = false;
     const int result = Run(form, [&] {
       QCOMPARE(form.StatusText(), QString("Complete!"));
@@ -130,7 +130,7 @@ class UpdateDialogTest : public QObject {
       CatalogueServiceFixture service(c.key);
       state_->list_outdated = true;
       state_->catalogue.version_text = c.send_version ? service.version() : "";
-      T_updateForm form(*state_, At(service.base_url()), runner_);
+      UpdateDialog form(*state_, At(service.base_url()), runner_);
       QString status;
       QCOMPARE(Run(form, [&] { status = form.StatusText(); }), int(QDialog::Rejected));
       QCOMPARE(status, c.status);
@@ -141,7 +141,7 @@ class UpdateDialogTest : public QObject {
 
   void aRefusedConnectionShowsTheClientsText() {
     RefusingPort port;
-    T_updateForm form(*state_, At(port.base_url()), runner_);
+    UpdateDialog form(*state_, At(port.base_url()), runner_);
     QString status;
     QCOMPARE(Run(form, [&] { status = form.StatusText(); }), int(QDialog::Rejected));
     QVERIFY(!status.isEmpty() && status != "Complete!" && status != "Ready");
@@ -150,7 +150,7 @@ class UpdateDialogTest : public QObject {
 
   void progressIsShownWhileTheTransferRuns() {
     CatalogueServiceFixture service(build::kAccessKey, 40000);
-    T_updateForm form(*state_, At(service.base_url()), runner_);
+    UpdateDialog form(*state_, At(service.base_url()), runner_);
     QList<int> values;
     connect(Find<QProgressBar>(&form, "progressBar"), &QProgressBar::valueChanged, &form,
             [&](int value) { values << value; });
@@ -181,9 +181,9 @@ class UpdateDialogTest : public QObject {
                                });
     });
     service.Start();
-    T_updateForm form(*state_, At(service.base_url()), runner_);
+    UpdateDialog form(*state_, At(service.base_url()), runner_);
     QString after_cancel;
-    connect(&form, &T_updateForm::TransferBegun, &form, [&] {
+    connect(&form, &UpdateDialog::TransferBegun, &form, [&] {
       QTest::mouseClick(Find<QPushButton>(&form, "cancelButton"), Qt::LeftButton);
       after_cancel = form.StatusText();
     });
@@ -196,9 +196,9 @@ class UpdateDialogTest : public QObject {
 
   void aRestoreFromTheTaskBarKeepsTheDownloadAndItsOutcome() {
     CatalogueServiceFixture service;
-    T_updateForm form(*state_, At(service.base_url()), runner_);
+    UpdateDialog form(*state_, At(service.base_url()), runner_);
     int transfers = 0;
-    connect(&form, &T_updateForm::TransferBegun, &form, [&] { ++transfers; });
+    connect(&form, &UpdateDialog::TransferBegun, &form, [&] { ++transfers; });
     bool restored = false;
     QString status;
     const int result = Run(form, [&] {
@@ -217,7 +217,7 @@ class UpdateDialogTest : public QObject {
 
   void theCloseBoxLeavesTheOutdatedMark() {
     CatalogueServiceFixture service;
-    T_updateForm form(*state_, At(service.base_url()), runner_);
+    UpdateDialog form(*state_, At(service.base_url()), runner_);
     QCOMPARE(Run(form, {}, /*close_box=*/true), int(QDialog::Rejected));
     QVERIFY(state_->list_outdated);
     QVERIFY(ReadTestFile(package()) != kOldPackage);  // stored all the same
@@ -232,7 +232,7 @@ class UpdateDialogTest : public QObject {
     HttpTestServer server;
     server.Answer("/service/get.php", 200, FrameListResponse(kTagPackage, noise));
     server.Start();
-    T_updateForm form(*state_, At(server.base_url()), runner_);
+    UpdateDialog form(*state_, At(server.base_url()), runner_);
     QString status;
     QCOMPARE(Run(form, [&] { status = form.StatusText(); }), int(QDialog::Rejected));
     QVERIFY2(status.startsWith(kStatusUnusablePackage) && status.contains("not a readable archive"),
@@ -244,7 +244,7 @@ class UpdateDialogTest : public QObject {
     HttpTestServer server;
     server.Answer("/service/get.php", 200, FrameListResponse(kTagMessage, "<b>Closed</b> today"));
     server.Start();
-    T_updateForm form(*state_, At(server.base_url()), runner_);
+    UpdateDialog form(*state_, At(server.base_url()), runner_);
     QCOMPARE(Run(form), int(QDialog::Rejected));
     auto* line = Find<QLabel>(&form, "statusLine");
     QCOMPARE(line->text(), QString("<b>Closed</b> today"));
