@@ -6,7 +6,6 @@
 #include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
@@ -149,7 +148,6 @@ MainWindow::MainWindow(ProgramState state, const PlayerFactory& make_player, QWi
   header_filter_ = new HeaderClickFilter(
       list_, country_, [this](int32_t column) { OnColumnClick(column); }, this);
   qApp->installEventFilter(header_filter_);
-  qApp->installEventFilter(this);  // Ctrl+F before the focused control sees it
   screen_saver_ = new ScreenSaverInhibitor(this);
 }
 
@@ -376,6 +374,10 @@ void MainWindow::CreateDesktopControls() {
   keys.toggle_mute = [this] { mute_->toggle(); };
   keys.volume_up = [this] { volume_->stepUp(); };
   keys.volume_down = [this] { volume_->stepDown(); };
+  keys.find = [this] { OpenFindWindow(); };
+  keys.show_view = [this](View view) {
+    RunViewCommand([&] { ShowView(state_.store, state_.catalogue.filter, view); });
+  };
   AddKeyboardShortcuts(this, keys);
   // A double click on the picture enters full screen; in full screen the picture leaves the
   // video area, and its own double click leaves.
@@ -658,22 +660,6 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     const auto* request = static_cast<QContextMenuEvent*>(event);
     OpenChannelMenu(request->pos(), request->reason() == QContextMenuEvent::Keyboard);
     return true;
-  }
-  // Every key pressed in this window arrives at its window-system window first, before the
-  // focused control, which still gets it afterwards.
-  if (event->type() == QEvent::KeyPress && windowHandle() &&
-      watched == static_cast<QObject*>(windowHandle())) {
-    const auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() == Qt::Key_F && (key->modifiers() & Qt::ControlModifier)) OpenFindWindow();
-    // The radio and video views have no button: Ctrl+1, Ctrl+2 and Ctrl+3 show the TV, radio
-    // and video views.
-    if (key->modifiers() & Qt::ControlModifier) {
-      const int number = key->key() - Qt::Key_0;
-      if (number >= 1 && number <= 3) {
-        const View view = static_cast<View>(number);
-        RunViewCommand([&] { ShowView(state_.store, state_.catalogue.filter, view); });
-      }
-    }
   }
   return QWidget::eventFilter(watched, event);
 }

@@ -111,8 +111,10 @@ class DesktopControlsTest : public QObject {
     MessageBoxAnswerer answerer;
     QTest::keyClick(list, Qt::Key_F1);
     QCOMPARE(answerer.texts.size(), 1);
-    for (const char* line : {"Space\tPlay or stop the selected channel",
-                             "PgDown, Ctrl+Down\tPlay the next channel", "M\tMute or unmute"}) {
+    for (const char* line :
+         {"Space\tPlay or stop the selected channel", "PgDown, Ctrl+Down\tPlay the next channel",
+          "M\tMute or unmute", "Ctrl+F\tFind a channel",
+          "Ctrl+1, Ctrl+2, Ctrl+3\tTV, radio and video channels"}) {
       QVERIFY2(answerer.texts[0].contains(line), qPrintable(answerer.texts[0]));
     }
   }

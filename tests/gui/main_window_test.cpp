@@ -278,7 +278,10 @@ class MainWindowTest : public QObject {
     QCOMPARE(run_->window()->windowTitle(), QString("Vistrel - 7.15 - Tv"));
     QCOMPARE(Names().size(), 5);
 
-    // Ctrl+2 and Ctrl+3 reach the views that have no button, Ctrl+1 comes back.
+    // Ctrl+2 and Ctrl+3 reach the views that have no button, Ctrl+1 comes back; the window's
+    // keys need the window active, as it is when a user presses them.
+    run_->window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(run_->window()));
     QTest::keyClick(run_->window()->windowHandle(), Qt::Key_2, Qt::ControlModifier);
     QCOMPARE(run_->window()->windowTitle(), QString("Vistrel - 7.15 - Radio"));
     QTest::keyClick(run_->window()->windowHandle(), Qt::Key_3, Qt::ControlModifier);
