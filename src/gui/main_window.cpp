@@ -25,7 +25,6 @@
 #include "browser/find_in_list.h"
 #include "browser/list_rows.h"
 #include "browser/neighbour_row.h"
-#include "browser/selected_channel.h"
 #include "browser/sort_channels.h"
 #include "browser/view_commands.h"
 #include "common/build_config.h"
@@ -411,14 +410,12 @@ void MainWindow::UpdateMediaControls() {
   if (mpris_ == nullptr) return;
   MediaControlsInput input;
   input.status_text = controller_->view().status_label;
-  const int32_t position =
-      ChannelPositionOfRow(state_.catalogue, state_.visible_rows, controller_->selected_row());
-  if (position >= 0) {
-    const Channel& channel = state_.catalogue.channels[static_cast<size_t>(position)];
+  if (const Channel* channel =
+          state_.visible_rows.ChannelAt(state_.catalogue, controller_->selected_row())) {
     input.channel_cued = true;
-    input.channel_id = channel.id;
-    input.channel_name = channel.name;
-    input.genre_name = channel.genre_name;
+    input.channel_id = channel->id;
+    input.channel_name = channel->name;
+    input.genre_name = channel->genre_name;
     input.stream_title = controller_->stream_title();
   }
   input.visible_rows = state_.visible_rows.count;

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <utility>
 
+#include "browser/selected_channel.h"
 #include "catalogue/stream_address.h"
 #include "playback/channel_label.h"
 
@@ -42,19 +43,8 @@ PlaybackController::~PlaybackController() {
   player_->on_stream_title = nullptr;
 }
 
-const Channel* PlaybackController::ChannelAt(int32_t row) const {
-  if (row < 0 || row >= state_.visible_rows.count ||
-      static_cast<size_t>(row) >= state_.visible_rows.positions.size()) {
-    return nullptr;
-  }
-  const int32_t index = state_.visible_rows.positions[static_cast<size_t>(row)];
-  const auto& channels = state_.catalogue.channels;
-  if (index < 0 || static_cast<size_t>(index) >= channels.size()) return nullptr;
-  return &channels[static_cast<size_t>(index)];
-}
-
 void PlaybackController::CueChannel(int32_t row) {
-  const Channel* channel = ChannelAt(row);
+  const Channel* channel = state_.visible_rows.ChannelAt(state_.catalogue, row);
   if (channel == nullptr) {
     // A row the list does not have cannot be cued; nothing stays cued from before either.
     ClearChannel();
@@ -157,12 +147,12 @@ void PlaybackController::OnStatusChange() {
 
 void PlaybackController::SubmitIfUnsent() {
   const int32_t row = selected_row_;
-  const Channel* channel = ChannelAt(row);
-  if (channel == nullptr || channel->user_defined != 1 || channel->sent != 0) return;
+  const int32_t position = ChannelPositionOfRow(state_.catalogue, state_.visible_rows, row);
+  if (position < 0) return;
+  Channel& channel = state_.catalogue.channels[static_cast<size_t>(position)];
+  if (channel.user_defined != 1 || channel.sent != 0) return;
   // Marked as the submission is queued: it goes once, whatever becomes of the request.
-  state_.catalogue
-      .channels[static_cast<size_t>(state_.visible_rows.positions[static_cast<size_t>(row)])]
-      .sent = 1;
+  channel.sent = 1;
   if (hooks_.submit_user_channel) hooks_.submit_user_channel(row);
 }
 

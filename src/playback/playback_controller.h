@@ -80,8 +80,6 @@ class PlaybackController {
   void OnError(const std::string& url, const std::string& description);
   void RememberCued(const std::string& url, int32_t channel_id);
   void OnStreamTitle(const std::string& title);
-  // The channel shown on `row`, null when the row or its index is outside the lists.
-  const Channel* ChannelAt(int32_t row) const;
   void SubmitIfUnsent();
   void NotifyViewChanged();
 
