@@ -21,7 +21,11 @@ const QSize kDesignSize(380, 104);
 
 UpdateDialog::UpdateDialog(ProgramState& state, ServiceConfig service, RequestRunner& runner,
                            QWidget* parent)
-    : QDialog(parent), state_(state), service_(std::move(service)), runner_(runner) {
+    : QDialog(parent),
+      state_(state),
+      service_(std::move(service)),
+      runner_(runner),
+      post_(PostTo(this)) {
   setObjectName("updateForm");
   setWindowTitle("update list ...");
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -114,7 +118,7 @@ void UpdateDialog::RunDownload() {
   ListDownloadRequest request;
   request.version_text = state_.catalogue.version_text;
   request.data_dir = state_.data_folder;
-  const PostBack post = PostTo(this);
+  const PostBack& post = post_;
   job_ = runner_.Run(
       [this, post, service = service_,
        request = std::move(request)](const std::atomic<bool>& cancelled) -> std::function<void()> {

@@ -72,6 +72,7 @@ class UpdateDialog : public QDialog {
   ServiceConfig service_;
   RequestRunner& runner_;
   RequestRunner::JobId job_ = 0;
+  PostBack post_;  // results to this dialog while it lives
   bool cancel_requested_ = false;
   bool downloading_ = false;
   bool close_after_download_ = false;
