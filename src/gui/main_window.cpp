@@ -409,7 +409,7 @@ void MainWindow::CreateDesktopControls() {
 void MainWindow::UpdateMediaControls() {
   if (mpris_ == nullptr) return;
   MediaControlsInput input;
-  input.status_text = controller_->view().status_label;
+  input.player_state = controller_->view().player_state;
   if (const Channel* channel =
           state_.visible_rows.ChannelAt(state_.catalogue, controller_->selected_row())) {
     input.channel_cued = true;
@@ -424,7 +424,7 @@ void MainWindow::UpdateMediaControls() {
 }
 
 void MainWindow::PlayOrStop() {
-  const MediaControlsStatus status = MediaControlsStatusOf(controller_->view().status_label);
+  const MediaControlsStatus status = MediaControlsStatusOf(controller_->view().player_state);
   const int32_t row = SelectedRow();
   if (status == MediaControlsStatus::kPlaying) {
     controller_->Stop();

@@ -15,13 +15,6 @@ namespace {
 constexpr int kStartVolume = 30;  // the player starts quieter than the volume box shows
 constexpr size_t kCuedAddressesKept = 16;
 
-bool ContainsPlaying(const std::string& status) {
-  std::string upper = status;
-  std::transform(upper.begin(), upper.end(), upper.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return upper.find("PLAYING") != std::string::npos;
-}
-
 }  // namespace
 
 PlaybackController::PlaybackController(ProgramState& state, MediaPlayer* player,
@@ -124,8 +117,8 @@ void PlaybackController::PlaySelected(int32_t selected_row) {
 
 void PlaybackController::EnterFullScreen() {
   if (player_ == nullptr || !player_->HasCurrentMedia()) return;
-  const std::string status = player_->StatusText();
-  if (status == "Ready" || status == "Stopped") return;
+  const PlayerState state = player_->Status().state;
+  if (state == PlayerState::kReady || state == PlayerState::kStopped) return;
   player_->SetFullScreen(true);
 }
 
@@ -138,11 +131,12 @@ void PlaybackController::SetVolume(int volume) {
 }
 
 void PlaybackController::OnStatusChange() {
-  const std::string status = player_->StatusText();
-  view_.status_label = status;
+  const PlayerStatus status = player_->Status();
+  view_.status_label = PlayerStatusText(status);
+  view_.player_state = status.state;
   NotifyViewChanged();
-  if (status == "Paused" || status == "Stopped") Stop();
-  if (ContainsPlaying(status)) SubmitIfUnsent();
+  if (status.state == PlayerState::kPaused || status.state == PlayerState::kStopped) Stop();
+  if (status.state == PlayerState::kPlaying) SubmitIfUnsent();
 }
 
 void PlaybackController::SubmitIfUnsent() {

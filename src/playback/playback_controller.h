@@ -20,7 +20,8 @@ namespace vistrel {
 // What the player's controls show.
 struct PlaybackView {
   std::string channel_label = "No channel";  // plain text, never markup
-  std::string status_label = "Stopped";
+  std::string status_label = "Stopped";      // PlayerStatusText of the player's status
+  PlayerState player_state = PlayerState::kStopped;
   bool stop_visible = true;  // Stop shown and Play hidden; else the other way round
 };
 

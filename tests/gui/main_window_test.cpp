@@ -200,7 +200,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(player->Url(), std::string());
 
     // The status line shows the player's own text; Mute and the volume reach the player.
-    player->RaiseStatus("Buffering (40%)");
+    player->RaiseStatus(PlayerState::kBuffering, 40);
     QCOMPARE(run_->Find<QLabel>("statusLabel")->text(), QString("Buffering (40%)"));
     QTest::mouseClick(Button("muteButton"), Qt::LeftButton);
     QCOMPARE(player->calls.back(), std::string("SetMuted(1)"));

@@ -106,19 +106,19 @@ class PlaybackHooksTest : public QObject {
     FakeMediaPlayer* player = run.player();
     bool nested_ran = false;
     QTimer::singleShot(100, [&] {
-      player->RaiseStatus("Playing");
+      player->RaiseStatus(PlayerState::kPlaying);
       nested_ran = true;
     });
-    player->RaiseStatus("Playing");
+    player->RaiseStatus(PlayerState::kPlaying);
     QTRY_VERIFY(nested_ran);
-    player->RaiseStatus("Playing (stereo)");
+    player->RaiseStatus(PlayerState::kPlaying);
     QTRY_COMPARE(Count(service.requests(), "/service/new2.php"), 1);
     const int32_t position = run.window()->state().visible_rows.positions[2];
     QCOMPARE(run.window()->state().catalogue.channels[position].sent, 1);
 
     // A catalogue channel is never submitted.
     ClickRow(list, 0);
-    player->RaiseStatus("Playing");
+    player->RaiseStatus(PlayerState::kPlaying);
     QTest::qWait(200);  // time for a request that should not come
     QCOMPARE(Count(service.requests(), "/service/new2.php"), 1);
     ::unsetenv("VISTREL_SERVICE_URL");

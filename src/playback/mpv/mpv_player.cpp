@@ -208,9 +208,9 @@ void MpvPlayer::ScheduleAnnounce() {
 }
 
 void MpvPlayer::Announce() {
-  std::string status = tracker_.StatusText();
+  const PlayerStatus status = tracker_.Status();
   if (status == announced_status_) return;
-  announced_status_ = std::move(status);
+  announced_status_ = status;
   if (on_status_change) on_status_change();
 }
 
