@@ -19,7 +19,6 @@ namespace vistrel {
 
 namespace {
 
-constexpr int kTextCapacity = 255;
 constexpr int kLabelLeft = 12;
 constexpr int kFieldLeft = 100;
 constexpr int kFieldWidth = 250;
@@ -37,37 +36,27 @@ void AddLabel(QWidget* panel, const char* text, int row) {
   SetCaptionColor(label, kSectionCaptionColor);
 }
 
+QRect FieldRect(int row) {
+  return {kFieldLeft, RowTop(row), kFieldWidth, kRowHeight};
+}
+
 QLineEdit* AddEdit(QWidget* panel, const char* name, const char* label, int row) {
   AddLabel(panel, label, row);
-  auto* edit = new QLineEdit(panel);
-  edit->setObjectName(QString::fromLatin1(name));
-  edit->setGeometry(kFieldLeft, RowTop(row), kFieldWidth, kRowHeight);
-  edit->setMaxLength(kTextCapacity);
-  return edit;
+  return AddDialogEdit(panel, name, FieldRect(row));
 }
 
 template <std::size_t N>
 QComboBox* AddList(QWidget* panel, const char* name, const char* label, int row,
                    const char* const (&items)[N]) {
   AddLabel(panel, label, row);
-  auto* list = new QComboBox(panel);
-  list->setObjectName(QString::fromLatin1(name));
-  list->setGeometry(kFieldLeft, RowTop(row), kFieldWidth, kRowHeight);
+  QComboBox* list = AddDialogList(panel, name, FieldRect(row));
   for (const char* item : items) list->addItem(QString::fromLatin1(item));
   return list;
 }
 
 QComboBox* AddList(QWidget* panel, const char* name, const char* label, int row) {
   AddLabel(panel, label, row);
-  auto* list = new QComboBox(panel);
-  list->setObjectName(QString::fromLatin1(name));
-  list->setGeometry(kFieldLeft, RowTop(row), kFieldWidth, kRowHeight);
-  return list;
-}
-
-void FillList(QComboBox* list, const std::vector<std::string>& names) {
-  list->clear();
-  for (const std::string& name : names) list->addItem(ToQString(name));
+  return AddDialogList(panel, name, FieldRect(row));
 }
 
 // Item 0 of the Country and Genre boxes reads "-----" while the dialog is shown: nothing chosen.
@@ -105,7 +94,8 @@ bool RefusedBitrateKey(const QKeyEvent& key) {
 
 }  // namespace
 
-T_addForm::T_addForm(ProgramState& state, std::function<void()> rebuild_view, QWidget* parent)
+ChannelEditorDialog::ChannelEditorDialog(ProgramState& state, std::function<void()> rebuild_view,
+                                         QWidget* parent)
     : QDialog(parent), state_(state), rebuild_view_(std::move(rebuild_view)) {
   setObjectName("addForm");
   setWindowTitle("Add/Update Channel");
@@ -115,7 +105,7 @@ T_addForm::T_addForm(ProgramState& state, std::function<void()> rebuild_view, QW
   CreateControls();
 }
 
-void T_addForm::CreateControls() {
+void ChannelEditorDialog::CreateControls() {
   QWidget* panel = AddDialogPanel(this);
   category_ = AddList(panel, "categoryBox", "Category*", 0, kEditorCategories);
   name_ = AddEdit(panel, "nameEdit", "Name*", 1);
@@ -145,22 +135,22 @@ void T_addForm::CreateControls() {
   bitrate_->installEventFilter(this);
   url_->installEventFilter(this);
   connect(confirm_, &QCheckBox::toggled, add_, &QPushButton::setEnabled);
-  connect(add_, &QPushButton::clicked, this, &T_addForm::SaveClicked);
+  connect(add_, &QPushButton::clicked, this, &ChannelEditorDialog::SaveClicked);
 }
 
-void T_addForm::SetLists(const std::vector<std::string>& countries,
-                         const std::vector<std::string>& genres) {
-  FillList(country_, countries);
-  FillList(genre_, genres);
+void ChannelEditorDialog::SetLists(const std::vector<std::string>& countries,
+                                   const std::vector<std::string>& genres) {
+  FillDialogList(country_, countries);
+  FillDialogList(genre_, genres);
 }
 
-int T_addForm::ExecToAdd() {
+int ChannelEditorDialog::ExecToAdd() {
   adding_ = true;
   position_ = -1;
   return exec();
 }
 
-int T_addForm::ExecToChange(int32_t position) {
+int ChannelEditorDialog::ExecToChange(int32_t position) {
   const auto& channels = state_.catalogue.channels;
   if (position < 0 || static_cast<std::size_t>(position) >= channels.size() ||
       channels[static_cast<std::size_t>(position)].user_defined != 1) {
@@ -171,18 +161,18 @@ int T_addForm::ExecToChange(int32_t position) {
   return exec();
 }
 
-void T_addForm::showEvent(QShowEvent* event) {
+void ChannelEditorDialog::showEvent(QShowEvent* event) {
   if (opening_) FillFields();
   opening_ = false;
   QDialog::showEvent(event);
 }
 
-void T_addForm::done(int result) {
+void ChannelEditorDialog::done(int result) {
   opening_ = true;
   QDialog::done(result);
 }
 
-void T_addForm::FillFields() {
+void ChannelEditorDialog::FillFields() {
   MarkNothingChosen(country_);
   MarkNothingChosen(genre_);
   const Catalogue& catalogue = state_.catalogue;
@@ -205,7 +195,7 @@ void T_addForm::FillFields() {
   name_->setFocus();
 }
 
-ChannelEditorFields T_addForm::Fields() const {
+ChannelEditorFields ChannelEditorDialog::Fields() const {
   ChannelEditorFields f;
   f.category = category_->currentIndex();
   f.name = ToUtf8(name_->text());
@@ -219,7 +209,7 @@ ChannelEditorFields T_addForm::Fields() const {
   return f;
 }
 
-void T_addForm::SaveClicked() {
+void ChannelEditorDialog::SaveClicked() {
   Catalogue& catalogue = state_.catalogue;
   const ChannelEditorFields fields = Fields();
   const Outcome result = adding_ ? AddUserChannel(catalogue, state_.sort, fields)
@@ -235,7 +225,7 @@ void T_addForm::SaveClicked() {
   accept();
 }
 
-bool T_addForm::eventFilter(QObject* watched, QEvent* event) {
+bool ChannelEditorDialog::eventFilter(QObject* watched, QEvent* event) {
   if (watched == bitrate_ && event->type() == QEvent::KeyPress &&
       RefusedBitrateKey(*static_cast<QKeyEvent*>(event))) {
     return true;

@@ -19,12 +19,13 @@ class QPushButton;
 
 namespace vistrel {
 
-class T_addForm : public QDialog {
+class ChannelEditorDialog : public QDialog {
   Q_OBJECT
 
  public:
   // `rebuild_view` runs after every saved change, before the dialog closes.
-  T_addForm(ProgramState& state, std::function<void()> rebuild_view, QWidget* parent = nullptr);
+  ChannelEditorDialog(ProgramState& state, std::function<void()> rebuild_view,
+                      QWidget* parent = nullptr);
 
   // The country and genre lists, as every view build fills them (names in table order).
   void SetLists(const std::vector<std::string>& countries, const std::vector<std::string>& genres);

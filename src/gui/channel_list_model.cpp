@@ -39,14 +39,8 @@ int ChannelListModel::columnCount(const QModelIndex& parent) const {
 const Channel* ChannelListModel::ChannelAt(int row) const {
   // The model's count and the core's lists change together in a view rebuild; the checks keep
   // a paint that comes between them harmless.
-  if (row < 0 || row >= rows_ || row >= state_.visible_rows.count ||
-      static_cast<std::size_t>(row) >= state_.visible_rows.positions.size()) {
-    return nullptr;
-  }
-  const int32_t position = state_.visible_rows.positions[static_cast<std::size_t>(row)];
-  const auto& channels = state_.catalogue.channels;
-  if (position < 0 || static_cast<std::size_t>(position) >= channels.size()) return nullptr;
-  return &channels[static_cast<std::size_t>(position)];
+  if (row >= rows_) return nullptr;
+  return state_.visible_rows.ChannelAt(state_.catalogue, row);
 }
 
 QVariant ChannelListModel::data(const QModelIndex& index, int role) const {

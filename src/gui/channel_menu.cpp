@@ -1,6 +1,5 @@
 #include "gui/channel_menu.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QUrl>
 
@@ -21,11 +20,14 @@ constexpr int kFlagStatus[] = {0, 1, 3, 4, 5};
 
 }  // namespace
 
-ChannelMenu::ChannelMenu(ProgramState& state, ServiceConfig service, ChannelMenuHooks hooks,
-                         QWidget* parent)
-    : QMenu(parent), state_(state), service_(std::move(service)), hooks_(std::move(hooks)) {
+ChannelMenu::ChannelMenu(ProgramState& state, ServiceConfig service, RequestRunner& runner,
+                         ChannelMenuHooks hooks, QWidget* parent)
+    : QMenu(parent),
+      state_(state),
+      service_(std::move(service)),
+      runner_(runner),
+      hooks_(std::move(hooks)) {
   setObjectName("channelMenu");
-  service_.process_events = [] { QCoreApplication::processEvents(); };
 
   watch_ = addAction(MenuIcon(MenuGlyph::kWatch), "Watch/Listen");
   add_favorite_ = addAction(MenuIcon(MenuGlyph::kAddToFavorites), "Add to Favorites");
@@ -133,12 +135,12 @@ void ChannelMenu::OpenHomepage() {
 
 void ChannelMenu::Rate(const char* value) {
   const int32_t position = SelectedPosition();
-  if (position >= 0) RateChannel(service_, state_.catalogue, value, position);
+  if (position >= 0) RateChannel(runner_, service_, state_.catalogue, value, position);
 }
 
 void ChannelMenu::Flag(const char* value) {
   const int32_t position = SelectedPosition();
-  if (position >= 0) FlagChannel(service_, state_.catalogue, value, position);
+  if (position >= 0) FlagChannel(runner_, service_, state_.catalogue, value, position);
 }
 
 void ChannelMenu::UpdateChannel() {

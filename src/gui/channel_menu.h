@@ -8,6 +8,7 @@
 
 #include "app/program_state.h"
 #include "service_client/channel_menu_state.h"
+#include "service_client/request_runner.h"
 #include "service_client/service_config.h"
 
 class QAction;
@@ -29,8 +30,9 @@ class ChannelMenu : public QMenu {
   Q_OBJECT
 
  public:
-  ChannelMenu(ProgramState& state, ServiceConfig service, ChannelMenuHooks hooks,
-              QWidget* parent = nullptr);
+  // Ratings and flags are sent through `runner`.
+  ChannelMenu(ProgramState& state, ServiceConfig service, RequestRunner& runner,
+              ChannelMenuHooks hooks, QWidget* parent = nullptr);
 
   // The right click's steps: `clicked_row` is the row under the pointer, -1 below the last
   // row. Enables, disables, shows and hides the items; the caller then pops the menu up.
@@ -65,6 +67,7 @@ class ChannelMenu : public QMenu {
 
   ProgramState& state_;
   ServiceConfig service_;
+  RequestRunner& runner_;
   ChannelMenuHooks hooks_;
   ChannelMenuState state_now_;
 

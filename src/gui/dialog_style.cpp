@@ -1,9 +1,12 @@
 #include "gui/dialog_style.h"
 
+#include <QComboBox>
+#include <QLineEdit>
 #include <QPalette>
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include "gui/qt_text.h"
 #include "gui/text_fit.h"
 
 namespace vistrel {
@@ -39,6 +42,28 @@ void SetCaptionColor(QWidget* widget, const QColor& color) {
 void SetEditorTextColor(QWidget* widget, const QColor& color) {
   SetRoleColor(widget, QPalette::Text, color);
   SetRoleColor(widget, QPalette::ButtonText, color);
+}
+
+QLineEdit* AddDialogEdit(QWidget* panel, const char* name, QRect geometry) {
+  auto* edit = new QLineEdit(panel);
+  edit->setObjectName(QString::fromLatin1(name));
+  edit->setGeometry(geometry);
+  edit->setMaxLength(kDialogTextCapacity);
+  return edit;
+}
+
+QComboBox* AddDialogList(QWidget* panel, const char* name, QRect geometry,
+                         std::initializer_list<const char*> items) {
+  auto* list = new QComboBox(panel);
+  list->setObjectName(QString::fromLatin1(name));
+  list->setGeometry(geometry);
+  for (const char* item : items) list->addItem(QString::fromLatin1(item));
+  return list;
+}
+
+void FillDialogList(QComboBox* list, const std::vector<std::string>& names) {
+  list->clear();
+  for (const std::string& name : names) list->addItem(ToQString(name));
 }
 
 }  // namespace vistrel

@@ -4,7 +4,13 @@
 // editor text.
 
 #include <QColor>
+#include <QRect>
+#include <initializer_list>
+#include <string>
+#include <vector>
 
+class QComboBox;
+class QLineEdit;
 class QWidget;
 
 namespace vistrel {
@@ -22,5 +28,20 @@ void SetCaptionColor(QWidget* widget, const QColor& color);
 
 // The text colour of an edit or a drop-down list, the same in every state.
 void SetEditorTextColor(QWidget* widget, const QColor& color);
+
+// The longest text a dialog's edit takes.
+inline constexpr int kDialogTextCapacity = 255;
+
+// A text edit named `name` at `geometry` on `panel`, taking at most kDialogTextCapacity
+// characters. Never fails.
+QLineEdit* AddDialogEdit(QWidget* panel, const char* name, QRect geometry);
+
+// A drop-down list named `name` at `geometry` on `panel`, holding `items` (Latin-1 texts).
+// Never fails.
+QComboBox* AddDialogList(QWidget* panel, const char* name, QRect geometry,
+                         std::initializer_list<const char*> items = {});
+
+// Replaces the items of `list` with `names` (UTF-8). Never fails.
+void FillDialogList(QComboBox* list, const std::vector<std::string>& names);
 
 }  // namespace vistrel

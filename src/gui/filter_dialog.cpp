@@ -14,8 +14,6 @@ namespace vistrel {
 
 namespace {
 
-constexpr int kTextCapacity = 255;
-
 QCheckBox* AddCheckBox(QWidget* panel, const char* name, const char* text, QRect geometry) {
   auto* box = new QCheckBox(QString::fromLatin1(text), panel);
   box->setObjectName(QString::fromLatin1(name));
@@ -25,33 +23,22 @@ QCheckBox* AddCheckBox(QWidget* panel, const char* name, const char* text, QRect
 }
 
 QLineEdit* AddEdit(QWidget* panel, const char* name, QRect geometry) {
-  auto* edit = new QLineEdit(panel);
-  edit->setObjectName(QString::fromLatin1(name));
-  edit->setGeometry(geometry);
-  edit->setMaxLength(kTextCapacity);
+  QLineEdit* edit = AddDialogEdit(panel, name, geometry);
   edit->setEnabled(false);
   SetEditorTextColor(edit, kEditorTextColor);
   return edit;
 }
 
 QComboBox* AddList(QWidget* panel, const char* name, const char* first_item, QRect geometry) {
-  auto* list = new QComboBox(panel);
-  list->setObjectName(QString::fromLatin1(name));
-  list->setGeometry(geometry);
-  list->addItem(QString::fromLatin1(first_item));
+  QComboBox* list = AddDialogList(panel, name, geometry, {first_item});
   list->setEnabled(false);
   SetEditorTextColor(list, kEditorTextColor);
   return list;
 }
 
-void FillList(QComboBox* list, const std::vector<std::string>& names) {
-  list->clear();
-  for (const std::string& name : names) list->addItem(ToQString(name));
-}
-
 }  // namespace
 
-T_filterForm::T_filterForm(ProgramState& state, std::function<void()> rebuild_view, QWidget* parent)
+FilterDialog::FilterDialog(ProgramState& state, std::function<void()> rebuild_view, QWidget* parent)
     : QDialog(parent), state_(state), rebuild_view_(std::move(rebuild_view)) {
   setObjectName("filterForm");
   setWindowTitle("Filter");
@@ -61,7 +48,7 @@ T_filterForm::T_filterForm(ProgramState& state, std::function<void()> rebuild_vi
   CreateControls();
 }
 
-void T_filterForm::CreateControls() {
+void FilterDialog::CreateControls() {
   QWidget* panel = AddDialogPanel(this);
 
   name_edit_ = AddEdit(panel, "nameEdit", {30, 40, 246, 19});
@@ -109,28 +96,28 @@ void T_filterForm::CreateControls() {
           [this] { SectionClicked(genre_section_, genres_); });
   connect(bitrate_section_, &QCheckBox::clicked, this,
           [this] { SectionClicked(bitrate_section_, bitrate_edit_); });
-  connect(status_section_, &QCheckBox::clicked, this, &T_filterForm::StatusSectionClicked);
-  connect(set_filter_, &QPushButton::clicked, this, &T_filterForm::SetFilterClicked);
+  connect(status_section_, &QCheckBox::clicked, this, &FilterDialog::StatusSectionClicked);
+  connect(set_filter_, &QPushButton::clicked, this, &FilterDialog::SetFilterClicked);
 }
 
-void T_filterForm::SetLists(const std::vector<std::string>& countries,
+void FilterDialog::SetLists(const std::vector<std::string>& countries,
                             const std::vector<std::string>& genres) {
-  FillList(countries_, countries);
-  FillList(genres_, genres);
+  FillDialogList(countries_, countries);
+  FillDialogList(genres_, genres);
 }
 
-void T_filterForm::showEvent(QShowEvent* event) {
+void FilterDialog::showEvent(QShowEvent* event) {
   if (opening_) FillFromFilter();
   opening_ = false;
   QDialog::showEvent(event);
 }
 
-void T_filterForm::done(int result) {
+void FilterDialog::done(int result) {
   opening_ = true;
   QDialog::done(result);
 }
 
-void T_filterForm::FillFromFilter() {
+void FilterDialog::FillFromFilter() {
   const FilterFormState form = FilterFormFromFilter(state_.catalogue);
   name_section_->setChecked(form.name_on);
   name_edit_->setText(ToQString(form.name));
@@ -155,7 +142,7 @@ void T_filterForm::FillFromFilter() {
   StatusSectionClicked();
 }
 
-void T_filterForm::SectionClicked(QCheckBox* section, QWidget* editor) {
+void FilterDialog::SectionClicked(QCheckBox* section, QWidget* editor) {
   const bool on = section->isChecked();
   editor->setEnabled(on);
   if (!on) return;
@@ -163,7 +150,7 @@ void T_filterForm::SectionClicked(QCheckBox* section, QWidget* editor) {
   editor->setFocus();
 }
 
-void T_filterForm::StatusSectionClicked() {
+void FilterDialog::StatusSectionClicked() {
   const bool on = status_section_->isChecked();
   for (QCheckBox* box : {works_fine_, not_working_, new_, wrong_info_, duplicate_, spam_}) {
     box->setEnabled(on);
@@ -172,7 +159,7 @@ void T_filterForm::StatusSectionClicked() {
   if (on) works_fine_->setFocus();
 }
 
-FilterFormState T_filterForm::FormState() const {
+FilterFormState FilterDialog::FormState() const {
   FilterFormState form;
   form.name_on = name_section_->isChecked();
   form.name = ToUtf8(name_edit_->text());
@@ -192,7 +179,7 @@ FilterFormState T_filterForm::FormState() const {
   return form;
 }
 
-void T_filterForm::SetFilterClicked() {
+void FilterDialog::SetFilterClicked() {
   const Outcome result = SetFilter(state_.store, state_.catalogue, FormState());
   if (!result.ok()) {
     ShowErrorBox(this, result.error);

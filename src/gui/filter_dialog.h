@@ -17,12 +17,12 @@ class QPushButton;
 
 namespace vistrel {
 
-class T_filterForm : public QDialog {
+class FilterDialog : public QDialog {
   Q_OBJECT
 
  public:
   // `rebuild_view` runs after a Set Filter that succeeded, before the dialog closes.
-  T_filterForm(ProgramState& state, std::function<void()> rebuild_view, QWidget* parent = nullptr);
+  FilterDialog(ProgramState& state, std::function<void()> rebuild_view, QWidget* parent = nullptr);
 
   // The country and genre lists, as every view build fills them (names in table order).
   void SetLists(const std::vector<std::string>& countries, const std::vector<std::string>& genres);

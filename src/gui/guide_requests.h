@@ -1,16 +1,16 @@
 #pragma once
-// The programme guide's requests to the catalogue service, each on a thread of its own so the
-// window never waits on the network. Answers come back as queued calls on the GUI thread, and
-// never once this object is gone (a request still running then is left to end on its own).
+// The programme guide's requests to the catalogue service, run on the program's request runner
+// so the window never waits on the network. Answers come back on the GUI thread, and never
+// once this object is gone.
 
 #include <QObject>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <vector>
 
 #include "common/error.h"
 #include "service_client/programme_guide.h"
+#include "service_client/request_runner.h"
 #include "service_client/service_config.h"
 
 namespace vistrel {
@@ -19,9 +19,8 @@ class GuideRequests : public QObject {
   Q_OBJECT
 
  public:
-  // `service` is copied without its event pump: the requests run off the GUI thread.
-  explicit GuideRequests(ServiceConfig service, QObject* parent = nullptr);
-  ~GuideRequests() override;
+  // `runner` outlives this object's requests (the window that owns both ends it first).
+  GuideRequests(RequestRunner& runner, ServiceConfig service, QObject* parent = nullptr);
 
   // Every channel's programme now and next. `done` gets the guide or the reason there is none
   // (a service without a guide answers 404).
@@ -31,13 +30,8 @@ class GuideRequests : public QObject {
                     std::function<void(Result<std::vector<GuideProgramme>>)> done);
 
  private:
-  struct Mailbox;
-  // Runs `fetch` on a new thread and hands its result to `done` on this object's thread.
-  template <typename T>
-  void Run(std::function<Result<T>()> fetch, std::function<void(Result<T>)> done);
-
+  RequestRunner& runner_;
   ServiceConfig service_;
-  std::shared_ptr<Mailbox> mailbox_;
 };
 
 }  // namespace vistrel

@@ -28,8 +28,9 @@ QAction* AddAction(QWidget* window, const char* object_name, const QString& text
 
 }  // namespace
 
-QList<QAction*> AddKeyboardShortcuts(QWidget* window, const ShortcutHooks& hooks) {
-  QList<QAction*> actions;
+KeyboardShortcuts AddKeyboardShortcuts(QWidget* window, const ShortcutHooks& hooks) {
+  KeyboardShortcuts shortcuts;
+  QList<QAction*>& actions = shortcuts.playback;
   actions << AddAction(window, "playOrStopAction", "Play or stop the selected channel",
                        {QKeySequence(Qt::Key_Space)}, hooks.play_or_stop);
   actions << AddAction(window, "nextChannelAction", "Play the next channel",
@@ -54,30 +55,53 @@ QList<QAction*> AddKeyboardShortcuts(QWidget* window, const ShortcutHooks& hooks
   QAction* help = AddAction(window, "shortcutsAction", "Keyboard shortcuts",
                             {QKeySequence(Qt::Key_F1)}, nullptr);
   actions << help;
-  QObject::connect(help, &QAction::triggered, window, [window, actions] {
-    QMessageBox box(QMessageBox::Information, "Keyboard shortcuts", KeyboardShortcutsText(actions),
-                    QMessageBox::Ok, window);
+  shortcuts.find = AddAction(
+      window, "findAction", "Find a channel",
+      {QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F)},
+      hooks.find);
+  // The radio and video views have no button.
+  const View views[] = {View::kTv, View::kRadio, View::kVideo};
+  const char* const view_names[] = {"tvViewAction", "radioViewAction", "videoViewAction"};
+  for (int i = 0; i < 3; ++i) {
+    const View view = views[i];
+    shortcuts.views << AddAction(window, view_names[i], "TV, radio and video channels",
+                                 {QKeySequence(Qt::CTRL | (Qt::Key_1 + i))},
+                                 [show = hooks.show_view, view] {
+                                   if (show) show(view);
+                                 });
+  }
+  QObject::connect(help, &QAction::triggered, window, [window, shortcuts] {
+    QMessageBox box(QMessageBox::Information, "Keyboard shortcuts",
+                    KeyboardShortcutsText(shortcuts), QMessageBox::Ok, window);
     box.setObjectName("shortcutsBox");
     box.setTextFormat(Qt::RichText);
     box.exec();
   });
-  return actions;
+  return shortcuts;
 }
 
-QString KeyboardShortcutsText(const QList<QAction*>& actions) {
+QString KeyboardShortcutsText(const KeyboardShortcuts& shortcuts) {
   QList<QPair<QString, QString>> rows;
-  for (const QAction* action : actions) {
+  for (const QAction* action : shortcuts.playback) {
     QStringList keys;
     for (const QKeySequence& key : action->shortcuts()) {
       keys << key.toString(QKeySequence::NativeText);
     }
     rows.append({keys.join(", "), action->text()});
   }
-  // The window's older keys, which are not actions of their own.
-  rows.append(
-      {QKeySequence(Qt::CTRL | Qt::Key_F).toString(QKeySequence::NativeText), "Find a channel"});
-  rows.append(
-      {QStringLiteral("Ctrl+1, Ctrl+2, Ctrl+3"), QStringLiteral("TV, radio and video channels")});
+  if (shortcuts.find != nullptr && !shortcuts.find->shortcuts().isEmpty()) {
+    rows.append({shortcuts.find->shortcuts().first().toString(QKeySequence::NativeText),
+                 shortcuts.find->text()});
+  }
+  if (!shortcuts.views.isEmpty()) {
+    QStringList keys;
+    for (const QAction* action : shortcuts.views) {
+      for (const QKeySequence& key : action->shortcuts()) {
+        keys << key.toString(QKeySequence::NativeText);
+      }
+    }
+    rows.append({keys.join(", "), shortcuts.views.first()->text()});
+  }
   QString html = "<table cellspacing=\"2\">";
   for (const auto& [keys, text] : rows) {
     html += "<tr><td style=\"padding-right:16px\"><b>" + keys.toHtmlEscaped() + "</b></td><td>" +

@@ -9,7 +9,7 @@
 
 namespace vistrel {
 
-ListUpdate::ListUpdate(ProgramState& state, T_updateForm& dialog, QWidget* window,
+ListUpdate::ListUpdate(ProgramState& state, UpdateDialog& dialog, QWidget* window,
                        ListUpdateHooks hooks)
     : state_(state), dialog_(dialog), window_(window), hooks_(std::move(hooks)) {}
 

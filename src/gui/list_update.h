@@ -11,7 +11,7 @@ class QWidget;
 
 namespace vistrel {
 
-class T_updateForm;
+class UpdateDialog;
 
 inline constexpr const char* kOutdatedQuestion =
     "List of channels is outdated. Would you like to download the new one now?";
@@ -29,7 +29,7 @@ struct ListUpdateHooks {
 
 class ListUpdate {
  public:
-  ListUpdate(ProgramState& state, T_updateForm& dialog, QWidget* window, ListUpdateHooks hooks);
+  ListUpdate(ProgramState& state, UpdateDialog& dialog, QWidget* window, ListUpdateHooks hooks);
 
   // The Update button: the download dialog; after "Complete!" the reload, and when that went
   // fine, the question whether to visit the maker's web site.
@@ -43,7 +43,7 @@ class ListUpdate {
 
  private:
   ProgramState& state_;
-  T_updateForm& dialog_;
+  UpdateDialog& dialog_;
   QWidget* window_;
   ListUpdateHooks hooks_;
   bool asking_ = false;

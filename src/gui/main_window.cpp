@@ -6,7 +6,6 @@
 #include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
@@ -20,7 +19,6 @@
 #include <QVBoxLayout>
 #include <QWindow>
 #include <algorithm>
-#include <clocale>
 #include <ctime>
 #include <exception>
 
@@ -117,10 +115,8 @@ QString SiteLinkText() {
 MainWindow::MainWindow(ProgramState state, const PlayerFactory& make_player, QWidget* parent)
     : QWidget(parent),
       state_(std::move(state)),
-      service_(DefaultServiceConfig([] { QCoreApplication::processEvents(); })) {
-  // Numbers with a fraction are always read and written with ".", whatever the user's locale
-  // (QApplication takes the locale from the environment).
-  std::setlocale(LC_NUMERIC, "C");
+      service_(DefaultServiceConfig()),
+      runner_(std::make_unique<RequestRunner>()) {
   setObjectName("mainWindow");
   setAccessibleName(QString::fromUtf8(build::kProductName));
   setWindowTitle(ToQString(BaseCaption()));
@@ -137,10 +133,10 @@ MainWindow::MainWindow(ProgramState state, const PlayerFactory& make_player, QWi
   }
   PlaybackHooks hooks;
   hooks.submit_user_channel = [this](int32_t row) {
-    SubmitUserChannel(service_, state_.catalogue, state_.visible_rows, row);
+    SubmitUserChannel(*runner_, service_, state_.catalogue, state_.visible_rows, row);
   };
   hooks.report_broken_channel = [this](int32_t channel_id) {
-    SendServiceRequest(service_, ReportBrokenChannelUrl(service_.base_url, channel_id));
+    QueueServiceRequest(*runner_, ReportBrokenChannelUrl(service_.base_url, channel_id));
   };
   hooks.show_error = [this](const std::string& text) { ShowErrorBox(this, text); };
   hooks.offer_player_install = [this] { OfferPlayerDownload(this); };
@@ -157,11 +153,12 @@ MainWindow::MainWindow(ProgramState state, const PlayerFactory& make_player, QWi
   header_filter_ = new HeaderClickFilter(
       list_, country_, [this](int32_t column) { OnColumnClick(column); }, this);
   qApp->installEventFilter(header_filter_);
-  qApp->installEventFilter(this);  // Ctrl+F before the focused control sees it
   screen_saver_ = new ScreenSaverInhibitor(this);
 }
 
 MainWindow::~MainWindow() {
+  // Requests still on their way are cancelled; nothing comes back to the window any more.
+  runner_.reset();
   list_update_.reset();
   // The controller uses the player; the player's video lives in the window's widgets.
   controller_.reset();
@@ -251,20 +248,20 @@ void MainWindow::CreateControls() {
 
   // The dialogs live as long as the window and keep their contents between showings.
   auto rebuild = [this] { ApplyView(RefreshView(state_)); };
-  filter_form_ = new T_filterForm(state_, rebuild, this);
-  add_form_ = new T_addForm(state_, rebuild, this);
-  update_form_ = new T_updateForm(state_, service_, this);
+  filter_dialog_ = new FilterDialog(state_, rebuild, this);
+  editor_dialog_ = new ChannelEditorDialog(state_, rebuild, this);
+  update_dialog_ = new UpdateDialog(state_, service_, *runner_, this);
   ListUpdateHooks update_hooks;
   update_hooks.reload = [this] { return ReloadAfterListDownload(); };
-  list_update_ = std::make_unique<ListUpdate>(state_, *update_form_, this, update_hooks);
+  list_update_ = std::make_unique<ListUpdate>(state_, *update_dialog_, this, update_hooks);
 
   ChannelMenuHooks menu_hooks;
   menu_hooks.selected_row = [this] { return SelectedRow(); };
   menu_hooks.watch = [list] { emit list->PlayRequested(); };
   menu_hooks.rebuild_view = rebuild;
-  menu_hooks.change = [this](int32_t position) { add_form_->ExecToChange(position); };
+  menu_hooks.change = [this](int32_t position) { editor_dialog_->ExecToChange(position); };
   menu_hooks.programme_guide = [this] { OpenProgrammeGuide(); };
-  channel_menu_ = new ChannelMenu(state_, service_, menu_hooks, this);
+  channel_menu_ = new ChannelMenu(state_, service_, *runner_, menu_hooks, this);
   list_->setContextMenuPolicy(Qt::DefaultContextMenu);
   list_->viewport()->installEventFilter(this);
 }
@@ -385,6 +382,10 @@ void MainWindow::CreateDesktopControls() {
   keys.volume_up = [this] { volume_->stepUp(); };
   keys.volume_down = [this] { volume_->stepDown(); };
   keys.programme_guide = [this] { OpenProgrammeGuide(); };
+  keys.find = [this] { OpenFindWindow(); };
+  keys.show_view = [this](View view) {
+    RunViewCommand([&] { ShowView(state_.store, state_.catalogue.filter, view); });
+  };
   AddKeyboardShortcuts(this, keys);
   // A double click on the picture enters full screen; in full screen the picture leaves the
   // video area, and its own double click leaves.
@@ -415,7 +416,7 @@ void MainWindow::CreateDesktopControls() {
 }
 
 void MainWindow::CreateProgrammeGuide() {
-  guide_requests_ = new GuideRequests(service_, this);
+  guide_requests_ = new GuideRequests(*runner_, service_, this);
   guide_window_ = new ProgrammeGuideWindow(this);
   // Over the top of the picture (a sibling of the video area, which holds the picture alone):
   // light text on a dark band, shown only while there is a line.
@@ -496,15 +497,13 @@ void MainWindow::OpenProgrammeGuide() {
 void MainWindow::UpdateMediaControls() {
   if (mpris_ == nullptr) return;
   MediaControlsInput input;
-  input.status_text = controller_->view().status_label;
-  const int32_t position =
-      ChannelPositionOfRow(state_.catalogue, state_.visible_rows, controller_->selected_row());
-  if (position >= 0) {
-    const Channel& channel = state_.catalogue.channels[static_cast<size_t>(position)];
+  input.player_state = controller_->view().player_state;
+  if (const Channel* channel =
+          state_.visible_rows.ChannelAt(state_.catalogue, controller_->selected_row())) {
     input.channel_cued = true;
-    input.channel_id = channel.id;
-    input.channel_name = channel.name;
-    input.genre_name = channel.genre_name;
+    input.channel_id = channel->id;
+    input.channel_name = channel->name;
+    input.genre_name = channel->genre_name;
     input.stream_title = controller_->stream_title();
   }
   input.visible_rows = state_.visible_rows.count;
@@ -513,7 +512,7 @@ void MainWindow::UpdateMediaControls() {
 }
 
 void MainWindow::PlayOrStop() {
-  const MediaControlsStatus status = MediaControlsStatusOf(controller_->view().status_label);
+  const MediaControlsStatus status = MediaControlsStatusOf(controller_->view().player_state);
   const int32_t row = SelectedRow();
   if (status == MediaControlsStatus::kPlaying) {
     controller_->Stop();
@@ -569,8 +568,8 @@ void MainWindow::ApplyView(const ViewResult& view) {
     country_->addItems(names);
     country_->setCurrentIndex(view.country_index);
   }
-  filter_form_->SetLists(view.country_names, view.genre_names);
-  add_form_->SetLists(view.country_names, view.genre_names);
+  filter_dialog_->SetLists(view.country_names, view.genre_names);
+  editor_dialog_->SetLists(view.country_names, view.genre_names);
   SyncFavoritesToggle();
   list_->setUpdatesEnabled(true);
   UpdateMediaControls();  // the rows to go to changed
@@ -673,11 +672,11 @@ void MainWindow::OfferDownloadIfListOutdated() {
 }
 
 void MainWindow::OpenFilter() {
-  filter_form_->exec();  // Set Filter has applied everything already
+  filter_dialog_->exec();  // Set Filter has applied everything already
 }
 
 void MainWindow::OpenChannelEditor() {
-  add_form_->ExecToAdd();
+  editor_dialog_->ExecToAdd();
 }
 
 void MainWindow::OpenChannelMenu(const QPoint& pos, bool by_keyboard) {
@@ -750,22 +749,6 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     const auto* request = static_cast<QContextMenuEvent*>(event);
     OpenChannelMenu(request->pos(), request->reason() == QContextMenuEvent::Keyboard);
     return true;
-  }
-  // Every key pressed in this window arrives at its window-system window first, before the
-  // focused control, which still gets it afterwards.
-  if (event->type() == QEvent::KeyPress && windowHandle() &&
-      watched == static_cast<QObject*>(windowHandle())) {
-    const auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() == Qt::Key_F && (key->modifiers() & Qt::ControlModifier)) OpenFindWindow();
-    // The radio and video views have no button: Ctrl+1, Ctrl+2 and Ctrl+3 show the TV, radio
-    // and video views.
-    if (key->modifiers() & Qt::ControlModifier) {
-      const int number = key->key() - Qt::Key_0;
-      if (number >= 1 && number <= 3) {
-        const View view = static_cast<View>(number);
-        RunViewCommand([&] { ShowView(state_.store, state_.catalogue.filter, view); });
-      }
-    }
   }
   return QWidget::eventFilter(watched, event);
 }

@@ -13,6 +13,7 @@
 #include "playback/media_player.h"
 #include "playback/playback_controller.h"
 #include "service_client/programme_guide.h"
+#include "service_client/request_runner.h"
 #include "service_client/service_config.h"
 
 class QComboBox;
@@ -34,9 +35,9 @@ class MprisService;
 class PlayerFrame;
 class ListUpdate;
 class ScreenSaverInhibitor;
-class T_addForm;
-class T_filterForm;
-class T_updateForm;
+class ChannelEditorDialog;
+class FilterDialog;
+class UpdateDialog;
 
 // Creates the media player and puts its video into `video_area` (a widget with an empty
 // layout). Returns null when the player cannot be started.
@@ -138,6 +139,8 @@ class MainWindow : public QWidget {
 
   ProgramState state_;
   ServiceConfig service_;
+  // The one worker of the window's requests and downloads.
+  std::unique_ptr<RequestRunner> runner_;
   std::unique_ptr<MediaPlayer> player_;
   bool player_failed_ = false;
   std::unique_ptr<PlaybackController> controller_;
@@ -171,9 +174,9 @@ class MainWindow : public QWidget {
   std::unique_ptr<NowAndNextGuide> now_and_next_;
 
   QToolButton* filter_ = nullptr;
-  T_filterForm* filter_form_ = nullptr;
-  T_addForm* add_form_ = nullptr;
-  T_updateForm* update_form_ = nullptr;
+  FilterDialog* filter_dialog_ = nullptr;
+  ChannelEditorDialog* editor_dialog_ = nullptr;
+  UpdateDialog* update_dialog_ = nullptr;
   ChannelMenu* channel_menu_ = nullptr;
   std::unique_ptr<ListUpdate> list_update_;
   // The next activation of the window offers the download of an outdated list: at start-up and

@@ -12,6 +12,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 #include <cerrno>
+#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -121,6 +122,9 @@ void SaveAtEnd(const ProgramState& state) {
 
 std::unique_ptr<MainWindow> StartProgram(const PlayerFactory& make_player,
                                          const std::function<double()>& now) {
+  // Numbers with a fraction are always read and written with ".", whatever the user's locale
+  // (QApplication takes the locale from the environment).
+  std::setlocale(LC_NUMERIC, "C");
   const std::optional<std::filesystem::path> folder = DataFolder();
   if (!folder) {
     ShowErrorBox(nullptr, NoDataFolderMessage());

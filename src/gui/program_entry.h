@@ -9,7 +9,8 @@
 
 namespace vistrel {
 
-// Start-up without the message loop: finds the data folder, creates the main window (and its
+// Start-up without the message loop: sets the numeric locale to "C" (numbers with a fraction
+// always use "."), finds the data folder, creates the main window (and its
 // player through `make_player`), loads the catalogue under the splash window, applies the view
 // and shows what went wrong. Returns the window, not yet shown; or null when the program must
 // end: no data folder, a failed load (each shown in an error box first; a damaged package is

@@ -48,8 +48,8 @@ void SplashWindow::ShowNow() {
   }
   show();
   raise();
-  // Only painting and window-system events: no input reaches the program during a load.
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  // Painted at once, without running the event loop: no input reaches the program during a
+  // load.
   repaint();
 }
 

@@ -1,12 +1,12 @@
 #include "gui/update_dialog.h"
 
-#include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <exception>
 
 #include "gui/dialog_style.h"
+#include "gui/post_back.h"
 #include "gui/qt_text.h"
 #include "gui/text_fit.h"
 #include "service_client/list_download.h"
@@ -19,8 +19,13 @@ const QSize kDesignSize(380, 104);
 
 }  // namespace
 
-T_updateForm::T_updateForm(ProgramState& state, ServiceConfig service, QWidget* parent)
-    : QDialog(parent), state_(state), service_(std::move(service)) {
+UpdateDialog::UpdateDialog(ProgramState& state, ServiceConfig service, RequestRunner& runner,
+                           QWidget* parent)
+    : QDialog(parent),
+      state_(state),
+      service_(std::move(service)),
+      runner_(runner),
+      post_(PostTo(this)) {
   setObjectName("updateForm");
   setWindowTitle("update list ...");
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -64,19 +69,19 @@ T_updateForm::T_updateForm(ProgramState& state, ServiceConfig service, QWidget* 
     c.keep_right_margin = c.widget == cancel_ || c.widget == close_;
   FitToTexts();
 
-  connect(cancel_, &QPushButton::clicked, this, &T_updateForm::CancelClicked);
-  connect(close_, &QPushButton::clicked, this, &T_updateForm::CloseClicked);
+  connect(cancel_, &QPushButton::clicked, this, &UpdateDialog::CancelClicked);
+  connect(close_, &QPushButton::clicked, this, &UpdateDialog::CloseClicked);
 }
 
-void T_updateForm::FitToTexts() {
+void UpdateDialog::FitToTexts() {
   PlaceGrownToText(this, kDesignSize, design_);
 }
 
-QString T_updateForm::StatusText() const {
+QString UpdateDialog::StatusText() const {
   return status_->text();
 }
 
-void T_updateForm::showEvent(QShowEvent* event) {
+void UpdateDialog::showEvent(QShowEvent* event) {
   if (!opening_) {
     QDialog::showEvent(event);
     return;
@@ -90,48 +95,60 @@ void T_updateForm::showEvent(QShowEvent* event) {
   ShowFinished(false);
   QDialog::showEvent(event);
   // Started from the dialog's own event loop, once the dialog is on the screen.
-  QMetaObject::invokeMethod(this, &T_updateForm::RunDownload, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, &UpdateDialog::RunDownload, Qt::QueuedConnection);
 }
 
-void T_updateForm::done(int result) {
+void UpdateDialog::done(int result) {
   opening_ = true;
   QDialog::done(result);
 }
 
-void T_updateForm::ShowFinished(bool finished) {
+void UpdateDialog::ShowFinished(bool finished) {
   close_->setVisible(finished);
   cancel_->setVisible(!finished);
   (finished ? close_ : cancel_)->setFocus();
 }
 
-void T_updateForm::RunDownload() {
+void UpdateDialog::RunDownload() {
   if (downloading_ || !isVisible()) return;
   downloading_ = true;
   cancel_requested_ = false;
   close_after_download_ = false;
-  QCoreApplication::processEvents();  // paint the dialog before the request blocks
 
   ListDownloadRequest request;
   request.version_text = state_.catalogue.version_text;
   request.data_dir = state_.data_folder;
-  ServiceConfig service = service_;
-  service.process_events = [] { QCoreApplication::processEvents(); };
-  ListDownloadHooks hooks;
-  hooks.begin = [this](int64_t total) { emit TransferBegun(total); };
-  hooks.progress = [this](int percent, const std::string& status) {
-    progress_->setValue(percent);
-    status_->setText(ToQString(status));
-    progress_->repaint();
-  };
-  hooks.cancel_requested = [this] { return cancel_requested_; };
+  const PostBack& post = post_;
+  job_ = runner_.Run(
+      [this, post, service = service_,
+       request = std::move(request)](const std::atomic<bool>& cancelled) -> std::function<void()> {
+        // Only the posted functions touch the dialog: they run on its thread while it lives.
+        ListDownloadHooks hooks;
+        hooks.begin = [this, post](int64_t total) {
+          post([this, total] { emit TransferBegun(total); });
+        };
+        hooks.progress = [this, post](int percent, const std::string& status) {
+          post([this, percent, status] { ShowProgress(percent, status); });
+        };
+        hooks.cancel_requested = [&cancelled] { return cancelled.load(); };
+        ListDownloadResult result;
+        try {
+          result = DownloadChannelList(service, request, hooks);
+        } catch (const std::exception& e) {
+          result = {e.what(), false};
+        }
+        return [this, result = std::move(result)] { FinishDownload(result); };
+      },
+      post);
+}
 
-  ListDownloadResult result;
-  try {
-    result = DownloadChannelList(service, request, hooks);
-  } catch (const std::exception& e) {
-    result = {e.what(), false};
-  }
+void UpdateDialog::ShowProgress(int percent, const std::string& status) {
+  if (!downloading_ || cancel_requested_) return;  // "Interrupted" stays until the end
+  status_->setText(ToQString(status));
+  progress_->setValue(percent);
+}
 
+void UpdateDialog::FinishDownload(const ListDownloadResult& result) {
   complete_ = result.complete;
   status_->setText(ToQString(result.status));
   FitToTexts();  // an error text may take more lines
@@ -142,18 +159,23 @@ void T_updateForm::RunDownload() {
   if (close_after_download_) QDialog::reject();
 }
 
-void T_updateForm::CancelClicked() {
+void UpdateDialog::RequestCancel() {
   cancel_requested_ = true;
+  if (downloading_) runner_.Cancel(job_);
+}
+
+void UpdateDialog::CancelClicked() {
+  RequestCancel();
   status_->setText(kStatusInterrupted);
   ShowFinished(true);
 }
 
-void T_updateForm::CloseClicked() {
+void UpdateDialog::CloseClicked() {
   if (downloading_) {
     // Shown after Cancel while the transfer winds down: close once it has ended, with the
     // outcome it had.
-    cancel_requested_ = true;
-    connect(this, &T_updateForm::DownloadFinished, this, &T_updateForm::CloseClicked,
+    RequestCancel();
+    connect(this, &UpdateDialog::DownloadFinished, this, &UpdateDialog::CloseClicked,
             static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::SingleShotConnection));
     return;
   }
@@ -161,9 +183,9 @@ void T_updateForm::CloseClicked() {
   done(complete_ ? QDialog::Accepted : QDialog::Rejected);
 }
 
-void T_updateForm::reject() {
+void UpdateDialog::reject() {
   if (downloading_) {
-    cancel_requested_ = true;
+    RequestCancel();
     close_after_download_ = true;
     return;
   }

@@ -1,8 +1,8 @@
 #pragma once
 // The list-download dialog: each opening downloads a new channel package with progress and
-// Cancel; a window restored from the task bar keeps its download and outcome. It runs the download
-// on the GUI thread; the download's progress steps process the waiting window events, so the dialog
-// keeps painting and Cancel is delivered meanwhile.
+// Cancel; a window restored from the task bar keeps its download and outcome. The download runs on
+// the request runner's worker; its progress and outcome come back to the dialog's thread, and
+// Cancel sets the job's cancel flag.
 
 #include <QDialog>
 #include <string>
@@ -10,6 +10,8 @@
 
 #include "app/program_state.h"
 #include "gui/text_fit.h"
+#include "service_client/list_download.h"
+#include "service_client/request_runner.h"
 #include "service_client/service_config.h"
 
 class QLabel;
@@ -18,12 +20,13 @@ class QPushButton;
 
 namespace vistrel {
 
-class T_updateForm : public QDialog {
+class UpdateDialog : public QDialog {
   Q_OBJECT
 
  public:
-  // `service` says where the list comes from; its event pump is replaced by the dialog's.
-  T_updateForm(ProgramState& state, ServiceConfig service, QWidget* parent = nullptr);
+  // `service` says where the list comes from; `runner` runs the download.
+  UpdateDialog(ProgramState& state, ServiceConfig service, RequestRunner& runner,
+               QWidget* parent = nullptr);
 
   // The status line's text.
   QString StatusText() const;
@@ -55,12 +58,21 @@ class T_updateForm : public QDialog {
 
  private:
   void RunDownload();
+  // A progress step of the running download, on the dialog's thread.
+  void ShowProgress(int percent, const std::string& status);
+  // The download's outcome, on the dialog's thread.
+  void FinishDownload(const ListDownloadResult& result);
   void ShowFinished(bool finished);
+  // Sets the running download's cancel flag.
+  void RequestCancel();
   // Grows the controls and the dialog where the texts need more room. Never fails.
   void FitToTexts();
 
   ProgramState& state_;
   ServiceConfig service_;
+  RequestRunner& runner_;
+  RequestRunner::JobId job_ = 0;
+  PostBack post_;  // results to this dialog while it lives
   bool cancel_requested_ = false;
   bool downloading_ = false;
   bool close_after_download_ = false;

@@ -20,9 +20,9 @@ bool IsWebAddress(const std::string& url) {
 
 }  // namespace
 
-MediaControlsStatus MediaControlsStatusOf(const std::string& status_text) {
-  if (status_text == "Paused") return MediaControlsStatus::kPaused;
-  if (status_text.empty() || status_text == "Stopped" || status_text == "Ready") {
+MediaControlsStatus MediaControlsStatusOf(PlayerState state) {
+  if (state == PlayerState::kPaused) return MediaControlsStatus::kPaused;
+  if (state == PlayerState::kStopped || state == PlayerState::kReady) {
     return MediaControlsStatus::kStopped;
   }
   return MediaControlsStatus::kPlaying;
@@ -30,7 +30,7 @@ MediaControlsStatus MediaControlsStatusOf(const std::string& status_text) {
 
 MediaControlsState DescribeMediaControls(const MediaControlsInput& input) {
   MediaControlsState state;
-  state.status = MediaControlsStatusOf(input.status_text);
+  state.status = MediaControlsStatusOf(input.player_state);
   state.can_play = input.channel_cued;
   state.can_go_next = input.visible_rows > 0;
   state.can_go_previous = input.visible_rows > 0;

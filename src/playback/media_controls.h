@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "playback/player_status.h"
+
 namespace vistrel {
 
 enum class MediaControlsStatus { kPlaying, kPaused, kStopped };
@@ -28,7 +30,7 @@ struct MediaControlsState {
 
 // What the window knows, as plain values.
 struct MediaControlsInput {
-  std::string status_text;  // the player's status text ("Playing", "Stopped", ...)
+  PlayerState player_state = PlayerState::kStopped;
   bool channel_cued = false;
   int channel_id = 0;  // of the cued channel
   std::string channel_name;
@@ -39,9 +41,9 @@ struct MediaControlsInput {
   int volume_box = 0;  // 0 to 100
 };
 
-// The status the player's status text stands for: "Paused" is paused, "Stopped", "Ready" and
-// the empty text are stopped, anything else (playing, connecting, buffering) is playing.
-MediaControlsStatus MediaControlsStatusOf(const std::string& status_text);
+// The status the player's state stands for: paused is paused, stopped and ready are stopped,
+// anything else (playing, connecting, buffering) is playing.
+MediaControlsStatus MediaControlsStatusOf(PlayerState state);
 
 // The state for `input`. Never fails.
 MediaControlsState DescribeMediaControls(const MediaControlsInput& input);

@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "playback/player_status.h"
+
 namespace vistrel {
 
 class MediaPlayer {
@@ -24,10 +26,11 @@ class MediaPlayer {
   virtual void Stop() = 0;
   virtual void Pause() = 0;
 
-  // Exactly "Ready" (loaded, not started), "Stopped" and "Paused" in those states; a text
-  // containing "Playing" while playing; other texts ("Connecting...", "Buffering (N%)") while
-  // opening.
-  virtual std::string StatusText() const = 0;
+  // The state: ready (loaded, not started), stopped, paused, playing, or connecting and
+  // buffering while opening.
+  virtual PlayerStatus Status() const = 0;
+  // The status line's text for Status().
+  std::string StatusText() const { return PlayerStatusText(Status()); }
   // True once media has been loaded for the cued address.
   virtual bool HasCurrentMedia() const = 0;
 

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <utility>
 
+#include "browser/selected_channel.h"
 #include "catalogue/stream_address.h"
 #include "playback/channel_label.h"
 
@@ -13,13 +14,6 @@ namespace {
 
 constexpr int kStartVolume = 30;  // the player starts quieter than the volume box shows
 constexpr size_t kCuedAddressesKept = 16;
-
-bool ContainsPlaying(const std::string& status) {
-  std::string upper = status;
-  std::transform(upper.begin(), upper.end(), upper.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return upper.find("PLAYING") != std::string::npos;
-}
 
 }  // namespace
 
@@ -42,19 +36,8 @@ PlaybackController::~PlaybackController() {
   player_->on_stream_title = nullptr;
 }
 
-const Channel* PlaybackController::ChannelAt(int32_t row) const {
-  if (row < 0 || row >= state_.visible_rows.count ||
-      static_cast<size_t>(row) >= state_.visible_rows.positions.size()) {
-    return nullptr;
-  }
-  const int32_t index = state_.visible_rows.positions[static_cast<size_t>(row)];
-  const auto& channels = state_.catalogue.channels;
-  if (index < 0 || static_cast<size_t>(index) >= channels.size()) return nullptr;
-  return &channels[static_cast<size_t>(index)];
-}
-
 void PlaybackController::CueChannel(int32_t row) {
-  const Channel* channel = ChannelAt(row);
+  const Channel* channel = state_.visible_rows.ChannelAt(state_.catalogue, row);
   if (channel == nullptr) {
     // A row the list does not have cannot be cued; nothing stays cued from before either.
     ClearChannel();
@@ -134,8 +117,8 @@ void PlaybackController::PlaySelected(int32_t selected_row) {
 
 void PlaybackController::EnterFullScreen() {
   if (player_ == nullptr || !player_->HasCurrentMedia()) return;
-  const std::string status = player_->StatusText();
-  if (status == "Ready" || status == "Stopped") return;
+  const PlayerState state = player_->Status().state;
+  if (state == PlayerState::kReady || state == PlayerState::kStopped) return;
   player_->SetFullScreen(true);
 }
 
@@ -148,52 +131,23 @@ void PlaybackController::SetVolume(int volume) {
 }
 
 void PlaybackController::OnStatusChange() {
-  const std::string status = player_->StatusText();
-  view_.status_label = status;
+  const PlayerStatus status = player_->Status();
+  view_.status_label = PlayerStatusText(status);
+  view_.player_state = status.state;
   NotifyViewChanged();
-  if (status == "Paused" || status == "Stopped") Stop();
-  if (ContainsPlaying(status)) SubmitIfUnsent();
+  if (status.state == PlayerState::kPaused || status.state == PlayerState::kStopped) Stop();
+  if (status.state == PlayerState::kPlaying) SubmitIfUnsent();
 }
 
 void PlaybackController::SubmitIfUnsent() {
   const int32_t row = selected_row_;
-  const Channel* channel = ChannelAt(row);
-  if (channel == nullptr || channel->user_defined != 1 || channel->sent != 0) return;
-  // The submission lets the window process events while it transfers, so a nested status
-  // event must not submit the same channel again while its mark is still 0; another channel
-  // that plays meanwhile is submitted as ever.
-  const int32_t id = channel->id;
-  if (std::find(submitting_.begin(), submitting_.end(), id) != submitting_.end()) return;
-  // The row and the channel are fixed now: the selection may change during the request.
-  const auto index = static_cast<size_t>(state_.visible_rows.positions[static_cast<size_t>(row)]);
-  submitting_.push_back(id);
-  struct MarkSent {
-    PlaybackController* self;
-    size_t index;
-    int32_t id;
-    ~MarkSent() {
-      auto& ids = self->submitting_;
-      ids.erase(std::find(ids.begin(), ids.end(), id));
-      self->MarkSubmitted(index, id);
-    }
-  } mark{this, index, id};
+  const int32_t position = ChannelPositionOfRow(state_.catalogue, state_.visible_rows, row);
+  if (position < 0) return;
+  Channel& channel = state_.catalogue.channels[static_cast<size_t>(position)];
+  if (channel.user_defined != 1 || channel.sent != 0) return;
+  // Marked as the submission is queued: it goes once, whatever becomes of the request.
+  channel.sent = 1;
   if (hooks_.submit_user_channel) hooks_.submit_user_channel(row);
-}
-
-void PlaybackController::MarkSubmitted(size_t index, int32_t id) {
-  // Events processed during the request may have reordered or removed channels: mark the
-  // channel that was submitted, found again by its id when it moved, and nothing else.
-  auto& channels = state_.catalogue.channels;
-  if (index < channels.size() && channels[index].user_defined == 1 && channels[index].id == id) {
-    channels[index].sent = 1;
-    return;
-  }
-  for (Channel& c : channels) {
-    if (c.user_defined == 1 && c.id == id) {
-      c.sent = 1;
-      return;
-    }
-  }
 }
 
 void PlaybackController::RememberCued(const std::string& url, int32_t channel_id) {

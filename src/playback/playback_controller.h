@@ -20,13 +20,15 @@ namespace vistrel {
 // What the player's controls show.
 struct PlaybackView {
   std::string channel_label = "No channel";  // plain text, never markup
-  std::string status_label = "Stopped";
+  std::string status_label = "Stopped";      // PlayerStatusText of the player's status
+  PlayerState player_state = PlayerState::kStopped;
   bool stop_visible = true;  // Stop shown and Play hidden; else the other way round
 };
 
 // What the controller asks of the window and of the service. Each may be empty.
 struct PlaybackHooks {
-  // The selected row's channel is a user channel seen playing for the first time.
+  // The selected row's channel is a user channel seen playing for the first time; it is marked
+  // sent already. The hook queues the request and returns.
   std::function<void(int32_t row)> submit_user_channel;
   // After the error box: the stream of the channel with id `channel_id` failed. It is the
   // channel whose address failed, whatever row is selected by then.
@@ -79,10 +81,7 @@ class PlaybackController {
   void OnError(const std::string& url, const std::string& description);
   void RememberCued(const std::string& url, int32_t channel_id);
   void OnStreamTitle(const std::string& title);
-  // The channel shown on `row`, null when the row or its index is outside the lists.
-  const Channel* ChannelAt(int32_t row) const;
   void SubmitIfUnsent();
-  void MarkSubmitted(size_t index, int32_t id);
   void NotifyViewChanged();
 
   ProgramState& state_;
@@ -101,7 +100,6 @@ class PlaybackController {
     int32_t channel_id = 0;
   };
   std::vector<CuedAddress> cued_;
-  std::vector<int32_t> submitting_;  // ids of the user channels whose submission is on its way
 };
 
 }  // namespace vistrel

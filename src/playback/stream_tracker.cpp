@@ -287,23 +287,24 @@ void StreamTracker::OnPlaylistEntry(int64_t entry, const std::string& address) {
   }
 }
 
-std::string StreamTracker::StatusText() const {
-  const std::string buffering = "Buffering (" + std::to_string(buffering_percent_) + "%)";
+PlayerStatus StreamTracker::Status() const {
+  const PlayerStatus paused{PlayerState::kPaused};
+  const PlayerStatus buffering{PlayerState::kBuffering, buffering_percent_};
   switch (phase_) {
     case Phase::kEmpty:
     case Phase::kStopped:
-      return "Stopped";
+      return {PlayerState::kStopped};
     case Phase::kCued:
-      return "Ready";
+      return {PlayerState::kReady};
     case Phase::kOpening:
-      return paused_ ? "Paused" : "Connecting...";
+      return paused_ ? paused : PlayerStatus{PlayerState::kConnecting};
     case Phase::kLoaded:
-      return paused_ ? "Paused" : buffering;
+      return paused_ ? paused : buffering;
     case Phase::kPlaying:
-      if (paused_) return "Paused";
-      return paused_for_cache_ ? buffering : "Playing";
+      if (paused_) return paused;
+      return paused_for_cache_ ? buffering : PlayerStatus{PlayerState::kPlaying};
   }
-  return "Stopped";
+  return {PlayerState::kStopped};
 }
 
 std::vector<uint64_t> StreamTracker::failure_serials() const {

@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "playback/player_status.h"
+
 namespace vistrel {
 
 enum class StreamEnd { kEndOfStream, kStopped, kFailed, kRedirected, kOther };
@@ -63,8 +65,10 @@ class StreamTracker {
   // The engine's playlist holds `address` as entry `entry` (the entries of a served playlist).
   void OnPlaylistEntry(int64_t entry, const std::string& address);
 
-  // Exactly "Ready", "Stopped", "Paused"; "Playing"; "Connecting...", "Buffering (N%)".
-  std::string StatusText() const;
+  // The player's state now.
+  PlayerStatus Status() const;
+  // PlayerStatusText(Status()).
+  std::string StatusText() const { return PlayerStatusText(Status()); }
   bool HasCurrentMedia() const { return has_media_; }
   const std::string& url() const { return url_; }
   uint64_t load_serial() const { return serial_; }

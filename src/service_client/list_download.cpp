@@ -62,11 +62,7 @@ ListDownloadResult DownloadChannelList(const ServiceConfig& service,
         }
       }
     }
-    // Read before the pump runs: a Cancel delivered by the pump counts at the next step.
-    const bool cancel =
-        CancelCanStop(count, total) && hooks.cancel_requested && hooks.cancel_requested();
-    if (service.process_events) service.process_events();
-    return cancel;
+    return CancelCanStop(count, total) && hooks.cancel_requested && hooks.cancel_requested();
   };
   return Finish(HttpGet(url, ServiceUserAgent(), get, kListDownloadLimits), request.data_dir);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The channel list update: downloads a new package file into the data folder. The dialog that
-// runs it supplies the hooks; every text handed back is UTF-8, ready to be shown.
+// runs it (on the request runner's worker) supplies the hooks, which are called on the thread
+// that runs the download; every text handed back is UTF-8, ready to be shown.
 
 #include <cstdint>
 #include <filesystem>
@@ -34,8 +35,8 @@ struct ListDownloadHooks {
   // At each progress step while a total is known: the percentage and the status line text.
   // Exceptions thrown here are ignored.
   std::function<void(int percent, const std::string& status)> progress;
-  // Read at each progress step, before the event pump runs; true aborts the transfer (unless
-  // the whole announced body is already in).
+  // Read at each progress step, after `progress`; true aborts the transfer (unless the whole
+  // announced body is already in).
   std::function<bool()> cancel_requested;
 };
 
@@ -50,7 +51,7 @@ struct ListDownloadResult {
 // not load is not stored; the status is kStatusUnusablePackage and the loader's text. An answer
 // larger than a framed answer can be (announced or received) is refused as it comes. Every failure
 // ends in a status text (running out of memory included), never in an exception, except one raised
-// by the event pump, `begin` or `cancel_requested`, which aborts the transfer and is passed on.
+// by `begin` or `cancel_requested`, which aborts the transfer and is passed on.
 ListDownloadResult DownloadChannelList(const ServiceConfig& service,
                                        const ListDownloadRequest& request,
                                        const ListDownloadHooks& hooks = {});

@@ -142,17 +142,32 @@ std::string NowNextLine(const ChannelNowNext& channel, int64_t now) {
   return line;
 }
 
-Result<NowAndNextGuide> FetchNowAndNext(const ServiceConfig& service) {
-  const Result<std::string> body =
-      HttpGet(NowAndNextUrl(service.base_url), ServiceUserAgent(), {}, kGuideLimits);
+namespace {
+
+HttpGetHooks CancelHooks(const std::atomic<bool>* cancelled) {
+  HttpGetHooks hooks;
+  if (cancelled != nullptr) {
+    hooks.step = [cancelled](int64_t, int64_t) { return cancelled->load(); };
+  }
+  return hooks;
+}
+
+}  // namespace
+
+Result<NowAndNextGuide> FetchNowAndNext(const ServiceConfig& service,
+                                        const std::atomic<bool>* cancelled) {
+  const Result<std::string> body = HttpGet(NowAndNextUrl(service.base_url), ServiceUserAgent(),
+                                           CancelHooks(cancelled), kGuideLimits);
   if (!body.ok()) return Result<NowAndNextGuide>::Fail(body.error);
   return ParseNowAndNext(*body.value);
 }
 
 Result<std::vector<GuideProgramme>> FetchChannelGuide(const ServiceConfig& service,
-                                                      int32_t channel_id) {
+                                                      int32_t channel_id,
+                                                      const std::atomic<bool>* cancelled) {
   const Result<std::string> body =
-      HttpGet(ChannelGuideUrl(service.base_url, channel_id), ServiceUserAgent(), {}, kGuideLimits);
+      HttpGet(ChannelGuideUrl(service.base_url, channel_id), ServiceUserAgent(),
+              CancelHooks(cancelled), kGuideLimits);
   if (!body.ok()) return Result<std::vector<GuideProgramme>>::Fail(body.error);
   return ParseChannelGuide(*body.value);
 }

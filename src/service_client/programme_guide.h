@@ -3,6 +3,7 @@
 // and the next one of every channel ("/service/guide.php?now=1"), and one channel's programmes
 // ("/service/guide.php?id=N"). Times are UTC seconds; shown in local time.
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -72,8 +73,11 @@ std::string LocalClockText(int64_t utc_seconds);
 
 // The requests. Fail with the client's message (a service without a guide answers 404) or the
 // reason the answer cannot be read; callers without a guide just show none.
-Result<NowAndNextGuide> FetchNowAndNext(const ServiceConfig& service);
+// A `cancelled` flag that turns true aborts the transfer (the request runner's cancel).
+Result<NowAndNextGuide> FetchNowAndNext(const ServiceConfig& service,
+                                        const std::atomic<bool>* cancelled = nullptr);
 Result<std::vector<GuideProgramme>> FetchChannelGuide(const ServiceConfig& service,
-                                                      int32_t channel_id);
+                                                      int32_t channel_id,
+                                                      const std::atomic<bool>* cancelled = nullptr);
 
 }  // namespace vistrel

@@ -13,8 +13,8 @@ std::string DefaultServiceBaseUrl() {
   return url;
 }
 
-ServiceConfig DefaultServiceConfig(ProcessEvents process_events) {
-  return {DefaultServiceBaseUrl(), std::move(process_events)};
+ServiceConfig DefaultServiceConfig() {
+  return {DefaultServiceBaseUrl()};
 }
 
 std::string ServiceUserAgent() {

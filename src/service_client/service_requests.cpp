@@ -14,14 +14,11 @@ Channel* ChannelAt(Catalogue& catalogue, int32_t position) {
 
 }  // namespace
 
-void SendServiceRequest(const ServiceConfig& service, const std::string& url) {
+void SendServiceRequest(const std::string& url, const std::atomic<bool>* cancelled) {
   try {
     HttpGetHooks hooks;
-    if (service.process_events) {
-      hooks.step = [&service](int64_t, int64_t) {
-        service.process_events();
-        return false;
-      };
+    if (cancelled != nullptr) {
+      hooks.step = [cancelled](int64_t, int64_t) { return cancelled->load(); };
     }
     (void)HttpGet(url, ServiceUserAgent(), hooks, kSmallRequestLimits);
   } catch (...) {
@@ -29,39 +26,43 @@ void SendServiceRequest(const ServiceConfig& service, const std::string& url) {
   }
 }
 
-void SubmitUserChannel(const ServiceConfig& service, const Catalogue& catalogue,
-                       const VisibleRows& rows, int32_t row) {
-  const Channel* channel = rows.ChannelAt(catalogue, row);
-  if (!channel) return;
-  // Built from a copy: the event pump may change the catalogue while the request runs.
-  const std::string url = SubmitUserChannelUrl(service.base_url, *channel);
-  SendServiceRequest(service, url);
+void QueueServiceRequest(RequestRunner& runner, std::string url) {
+  runner.Run(
+      [url = std::move(url)](const std::atomic<bool>& cancelled) -> std::function<void()> {
+        SendServiceRequest(url, &cancelled);
+        return nullptr;
+      },
+      nullptr);
 }
 
-void ReportBrokenChannel(const ServiceConfig& service, const Catalogue& catalogue,
-                         const VisibleRows& rows, int32_t row) {
+void SubmitUserChannel(RequestRunner& runner, const ServiceConfig& service,
+                       const Catalogue& catalogue, const VisibleRows& rows, int32_t row) {
   const Channel* channel = rows.ChannelAt(catalogue, row);
   if (!channel) return;
-  const std::string url = ReportBrokenChannelUrl(service.base_url, channel->id);
-  SendServiceRequest(service, url);
+  QueueServiceRequest(runner, SubmitUserChannelUrl(service.base_url, *channel));
 }
 
-void RateChannel(const ServiceConfig& service, Catalogue& catalogue, std::string_view rating,
-                 int32_t position) {
+void ReportBrokenChannel(RequestRunner& runner, const ServiceConfig& service,
+                         const Catalogue& catalogue, const VisibleRows& rows, int32_t row) {
+  const Channel* channel = rows.ChannelAt(catalogue, row);
+  if (!channel) return;
+  QueueServiceRequest(runner, ReportBrokenChannelUrl(service.base_url, channel->id));
+}
+
+void RateChannel(RequestRunner& runner, const ServiceConfig& service, Catalogue& catalogue,
+                 std::string_view rating, int32_t position) {
   Channel* channel = ChannelAt(catalogue, position);
   if (!channel) return;
   channel->rated_mark = true;
-  const std::string url = RateChannelUrl(service.base_url, rating, channel->id);
-  SendServiceRequest(service, url);
+  QueueServiceRequest(runner, RateChannelUrl(service.base_url, rating, channel->id));
 }
 
-void FlagChannel(const ServiceConfig& service, Catalogue& catalogue, std::string_view flag,
-                 int32_t position) {
+void FlagChannel(RequestRunner& runner, const ServiceConfig& service, Catalogue& catalogue,
+                 std::string_view flag, int32_t position) {
   Channel* channel = ChannelAt(catalogue, position);
   if (!channel) return;
   channel->flagged_mark = true;
-  const std::string url = FlagChannelUrl(service.base_url, flag, channel->id);
-  SendServiceRequest(service, url);
+  QueueServiceRequest(runner, FlagChannelUrl(service.base_url, flag, channel->id));
 }
 
 }  // namespace vistrel

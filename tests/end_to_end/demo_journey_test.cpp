@@ -186,7 +186,7 @@ class DemoJourneyTest : public QObject {
     const std::string url = service_->base_url() + "/live/tv-bars.ts?from=user";
     ModalDriver driver;
     driver.Then([&](QWidget* modal) {
-      QVERIFY(qobject_cast<T_addForm*>(modal));
+      QVERIFY(qobject_cast<ChannelEditorDialog*>(modal));
       modal->findChild<QComboBox*>("categoryBox")->setCurrentIndex(1);  // TV
       TypeText(modal->findChild<QLineEdit*>("nameEdit"), name);
       QTest::keyClicks(modal->findChild<QLineEdit*>("urlEdit"), QString::fromStdString(url));

@@ -25,7 +25,7 @@ class ChannelEditorDialogTest : public QObject {
  private:
   std::unique_ptr<TempDir> dir_;
   std::unique_ptr<ProgramState> state_;
-  std::unique_ptr<T_addForm> form_;
+  std::unique_ptr<ChannelEditorDialog> form_;
   int rebuilds_ = 0;
 
   Catalogue& info() { return state_->catalogue; }
@@ -89,7 +89,7 @@ class ChannelEditorDialogTest : public QObject {
     info().channels = {package};
     state_->sort.toggle = true;  // names ascending, as a load leaves it
     rebuilds_ = 0;
-    form_ = std::make_unique<T_addForm>(*state_, [this] { ++rebuilds_; });
+    form_ = std::make_unique<ChannelEditorDialog>(*state_, [this] { ++rebuilds_; });
     const ViewResult view = RebuildView(info(), {});
     form_->SetLists(view.country_names, view.genre_names);
   }

@@ -37,6 +37,7 @@ class ChannelMenuTest : public QObject {
   Q_OBJECT
 
  private:
+  RequestRunner runner_;
   std::unique_ptr<TempDir> dir_;
   std::unique_ptr<ProgramState> state_;
   std::unique_ptr<HttpTestServer> server_;
@@ -96,7 +97,7 @@ class ChannelMenuTest : public QObject {
     hooks.rebuild_view = [this] { Rebuild(); };
     hooks.change = [this](int32_t position) { changed_.push_back(position); };
     hooks.open_url = [this](const QUrl& url) { opened_.push_back(url); };
-    menu_ = std::make_unique<ChannelMenu>(*state_, service, hooks);
+    menu_ = std::make_unique<ChannelMenu>(*state_, service, runner_, hooks);
     selected_row_ = -1;
     rebuilds_ = watched_ = 0;
     changed_.clear();
@@ -233,6 +234,7 @@ class ChannelMenuTest : public QObject {
     Trigger(menu_->flag_menu()->actions()[1]);  // not working
     RightClick(0);
     QVERIFY(!menu_->flag_menu()->menuAction()->isEnabled());
+    runner_.WaitUntilIdle();
     const auto requests = server_->requests();
     QCOMPARE(requests.size(), std::size_t{2});
     QCOMPARE(requests[0].target, std::string("/service/rate.php?rating=4&id=100001"));

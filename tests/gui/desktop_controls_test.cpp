@@ -83,11 +83,11 @@ class DesktopControlsTest : public QObject {
     QCOMPARE(player->calls.back(), std::string("Play"));
 
     // Space stops what plays and plays the selected channel again.
-    player->RaiseStatus("Playing");
+    player->RaiseStatus(PlayerState::kPlaying);
     player->calls.clear();
     QTest::keyClick(list, Qt::Key_Space);
     QVERIFY(std::find(player->calls.begin(), player->calls.end(), "Stop") != player->calls.end());
-    player->RaiseStatus("Stopped");
+    player->RaiseStatus(PlayerState::kStopped);
     player->calls.clear();
     QTest::keyClick(list, Qt::Key_Space);
     QCOMPARE(player->calls.back(), std::string("Play"));
@@ -105,7 +105,7 @@ class DesktopControlsTest : public QObject {
     QCOMPARE(volume->value(), before);
 
     player->has_media = true;
-    player->RaiseStatus("Playing");
+    player->RaiseStatus(PlayerState::kPlaying);
     QTest::keyClick(list, Qt::Key_F);
     QCOMPARE(player->calls.back(), std::string("SetFullScreen(1)"));
     player->calls.clear();
@@ -114,9 +114,11 @@ class DesktopControlsTest : public QObject {
     MessageBoxAnswerer answerer;
     QTest::keyClick(list, Qt::Key_F1);
     QCOMPARE(answerer.texts.size(), 1);
-    for (const char* line : {"<b>Space</b></td><td>Play or stop the selected channel",
-                             "<b>PgDown, Ctrl+Down</b></td><td>Play the next channel",
-                             "<b>M</b></td><td>Mute or unmute"}) {
+    for (const char* line :
+         {"<b>Space</b></td><td>Play or stop the selected channel",
+          "<b>PgDown, Ctrl+Down</b></td><td>Play the next channel",
+          "<b>M</b></td><td>Mute or unmute", "<b>Ctrl+F</b></td><td>Find a channel",
+          "<b>Ctrl+1, Ctrl+2, Ctrl+3</b></td><td>TV, radio and video channels"}) {
       QVERIFY2(answerer.texts[0].contains(line), qPrintable(answerer.texts[0]));
     }
   }
@@ -191,9 +193,9 @@ class DesktopControlsTest : public QObject {
     QCOMPARE(player->calls.back(), std::string("Play"));
     QTRY_COMPARE(log.changes.size(), 1);
     QCOMPARE(log.changes[0].keys(), (QStringList{"CanPause", "CanPlay", "Metadata"}));
-    player->RaiseStatus("Connecting...");
-    player->RaiseStatus("Buffering (50%)");
-    player->RaiseStatus("Playing");  // all three are "Playing": one signal
+    player->RaiseStatus(PlayerState::kConnecting);
+    player->RaiseStatus(PlayerState::kBuffering, 50);
+    player->RaiseStatus(PlayerState::kPlaying);  // all three are "Playing": one signal
     QTRY_COMPARE(log.changes.size(), 2);
     QCOMPARE(log.changes[1], (QVariantMap{{"PlaybackStatus", "Playing"}}));
     QCOMPARE(GetProperty(service, "PlaybackStatus"), QString("(<'Playing'>,)"));
@@ -201,7 +203,7 @@ class DesktopControlsTest : public QObject {
     player->calls.clear();
     Gdbus(service, {"--method", "org.mpris.MediaPlayer2.Player.Stop"});
     QVERIFY(std::find(player->calls.begin(), player->calls.end(), "Stop") != player->calls.end());
-    player->RaiseStatus("Stopped");
+    player->RaiseStatus(PlayerState::kStopped);
     QTRY_COMPARE(log.changes.size(), 3);
     QCOMPARE(log.changes[2], (QVariantMap{{"PlaybackStatus", "Stopped"}}));
 

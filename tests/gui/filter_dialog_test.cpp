@@ -32,7 +32,7 @@ class FilterDialogTest : public QObject {
  private:
   std::unique_ptr<TempDir> dir_;
   std::unique_ptr<ProgramState> state_;
-  std::unique_ptr<T_filterForm> form_;
+  std::unique_ptr<FilterDialog> form_;
   int rebuilds_ = 0;
 
   template <typename T>
@@ -55,7 +55,7 @@ class FilterDialogTest : public QObject {
     catalogue.countries = {{0, "All Countries"}, {7, "Norway"}, {9, "Sweden"}};
     catalogue.genres = {{0, "All Genres"}, {3, "News"}, {4, "Music"}};
     rebuilds_ = 0;
-    form_ = std::make_unique<T_filterForm>(*state_, [this] {
+    form_ = std::make_unique<FilterDialog>(*state_, [this] {
       ++rebuilds_;
       const ViewResult view = RebuildView(state_->catalogue, state_->visible_rows);
       state_->visible_rows = view.visible_rows;

@@ -26,8 +26,9 @@ class ListUpdateTest : public QObject {
   std::unique_ptr<CatalogueServiceFixture> service_;
   std::unique_ptr<ProgramState> state_;
   std::unique_ptr<QWidget> window_;
-  std::unique_ptr<T_updateForm> dialog_;
+  std::unique_ptr<UpdateDialog> dialog_;
   std::unique_ptr<ListUpdate> update_;
+  RequestRunner runner_;
   int reloads_ = 0;
   bool reload_ok_ = true;
   std::vector<QUrl> opened_;
@@ -36,7 +37,7 @@ class ListUpdateTest : public QObject {
     service_ = std::make_unique<CatalogueServiceFixture>(service_key);
     ServiceConfig service;
     service.base_url = service_->base_url();
-    dialog_ = std::make_unique<T_updateForm>(*state_, service, window_.get());
+    dialog_ = std::make_unique<UpdateDialog>(*state_, service, runner_, window_.get());
     ListUpdateHooks hooks;
     hooks.reload = [this] {
       ++reloads_;

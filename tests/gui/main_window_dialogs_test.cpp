@@ -89,7 +89,7 @@ class MainWindowDialogsTest : public QObject {
 
     ModalDriver driver;
     driver.Then([](QWidget* modal) {
-      QVERIFY(qobject_cast<T_filterForm*>(modal));
+      QVERIFY(qobject_cast<FilterDialog*>(modal));
       // The lists come from the view build: the package's countries and genres.
       QCOMPARE(modal->findChild<QComboBox*>("genreList")->itemText(2), QString("Music"));
       QTest::mouseClick(modal->findChild<QCheckBox*>("nameSection"), Qt::LeftButton);
@@ -107,7 +107,7 @@ class MainWindowDialogsTest : public QObject {
     Start();
     ModalDriver driver;
     driver.Then([](QWidget* modal) {
-      QVERIFY(qobject_cast<T_addForm*>(modal));
+      QVERIFY(qobject_cast<ChannelEditorDialog*>(modal));
       modal->findChild<QComboBox*>("categoryBox")->setCurrentIndex(1);
       QTest::keyClicks(modal->findChild<QLineEdit*>("nameEdit"), "Added Radio");
       QTest::keyClicks(modal->findChild<QLineEdit*>("urlEdit"), "http://127.0.0.1/added");
@@ -181,7 +181,7 @@ class MainWindowDialogsTest : public QObject {
     RightClickRow(RowOf("My Stream"));
     ModalDriver driver;
     driver.Then([](QWidget* modal) {
-      QVERIFY(qobject_cast<T_addForm*>(modal));
+      QVERIFY(qobject_cast<ChannelEditorDialog*>(modal));
       QCOMPARE(modal->findChild<QLineEdit*>("nameEdit")->text(), QString("My Stream"));
       modal->findChild<QComboBox*>("categoryBox")->setCurrentIndex(1);
       auto* name = modal->findChild<QLineEdit*>("nameEdit");

@@ -200,7 +200,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(player->Url(), std::string());
 
     // The status line shows the player's own text; Mute and the volume reach the player.
-    player->RaiseStatus("Buffering (40%)");
+    player->RaiseStatus(PlayerState::kBuffering, 40);
     QCOMPARE(run_->Find<QLabel>("statusLabel")->text(), QString("Buffering (40%)"));
     QTest::mouseClick(Button("muteButton"), Qt::LeftButton);
     QCOMPARE(player->calls.back(), std::string("SetMuted(1)"));
@@ -278,7 +278,10 @@ class MainWindowTest : public QObject {
     QCOMPARE(run_->window()->windowTitle(), QString("Vistrel - 7.15 - Tv"));
     QCOMPARE(Names().size(), 5);
 
-    // Ctrl+2 and Ctrl+3 reach the views that have no button, Ctrl+1 comes back.
+    // Ctrl+2 and Ctrl+3 reach the views that have no button, Ctrl+1 comes back; the window's
+    // keys need the window active, as it is when a user presses them.
+    run_->window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(run_->window()));
     QTest::keyClick(run_->window()->windowHandle(), Qt::Key_2, Qt::ControlModifier);
     QCOMPARE(run_->window()->windowTitle(), QString("Vistrel - 7.15 - Radio"));
     QTest::keyClick(run_->window()->windowHandle(), Qt::Key_3, Qt::ControlModifier);

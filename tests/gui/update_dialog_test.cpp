@@ -6,7 +6,9 @@
 #include <QPushButton>
 #include <QtTest>
 #include <algorithm>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 #include "catalogue/package.h"
 #include "common/files.h"
@@ -39,6 +41,7 @@ class UpdateDialogTest : public QObject {
  private:
   std::unique_ptr<TempDir> dir_;
   std::unique_ptr<ProgramState> state_;
+  RequestRunner runner_;
 
   std::filesystem::path package() const { return state_->data_folder / kPackageFileName; }
 
@@ -51,9 +54,9 @@ class UpdateDialogTest : public QObject {
 
   // Shows the dialog modally; once its download has ended, `finished` runs and then Close is
   // clicked (or the close box, with `close_box`). Returns the dialog's result.
-  int Run(T_updateForm& form, const std::function<void()>& finished = {}, bool close_box = false) {
+  int Run(UpdateDialog& form, const std::function<void()>& finished = {}, bool close_box = false) {
     connect(
-        &form, &T_updateForm::DownloadFinished, &form,
+        &form, &UpdateDialog::DownloadFinished, &form,
         [&form, finished, close_box] {
           if (finished) finished();
           if (close_box) {
@@ -80,7 +83,7 @@ class UpdateDialogTest : public QObject {
   }
 
   void looksAsDesigned() {
-    T_updateForm form(*state_, At("http://127.0.0.1:1"));
+    UpdateDialog form(*state_, At("http://127.0.0.1:1"), runner_);
     QCOMPARE(form.windowTitle(), QString("update list ..."));
     QCOMPARE(Find<QLabel>(&form, "statusCaption")->text(), QString("Status:"));
     QVERIFY(Find<QLabel>(&form, "statusCaption")->font().bold());
@@ -94,7 +97,7 @@ class UpdateDialogTest : public QObject {
 
   void aCompleteDownloadStoresThePackageAndReturnsOk() {
     CatalogueServiceFixture service;
-    T_updateForm form(*state_, At(service.base_url()));
+    UpdateDialog form(*state_, At(service.base_url()), runner_);
     bool close_shown = false;
     const int result = Run(form, [&] {
       QCOMPARE(form.StatusText(), QString("Complete!"));
@@ -127,7 +130,7 @@ class UpdateDialogTest : public QObject {
       CatalogueServiceFixture service(c.key);
       state_->list_outdated = true;
       state_->catalogue.version_text = c.send_version ? service.version() : "";
-      T_updateForm form(*state_, At(service.base_url()));
+      UpdateDialog form(*state_, At(service.base_url()), runner_);
       QString status;
       QCOMPARE(Run(form, [&] { status = form.StatusText(); }), int(QDialog::Rejected));
       QCOMPARE(status, c.status);
@@ -138,7 +141,7 @@ class UpdateDialogTest : public QObject {
 
   void aRefusedConnectionShowsTheClientsText() {
     RefusingPort port;
-    T_updateForm form(*state_, At(port.base_url()));
+    UpdateDialog form(*state_, At(port.base_url()), runner_);
     QString status;
     QCOMPARE(Run(form, [&] { status = form.StatusText(); }), int(QDialog::Rejected));
     QVERIFY(!status.isEmpty() && status != "Complete!" && status != "Ready");
@@ -147,15 +150,16 @@ class UpdateDialogTest : public QObject {
 
   void progressIsShownWhileTheTransferRuns() {
     CatalogueServiceFixture service(build::kAccessKey, 40000);
-    T_updateForm form(*state_, At(service.base_url()));
+    UpdateDialog form(*state_, At(service.base_url()), runner_);
     QList<int> values;
     connect(Find<QProgressBar>(&form, "progressBar"), &QProgressBar::valueChanged, &form,
             [&](int value) { values << value; });
     QStringList statuses;
-    connect(&form, &T_updateForm::TransferBegun, &form, [&] {
-      // Painted meanwhile: the progress steps run the window's events.
-      QTimer::singleShot(0, &form, [&] { statuses << form.StatusText(); });
-    });
+    // The status line while the transfer runs, at the first step between 0 and 100.
+    connect(Find<QProgressBar>(&form, "progressBar"), &QProgressBar::valueChanged, &form,
+            [&](int value) {
+              if (value > 0 && value < 100 && statuses.isEmpty()) statuses << form.StatusText();
+            });
     QCOMPARE(Run(form), int(QDialog::Accepted));
     QVERIFY2(std::any_of(values.begin(), values.end(), [](int v) { return v > 0 && v < 100; }),
              "no progress between 0 and 100 was shown");
@@ -166,10 +170,20 @@ class UpdateDialogTest : public QObject {
   }
 
   void cancelDuringTheTransferStopsIt() {
-    CatalogueServiceFixture service(build::kAccessKey, 40000);
-    T_updateForm form(*state_, At(service.base_url()));
+    // A long answer that comes slowly: the transfer is still on when Cancel is clicked.
+    HttpTestServer service;
+    service.server().Get("/service/get.php", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content_provider(std::size_t{10} << 20, "application/octet-stream",
+                               [](std::size_t, std::size_t, httplib::DataSink& sink) {
+                                 static const std::string block(1024, 'x');
+                                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                                 return sink.write(block.data(), block.size());
+                               });
+    });
+    service.Start();
+    UpdateDialog form(*state_, At(service.base_url()), runner_);
     QString after_cancel;
-    connect(&form, &T_updateForm::TransferBegun, &form, [&] {
+    connect(&form, &UpdateDialog::TransferBegun, &form, [&] {
       QTest::mouseClick(Find<QPushButton>(&form, "cancelButton"), Qt::LeftButton);
       after_cancel = form.StatusText();
     });
@@ -182,9 +196,9 @@ class UpdateDialogTest : public QObject {
 
   void aRestoreFromTheTaskBarKeepsTheDownloadAndItsOutcome() {
     CatalogueServiceFixture service;
-    T_updateForm form(*state_, At(service.base_url()));
+    UpdateDialog form(*state_, At(service.base_url()), runner_);
     int transfers = 0;
-    connect(&form, &T_updateForm::TransferBegun, &form, [&] { ++transfers; });
+    connect(&form, &UpdateDialog::TransferBegun, &form, [&] { ++transfers; });
     bool restored = false;
     QString status;
     const int result = Run(form, [&] {
@@ -203,7 +217,7 @@ class UpdateDialogTest : public QObject {
 
   void theCloseBoxLeavesTheOutdatedMark() {
     CatalogueServiceFixture service;
-    T_updateForm form(*state_, At(service.base_url()));
+    UpdateDialog form(*state_, At(service.base_url()), runner_);
     QCOMPARE(Run(form, {}, /*close_box=*/true), int(QDialog::Rejected));
     QVERIFY(state_->list_outdated);
     QVERIFY(ReadTestFile(package()) != kOldPackage);  // stored all the same
@@ -218,7 +232,7 @@ class UpdateDialogTest : public QObject {
     HttpTestServer server;
     server.Answer("/service/get.php", 200, FrameListResponse(kTagPackage, noise));
     server.Start();
-    T_updateForm form(*state_, At(server.base_url()));
+    UpdateDialog form(*state_, At(server.base_url()), runner_);
     QString status;
     QCOMPARE(Run(form, [&] { status = form.StatusText(); }), int(QDialog::Rejected));
     QVERIFY2(status.startsWith(kStatusUnusablePackage) && status.contains("not a readable archive"),
@@ -230,7 +244,7 @@ class UpdateDialogTest : public QObject {
     HttpTestServer server;
     server.Answer("/service/get.php", 200, FrameListResponse(kTagMessage, "<b>Closed</b> today"));
     server.Start();
-    T_updateForm form(*state_, At(server.base_url()));
+    UpdateDialog form(*state_, At(server.base_url()), runner_);
     QCOMPARE(Run(form), int(QDialog::Rejected));
     auto* line = Find<QLabel>(&form, "statusLine");
     QCOMPARE(line->text(), QString("<b>Closed</b> today"));

@@ -125,15 +125,16 @@ class WindowTextsTest : public QObject {
     QApplication::setFont(font);
 
     const ViewResult view = RebuildView(state_->catalogue, {});
-    T_filterForm filter(*state_, {});
+    FilterDialog filter(*state_, {});
     filter.SetLists(view.country_names, view.genre_names);
     ExpectWhole(&filter);
-    T_addForm editor(*state_, {});
+    ChannelEditorDialog editor(*state_, {});
     editor.SetLists(view.country_names, view.genre_names);
     ExpectWhole(&editor);
     ServiceConfig nowhere;
     nowhere.base_url = "http://127.0.0.1:1";
-    T_updateForm update(*state_, nowhere);
+    RequestRunner runner;
+    UpdateDialog update(*state_, nowhere, runner);
     ExpectWhole(&update);
     // The refused connection's text takes more lines than "Ready".
     QTRY_VERIFY(!update.downloading() && update.StatusText() != "Ready");

@@ -12,9 +12,9 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-MediaControlsInput Cued(std::string status) {
+MediaControlsInput Cued(PlayerState state) {
   MediaControlsInput input;
-  input.status_text = std::move(status);
+  input.player_state = state;
   input.channel_cued = true;
   input.channel_id = 42;
   input.channel_name = "Arpeggio FM";
@@ -24,25 +24,25 @@ MediaControlsInput Cued(std::string status) {
   return input;
 }
 
-TEST(MediaControlsTest, StatusFollowsThePlayersText) {
+TEST(MediaControlsTest, StatusFollowsThePlayersState) {
   const struct {
-    const char* text;
+    PlayerState state;
     MediaControlsStatus status;
   } cases[] = {
-      {"Playing", MediaControlsStatus::kPlaying},
-      {"Connecting...", MediaControlsStatus::kPlaying},
-      {"Buffering (40%)", MediaControlsStatus::kPlaying},
-      {"Paused", MediaControlsStatus::kPaused},
-      {"Stopped", MediaControlsStatus::kStopped},
-      {"Ready", MediaControlsStatus::kStopped},
+      {PlayerState::kPlaying, MediaControlsStatus::kPlaying},
+      {PlayerState::kConnecting, MediaControlsStatus::kPlaying},
+      {PlayerState::kBuffering, MediaControlsStatus::kPlaying},
+      {PlayerState::kPaused, MediaControlsStatus::kPaused},
+      {PlayerState::kStopped, MediaControlsStatus::kStopped},
+      {PlayerState::kReady, MediaControlsStatus::kStopped},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(DescribeMediaControls(Cued(c.text)).status, c.status) << c.text;
+    EXPECT_EQ(DescribeMediaControls(Cued(c.state)).status, c.status) << PlayerStatusText({c.state});
   }
 }
 
 TEST(MediaControlsTest, MetadataNamesTheChannelAndItsTitle) {
-  MediaControlsInput input = Cued("Playing");
+  MediaControlsInput input = Cued(PlayerState::kPlaying);
   MediaControlsState state = DescribeMediaControls(input);
   EXPECT_EQ(state.track_id, "/org/vistrel/channel/42");
   EXPECT_EQ(state.title, "Arpeggio FM");
@@ -62,7 +62,7 @@ TEST(MediaControlsTest, MetadataNamesTheChannelAndItsTitle) {
   EXPECT_EQ(DescribeMediaControls(input).art_url, "HTTPS://example.org/logo.png");
 
   MediaControlsInput none;
-  none.status_text = "Stopped";
+  none.player_state = PlayerState::kStopped;
   state = DescribeMediaControls(none);
   EXPECT_EQ(state.track_id, "");
   EXPECT_FALSE(state.can_play);
@@ -70,15 +70,16 @@ TEST(MediaControlsTest, MetadataNamesTheChannelAndItsTitle) {
 }
 
 TEST(MediaControlsTest, EachChangedPropertyIsNamedOnce) {
-  const MediaControlsState playing = DescribeMediaControls(Cued("Playing"));
+  const MediaControlsState playing = DescribeMediaControls(Cued(PlayerState::kPlaying));
   EXPECT_EQ(ChangedMediaControls(playing, playing), Names{});
-  EXPECT_EQ(ChangedMediaControls(playing, DescribeMediaControls(Cued("Buffering (10%)"))), Names{});
+  EXPECT_EQ(ChangedMediaControls(playing, DescribeMediaControls(Cued(PlayerState::kBuffering))),
+            Names{});
 
-  MediaControlsInput titled = Cued("Playing");
+  MediaControlsInput titled = Cued(PlayerState::kPlaying);
   titled.stream_title = "News";
   EXPECT_EQ(ChangedMediaControls(playing, DescribeMediaControls(titled)), Names{"Metadata"});
 
-  MediaControlsInput quiet = Cued("Stopped");
+  MediaControlsInput quiet = Cued(PlayerState::kStopped);
   quiet.volume_box = 55;
   EXPECT_EQ(ChangedMediaControls(playing, DescribeMediaControls(quiet)),
             (Names{"PlaybackStatus", "Volume"}));

@@ -138,7 +138,7 @@ TEST_F(PlaybackControllerTest, OnlyNetworkStreamAddressesReachThePlayer) {
 TEST_F(PlaybackControllerTest, ClearWhilePlayingEndsPlayback) {
   PlaybackController controller(state_, &player_, RecordingHooks());
   controller.PlaySelected(kCatalogueRow);
-  player_.RaiseStatus("Playing");
+  player_.RaiseStatus(PlayerState::kPlaying);
   controller.ClearChannel();  // as every view rebuild (sorting, view switch) does
   EXPECT_EQ(controller.view().channel_label, "No channel");
   EXPECT_TRUE(controller.view().stop_visible);
@@ -219,48 +219,51 @@ TEST_F(PlaybackControllerTest, AFailingPlayerInStopOffersTheInstallation) {
   EXPECT_GT(repaints_, 0);
 }
 
-TEST_F(PlaybackControllerTest, StatusIsShownVerbatimAndOnlyExactStopWordsStop) {
+TEST_F(PlaybackControllerTest, StatusIsShownAsItsTextAndOnlyStopAndPauseStop) {
   struct Case {
-    const char* status;
+    PlayerStatus status;
+    const char* text;
     bool runs_stop;
   };
   for (const Case& c :
-       {Case{"Paused", true}, Case{"Stopped", true}, Case{"paused", false}, Case{"STOPPED", false},
-        Case{"Stopped ", false}, Case{"Ready", false}, Case{"Connecting...", false},
-        Case{"Buffering (40%)", false}, Case{"<b>Playing</b>", false}}) {
+       {Case{{PlayerState::kPaused}, "Paused", true},
+        Case{{PlayerState::kStopped}, "Stopped", true}, Case{{PlayerState::kReady}, "Ready", false},
+        Case{{PlayerState::kConnecting}, "Connecting...", false},
+        Case{{PlayerState::kBuffering, 40}, "Buffering (40%)", false},
+        Case{{PlayerState::kPlaying}, "Playing", false}}) {
     FakeMediaPlayer player;
     PlaybackController controller(state_, &player, RecordingHooks());
     controller.PlaySelected(kCatalogueRow);
     player.calls.clear();
-    player.RaiseStatus(c.status);
-    EXPECT_EQ(controller.view().status_label, c.status);
-    EXPECT_EQ(!player.calls.empty(), c.runs_stop) << c.status;
-    EXPECT_EQ(controller.view().stop_visible, !c.runs_stop) << c.status;
+    player.RaiseStatus(c.status.state, c.status.buffering_percent);
+    EXPECT_EQ(controller.view().status_label, c.text);
+    EXPECT_EQ(controller.view().player_state, c.status.state) << c.text;
+    EXPECT_EQ(!player.calls.empty(), c.runs_stop) << c.text;
+    EXPECT_EQ(controller.view().stop_visible, !c.runs_stop) << c.text;
   }
 }
 
 TEST_F(PlaybackControllerTest, StopStatusWithNothingCuedChangesNothing) {
   PlaybackController controller(state_, &player_, RecordingHooks());
   player_.calls.clear();
-  player_.RaiseStatus("Stopped");
+  player_.RaiseStatus(PlayerState::kStopped);
   EXPECT_TRUE(controller.view().stop_visible);
   EXPECT_TRUE(player_.calls.empty());
 }
 
-TEST_F(PlaybackControllerTest, SubmitsAnUnsentUserChannelOnAnyPlayingText) {
+TEST_F(PlaybackControllerTest, SubmitsAnUnsentUserChannelWhenItPlays) {
   struct Case {
     int32_t row;
-    const char* status;
+    PlayerState state;
     bool submits;
   };
   for (const Case& c : {
-           Case{kUnsentRow, "Playing", true},
-           Case{kUnsentRow, "playing", true},
-           Case{kUnsentRow, "Now PlAyInG: 128 kbps", true},
-           Case{kUnsentRow, "Play", false},
-           Case{kUnsentRow, "Buffering (90%)", false},
-           Case{kSentRow, "Playing", false},
-           Case{kCatalogueRow, "Playing", false},
+           Case{kUnsentRow, PlayerState::kPlaying, true},
+           Case{kUnsentRow, PlayerState::kConnecting, false},
+           Case{kUnsentRow, PlayerState::kBuffering, false},
+           Case{kUnsentRow, PlayerState::kReady, false},
+           Case{kSentRow, PlayerState::kPlaying, false},
+           Case{kCatalogueRow, PlayerState::kPlaying, false},
        }) {
     auto& channels = state_.catalogue.channels;
     channels[1].sent = 0;
@@ -268,21 +271,22 @@ TEST_F(PlaybackControllerTest, SubmitsAnUnsentUserChannelOnAnyPlayingText) {
     FakeMediaPlayer player;
     PlaybackController controller(state_, &player, RecordingHooks());
     controller.PlaySelected(c.row);
-    player.RaiseStatus(c.status);
+    player.RaiseStatus(c.state);
+    const std::string text = PlayerStatusText({c.state});
     EXPECT_EQ(events_, c.submits ? Calls{"submit:" + std::to_string(c.row)} : Calls{})
-        << c.row << " " << c.status;
-    EXPECT_EQ(channels[1].sent, c.submits ? 1 : 0) << c.row << " " << c.status;
+        << c.row << " " << text;
+    EXPECT_EQ(channels[1].sent, c.submits ? 1 : 0) << c.row << " " << text;
   }
 }
 
 TEST_F(PlaybackControllerTest, AUserChannelPlayingTwiceIsSubmittedOnce) {
   PlaybackController controller(state_, &player_, RecordingHooks());
   controller.PlaySelected(kUnsentRow);
-  player_.RaiseStatus("Playing");
+  player_.RaiseStatus(PlayerState::kPlaying);
   controller.Stop();
-  player_.RaiseStatus("Stopped");
+  player_.RaiseStatus(PlayerState::kStopped);
   controller.Play();
-  player_.RaiseStatus("Playing");
+  player_.RaiseStatus(PlayerState::kPlaying);
   EXPECT_EQ(events_, (Calls{"submit:1"}));
   EXPECT_EQ(state_.catalogue.channels[1].sent, 1);
 }
@@ -292,15 +296,15 @@ TEST_F(PlaybackControllerTest, ANestedPlayingStatusDuringTheSubmissionDoesNotSub
   PlaybackHooks hooks = RecordingHooks();
   hooks.submit_user_channel = [&](int32_t) {
     ++submissions;
-    player_.RaiseStatus("Playing");  // the request lets the window process events
-    player_.RaiseStatus("Playing (buffered)");
+    player_.RaiseStatus(PlayerState::kPlaying);  // the request lets the window process events
+    player_.RaiseStatus(PlayerState::kBuffering, 50);
   };
   PlaybackController controller(state_, &player_, std::move(hooks));
   controller.PlaySelected(kUnsentRow);
-  player_.RaiseStatus("Playing");
+  player_.RaiseStatus(PlayerState::kPlaying);
   EXPECT_EQ(submissions, 1);
   EXPECT_EQ(state_.catalogue.channels[1].sent, 1);
-  EXPECT_EQ(controller.view().status_label, "Playing (buffered)");
+  EXPECT_EQ(controller.view().status_label, "Buffering (50%)");
 }
 
 TEST_F(PlaybackControllerTest, AnotherUserChannelPlayingDuringASubmissionIsSubmittedToo) {
@@ -316,14 +320,15 @@ TEST_F(PlaybackControllerTest, AnotherUserChannelPlayingDuringASubmissionIsSubmi
     if (row != kUnsentRow) return;
     // The request lets the window process events: the user plays another own channel.
     self->PlaySelected(kOtherRow);
-    player_.RaiseStatus("Playing");
+    player_.RaiseStatus(PlayerState::kPlaying);
     self->PlaySelected(kUnsentRow);
-    player_.RaiseStatus("Playing");  // the first one again: its submission is on its way
+    player_.RaiseStatus(
+        PlayerState::kPlaying);  // the first one again: its submission is on its way
   };
   PlaybackController controller(state_, &player_, std::move(hooks));
   self = &controller;
   controller.PlaySelected(kUnsentRow);
-  player_.RaiseStatus("Playing");
+  player_.RaiseStatus(PlayerState::kPlaying);
   EXPECT_EQ(events_, (Calls{"submit:1", "submit:3"}));
   EXPECT_EQ(channels[1].sent, 1);
   EXPECT_EQ(channels[3].sent, 1);
@@ -339,7 +344,7 @@ TEST_F(PlaybackControllerTest, TheSubmittedChannelIsMarkedEvenWhenTheSelectionMo
   PlaybackController controller(state_, &player_, std::move(hooks));
   self = &controller;
   controller.PlaySelected(kUnsentRow);
-  player_.RaiseStatus("Playing");
+  player_.RaiseStatus(PlayerState::kPlaying);
   EXPECT_EQ(events_, (Calls{"submit:1"}));
   EXPECT_EQ(state_.catalogue.channels[1].sent, 1);
   EXPECT_EQ(controller.selected_row(), kSentRow);
@@ -355,7 +360,7 @@ TEST_F(PlaybackControllerTest, TheSubmittedChannelIsFoundAgainWhenTheChannelsMov
   };
   PlaybackController controller(state_, &player_, std::move(hooks));
   controller.PlaySelected(kUnsentRow);
-  player_.RaiseStatus("Playing");
+  player_.RaiseStatus(PlayerState::kPlaying);
   const auto& channels = state_.catalogue.channels;
   ASSERT_EQ(channels.size(), 2u);
   EXPECT_EQ(channels[0].name, "My Stream");
@@ -414,19 +419,21 @@ TEST_F(PlaybackControllerTest, ErrorReportsTheFailedChannelWhateverIsSelectedNex
 TEST_F(PlaybackControllerTest, FullScreenOnlyWithMediaThatIsNotReadyOrStopped) {
   struct Case {
     bool has_media;
-    const char* status;
+    PlayerState state;
     bool enters;
   };
-  for (const Case& c : {Case{true, "Playing", true}, Case{true, "Paused", true},
-                        Case{true, "Buffering (10%)", true}, Case{true, "Ready", false},
-                        Case{true, "Stopped", false}, Case{false, "Playing", false}}) {
+  for (const Case& c :
+       {Case{true, PlayerState::kPlaying, true}, Case{true, PlayerState::kPaused, true},
+        Case{true, PlayerState::kBuffering, true}, Case{true, PlayerState::kReady, false},
+        Case{true, PlayerState::kStopped, false}, Case{false, PlayerState::kPlaying, false}}) {
     FakeMediaPlayer player;
     PlaybackController controller(state_, &player, RecordingHooks());
     player.has_media = c.has_media;
-    player.status = c.status;
+    player.status = {c.state};
     player.calls.clear();
     controller.EnterFullScreen();
-    EXPECT_EQ(player.calls, c.enters ? Calls{"SetFullScreen(1)"} : Calls{}) << c.status;
+    EXPECT_EQ(player.calls, c.enters ? Calls{"SetFullScreen(1)"} : Calls{})
+        << PlayerStatusText({c.state});
   }
 }
 
@@ -458,7 +465,7 @@ TEST_F(PlaybackControllerTest, WithoutAPlayerOnlyCueAndClearChangeTheView) {
 
 TEST_F(PlaybackControllerTest, ThePlayerMayOutliveTheController) {
   { PlaybackController controller(state_, &player_, RecordingHooks()); }
-  player_.RaiseStatus("Playing");
+  player_.RaiseStatus(PlayerState::kPlaying);
   player_.RaiseError("failed");
   EXPECT_TRUE(events_.empty());
 }

@@ -86,7 +86,7 @@ TEST(ProgrammeGuide, FetchedFromTheServiceOnLoopback) {
         }
       });
   server.Start();
-  const ServiceConfig service{server.base_url(), {}};
+  const ServiceConfig service{server.base_url()};
   const auto now_next = FetchNowAndNext(service);
   ASSERT_TRUE(now_next.ok()) << now_next.error;
   EXPECT_EQ(now_next.value->Find(7)->second.title, "Caf\xC3\xA9 Talk");
@@ -104,7 +104,7 @@ TEST(ProgrammeGuide, FetchedFromTheServiceOnLoopback) {
   // A service without a guide answers 404: a failure the program shows as no guide.
   HttpTestServer old_service;
   old_service.Start();
-  const auto missing = FetchNowAndNext(ServiceConfig{old_service.base_url(), {}});
+  const auto missing = FetchNowAndNext(ServiceConfig{old_service.base_url()});
   EXPECT_FALSE(missing.ok());
   EXPECT_THAT(missing.error, HasSubstr("404"));
 }

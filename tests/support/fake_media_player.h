@@ -27,7 +27,7 @@ class FakeMediaPlayer : public MediaPlayer {
     calls.push_back("Pause");
     if (throw_in_stop) throw std::runtime_error("player failed");
   }
-  std::string StatusText() const override { return status; }
+  PlayerStatus Status() const override { return status; }
   bool HasCurrentMedia() const override { return has_media; }
   void SetFullScreen(bool full_screen) override {
     calls.push_back(std::string("SetFullScreen(") + (full_screen ? "1" : "0") + ")");
@@ -40,8 +40,8 @@ class FakeMediaPlayer : public MediaPlayer {
   }
 
   // Sets the status and raises the status event, as the player does when its state changes.
-  void RaiseStatus(const std::string& text) {
-    status = text;
+  void RaiseStatus(PlayerState state, int buffering_percent = 0) {
+    status = {state, buffering_percent};
     if (on_status_change) on_status_change();
   }
   // Raises the error event for `url`, by default the address set last.
@@ -54,7 +54,7 @@ class FakeMediaPlayer : public MediaPlayer {
   }
 
   std::vector<std::string> calls;
-  std::string status = "Stopped";
+  PlayerStatus status;
   bool has_media = false;
   bool throw_in_stop = false;
 

@@ -162,6 +162,7 @@ class EndToEnd : public ::testing::Test {
   std::atomic<int> minutes_later_{0};
   std::unique_ptr<CatalogueService> service_;
   vistrel::ServiceConfig client_;
+  RequestRunner runner_;
   std::optional<ProgramState> state_;
 };
 
@@ -216,7 +217,8 @@ TEST_F(EndToEnd, RatingReachesTheNextPackageAndTheCurrentOneIsUpToDate) {
   ASSERT_TRUE(Download("").complete);
   StartProgram();
   const std::string first_version = info().version_text;
-  RateChannel(client_, info(), "4", PositionOf(11));
+  RateChannel(runner_, client_, info(), "4", PositionOf(11));
+  runner_.WaitUntilIdle();
   EXPECT_TRUE(ChannelById(11).rated_mark);
 
   // The rating changed the database, so the loaded version is no longer current.
@@ -249,8 +251,8 @@ TEST_F(EndToEnd, FlagsAndAcceptedSubmissionsReachTheNextPackage) {
   WriteTestFile(data_dir() / kUserChannelsFileName, kUserChannelLine);
   ProgramState& state = StartProgram();
   EXPECT_EQ(ChannelById(10).status, kStatusNew);
-  FlagChannel(client_, info(), "bad", PositionOf(10));
-  FlagChannel(client_, info(), "ok", PositionOf(20));
+  FlagChannel(runner_, client_, info(), "bad", PositionOf(10));
+  FlagChannel(runner_, client_, info(), "ok", PositionOf(20));
 
   // The user channel is a TV channel: it has a row in the TV view.
   int32_t row = -1;
@@ -258,7 +260,8 @@ TEST_F(EndToEnd, FlagsAndAcceptedSubmissionsReachTheNextPackage) {
     if (info().channels[state.visible_rows.positions[r]].user_defined == 1) row = r;
   }
   ASSERT_GE(row, 0);
-  SubmitUserChannel(client_, info(), state.visible_rows, row);
+  SubmitUserChannel(runner_, client_, info(), state.visible_rows, row);
+  runner_.WaitUntilIdle();
 
   const std::vector<std::string> listed = Lines(Review({"--list"}));
   ASSERT_EQ(listed.size(), 2u);  // heading and the one submission

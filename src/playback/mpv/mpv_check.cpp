@@ -7,10 +7,9 @@
 namespace vistrel {
 
 Outcome CheckMpvInstallation() {
-  std::string error;
-  mpv_handle* mpv = CreateMpvEngine(MpvEngineOptions{.null_output = true}, error);
-  if (mpv == nullptr) return Outcome::Fail(error);
-  mpv_terminate_destroy(mpv);
+  const Result<mpv_handle*> mpv = CreateMpvEngine(MpvEngineOptions{.null_output = true});
+  if (!mpv.ok()) return Outcome::Fail(mpv.error);
+  mpv_terminate_destroy(*mpv.value);
   return Outcome::Ok();
 }
 

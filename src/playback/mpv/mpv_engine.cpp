@@ -3,17 +3,16 @@
 #include <mpv/client.h>
 
 #include <clocale>
+#include <string>
+#include <utility>
 
 namespace vistrel {
 
-mpv_handle* CreateMpvEngine(const MpvEngineOptions& options, std::string& error) {
+Result<mpv_handle*> CreateMpvEngine(const MpvEngineOptions& options) {
   // libmpv refuses to start when numbers would be written with a decimal comma.
   std::setlocale(LC_NUMERIC, "C");
   mpv_handle* mpv = mpv_create();
-  if (mpv == nullptr) {
-    error = "libmpv could not be created.";
-    return nullptr;
-  }
+  if (mpv == nullptr) return Result<mpv_handle*>::Fail("libmpv could not be created.");
   const std::string timeout = std::to_string(options.network_timeout_seconds);
   // Options a given libmpv build may lack are left at their defaults.
   const std::pair<const char*, const char*> optional_settings[] = {
@@ -41,11 +40,11 @@ mpv_handle* CreateMpvEngine(const MpvEngineOptions& options, std::string& error)
     status = mpv_set_option_string(mpv, "ao", "null");
   if (status >= 0) status = mpv_initialize(mpv);
   if (status < 0) {
-    error = std::string("libmpv could not be initialised: ") + mpv_error_string(status) + ".";
     mpv_terminate_destroy(mpv);
-    return nullptr;
+    return Result<mpv_handle*>::Fail(std::string("libmpv could not be initialised: ") +
+                                     mpv_error_string(status) + ".");
   }
-  return mpv;
+  return Result<mpv_handle*>::Ok(mpv);
 }
 
 }  // namespace vistrel

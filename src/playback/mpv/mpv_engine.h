@@ -3,7 +3,7 @@
 // user's own configuration, no web-page address resolving, a stream without usable sound still
 // plays its picture, network waits bounded, and nothing starts by itself.
 
-#include <string>
+#include "common/error.h"
 
 struct mpv_handle;
 
@@ -18,9 +18,9 @@ struct MpvEngineOptions {
   int network_timeout_seconds = 15;
 };
 
-// An initialised instance, or null with `error` naming what failed. Needs the GUI application
-// to exist already: it resets the numeric locale to "C", which libmpv requires and which the
-// application's start-up changed.
-mpv_handle* CreateMpvEngine(const MpvEngineOptions& options, std::string& error);
+// An initialised instance, which the caller destroys (mpv_terminate_destroy); a failure names
+// what failed in the result's error. Needs the GUI application to exist already: it resets the
+// numeric locale to "C", which libmpv requires and which the application's start-up changed.
+Result<mpv_handle*> CreateMpvEngine(const MpvEngineOptions& options);
 
 }  // namespace vistrel

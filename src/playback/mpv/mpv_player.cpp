@@ -72,13 +72,12 @@ void TellPlaylist(const mpv_node& playlist, StreamTracker& tracker) {
 
 MpvPlayer::MpvPlayer(QWidget* video_parent, MpvPlayerOptions options) : options_(options) {
   if (QGuiApplication::platformName() == QLatin1String("offscreen")) options_.null_output = true;
-  std::string error;
-  mpv_ =
-      CreateMpvEngine(MpvEngineOptions{.null_output = options_.null_output,
-                                       .null_audio = options_.null_audio,
-                                       .network_timeout_seconds = options_.network_timeout_seconds},
-                      error);
-  if (mpv_ == nullptr) throw Error(error);
+  const Result<mpv_handle*> engine = CreateMpvEngine(
+      MpvEngineOptions{.null_output = options_.null_output,
+                       .null_audio = options_.null_audio,
+                       .network_timeout_seconds = options_.network_timeout_seconds});
+  if (!engine.ok()) throw Error(engine.error);
+  mpv_ = *engine.value;
   context_ = new QObject();
 
   surface_ = new VideoSurface(video_parent);
@@ -209,9 +208,9 @@ void MpvPlayer::ScheduleAnnounce() {
 }
 
 void MpvPlayer::Announce() {
-  std::string status = tracker_.StatusText();
+  const PlayerStatus status = tracker_.Status();
   if (status == announced_status_) return;
-  announced_status_ = std::move(status);
+  announced_status_ = status;
   if (on_status_change) on_status_change();
 }
 

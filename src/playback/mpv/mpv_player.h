@@ -52,7 +52,7 @@ class MpvPlayer final : public MediaPlayer {
   void Play() override;
   void Stop() override;
   void Pause() override;
-  std::string StatusText() const override { return announced_status_; }
+  PlayerStatus Status() const override { return announced_status_; }
   bool HasCurrentMedia() const override { return tracker_.HasCurrentMedia(); }
   void SetFullScreen(bool full_screen) override;
   void SetMuted(bool muted) override;
@@ -77,7 +77,7 @@ class MpvPlayer final : public MediaPlayer {
   QPointer<VideoSurface> surface_;
   QPointer<MpvVideoWidget> video_;
   StreamTracker tracker_;
-  std::string announced_status_ = "Stopped";
+  PlayerStatus announced_status_;
   bool announce_pending_ = false;
   uint64_t failure_scheduled_ = 0;  // serial of the latest failure whose report is on its way
   bool engine_loaded_ = false;      // a load was sent and no stop since

@@ -5,6 +5,7 @@
 #include <QMetaObject>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
+#include <QWindow>
 
 namespace vistrel {
 
@@ -79,7 +80,20 @@ void MpvVideoWidget::initializeGL() {
 
 void MpvVideoWidget::OnRenderUpdate() {
   if (render_ == nullptr) return;
-  if (mpv_render_context_update(render_) & MPV_RENDER_UPDATE_FRAME) update();
+  if ((mpv_render_context_update(render_) & MPV_RENDER_UPDATE_FRAME) == 0) return;
+  const QWindow* shown = window()->windowHandle();
+  if (shown != nullptr && shown->isExposed() && !window()->isMinimized()) {
+    update();
+    return;
+  }
+  // A window that is minimised or not exposed skips update(), and the engine, waiting for its
+  // frames to be drawn, would stall the picture for a while after a restore: the frame is
+  // drawn and its swap reported by hand.
+  makeCurrent();
+  paintGL();
+  context()->swapBuffers(context()->surface());
+  mpv_render_context_report_swap(render_);
+  doneCurrent();
 }
 
 void MpvVideoWidget::paintGL() {

@@ -1,7 +1,8 @@
 #pragma once
 // The picture of a libmpv instance, drawn through its render interface into an OpenGL widget.
 // It only draws: frames are rendered on the GUI thread without waiting for their display time,
-// and the engine's "new frame" notices arrive as queued repaints.
+// and the engine's "new frame" notices arrive as queued repaints (drawn at once while the window
+// is minimised or hidden, where a repaint would be skipped).
 
 #include <QOpenGLWidget>
 

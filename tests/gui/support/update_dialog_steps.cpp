@@ -9,7 +9,7 @@ namespace vistrel {
 
 void CloseWhenDownloadEnds(ModalDriver& driver, bool close_box) {
   driver.Then([close_box](QWidget* modal) {
-    auto* form = qobject_cast<T_updateForm*>(modal);
+    auto* form = qobject_cast<UpdateDialog*>(modal);
     QVERIFY(form);
     auto end = [form, close_box] {
       if (close_box) {
@@ -24,7 +24,7 @@ void CloseWhenDownloadEnds(ModalDriver& driver, bool close_box) {
       return;
     }
     QObject::connect(
-        form, &T_updateForm::DownloadFinished, form, end,
+        form, &UpdateDialog::DownloadFinished, form, end,
         static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::SingleShotConnection));
   });
 }
