@@ -5,7 +5,7 @@
 #include "common/files.h"
 #include "service_client/download_progress.h"
 #include "service_client/http_get.h"
-#include "service_client/list_response.h"
+#include "protocol/list_response.h"
 #include "service_client/service_urls.h"
 
 namespace vistrel {

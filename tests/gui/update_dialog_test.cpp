@@ -13,7 +13,7 @@
 #include "gui/update_dialog.h"
 #include "server/list_answer.h"
 #include "service_client/list_download.h"
-#include "service_client/list_response.h"
+#include "protocol/list_response.h"
 #include "support/catalogue_service_fixture.h"
 #include "support/http_test_server.h"
 #include "support/modal_driver.h"

@@ -1,0 +1,36 @@
+#include "protocol/service_protocol.h"
+
+#include <gtest/gtest.h>
+
+namespace vistrel {
+namespace {
+
+TEST(ServiceProtocol, RatingsAreOneDigitFromOneToFive) {
+  for (const char* ok : {"1", "5"}) EXPECT_TRUE(ParseRating(ok)) << ok;
+  for (const char* bad : {"0", "6", "x", "", "4.5", "+3", " 3", "05"}) {
+    EXPECT_FALSE(ParseRating(bad)) << bad;
+  }
+  for (int stars = kFewestStars; stars <= kMostStars; ++stars) {
+    EXPECT_EQ(ParseRating(RatingWord(stars)), stars);
+  }
+  EXPECT_EQ(RatingWord(0), nullptr);
+  EXPECT_EQ(RatingWord(6), nullptr);
+}
+
+TEST(ServiceProtocol, FlagWordsReadBackExactly) {
+  EXPECT_EQ(ParseFlag("ok"), ChannelFlag::kWorkFine);
+  EXPECT_EQ(ParseFlag("bad"), ChannelFlag::kNotWorking);
+  EXPECT_EQ(ParseFlag("wrong"), ChannelFlag::kWrongInfo);
+  EXPECT_EQ(ParseFlag("duplicate"), ChannelFlag::kDuplicate);
+  EXPECT_EQ(ParseFlag("spam"), ChannelFlag::kSpam);
+  EXPECT_FALSE(ParseFlag("OK"));
+  EXPECT_FALSE(ParseFlag(""));
+  for (const ChannelFlag flag :
+       {ChannelFlag::kWorkFine, ChannelFlag::kNotWorking, ChannelFlag::kWrongInfo,
+        ChannelFlag::kDuplicate, ChannelFlag::kSpam}) {
+    EXPECT_EQ(ParseFlag(FlagWord(flag)), flag);
+  }
+}
+
+}  // namespace
+}  // namespace vistrel
