@@ -6,10 +6,10 @@
 
 #include "app/lifecycle.h"
 #include "browser/selected_channel.h"
+#include "channel_actions/channel_editor.h"
 #include "gui/menu_icons.h"
 #include "gui/message_boxes.h"
 #include "gui/qt_text.h"
-#include "service_client/channel_editor.h"
 #include "service_client/service_requests.h"
 
 namespace vistrel {

@@ -1,4 +1,4 @@
-#include "service_client/channel_editor.h"
+#include "channel_actions/channel_editor.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "service_client/channel_menu_state.h"
+#include "channel_actions/channel_menu_state.h"
 
 #include <gtest/gtest.h>
 

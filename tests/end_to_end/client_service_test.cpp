@@ -30,11 +30,11 @@
 #include "server/list_answer.h"
 #include "server/m3u_playlist.h"
 #include "server/playlist_import.h"
-#include "server/service_commands.h"
 #include "service_client/list_download.h"
 #include "service_client/service_requests.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
+#include "tools/vistrel-service/service_commands.h"
 
 namespace vistrel {
 namespace {
