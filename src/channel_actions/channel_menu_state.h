@@ -54,12 +54,16 @@ inline constexpr ChannelMenuValue kRatingItems[] = {{"5 stars", RatingWord(5)},
                                                     {"3 stars", RatingWord(3)},
                                                     {"2 stars", RatingWord(2)},
                                                     {"1 star", RatingWord(1)}};
-inline constexpr ChannelMenuValue kFlagItems[] = {
-    {"Work fine", FlagWord(ChannelFlag::kWorkFine)},
-    {"Not working", FlagWord(ChannelFlag::kNotWorking)},
-    {"Wrong info", FlagWord(ChannelFlag::kWrongInfo)},
-    {"Duplicate", FlagWord(ChannelFlag::kDuplicate)},
-    {"Spam", FlagWord(ChannelFlag::kSpam)}};
+// The flag items: caption and the status they report (sent as its FlagWord).
+struct ChannelMenuFlag {
+  const char* caption;
+  ChannelStatus status;
+};
+inline constexpr ChannelMenuFlag kFlagItems[] = {{"Work fine", ChannelStatus::kWorkFine},
+                                                 {"Not working", ChannelStatus::kNotWorking},
+                                                 {"Wrong info", ChannelStatus::kWrongInfo},
+                                                 {"Duplicate", ChannelStatus::kDuplicate},
+                                                 {"Spam", ChannelStatus::kSpam}};
 
 // "Would you like to add " + name + " to your favorites?"
 std::string AddToFavoritesQuestion(std::string_view name);

@@ -14,13 +14,6 @@
 
 namespace vistrel {
 
-namespace {
-
-// The status each flag item reports, for its picture.
-constexpr int kFlagStatus[] = {0, 1, 3, 4, 5};
-
-}  // namespace
-
 ChannelMenu::ChannelMenu(ProgramState& state, ServiceConfig service, ChannelMenuHooks hooks,
                          QWidget* parent)
     : QMenu(parent), state_(state), service_(std::move(service)), hooks_(std::move(hooks)) {
@@ -41,10 +34,10 @@ ChannelMenu::ChannelMenu(ProgramState& state, ServiceConfig service, ChannelMenu
     connect(action, &QAction::triggered, this, [this, value = item.value] { Rate(value); });
   }
   flag_ = addMenu(MenuIcon(MenuGlyph::kFlag), "Flag Channel");
-  for (std::size_t i = 0; i < std::size(kFlagItems); ++i) {
-    QAction* action = flag_->addAction(FlagIcon(kFlagStatus[i]), kFlagItems[i].caption);
+  for (const ChannelMenuFlag& item : kFlagItems) {
+    QAction* action = flag_->addAction(FlagIcon(item.status), item.caption);
     connect(action, &QAction::triggered, this,
-            [this, value = kFlagItems[i].value] { Flag(value); });
+            [this, value = FlagWord(item.status)] { Flag(value); });
   }
   update_ = addAction(MenuIcon(MenuGlyph::kUpdate), "Update Channel");
   remove_ = addAction(MenuIcon(MenuGlyph::kRemove), "Remove Channel");

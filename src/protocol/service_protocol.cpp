@@ -9,10 +9,10 @@ std::optional<int> ParseRating(std::string_view text) {
   return std::nullopt;
 }
 
-std::optional<ChannelFlag> ParseFlag(std::string_view text) {
-  for (const ChannelFlag flag :
-       {ChannelFlag::kWorkFine, ChannelFlag::kNotWorking, ChannelFlag::kWrongInfo,
-        ChannelFlag::kDuplicate, ChannelFlag::kSpam}) {
+std::optional<ChannelStatus> ParseFlag(std::string_view text) {
+  for (const ChannelStatus flag :
+       {ChannelStatus::kWorkFine, ChannelStatus::kNotWorking, ChannelStatus::kWrongInfo,
+        ChannelStatus::kDuplicate, ChannelStatus::kSpam}) {
     if (text == FlagWord(flag)) return flag;
   }
   return std::nullopt;

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string_view>
 
+#include "catalogue/records.h"
+
 namespace vistrel {
 
 // Request paths.
@@ -47,27 +49,28 @@ constexpr const char* RatingWord(int stars) {
 // A rating value as whole stars: exactly one digit from "1" to "5", nothing otherwise.
 std::optional<int> ParseRating(std::string_view text);
 
-// What a user may say about a channel.
-enum class ChannelFlag { kWorkFine, kNotWorking, kWrongInfo, kDuplicate, kSpam };
-
-// The flag word on the wire: "ok", "bad", "wrong", "duplicate", "spam". Never fails.
-constexpr const char* FlagWord(ChannelFlag flag) {
+// The flag word on the wire of a status a user may flag a channel as: "ok", "bad", "wrong",
+// "duplicate", "spam"; nothing (null) for kNew, which no one flags.
+constexpr const char* FlagWord(ChannelStatus flag) {
   switch (flag) {
-    case ChannelFlag::kWorkFine:
+    case ChannelStatus::kWorkFine:
       return "ok";
-    case ChannelFlag::kNotWorking:
+    case ChannelStatus::kNotWorking:
       return "bad";
-    case ChannelFlag::kWrongInfo:
+    case ChannelStatus::kWrongInfo:
       return "wrong";
-    case ChannelFlag::kDuplicate:
+    case ChannelStatus::kDuplicate:
       return "duplicate";
-    case ChannelFlag::kSpam:
+    case ChannelStatus::kSpam:
       return "spam";
+    case ChannelStatus::kNew:
+      break;
   }
-  return "";
+  return nullptr;
 }
 
-// The flag of a flag word, exactly as FlagWord writes it (case included); nothing otherwise.
-std::optional<ChannelFlag> ParseFlag(std::string_view text);
+// The status of a flag word, exactly as FlagWord writes it (case included); nothing otherwise
+// (never kNew).
+std::optional<ChannelStatus> ParseFlag(std::string_view text);
 
 }  // namespace vistrel

@@ -198,7 +198,7 @@ HttpResponse CatalogueService::Answer(const HttpRequest& request) {
     const auto id = ChannelIdParam(request, kReportIdParam);
     if (!id) return HttpResponse::Text(400, "bad or missing channel_id");
     return LimitedWrite(request, WriteKind::kFlag, *id,
-                        [&] { return db_.Flag(*id, ChannelFlag::kNotWorking, config_.clock()); });
+                        [&] { return db_.Flag(*id, ChannelStatus::kNotWorking, config_.clock()); });
   }
   if (path == kSubmitPath) return SubmitChannel(request);
   if (!media_root_.empty() && path.starts_with(kMediaPrefix)) return MediaDownload(request);

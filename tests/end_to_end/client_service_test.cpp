@@ -202,7 +202,7 @@ TEST_F(EndToEnd, StartUpLoadsExactlyTheDownloadedCatalogue) {
   EXPECT_EQ(news.name, "Caf\xC3\xA9 News");
   EXPECT_EQ(news.genre_name, "News");
   EXPECT_DOUBLE_EQ(news.average_rating, 2.5);
-  EXPECT_EQ(news.status, kStatusNotWorking);
+  EXPECT_EQ(news.status, ChannelStatus::kNotWorking);
 
   // The TV view, names A to Z.
   std::vector<std::string> rows;
@@ -248,7 +248,7 @@ TEST_F(EndToEnd, FlagsAndAcceptedSubmissionsReachTheNextPackage) {
   ASSERT_TRUE(Download("").complete);
   WriteTestFile(data_dir() / kUserChannelsFileName, kUserChannelLine);
   ProgramState& state = StartProgram();
-  EXPECT_EQ(ChannelById(10).status, kStatusNew);
+  EXPECT_EQ(ChannelById(10).status, ChannelStatus::kNew);
   FlagChannel(client_, info(), "bad", PositionOf(10));
   FlagChannel(client_, info(), "ok", PositionOf(20));
 
@@ -279,9 +279,9 @@ TEST_F(EndToEnd, FlagsAndAcceptedSubmissionsReachTheNextPackage) {
   ASSERT_TRUE(update.complete) << update.status;
   Reload();
   EXPECT_EQ(ChannelById(10).not_working_reports, 1);
-  EXPECT_EQ(ChannelById(10).status, kStatusNotWorking);
+  EXPECT_EQ(ChannelById(10).status, ChannelStatus::kNotWorking);
   EXPECT_EQ(ChannelById(20).work_fine_reports, 1);
-  EXPECT_EQ(ChannelById(20).status, kStatusWorkFine);
+  EXPECT_EQ(ChannelById(20).status, ChannelStatus::kWorkFine);
   EXPECT_EQ(ChannelById(11).not_working_reports, 2);  // untouched
 
   const Channel& added = ChannelById(new_id);
@@ -292,7 +292,7 @@ TEST_F(EndToEnd, FlagsAndAcceptedSubmissionsReachTheNextPackage) {
   EXPECT_EQ(added.country_id, 2);
   EXPECT_EQ(added.genre_name, "Music");
   EXPECT_EQ(added.comment, "late #news");
-  EXPECT_EQ(added.status, kStatusNew);
+  EXPECT_EQ(added.status, ChannelStatus::kNew);
   EXPECT_EQ(ChannelById(100001, 1).name, "Caf\xC3\xA9 & Bar=1");  // the user's own copy stays
   EXPECT_EQ(Lines(Review({"--list"})).size(), 1u);                // heading only
 }

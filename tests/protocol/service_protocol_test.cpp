@@ -18,16 +18,17 @@ TEST(ServiceProtocol, RatingsAreOneDigitFromOneToFive) {
 }
 
 TEST(ServiceProtocol, FlagWordsReadBackExactly) {
-  EXPECT_EQ(ParseFlag("ok"), ChannelFlag::kWorkFine);
-  EXPECT_EQ(ParseFlag("bad"), ChannelFlag::kNotWorking);
-  EXPECT_EQ(ParseFlag("wrong"), ChannelFlag::kWrongInfo);
-  EXPECT_EQ(ParseFlag("duplicate"), ChannelFlag::kDuplicate);
-  EXPECT_EQ(ParseFlag("spam"), ChannelFlag::kSpam);
+  EXPECT_EQ(ParseFlag("ok"), ChannelStatus::kWorkFine);
+  EXPECT_EQ(ParseFlag("bad"), ChannelStatus::kNotWorking);
+  EXPECT_EQ(ParseFlag("wrong"), ChannelStatus::kWrongInfo);
+  EXPECT_EQ(ParseFlag("duplicate"), ChannelStatus::kDuplicate);
+  EXPECT_EQ(ParseFlag("spam"), ChannelStatus::kSpam);
+  EXPECT_EQ(FlagWord(ChannelStatus::kNew), nullptr);  // no one flags a channel as new
   EXPECT_FALSE(ParseFlag("OK"));
   EXPECT_FALSE(ParseFlag(""));
-  for (const ChannelFlag flag :
-       {ChannelFlag::kWorkFine, ChannelFlag::kNotWorking, ChannelFlag::kWrongInfo,
-        ChannelFlag::kDuplicate, ChannelFlag::kSpam}) {
+  for (const ChannelStatus flag :
+       {ChannelStatus::kWorkFine, ChannelStatus::kNotWorking, ChannelStatus::kWrongInfo,
+        ChannelStatus::kDuplicate, ChannelStatus::kSpam}) {
     EXPECT_EQ(ParseFlag(FlagWord(flag)), flag);
   }
 }
