@@ -18,10 +18,10 @@
 
 #include "bench_sizes.h"
 #include "memory_probe.h"
+#include "server/catalogue_import.h"
 #include "server/guide_answers.h"
 #include "server/guide_import.h"
 #include "server/guide_store.h"
-#include "server/service_commands.h"
 #include "service_client/programme_guide.h"
 #include "synthetic_guide.h"
 

@@ -21,8 +21,8 @@
 #include "common/error.h"
 #include "common/files.h"
 #include "server/catalogue_db.h"
+#include "server/catalogue_import.h"
 #include "server/catalogue_service.h"
-#include "server/service_commands.h"
 #include "synthetic_catalogue.h"
 
 namespace vistrel::bench {

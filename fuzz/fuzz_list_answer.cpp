@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "service_client/list_response.h"
+#include "protocol/list_response.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace vistrel;

@@ -22,7 +22,7 @@
 #include "common/files.h"
 #include "gui/main_window.h"
 #include "gui/program_entry.h"
-#include "server/service_commands.h"
+#include "server/catalogue_import.h"
 #include "support/service_process.h"
 #include "support/temp_dir.h"
 

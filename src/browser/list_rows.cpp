@@ -54,7 +54,7 @@ std::string ChannelColumnText(const Catalogue& catalogue, const Channel& c, List
 }
 
 int32_t ChannelStateImage(const Channel& c) {
-  return c.status;
+  return static_cast<int32_t>(c.status);
 }
 
 bool IsUserChannelRow(const Channel& c) {

@@ -9,23 +9,22 @@ bool TextOccurs(std::string_view text, std::string_view haystack) {
 namespace {
 
 // A status switch that is on hides the channels of its status.
-bool StatusHidden(const ViewFilter& f, int32_t status) {
+bool StatusHidden(const ViewFilter& f, ChannelStatus status) {
   switch (status) {
-    case kStatusWorkFine:
+    case ChannelStatus::kWorkFine:
       return f.hide_work_fine;
-    case kStatusNotWorking:
+    case ChannelStatus::kNotWorking:
       return f.hide_not_working;
-    case kStatusNew:
+    case ChannelStatus::kNew:
       return f.hide_new;
-    case kStatusWrongInfo:
+    case ChannelStatus::kWrongInfo:
       return f.hide_wrong_info;
-    case kStatusDuplicate:
+    case ChannelStatus::kDuplicate:
       return f.hide_duplicate;
-    case kStatusSpam:
+    case ChannelStatus::kSpam:
       return f.hide_spam;
-    default:
-      return false;
   }
+  return false;  // a value outside the enumeration, which no file can give
 }
 
 }  // namespace

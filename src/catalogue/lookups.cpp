@@ -62,14 +62,15 @@ int32_t CountryIndexByName(const std::vector<Country>& countries, std::string_vi
   return FirstIndex(countries, [name](const Country& c) { return c.name == name; });
 }
 
-int32_t ChannelStatus(int32_t workfine, int32_t notworking, int32_t wrong, int32_t duplicate,
-                      int32_t spam) {
+ChannelStatus StatusOfReports(int32_t workfine, int32_t notworking, int32_t wrong,
+                              int32_t duplicate, int32_t spam) {
   if (workfine == 0 && notworking == 0 && wrong == 0 && duplicate == 0 && spam == 0) {
-    return kStatusNew;
+    return ChannelStatus::kNew;
   }
   const int32_t counters[5] = {workfine, notworking, wrong, duplicate, spam};
-  const int32_t classes[5] = {kStatusWorkFine, kStatusNotWorking, kStatusWrongInfo,
-                              kStatusDuplicate, kStatusSpam};
+  const ChannelStatus classes[5] = {ChannelStatus::kWorkFine, ChannelStatus::kNotWorking,
+                                    ChannelStatus::kWrongInfo, ChannelStatus::kDuplicate,
+                                    ChannelStatus::kSpam};
   // The first maximum wins: strictly greater than all before, >= all after.
   int best = 0;
   for (int i = 1; i < 5; ++i) {

@@ -31,9 +31,9 @@ int32_t GenreIndexByName(const std::vector<Genre>& genres, std::string_view name
 int32_t CountryIndexById(const std::vector<Country>& countries, int32_t id);
 int32_t CountryIndexByName(const std::vector<Country>& countries, std::string_view name);
 
-// Report class from the five counters: 2 (new) when all are 0, else the class of the first
-// counter holding the largest value (ties go to the earlier class).
-int32_t ChannelStatus(int32_t workfine, int32_t notworking, int32_t wrong, int32_t duplicate,
-                      int32_t spam);
+// Report class from the five counters: kNew when all are 0, else the class of the first counter
+// holding the largest value (ties go to the earlier class). Never fails.
+ChannelStatus StatusOfReports(int32_t workfine, int32_t notworking, int32_t wrong,
+                              int32_t duplicate, int32_t spam);
 
 }  // namespace vistrel

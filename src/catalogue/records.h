@@ -63,14 +63,15 @@ struct Genre {
   bool operator==(const Genre&) const = default;
 };
 
-// Report class of a channel, derived from its report counters by ChannelStatus.
-enum : int32_t {
-  kStatusWorkFine = 0,
-  kStatusNotWorking = 1,
-  kStatusNew = 2,
-  kStatusWrongInfo = 3,
-  kStatusDuplicate = 4,
-  kStatusSpam = 5,
+// Report class of a channel, derived from its report counters by StatusOfReports; also what a
+// user may flag a channel as (all but kNew). The numbers are those vistrel-tool prints.
+enum class ChannelStatus : int32_t {
+  kWorkFine = 0,
+  kNotWorking = 1,
+  kNew = 2,  // no reports yet
+  kWrongInfo = 3,
+  kDuplicate = 4,
+  kSpam = 5,
 };
 
 struct Channel {
@@ -97,8 +98,8 @@ struct Channel {
   int32_t wrong_info_reports = 0;
   int32_t duplicate_reports = 0;
   int32_t spam_reports = 0;
-  int32_t status = 0;         // ChannelStatus of the five counters
-  uint16_t user_defined = 0;  // 1 for a channel the user added
+  ChannelStatus status = ChannelStatus::kWorkFine;  // StatusOfReports of the five counters
+  uint16_t user_defined = 0;                        // 1 for a channel the user added
   // Rated or flagged in this session. The marks travel with the record through sorts and
   // removals, and go with the records when the catalogue is cleared.
   bool rated_mark = false;

@@ -302,8 +302,8 @@ void FillChannel(Channel& item, std::span<const std::string_view> fields, int32_
     item.genre_name = genre_texts.Share(*genre);
   }
   item.average_rating = item.rated >= 1 ? item.rating / item.rated : 0;
-  item.status = ChannelStatus(item.work_fine_reports, item.not_working_reports,
-                              item.wrong_info_reports, item.duplicate_reports, item.spam_reports);
+  item.status = StatusOfReports(item.work_fine_reports, item.not_working_reports,
+                                item.wrong_info_reports, item.duplicate_reports, item.spam_reports);
 }
 
 int TwoDigits(std::string_view text, std::size_t at) {

@@ -13,9 +13,10 @@ class Error : public std::runtime_error {
 };
 
 // The result of an operation that reports rather than throws: the value, or the message that
-// says (to the user) why there is none. Failure messages are never empty.
+// says (to the user) why there is none. Failure messages are never empty. A result that is
+// dropped unread is a warning (an error in CI): a failure would pass unseen.
 template <typename T = void>
-struct Result {
+struct [[nodiscard]] Result {
   std::optional<T> value;  // set exactly when the operation succeeded
   std::string error;       // empty on success
 
@@ -26,7 +27,7 @@ struct Result {
 
 // The result without a value: empty error means success.
 template <>
-struct Result<void> {
+struct [[nodiscard]] Result<void> {
   std::string error;
 
   bool ok() const { return error.empty(); }

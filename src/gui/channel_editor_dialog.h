@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/program_state.h"
-#include "service_client/channel_editor.h"
+#include "channel_actions/channel_editor.h"
 
 class QCheckBox;
 class QComboBox;

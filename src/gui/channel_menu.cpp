@@ -5,20 +5,13 @@
 
 #include "app/lifecycle.h"
 #include "browser/selected_channel.h"
+#include "channel_actions/channel_editor.h"
 #include "gui/menu_icons.h"
 #include "gui/message_boxes.h"
 #include "gui/qt_text.h"
-#include "service_client/channel_editor.h"
 #include "service_client/service_requests.h"
 
 namespace vistrel {
-
-namespace {
-
-// The status each flag item reports, for its picture.
-constexpr int kFlagStatus[] = {0, 1, 3, 4, 5};
-
-}  // namespace
 
 ChannelMenu::ChannelMenu(ProgramState& state, ServiceConfig service, RequestRunner& runner,
                          ChannelMenuHooks hooks, QWidget* parent)
@@ -43,10 +36,10 @@ ChannelMenu::ChannelMenu(ProgramState& state, ServiceConfig service, RequestRunn
     connect(action, &QAction::triggered, this, [this, value = item.value] { Rate(value); });
   }
   flag_ = addMenu(MenuIcon(MenuGlyph::kFlag), "Flag Channel");
-  for (std::size_t i = 0; i < std::size(kFlagItems); ++i) {
-    QAction* action = flag_->addAction(FlagIcon(kFlagStatus[i]), kFlagItems[i].caption);
+  for (const ChannelMenuFlag& item : kFlagItems) {
+    QAction* action = flag_->addAction(FlagIcon(item.status), item.caption);
     connect(action, &QAction::triggered, this,
-            [this, value = kFlagItems[i].value] { Flag(value); });
+            [this, value = FlagWord(item.status)] { Flag(value); });
   }
   update_ = addAction(MenuIcon(MenuGlyph::kUpdate), "Update Channel");
   remove_ = addAction(MenuIcon(MenuGlyph::kRemove), "Remove Channel");

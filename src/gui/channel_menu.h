@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "app/program_state.h"
-#include "service_client/channel_menu_state.h"
+#include "channel_actions/channel_menu_state.h"
 #include "service_client/request_runner.h"
 #include "service_client/service_config.h"
 

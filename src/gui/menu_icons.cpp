@@ -121,25 +121,25 @@ QIcon RatingIcon(int stars) {
   });
 }
 
-QIcon FlagIcon(int status) {
+QIcon FlagIcon(ChannelStatus status) {
   QColor cloth(150, 150, 150);
   switch (status) {
-    case 0:
+    case ChannelStatus::kWorkFine:
       cloth = QColor(40, 160, 60);
       break;
-    case 1:
+    case ChannelStatus::kNotWorking:
       cloth = QColor(210, 40, 40);
       break;
-    case 3:
+    case ChannelStatus::kWrongInfo:
       cloth = QColor(235, 150, 20);
       break;
-    case 4:
+    case ChannelStatus::kDuplicate:
       cloth = QColor(130, 90, 180);
       break;
-    case 5:
+    case ChannelStatus::kSpam:
       cloth = QColor(90, 90, 90);
       break;
-    default:
+    case ChannelStatus::kNew:
       break;
   }
   return DrawnIcon([cloth](QPainter& p) { DrawFlag(p, cloth); });

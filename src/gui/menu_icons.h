@@ -4,6 +4,8 @@
 
 #include <QIcon>
 
+#include "catalogue/records.h"
+
 namespace vistrel {
 
 enum class MenuGlyph {
@@ -24,8 +26,7 @@ QIcon MenuIcon(MenuGlyph glyph);
 // A star with the number of stars (1 to 5) for the rating items.
 QIcon RatingIcon(int stars);
 
-// A flag in the colour of the status the item reports (0 works fine, 1 not working, 3 wrong
-// info, 4 duplicate, 5 spam); grey for any other value.
-QIcon FlagIcon(int status);
+// A flag in the colour of the status the item reports; grey for kNew.
+QIcon FlagIcon(ChannelStatus status);
 
 }  // namespace vistrel

@@ -80,18 +80,20 @@ constexpr const char* kInsertChannel =
     "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17)";
 
 // Counters saturate rather than wrap: the tables hold signed 32-bit numbers.
-const char* FlagUpdate(ChannelFlag flag) {
+const char* FlagUpdate(ChannelStatus flag) {
   switch (flag) {
-    case ChannelFlag::kWorkFine:
+    case ChannelStatus::kWorkFine:
       return "UPDATE channels SET workfine = MIN(workfine + 1, 2147483647) WHERE id = ?1";
-    case ChannelFlag::kNotWorking:
+    case ChannelStatus::kNotWorking:
       return "UPDATE channels SET notworking = MIN(notworking + 1, 2147483647) WHERE id = ?1";
-    case ChannelFlag::kWrongInfo:
+    case ChannelStatus::kWrongInfo:
       return "UPDATE channels SET wrong = MIN(wrong + 1, 2147483647) WHERE id = ?1";
-    case ChannelFlag::kDuplicate:
+    case ChannelStatus::kDuplicate:
       return "UPDATE channels SET duplicate = MIN(duplicate + 1, 2147483647) WHERE id = ?1";
-    case ChannelFlag::kSpam:
+    case ChannelStatus::kSpam:
       return "UPDATE channels SET spam = MIN(spam + 1, 2147483647) WHERE id = ?1";
+    case ChannelStatus::kNew:
+      break;
   }
   throw Error("unknown flag");
 }
@@ -294,7 +296,7 @@ bool CatalogueDb::Rate(int32_t channel_id, int stars, StampTime now) {
   return true;
 }
 
-bool CatalogueDb::Flag(int32_t channel_id, ChannelFlag flag, StampTime now) {
+bool CatalogueDb::Flag(int32_t channel_id, ChannelStatus flag, StampTime now) {
   SqliteTransaction transaction(db_);
   SqliteStatement update(db_, FlagUpdate(flag));
   update.Bind(1, channel_id).Run();

@@ -74,7 +74,7 @@ class CatalogueDb {
   // Adds `stars` to the channel's rating total and one to its count. False for an unknown id.
   bool Rate(int32_t channel_id, int stars, StampTime now);
   // Adds one to the counter of the flag. False for an unknown id.
-  bool Flag(int32_t channel_id, ChannelFlag flag, StampTime now);
+  bool Flag(int32_t channel_id, ChannelStatus flag, StampTime now);
 
   // Keeps a submitted channel for review; returns its submission id.
   int64_t Submit(const Submission& channel, StampTime now);

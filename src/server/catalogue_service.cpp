@@ -1,6 +1,7 @@
 #include "server/catalogue_service.h"
 
 #include "common/error.h"
+#include "protocol/service_protocol.h"
 #include "server/byte_range.h"
 #include "server/list_answer.h"
 #include "server/media_files.h"
@@ -11,7 +12,6 @@ namespace vistrel {
 
 namespace {
 
-constexpr const char* kAccessKeyParam = "key";
 constexpr std::string_view kMediaPrefix = "/media/";
 constexpr std::string_view kLivePrefix = "/live/";
 constexpr std::string_view kStallPrefix = "/stall/";
@@ -86,7 +86,7 @@ std::shared_ptr<const CatalogueService::Package> CatalogueService::CurrentPackag
 
 HttpResponse CatalogueService::ListDownload(const HttpRequest& request) {
   const auto key = FirstParam(request.params, kAccessKeyParam);
-  const auto date = FirstParam(request.params, "date");
+  const auto date = FirstParam(request.params, kDateParam);
   // The key is checked before anything is built.
   if (DecideListAnswer(key, config_.access_key, std::nullopt, "") == ListAnswer::kWrongKey) {
     return Bytes(FrameListResponse(kTagMessage, kWrongKeyMessage));
@@ -177,32 +177,32 @@ HttpResponse CatalogueService::Answer(const HttpRequest& request) {
   }
   const std::string& path = request.path;
   if (!request.path_ok) return HttpResponse::Text(404, "not found");
-  if (path == "/service/get.php") return ListDownload(request);
-  if (path == "/service/rate.php") {
-    const auto rating = FirstParam(request.params, "rating");
+  if (path == kListDownloadPath) return ListDownload(request);
+  if (path == kRatePath) {
+    const auto rating = FirstParam(request.params, kRatingParam);
     const auto stars = rating ? ParseRating(*rating) : std::nullopt;
-    const auto id = ChannelIdParam(request, "id");
+    const auto id = ChannelIdParam(request, kIdParam);
     if (!stars || !id) return HttpResponse::Text(400, "bad or missing rating or id");
     return LimitedWrite(request, WriteKind::kRating, *id,
                         [&] { return db_.Rate(*id, *stars, config_.clock()); });
   }
-  if (path == "/service/flag.php") {
-    const auto text = FirstParam(request.params, "flag");
+  if (path == kFlagPath) {
+    const auto text = FirstParam(request.params, kFlagParam);
     const auto flag = text ? ParseFlag(*text) : std::nullopt;
-    const auto id = ChannelIdParam(request, "id");
+    const auto id = ChannelIdParam(request, kIdParam);
     if (!flag || !id) return HttpResponse::Text(400, "bad or missing flag or id");
     return LimitedWrite(request, WriteKind::kFlag, *id,
                         [&] { return db_.Flag(*id, *flag, config_.clock()); });
   }
   // A stream that failed to play counts as a "not working" flag.
-  if (path == "/service/bad.php") {
-    const auto id = ChannelIdParam(request, "channel_id");
+  if (path == kReportPath) {
+    const auto id = ChannelIdParam(request, kReportIdParam);
     if (!id) return HttpResponse::Text(400, "bad or missing channel_id");
     return LimitedWrite(request, WriteKind::kFlag, *id,
-                        [&] { return db_.Flag(*id, ChannelFlag::kNotWorking, config_.clock()); });
+                        [&] { return db_.Flag(*id, ChannelStatus::kNotWorking, config_.clock()); });
   }
-  if (path == "/service/new2.php") return SubmitChannel(request);
-  if (path == "/service/guide.php") {
+  if (path == kSubmitPath) return SubmitChannel(request);
+  if (path == kGuidePath) {
     const auto now = std::chrono::system_clock::now().time_since_epoch();
     return guide_->Answer(request.params,
                           std::chrono::duration_cast<std::chrono::seconds>(now).count());

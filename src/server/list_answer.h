@@ -1,12 +1,12 @@
 #pragma once
-// What the list download answers. The framing (tags, header, FrameListResponse) is the
-// client's own, from service_client/list_response.h, so both sides read one definition.
+// What the list download answers. The framing (tags, header, FrameListResponse) is shared
+// with the program, from protocol/list_response.h, so both sides read one definition.
 
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "service_client/list_response.h"
+#include "protocol/list_response.h"
 
 namespace vistrel {
 

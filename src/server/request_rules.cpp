@@ -15,20 +15,6 @@ constexpr std::size_t kTextCapacity = 4096;
 
 }  // namespace
 
-std::optional<ChannelFlag> ParseFlag(std::string_view text) {
-  if (text == "ok") return ChannelFlag::kWorkFine;
-  if (text == "bad") return ChannelFlag::kNotWorking;
-  if (text == "wrong") return ChannelFlag::kWrongInfo;
-  if (text == "duplicate") return ChannelFlag::kDuplicate;
-  if (text == "spam") return ChannelFlag::kSpam;
-  return std::nullopt;
-}
-
-std::optional<int> ParseRating(std::string_view text) {
-  if (text.size() == 1 && text[0] >= '1' && text[0] <= '5') return text[0] - '0';
-  return std::nullopt;
-}
-
 std::optional<int32_t> ParseRequestInt(std::string_view text) {
   try {
     return ParseInt32(text);
@@ -69,15 +55,15 @@ Result<Submission> CheckSubmission(const QueryParams& params) {
     }
     if (parsed) out = *parsed;
   };
-  number("group", s.group_id);
-  text("name", kNameCapacity, true, s.name);
-  text("url", kTextCapacity, true, s.url);
-  number("bitrate", s.bitrate);
-  number("type", s.type_id);
-  text("homepage", kTextCapacity, false, s.homepage);
-  number("country", s.country_id);
-  number("genre", s.genre_id);
-  text("comment", kTextCapacity, false, s.comment);
+  number(kGroupParam, s.group_id);
+  text(kNameParam, kNameCapacity, true, s.name);
+  text(kUrlParam, kTextCapacity, true, s.url);
+  number(kBitrateParam, s.bitrate);
+  number(kTypeParam, s.type_id);
+  text(kHomepageParam, kTextCapacity, false, s.homepage);
+  number(kCountryParam, s.country_id);
+  number(kGenreParam, s.genre_id);
+  text(kCommentParam, kTextCapacity, false, s.comment);
   if (error.empty() && (s.group_id < 1 || s.group_id > 3)) error = "bad group";
   if (!error.empty()) return Result<Submission>::Fail(std::move(error));
   return Result<Submission>::Ok(std::move(s));

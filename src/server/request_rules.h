@@ -8,19 +8,12 @@
 #include <string_view>
 
 #include "common/error.h"
+#include "protocol/service_protocol.h"
 
 namespace vistrel {
 
 // Query parameters as decoded by the HTTP server (the same type as httplib::Params).
 using QueryParams = std::multimap<std::string, std::string>;
-
-enum class ChannelFlag { kWorkFine, kNotWorking, kWrongInfo, kDuplicate, kSpam };
-
-// "ok", "bad", "wrong", "duplicate", "spam", exactly.
-std::optional<ChannelFlag> ParseFlag(std::string_view text);
-
-// A whole number of stars from 1 to 5.
-std::optional<int> ParseRating(std::string_view text);
 
 // A signed 32-bit decimal integer, as the tables hold them.
 std::optional<int32_t> ParseRequestInt(std::string_view text);

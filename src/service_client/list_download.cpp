@@ -3,9 +3,9 @@
 #include "catalogue/lookups.h"
 #include "catalogue/package.h"
 #include "common/files.h"
+#include "protocol/list_response.h"
 #include "service_client/download_progress.h"
 #include "service_client/http_get.h"
-#include "service_client/list_response.h"
 #include "service_client/service_urls.h"
 
 namespace vistrel {

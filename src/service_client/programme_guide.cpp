@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "catalogue/format/codepage.h"
+#include "protocol/service_protocol.h"
 #include "service_client/http_get.h"
 
 namespace vistrel {
@@ -57,11 +58,11 @@ const ChannelNowNext* NowAndNextGuide::Find(int32_t channel_id) const {
 }
 
 std::string NowAndNextUrl(std::string_view base_url) {
-  return std::string(base_url) + "/service/guide.php?now=1";
+  return std::string(base_url) + kGuidePath + "?now=1";
 }
 
 std::string ChannelGuideUrl(std::string_view base_url, int32_t channel_id) {
-  return std::string(base_url) + "/service/guide.php?id=" + std::to_string(channel_id);
+  return std::string(base_url) + kGuidePath + "?" + kIdParam + "=" + std::to_string(channel_id);
 }
 
 Result<NowAndNextGuide> ParseNowAndNext(std::string_view text) {

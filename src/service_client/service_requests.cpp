@@ -20,9 +20,11 @@ void SendServiceRequest(const std::string& url, const std::atomic<bool>* cancell
     if (cancelled != nullptr) {
       hooks.step = [cancelled](int64_t, int64_t) { return cancelled->load(); };
     }
-    (void)HttpGet(url, ServiceUserAgent(), hooks, kSmallRequestLimits);
+    // Fire and forget: the answer is not read, and a failure is told to no one and not retried.
+    const Result<std::string> answer = HttpGet(url, ServiceUserAgent(), hooks, kSmallRequestLimits);
+    if (!answer.ok()) return;
   } catch (...) {
-    // Fire and forget: the user is told nothing, nothing is retried.
+    // As a failure above: told to no one, not retried.
   }
 }
 

@@ -1,5 +1,7 @@
 #include "service_client/service_urls.h"
 
+#include "protocol/service_protocol.h"
+
 namespace vistrel {
 
 namespace {
@@ -9,10 +11,19 @@ bool IsUnreserved(unsigned char c) {
          c == '.' || c == '_' || c == '~';
 }
 
-std::string Path(std::string_view base_url, std::string_view path) {
+// base + path + "?" + name + "=": the start of a request with its first parameter.
+std::string Start(std::string_view base_url, const char* path, const char* first_param) {
   std::string url(base_url);
   url += path;
+  url += '?';
+  url += first_param;
+  url += '=';
   return url;
+}
+
+// "&" + name + "="
+std::string Next(const char* param) {
+  return std::string("&") + param + "=";
 }
 
 }  // namespace
@@ -39,37 +50,40 @@ std::string QueryValue(std::string_view utf8) {
 }
 
 std::string SubmitUserChannelUrl(std::string_view base_url, const Channel& channel) {
-  std::string url = Path(base_url, "/service/new2.php?");
-  url += "&group=" + std::to_string(channel.group_id);
-  url += "&name=" + QueryValue(channel.name);
-  url += "&url=" + QueryValue(channel.url);
-  url += "&bitrate=" + std::to_string(channel.bitrate);
-  url += "&type=" + std::to_string(channel.type_id);
-  url += "&homepage=" + QueryValue(channel.homepage);
-  url += "&country=" + std::to_string(channel.country_id);
-  url += "&genre=" + std::to_string(channel.genre_id);
-  url += "&comment=" + QueryValue(channel.comment);
+  std::string url(base_url);
+  url += kSubmitPath;
+  url += '?';
+  url += Next(kGroupParam) + std::to_string(channel.group_id);
+  url += Next(kNameParam) + QueryValue(channel.name);
+  url += Next(kUrlParam) + QueryValue(channel.url);
+  url += Next(kBitrateParam) + std::to_string(channel.bitrate);
+  url += Next(kTypeParam) + std::to_string(channel.type_id);
+  url += Next(kHomepageParam) + QueryValue(channel.homepage);
+  url += Next(kCountryParam) + std::to_string(channel.country_id);
+  url += Next(kGenreParam) + std::to_string(channel.genre_id);
+  url += Next(kCommentParam) + QueryValue(channel.comment);
   return url;
 }
 
 std::string ReportBrokenChannelUrl(std::string_view base_url, int32_t id) {
-  return Path(base_url, "/service/bad.php?channel_id=") + std::to_string(id);
+  return Start(base_url, kReportPath, kReportIdParam) + std::to_string(id);
 }
 
 std::string RateChannelUrl(std::string_view base_url, std::string_view rating, int32_t id) {
-  return Path(base_url, "/service/rate.php?rating=") + QueryValue(rating) +
-         "&id=" + std::to_string(id);
+  return Start(base_url, kRatePath, kRatingParam) + QueryValue(rating) + Next(kIdParam) +
+         std::to_string(id);
 }
 
 std::string FlagChannelUrl(std::string_view base_url, std::string_view flag, int32_t id) {
-  return Path(base_url, "/service/flag.php?flag=") + QueryValue(flag) + "&id=" + std::to_string(id);
+  return Start(base_url, kFlagPath, kFlagParam) + QueryValue(flag) + Next(kIdParam) +
+         std::to_string(id);
 }
 
 std::string ListDownloadUrl(std::string_view base_url, std::string_view access_key,
                             std::string_view version_text) {
-  std::string url = Path(base_url, "/service/get.php?key=") + QueryValue(access_key);
+  std::string url = Start(base_url, kListDownloadPath, kAccessKeyParam) + QueryValue(access_key);
   if (!version_text.empty())
-    url += "&date=" + QueryValue(CutText(version_text, kVersionTextCapacity));
+    url += Next(kDateParam) + QueryValue(CutText(version_text, kVersionTextCapacity));
   return url;
 }
 

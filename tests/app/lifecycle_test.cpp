@@ -13,9 +13,9 @@
 #include "catalogue/lookups.h"
 #include "catalogue/package.h"
 #include "catalogue/user_files.h"
+#include "channel_actions/channel_editor.h"
+#include "channel_actions/channel_menu_state.h"
 #include "common/date_time.h"
-#include "service_client/channel_editor.h"
-#include "service_client/channel_menu_state.h"
 #include "support/temp_dir.h"
 
 namespace vistrel {

@@ -56,13 +56,13 @@ TEST(ChannelColumnText, UserChannelAgainstUnratedCatalogueChannel) {
   user.average_rating = 3;
   EXPECT_EQ(ChannelColumnText(info, user, ListColumn::kRating), "no");
   EXPECT_TRUE(IsUserChannelRow(user));
-  EXPECT_EQ(ChannelStateImage(user), kStatusWorkFine);
+  EXPECT_EQ(ChannelStateImage(user), static_cast<int32_t>(ChannelStatus::kWorkFine));
 
   Channel unrated;
-  unrated.status = kStatusNew;
+  unrated.status = ChannelStatus::kNew;
   EXPECT_EQ(ChannelColumnText(info, unrated, ListColumn::kRating), "0.00");
   EXPECT_FALSE(IsUserChannelRow(unrated));
-  EXPECT_EQ(ChannelStateImage(unrated), kStatusNew);
+  EXPECT_EQ(ChannelStateImage(unrated), static_cast<int32_t>(ChannelStatus::kNew));
 }
 
 }  // namespace

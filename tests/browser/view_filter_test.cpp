@@ -15,7 +15,7 @@ Channel TvChannel() {
   c.country_id = 5;
   c.genre_id = 7;
   c.bitrate = 128;
-  c.status = kStatusWorkFine;
+  c.status = ChannelStatus::kWorkFine;
   return c;
 }
 
@@ -141,7 +141,7 @@ TEST(ChannelPassesFilter, PlayerTypeViewAndEachSectionDecide) {
        [](ViewFilter& f, Channel& c) {
          f.status_section_on = true;
          f.hide_new = true;
-         c.status = kStatusNew;
+         c.status = ChannelStatus::kNew;
        },
        false},
       {"new keeps status 0",
@@ -160,13 +160,13 @@ TEST(ChannelPassesFilter, PlayerTypeViewAndEachSectionDecide) {
       {"spam switch ignored while section off",
        [](ViewFilter& f, Channel& c) {
          f.hide_spam = true;
-         c.status = kStatusSpam;
+         c.status = ChannelStatus::kSpam;
        },
        true},
       {"each switch hides its own status",
        [](ViewFilter& f, Channel& c) {
          f.status_section_on = f.hide_not_working = f.hide_wrong_info = f.hide_duplicate = true;
-         c.status = kStatusDuplicate;
+         c.status = ChannelStatus::kDuplicate;
        },
        false},
   };
@@ -182,23 +182,25 @@ TEST(ChannelPassesFilter, PlayerTypeViewAndEachSectionDecide) {
 TEST(ChannelPassesFilter, EachStatusSwitchHidesItsOwnStatusOnly) {
   struct Switch {
     bool ViewFilter::*field;
-    int32_t status;
+    ChannelStatus status;
   };
-  const Switch switches[] = {{&ViewFilter::hide_work_fine, kStatusWorkFine},
-                             {&ViewFilter::hide_not_working, kStatusNotWorking},
-                             {&ViewFilter::hide_new, kStatusNew},
-                             {&ViewFilter::hide_wrong_info, kStatusWrongInfo},
-                             {&ViewFilter::hide_duplicate, kStatusDuplicate},
-                             {&ViewFilter::hide_spam, kStatusSpam}};
+  const Switch switches[] = {{&ViewFilter::hide_work_fine, ChannelStatus::kWorkFine},
+                             {&ViewFilter::hide_not_working, ChannelStatus::kNotWorking},
+                             {&ViewFilter::hide_new, ChannelStatus::kNew},
+                             {&ViewFilter::hide_wrong_info, ChannelStatus::kWrongInfo},
+                             {&ViewFilter::hide_duplicate, ChannelStatus::kDuplicate},
+                             {&ViewFilter::hide_spam, ChannelStatus::kSpam}};
   for (const Switch& on : switches) {
-    for (int32_t status = kStatusWorkFine; status <= kStatusSpam; ++status) {
+    for (int32_t number = 0; number <= static_cast<int32_t>(ChannelStatus::kSpam); ++number) {
+      const auto status = static_cast<ChannelStatus>(number);
       ViewFilter f = TvView();
       f.status_section_on = true;
       f.*on.field = true;
       Channel c = TvChannel();
       c.status = status;
       EXPECT_EQ(ChannelPassesFilter(f, c), status != on.status)
-          << "switch of status " << on.status << ", channel of status " << status;
+          << "switch of status " << static_cast<int32_t>(on.status) << ", channel of status "
+          << number;
     }
   }
 }

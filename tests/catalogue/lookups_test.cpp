@@ -13,7 +13,7 @@ TEST(ChannelStatus, FirstLargestCounterWinsTiesGoEarlier) {
                         {0, 0, 1, 1, 1, 3},  {0, 0, 0, 3, 3, 4}, {0, 0, 0, 0, 1, 5},
                         {-1, 0, 0, 0, 0, 1}, {0, 0, 0, 0, -1, 0}};
   for (const auto& c : cases) {
-    EXPECT_EQ(ChannelStatus(c.w, c.n, c.wr, c.d, c.s), c.expected)
+    EXPECT_EQ(static_cast<int32_t>(StatusOfReports(c.w, c.n, c.wr, c.d, c.s)), c.expected)
         << c.w << "," << c.n << "," << c.wr << "," << c.d << "," << c.s;
   }
 }

@@ -72,7 +72,7 @@ TEST(LoadChannelPackage, FillsTablesAndAppendsTvRadioVideoBehindUserChannels) {
   EXPECT_EQ(c[1].genre_name, "News");
   EXPECT_EQ(c[2].genre_name, "");  // genre 77 is not in the table
   EXPECT_DOUBLE_EQ(c[1].average_rating, 4.5);
-  EXPECT_EQ(c[3].status, kStatusWorkFine);
+  EXPECT_EQ(c[3].status, ChannelStatus::kWorkFine);
   EXPECT_EQ(c[3].bitrate, 128);
 }
 

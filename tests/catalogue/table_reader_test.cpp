@@ -102,7 +102,7 @@ TEST(ChannelTable, EveryFieldAndTheDerivedOnes) {
   EXPECT_EQ(t.favorited, 1);
   EXPECT_EQ(t.genre_name, "Music");  // the first genre with that id
   EXPECT_DOUBLE_EQ(t.average_rating, 4.5);
-  EXPECT_EQ(t.status, kStatusWorkFine);
+  EXPECT_EQ(t.status, ChannelStatus::kWorkFine);
   EXPECT_EQ(t.sent, 0);
   EXPECT_EQ(t.user_defined, 0);
 }
@@ -112,14 +112,14 @@ TEST(ChannelTable, DerivedRatingGenreAndStatus) {
     const char* line;
     double average_rating;
     const char* genre_name;
-    int32_t status;
+    ChannelStatus status;
     int32_t favorited;
   };
   for (const Case& k : {
-           Case{"1|a|u|0|1||1|12||9|2|0|0|0|0|0", 4.5, "News", kStatusNew, 0},
-           Case{"2|a|u|0|1||1|99||9|0|0|0|0|0|0", 0, "", kStatusNew, 1},
-           Case{"3|a|u|0|1||1|0||7.5|-1|0|2|2|0|0", 0, "", kStatusNotWorking, 0},
-           Case{"4|a|u|0|1||1|12||2.5|2|0|0|0|0|1", 1.25, "News", kStatusSpam, 0},
+           Case{"1|a|u|0|1||1|12||9|2|0|0|0|0|0", 4.5, "News", ChannelStatus::kNew, 0},
+           Case{"2|a|u|0|1||1|99||9|0|0|0|0|0|0", 0, "", ChannelStatus::kNew, 1},
+           Case{"3|a|u|0|1||1|0||7.5|-1|0|2|2|0|0", 0, "", ChannelStatus::kNotWorking, 0},
+           Case{"4|a|u|0|1||1|12||2.5|2|0|0|0|0|1", 1.25, "News", ChannelStatus::kSpam, 0},
        }) {
     SCOPED_TRACE(k.line);
     const auto c = Channels(k.line, 1, {2});

@@ -49,8 +49,8 @@ std::vector<Row> InUtf8(std::vector<Row> rows) {
 Channel Stored(Channel c, int32_t group, const std::vector<Genre>& genres) {
   c.group_id = group;
   c.average_rating = c.rated >= 1 ? c.rating / c.rated : 0;
-  c.status = ChannelStatus(c.work_fine_reports, c.not_working_reports, c.wrong_info_reports,
-                           c.duplicate_reports, c.spam_reports);
+  c.status = StatusOfReports(c.work_fine_reports, c.not_working_reports, c.wrong_info_reports,
+                             c.duplicate_reports, c.spam_reports);
   c.genre_name = GenreName(c.genre_id, genres);
   return c;
 }

@@ -149,7 +149,7 @@ TEST_F(UserFiles, UserChannelLineFillsEveryField) {
   EXPECT_EQ(c.favorited, 1);
   EXPECT_EQ(c.genre_name, "Jazz");
   EXPECT_EQ(c.user_defined, 1);
-  EXPECT_EQ(c.status, 0);
+  EXPECT_EQ(c.status, ChannelStatus::kWorkFine);
   EXPECT_EQ(c.average_rating, 0);
 }
 

@@ -122,7 +122,7 @@ TEST(DemoCatalogueTest, CoversEveryCategoryStatusAndSeveralScripts) {
   for (const Channel& c : catalogue.channels) {
     SCOPED_TRACE(c.name);
     groups.insert(c.group_id);
-    statuses.insert(c.status);
+    statuses.insert(static_cast<int32_t>(c.status));
     EXPECT_TRUE(ids.insert(c.id).second) << "ids are unique";
     EXPECT_LT(c.id, kUserIdBase);
     EXPECT_EQ(c.type_id, 1) << "the list shows only Media Player channels";
@@ -183,7 +183,7 @@ TEST(DemoCatalogueTest, FirstTvChannelByNameIsALiveStream) {
                                      [](const Channel& c) { return c.group_id == 1; });
   ASSERT_NE(first_tv, catalogue.channels.end());
   EXPECT_EQ(first_tv->url, std::string(kServiceBase) + "live/tv-pattern.ts");
-  EXPECT_EQ(first_tv->status, 0);
+  EXPECT_EQ(first_tv->status, ChannelStatus::kWorkFine);
 }
 
 TEST(DemoCatalogueTest, MediaStayUnderFiveMegabytes) {

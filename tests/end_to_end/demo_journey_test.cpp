@@ -25,7 +25,7 @@
 #include "gui/channel_menu.h"
 #include "gui/program_entry.h"
 #include "server/catalogue_db.h"
-#include "server/service_commands.h"
+#include "server/catalogue_import.h"
 #include "server/version_stamp.h"
 #include "support/modal_driver.h"
 #include "support/service_process.h"

@@ -15,8 +15,8 @@
 #include "common/error.h"
 #include "server/catalogue_db.h"
 #include "server/catalogue_service.h"
-#include "server/service_commands.h"
 #include "support/temp_dir.h"
+#include "tools/vistrel-service/service_commands.h"
 
 namespace vistrel {
 namespace {

@@ -16,10 +16,10 @@
 #include "server/catalogue_service.h"
 #include "server/guide_store.h"
 #include "server/m3u_playlist.h"
-#include "server/service_commands.h"
 #include "support/error_matchers.h"
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"
+#include "tools/vistrel-service/service_commands.h"
 
 namespace vistrel {
 namespace {

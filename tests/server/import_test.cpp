@@ -7,7 +7,7 @@
 #include "common/error.h"
 #include "common/files.h"
 #include "server/catalogue_db.h"
-#include "server/service_commands.h"
+#include "server/catalogue_import.h"
 #include "server/sqlite_db.h"
 #include "support/temp_dir.h"
 

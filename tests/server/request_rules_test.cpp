@@ -7,18 +7,7 @@
 namespace vistrel {
 namespace {
 
-TEST(RequestRules, RatingsFlagsAndIds) {
-  for (const char* ok : {"1", "5"}) EXPECT_TRUE(ParseRating(ok)) << ok;
-  for (const char* bad : {"0", "6", "x", "", "4.5", "+3", " 3", "05"}) {
-    EXPECT_FALSE(ParseRating(bad)) << bad;
-  }
-  EXPECT_EQ(ParseFlag("ok"), ChannelFlag::kWorkFine);
-  EXPECT_EQ(ParseFlag("bad"), ChannelFlag::kNotWorking);
-  EXPECT_EQ(ParseFlag("wrong"), ChannelFlag::kWrongInfo);
-  EXPECT_EQ(ParseFlag("duplicate"), ChannelFlag::kDuplicate);
-  EXPECT_EQ(ParseFlag("spam"), ChannelFlag::kSpam);
-  EXPECT_FALSE(ParseFlag("OK"));
-  EXPECT_FALSE(ParseFlag(""));
+TEST(RequestRules, Ids) {
   EXPECT_EQ(ParseRequestInt("-12"), -12);
   EXPECT_FALSE(ParseRequestInt("2147483648"));
   EXPECT_FALSE(ParseRequestInt("1x"));

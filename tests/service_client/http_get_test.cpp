@@ -95,15 +95,6 @@ TEST(HttpGet, TheDeadlineEndsATrickle) {
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(20));
 }
 
-TEST(HttpGet, LimitsOfTheTwoKindsOfRequest) {
-  // A framed answer's length field is a signed 32-bit count of bytes.
-  EXPECT_EQ(kListDownloadLimits.max_body, 2147483647);
-  EXPECT_EQ(kListDownloadLimits.total_seconds, 0);
-  EXPECT_LE(kSmallRequestLimits.max_body, 16 * 1024);
-  EXPECT_GE(kSmallRequestLimits.max_body, 1024);
-  EXPECT_EQ(kSmallRequestLimits.total_seconds, 30);
-}
-
 TEST(HttpGet, RedirectsFromHttpsStayOnHttps) {
   EXPECT_EQ(RedirectProtocols("https://service.example/get.php"), "https");
   EXPECT_EQ(RedirectProtocols("HTTPS://service.example/"), "https");

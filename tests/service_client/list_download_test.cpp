@@ -9,8 +9,8 @@
 
 #include "catalogue/package.h"
 #include "common/files.h"
+#include "protocol/list_response.h"
 #include "service_client/download_progress.h"
-#include "service_client/list_response.h"
 #include "support/file_size_limit.h"
 #include "support/http_test_server.h"
 #include "support/list_header.h"

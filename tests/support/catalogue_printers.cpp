@@ -15,9 +15,9 @@ void PrintTo(const Channel& c, std::ostream* out) {
        << ::testing::PrintToString(c.average_rating) << ", work_fine_reports "
        << c.work_fine_reports << ", not_working_reports " << c.not_working_reports
        << ", wrong_info_reports " << c.wrong_info_reports << ", duplicate_reports "
-       << c.duplicate_reports << ", spam_reports " << c.spam_reports << ", status " << c.status
-       << ", user_defined " << c.user_defined << ", rated_mark " << c.rated_mark
-       << ", flagged_mark " << c.flagged_mark << "}";
+       << c.duplicate_reports << ", spam_reports " << c.spam_reports << ", status "
+       << static_cast<int32_t>(c.status) << ", user_defined " << c.user_defined << ", rated_mark "
+       << c.rated_mark << ", flagged_mark " << c.flagged_mark << "}";
 }
 
 void PrintTo(const Country& country, std::ostream* out) {

@@ -8,7 +8,7 @@
 
 #include "catalogue/format/cipher.h"
 #include "catalogue/package.h"
-#include "service_client/list_response.h"
+#include "protocol/list_response.h"
 #include "support/http_test_server.h"
 #include "support/process.h"
 #include "support/temp_dir.h"

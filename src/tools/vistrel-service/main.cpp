@@ -6,7 +6,7 @@
 
 #include "catalogue/package.h"
 #include "common/build_config.h"
-#include "server/service_commands.h"
+#include "tools/vistrel-service/service_commands.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);

@@ -37,7 +37,7 @@ Json ChannelToJson(const Channel& c) {
               {"wrong", c.wrong_info_reports},
               {"duplicate", c.duplicate_reports},
               {"spam", c.spam_reports},
-              {"status", c.status},
+              {"status", static_cast<int32_t>(c.status)},
               {"usdef", c.user_defined}};
 }
 

@@ -3,7 +3,7 @@
 #include "catalogue/package.h"
 #include "common/date_time.h"
 #include "server/catalogue_db.h"
-#include "server/service_commands.h"
+#include "server/catalogue_import.h"
 
 namespace vistrel {
 

@@ -83,4 +83,4 @@ class MpvVideoTest : public QObject {
 }  // namespace vistrel
 
 QTEST_MAIN(vistrel::MpvVideoTest)
-#include "mpv_video_qtest.moc"
+#include "mpv_video_test.moc"

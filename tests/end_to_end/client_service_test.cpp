@@ -30,11 +30,11 @@
 #include "server/list_answer.h"
 #include "server/m3u_playlist.h"
 #include "server/playlist_import.h"
-#include "server/service_commands.h"
 #include "service_client/list_download.h"
 #include "service_client/service_requests.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
+#include "tools/vistrel-service/service_commands.h"
 
 namespace vistrel {
 namespace {
@@ -203,7 +203,7 @@ TEST_F(EndToEnd, StartUpLoadsExactlyTheDownloadedCatalogue) {
   EXPECT_EQ(news.name, "Caf\xC3\xA9 News");
   EXPECT_EQ(news.genre_name, "News");
   EXPECT_DOUBLE_EQ(news.average_rating, 2.5);
-  EXPECT_EQ(news.status, kStatusNotWorking);
+  EXPECT_EQ(news.status, ChannelStatus::kNotWorking);
 
   // The TV view, names A to Z.
   std::vector<std::string> rows;
@@ -250,7 +250,7 @@ TEST_F(EndToEnd, FlagsAndAcceptedSubmissionsReachTheNextPackage) {
   ASSERT_TRUE(Download("").complete);
   WriteTestFile(data_dir() / kUserChannelsFileName, kUserChannelLine);
   ProgramState& state = StartProgram();
-  EXPECT_EQ(ChannelById(10).status, kStatusNew);
+  EXPECT_EQ(ChannelById(10).status, ChannelStatus::kNew);
   FlagChannel(runner_, client_, info(), "bad", PositionOf(10));
   FlagChannel(runner_, client_, info(), "ok", PositionOf(20));
 
@@ -282,9 +282,9 @@ TEST_F(EndToEnd, FlagsAndAcceptedSubmissionsReachTheNextPackage) {
   ASSERT_TRUE(update.complete) << update.status;
   Reload();
   EXPECT_EQ(ChannelById(10).not_working_reports, 1);
-  EXPECT_EQ(ChannelById(10).status, kStatusNotWorking);
+  EXPECT_EQ(ChannelById(10).status, ChannelStatus::kNotWorking);
   EXPECT_EQ(ChannelById(20).work_fine_reports, 1);
-  EXPECT_EQ(ChannelById(20).status, kStatusWorkFine);
+  EXPECT_EQ(ChannelById(20).status, ChannelStatus::kWorkFine);
   EXPECT_EQ(ChannelById(11).not_working_reports, 2);  // untouched
 
   const Channel& added = ChannelById(new_id);
@@ -295,7 +295,7 @@ TEST_F(EndToEnd, FlagsAndAcceptedSubmissionsReachTheNextPackage) {
   EXPECT_EQ(added.country_id, 2);
   EXPECT_EQ(added.genre_name, "Music");
   EXPECT_EQ(added.comment, "late #news");
-  EXPECT_EQ(added.status, kStatusNew);
+  EXPECT_EQ(added.status, ChannelStatus::kNew);
   EXPECT_EQ(ChannelById(100001, 1).name, "Caf\xC3\xA9 & Bar=1");  // the user's own copy stays
   EXPECT_EQ(Lines(Review({"--list"})).size(), 1u);                // heading only
 }

@@ -1,4 +1,4 @@
-#include "service_client/channel_menu_state.h"
+#include "channel_actions/channel_menu_state.h"
 
 #include <gtest/gtest.h>
 
@@ -105,13 +105,7 @@ TEST(ChannelMenuState, ItemsForEachKindOfClick) {
             Describe({false, false, true, false, false, false, false, false, true}));
 }
 
-TEST(ChannelMenuState, CommandValuesAndTexts) {
-  EXPECT_STREQ(kRatingItems[0].caption, "5 stars");
-  EXPECT_STREQ(kRatingItems[4].caption, "1 star");
-  EXPECT_STREQ(kRatingItems[4].value, "1");
-  EXPECT_STREQ(kFlagItems[0].value, "ok");
-  EXPECT_STREQ(kFlagItems[1].value, "bad");
-  EXPECT_STREQ(kFlagItems[4].caption, "Spam");
+TEST(ChannelMenuState, FavouriteQuestionsNameTheChannel) {
   EXPECT_EQ(AddToFavoritesQuestion("Jazz FM"), "Would you like to add Jazz FM to your favorites?");
   EXPECT_EQ(RemoveFromFavoritesQuestion("Jazz FM"),
             "Would you like to remove Jazz FM from your favorites?");

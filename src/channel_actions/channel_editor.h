@@ -52,15 +52,14 @@ ChannelEditorFields EmptyEditorFields(int32_t category);
 ChannelEditorFields EditorFieldsFromChannel(const Catalogue& catalogue, const Channel& channel,
                                             int32_t category);
 
-// The first problem of the fields, as the message to show (error icon, OK), or nothing. In
+// Fails with the first problem of the fields, as the message to show (error icon, OK). In
 // order: "Please Select a Category.", "Please Enter Name.", "Please Enter URL.",
 // NetworkStreamUrlMessage() (the trimmed URL is not IsNetworkStreamAddress),
 // "Please Select a Type.", "Please Select a Country.", "Please Select a Genre." (a position
 // at 0 or outside its box counts as nothing chosen), then the bitrate ("Please Enter Bitrate."
 // when empty, kBitrateMessage unless it is decimal digits within 0 to 2147483647), then "|" or
 // a line break in any text field (FieldCharacterMessage).
-std::optional<std::string> CheckEditorFields(const Catalogue& catalogue,
-                                             const ChannelEditorFields& fields);
+Outcome CheckEditorFields(const Catalogue& catalogue, const ChannelEditorFields& fields);
 
 inline constexpr const char* kBitrateMessage =
     "Please Enter Bitrate as a whole number from 0 to 2147483647.";

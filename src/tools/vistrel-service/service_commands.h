@@ -1,21 +1,14 @@
 #pragma once
 // The commands of vistrel-service: import, serve and review.
 
-#include <filesystem>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "server/catalogue_import.h"
 #include "server/catalogue_service.h"
 
 namespace vistrel {
-
-// Loads tables (replacing countries, genres and channels, and dropping every guide id) and/or
-// adds an M3U playlist to the catalogue in `db_file`, keeping each entry's tvg-id as its
-// channel's guide id. Returns a one-line summary. Throws vistrel::Error.
-std::string ImportCatalogue(const std::filesystem::path& db_file,
-                            const std::filesystem::path& tables_dir,
-                            const std::filesystem::path& m3u_file, StampTime now);
 
 // Runs the command line after the program name (`args[0]` is the command). `build_package`
 // makes the packages that "serve" hands out. Returns the exit status: 0 done, 1 failed (the

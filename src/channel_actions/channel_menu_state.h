@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "catalogue/records.h"
+#include "protocol/service_protocol.h"
 
 namespace vistrel {
 
@@ -48,13 +49,21 @@ struct ChannelMenuValue {
   const char* caption;
   const char* value;
 };
-inline constexpr ChannelMenuValue kRatingItems[] = {
-    {"5 stars", "5"}, {"4 stars", "4"}, {"3 stars", "3"}, {"2 stars", "2"}, {"1 star", "1"}};
-inline constexpr ChannelMenuValue kFlagItems[] = {{"Work fine", "ok"},
-                                                  {"Not working", "bad"},
-                                                  {"Wrong info", "wrong"},
-                                                  {"Duplicate", "duplicate"},
-                                                  {"Spam", "spam"}};
+inline constexpr ChannelMenuValue kRatingItems[] = {{"5 stars", RatingWord(5)},
+                                                    {"4 stars", RatingWord(4)},
+                                                    {"3 stars", RatingWord(3)},
+                                                    {"2 stars", RatingWord(2)},
+                                                    {"1 star", RatingWord(1)}};
+// The flag items: caption and the status they report (sent as its FlagWord).
+struct ChannelMenuFlag {
+  const char* caption;
+  ChannelStatus status;
+};
+inline constexpr ChannelMenuFlag kFlagItems[] = {{"Work fine", ChannelStatus::kWorkFine},
+                                                 {"Not working", ChannelStatus::kNotWorking},
+                                                 {"Wrong info", ChannelStatus::kWrongInfo},
+                                                 {"Duplicate", ChannelStatus::kDuplicate},
+                                                 {"Spam", ChannelStatus::kSpam}};
 
 // "Would you like to add " + name + " to your favorites?"
 std::string AddToFavoritesQuestion(std::string_view name);

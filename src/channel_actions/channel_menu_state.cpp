@@ -1,6 +1,6 @@
-#include "service_client/channel_menu_state.h"
+#include "channel_actions/channel_menu_state.h"
 
-#include "service_client/channel_editor.h"
+#include "channel_actions/channel_editor.h"
 
 namespace vistrel {
 

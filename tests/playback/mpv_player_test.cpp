@@ -425,4 +425,4 @@ class MpvPlayerTest : public QObject {
 }  // namespace vistrel
 
 QTEST_MAIN(vistrel::MpvPlayerTest)
-#include "mpv_player_qtest.moc"
+#include "mpv_player_test.moc"

@@ -1,4 +1,4 @@
-#include "service_client/list_response.h"
+#include "protocol/list_response.h"
 
 #include <limits>
 

@@ -1,4 +1,4 @@
-#include "service_client/channel_editor.h"
+#include "channel_actions/channel_editor.h"
 
 #include <gtest/gtest.h>
 
@@ -80,13 +80,14 @@ TEST(ChannelEditor, ChecksFollowTheDialogsOrder) {
   for (const Case& c : cases) {
     ChannelEditorFields f = GoodFields();
     c.change(f);
-    EXPECT_EQ(CheckEditorFields(info, f).value_or("<none>"), c.message);
+    const Outcome check = CheckEditorFields(info, f);
+    EXPECT_EQ(check.ok() ? "<none>" : check.error, c.message);
   }
-  EXPECT_FALSE(CheckEditorFields(info, GoodFields()));
+  EXPECT_TRUE(CheckEditorFields(info, GoodFields()).ok());
   ChannelEditorFields f = GoodFields();
   f.bitrate = " 2147483647 ";
   f.comment = "trailing line break is trimmed\r\n";
-  EXPECT_FALSE(CheckEditorFields(info, f));
+  EXPECT_TRUE(CheckEditorFields(info, f).ok());
 }
 
 TEST(ChannelEditor, AddedChannelTakesTheNextIdAndTrimmedFields) {

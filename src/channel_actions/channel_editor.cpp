@@ -1,4 +1,4 @@
-#include "service_client/channel_editor.h"
+#include "channel_actions/channel_editor.h"
 
 #include <algorithm>
 #include <iterator>
@@ -128,26 +128,27 @@ std::string NetworkStreamUrlMessage() {
   return "Please Enter the URL of a network stream (" + NetworkStreamSchemesText() + ").";
 }
 
-std::optional<std::string> CheckEditorFields(const Catalogue& catalogue,
-                                             const ChannelEditorFields& f) {
+Outcome CheckEditorFields(const Catalogue& catalogue, const ChannelEditorFields& f) {
   if (f.category <= 0 || f.category >= ItemCount(kEditorCategories)) {
-    return "Please Select a Category.";
+    return Outcome::Fail("Please Select a Category.");
   }
-  if (TrimText(f.name).empty()) return "Please Enter Name.";
-  if (TrimText(f.url).empty()) return "Please Enter URL.";
-  if (!IsNetworkStreamAddress(TrimText(f.url))) return NetworkStreamUrlMessage();
-  if (f.type <= 0 || f.type >= ItemCount(kEditorTypes)) return "Please Select a Type.";
-  if (!IsChosen(f.country, catalogue.countries.size())) return "Please Select a Country.";
-  if (!IsChosen(f.genre, catalogue.genres.size())) return "Please Select a Genre.";
+  if (TrimText(f.name).empty()) return Outcome::Fail("Please Enter Name.");
+  if (TrimText(f.url).empty()) return Outcome::Fail("Please Enter URL.");
+  if (!IsNetworkStreamAddress(TrimText(f.url))) return Outcome::Fail(NetworkStreamUrlMessage());
+  if (f.type <= 0 || f.type >= ItemCount(kEditorTypes))
+    return Outcome::Fail("Please Select a Type.");
+  if (!IsChosen(f.country, catalogue.countries.size()))
+    return Outcome::Fail("Please Select a Country.");
+  if (!IsChosen(f.genre, catalogue.genres.size())) return Outcome::Fail("Please Select a Genre.");
   const std::string bitrate = TrimText(f.bitrate);
-  if (bitrate.empty()) return "Please Enter Bitrate.";
-  if (!BitrateValue(bitrate)) return kBitrateMessage;
+  if (bitrate.empty()) return Outcome::Fail("Please Enter Bitrate.");
+  if (!BitrateValue(bitrate)) return Outcome::Fail(kBitrateMessage);
   const std::pair<const char*, const std::string*> texts[] = {
       {"Name", &f.name}, {"URL", &f.url}, {"Homepage", &f.homepage}, {"Comment", &f.comment}};
   for (const auto& [label, text] : texts) {
-    if (HasForbiddenCharacter(TrimText(*text))) return FieldCharacterMessage(label);
+    if (HasForbiddenCharacter(TrimText(*text))) return Outcome::Fail(FieldCharacterMessage(label));
   }
-  return std::nullopt;
+  return Outcome::Ok();
 }
 
 int32_t DuplicateChannelPosition(const Catalogue& catalogue, std::string_view url) {
@@ -188,7 +189,7 @@ std::optional<int32_t> NextUserChannelId(const Catalogue& catalogue) {
 }
 
 Outcome AddUserChannel(Catalogue& catalogue, SortState& sort, const ChannelEditorFields& fields) {
-  if (auto problem = CheckEditorFields(catalogue, fields)) return Outcome::Fail(*problem);
+  if (Outcome check = CheckEditorFields(catalogue, fields); !check.ok()) return check;
   if (const int32_t same = DuplicateChannelPosition(catalogue, fields.url); same >= 0) {
     return Outcome::Fail(DuplicateMessage(catalogue.channels[static_cast<std::size_t>(same)].name));
   }
@@ -212,7 +213,7 @@ Outcome ChangeUserChannel(Catalogue& catalogue, int32_t position,
   if (!IsUserChannelAt(catalogue, position)) {
     return Outcome::Fail("Only the channels you added can be changed.");
   }
-  if (auto problem = CheckEditorFields(catalogue, fields)) return Outcome::Fail(*problem);
+  if (Outcome check = CheckEditorFields(catalogue, fields); !check.ok()) return check;
   StoreFields(catalogue, fields, catalogue.channels[static_cast<std::size_t>(position)]);
   return Outcome::Ok();
 }
