@@ -13,12 +13,12 @@
 #include "common/error.h"
 #include "common/files.h"
 #include "guide/guide_match.h"
+#include "server/catalogue_import.h"
 #include "server/guide_import.h"
 #include "server/guide_store.h"
 #include "server/m3u_playlist.h"
 #include "server/playlist_import.h"
 #include "server/table_files.h"
-#include "server/catalogue_import.h"
 #include "tools/command_line.h"
 
 namespace vistrel {
