@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages needed to build and test Vistrel; only what is missing.
+# Installs the Debian packages needed to build and test Vistrel, and any named as arguments
+# (scripts/package.sh adds the packager's tools); only what is missing.
 set -euo pipefail
 
 PACKAGES=(
@@ -12,6 +13,7 @@ PACKAGES=(
   qt6-base-dev libqt6opengl6-dev libmpv-dev
   xvfb xauth libgl1-mesa-dri dbus-daemon
   clang libclang-rt-14-dev
+  "$@"
 )
 
 missing=()

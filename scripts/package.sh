@@ -8,18 +8,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 dist=${VISTREL_DIST_DIR:-$root/dist}
 
-bash scripts/deps.sh
-missing=()
-for p in dpkg-dev file lintian appstream; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  SUDO=""
-  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash scripts/deps.sh dpkg-dev file lintian appstream
 
 # Debian's flags: hardening, and -ffile-prefix-map so that no path of this folder stays in the
 # binaries (run from the top folder, which holds the sources and build-release/).
