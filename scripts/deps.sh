@@ -11,7 +11,7 @@ PACKAGES=(
   zip unzip python3 ca-certificates clang-format git
   desktop-file-utils
   qt6-base-dev libqt6opengl6-dev libmpv-dev
-  xvfb xauth libgl1-mesa-dri dbus-daemon
+  xvfb xauth libgl1-mesa-dri dbus-daemon libglib2.0-bin
   clang libclang-rt-14-dev
   "$@"
 )
