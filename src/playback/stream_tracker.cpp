@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "common/plain_text.h"
+
 namespace vistrel {
 
 namespace {
@@ -11,27 +13,9 @@ constexpr size_t kMaxLoadLogLines = 4 * kMaxLogLines;  // per address, a playlis
 constexpr size_t kMaxTextBytes = 300;
 constexpr size_t kMaxPlaylistEntries = 1000;  // addresses kept to name a failed entry
 
-// Removes control characters, trims blanks and shortens to whole UTF-8 characters.
+// The log's and the engine's texts as one plain line of at most kMaxTextBytes.
 std::string CleanText(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u == '\t') {
-      out.push_back(' ');
-    } else if (u >= 0x20 && u != 0x7f) {
-      out.push_back(c);
-    }
-  }
-  const size_t first = out.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  out = out.substr(first, out.find_last_not_of(' ') - first + 1);
-  if (out.size() > kMaxTextBytes) {
-    size_t cut = kMaxTextBytes;
-    while (cut > 0 && (static_cast<unsigned char>(out[cut]) & 0xC0) == 0x80) --cut;
-    out = out.substr(0, cut) + "...";
-  }
-  return out;
+  return PlainLine(text, kMaxTextBytes);
 }
 
 bool IsRestatement(const EngineLogLine& line) {
