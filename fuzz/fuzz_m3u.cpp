@@ -7,7 +7,7 @@
 
 #include "catalogue/table_writer.h"
 #include "common/error.h"
-#include "server/m3u_playlist.h"
+#include "playlist/m3u_playlist.h"
 #include "server/playlist_import.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -7,7 +7,7 @@
 #include "common/files.h"
 #include "server/catalogue_db.h"
 #include "server/guide_store.h"
-#include "server/m3u_playlist.h"
+#include "playlist/m3u_playlist.h"
 #include "server/playlist_import.h"
 #include "server/table_files.h"
 

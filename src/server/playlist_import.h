@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "catalogue/table_writer.h"
-#include "server/m3u_playlist.h"
+#include "playlist/m3u_playlist.h"
 
 namespace vistrel {
 

@@ -28,7 +28,7 @@
 #include "server/catalogue_db.h"
 #include "server/catalogue_service.h"
 #include "server/list_answer.h"
-#include "server/m3u_playlist.h"
+#include "playlist/m3u_playlist.h"
 #include "server/playlist_import.h"
 #include "service_client/list_download.h"
 #include "service_client/service_requests.h"

@@ -15,7 +15,7 @@
 #include "common/error.h"
 #include "server/catalogue_service.h"
 #include "server/guide_store.h"
-#include "server/m3u_playlist.h"
+#include "playlist/m3u_playlist.h"
 #include "support/error_matchers.h"
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"

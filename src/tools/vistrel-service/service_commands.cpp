@@ -16,7 +16,7 @@
 #include "server/catalogue_import.h"
 #include "server/guide_import.h"
 #include "server/guide_store.h"
-#include "server/m3u_playlist.h"
+#include "playlist/m3u_playlist.h"
 #include "server/playlist_import.h"
 #include "server/table_files.h"
 #include "tools/command_line.h"

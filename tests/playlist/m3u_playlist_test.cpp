@@ -1,4 +1,4 @@
-#include "server/m3u_playlist.h"
+#include "playlist/m3u_playlist.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "server/m3u_playlist.h"
+#include "playlist/m3u_playlist.h"
 
 #include <algorithm>
 #include <optional>
@@ -75,22 +75,26 @@ M3uEntry ParseExtinf(std::string_view line) {
   return entry;
 }
 
-std::vector<M3uEntry> ParseM3u(std::string_view text) {
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-  std::vector<M3uEntry> entries;
-  std::optional<M3uEntry> pending;
-  for (std::string_view raw : SplitLines(text)) {
-    const std::string_view line = Trim(raw);
-    if (line.empty()) continue;
-    if (line.substr(0, kExtinf.size()) == kExtinf) {
-      pending = ParseExtinf(line);
-    } else if (line.front() != '#') {
-      M3uEntry entry = pending ? std::move(*pending) : M3uEntry{};
-      entry.url = std::string(line);
-      entries.push_back(std::move(entry));
-      pending.reset();
-    }
+void M3uReader::ReadLine(std::string_view raw, std::size_t line_number) {
+  if (line_number == 1 && raw.starts_with("\xEF\xBB\xBF")) raw.remove_prefix(3);
+  if (raw.ends_with('\r')) raw.remove_suffix(1);
+  const std::string_view line = Trim(raw);
+  if (line.empty()) return;
+  if (line.substr(0, kExtinf.size()) == kExtinf) {
+    pending_ = ParseExtinf(line);
+  } else if (line.front() != '#') {
+    M3uEntry entry = pending_ ? std::move(*pending_) : M3uEntry{};
+    entry.url = std::string(line);
+    pending_.reset();
+    on_entry_(std::move(entry));
   }
+}
+
+std::vector<M3uEntry> ParseM3u(std::string_view text) {
+  std::vector<M3uEntry> entries;
+  M3uReader reader([&entries](M3uEntry&& entry) { entries.push_back(std::move(entry)); });
+  std::size_t line_number = 0;
+  for (std::string_view line : SplitLines(text)) reader.ReadLine(line, ++line_number);
   return entries;
 }
 

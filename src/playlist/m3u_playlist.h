@@ -1,10 +1,15 @@
 #pragma once
 // Extended M3U playlists: "#EXTINF:<duration> key="value" ...,<title>" followed by the URL.
 
+#include <cstddef>
+#include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "catalogue/stream_headers.h"
 
 namespace vistrel {
 
@@ -13,12 +18,28 @@ struct M3uEntry {
   std::map<std::string, std::string> attributes;
   std::string title;
   std::string url;
+  StreamHeaders headers;  // what the entry's server wants on every request
 };
 
 // The attributes and title of an "#EXTINF:" line. Attribute values are quoted ("...", may hold
 // spaces and commas) or bare (up to a space or comma); the title is everything after the first
 // comma outside quotes, trimmed. A line without such a comma has an empty title.
 M3uEntry ParseExtinf(std::string_view line);
+
+// Reads a playlist one line at a time, so that a file of any size is read in bounded memory:
+// each entry is handed to `on_entry` as soon as its URL line has been read.
+class M3uReader {
+ public:
+  explicit M3uReader(std::function<void(M3uEntry&&)> on_entry) : on_entry_(std::move(on_entry)) {}
+
+  // One line without its line end (a trailing CR is ignored); `line_number` counts from 1.
+  // A UTF-8 byte-order mark before the first line is skipped. Never fails.
+  void ReadLine(std::string_view line, std::size_t line_number);
+
+ private:
+  std::function<void(M3uEntry&&)> on_entry_;
+  std::optional<M3uEntry> pending_;
+};
 
 // Every entry: the URL is the next line that is neither empty nor a "#" line. A URL without an
 // "#EXTINF" before it is an entry with an empty title; an "#EXTINF" followed by another one
