@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "catalogue/channel_text.h"
+#include "catalogue/stream_headers.h"
 
 namespace vistrel {
 
@@ -118,6 +120,9 @@ struct Catalogue {
   std::vector<Genre> genres;
   std::vector<Channel> channels;
   int32_t highest_user_id = 0;  // new user channels are numbered above it
+  // The HTTP headers of the channels whose servers want some, by channel id: few channels need
+  // them, so they live beside the records rather than in each.
+  std::unordered_map<int32_t, StreamHeaders> stream_headers;
 };
 
 }  // namespace vistrel
