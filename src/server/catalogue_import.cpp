@@ -5,9 +5,9 @@
 
 #include "common/error.h"
 #include "common/files.h"
+#include "playlist/m3u_playlist.h"
 #include "server/catalogue_db.h"
 #include "server/guide_store.h"
-#include "playlist/m3u_playlist.h"
 #include "server/playlist_import.h"
 #include "server/table_files.h"
 

@@ -13,9 +13,9 @@
 #include <sstream>
 
 #include "common/error.h"
+#include "playlist/m3u_playlist.h"
 #include "server/catalogue_service.h"
 #include "server/guide_store.h"
-#include "playlist/m3u_playlist.h"
 #include "support/error_matchers.h"
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"
