@@ -48,7 +48,10 @@ inline constexpr const char* kNotAPackageMessage =
 
 // Loads the package file into `catalogue`: version, countries and genres replace what is there;
 // TV, radio and video channels are appended behind the channels already present (the user's).
-// Precondition: ClearCatalogue has run. Throws vistrel::Error when the file cannot be read, an
+// The headers entry (kHeadersEntry), when there is one, adds the channels' headers to
+// catalogue.stream_headers (ids already there, the user's channels', keep theirs); an
+// unreadable one adds none. Entries of other names are never read. Precondition: ClearCatalogue
+// has run. Throws vistrel::Error when the file cannot be read, an
 // entry cannot be read or exceeds the limits above, a line is malformed (records filled before
 // the bad line stay, no half-filled record remains), or memory runs out. Data that is not a
 // readable archive (once deciphered) loads nothing and throws kNotAPackageMessage; an archive

@@ -11,9 +11,11 @@
 #include <vector>
 
 #include "catalogue/format/cipher.h"
+#include "catalogue/format/codepage.h"
 #include "catalogue/format/table_scan.h"
 #include "catalogue/format/zip_reader.h"
 #include "catalogue/package.h"
+#include "catalogue/stream_headers.h"
 #include "catalogue/table_reader.h"
 #include "common/error.h"
 #include "common/files.h"
@@ -29,7 +31,9 @@ namespace {
 // inflates more than a table can, or the package when the entries together exceed the total.
 void CheckInflatedSizes(const UnzipArchive& archive) {
   std::uint64_t total = 0;
-  for (const char* name : kPackageEntries) {
+  std::vector<const char*> names(std::begin(kPackageEntries), std::end(kPackageEntries));
+  names.push_back(kHeadersEntry);
+  for (const char* name : names) {
     if (!LocateZipEntry(archive, name)) continue;
     const ZipEntryInfo entry = CurrentZipEntry(archive);
     if (entry.size > kPackageEntryFreeSize &&
@@ -216,6 +220,14 @@ void LoadEntries(Catalogue& catalogue, const std::vector<int32_t>& favorites_lis
   }
   if (LocateZipEntry(archive, kGenresEntry)) {
     ReadGenres(kGenresEntry, ReadZipEntry(archive), catalogue.genres);
+  }
+  // Any other entry is no concern of this program and is never looked at. The headers, an
+  // extra, are skipped where unreadable; the user's own channels keep theirs.
+  if (LocateZipEntry(archive, kHeadersEntry)) {
+    try {
+      ReadStreamHeadersTable(DecodeTextFile(ReadZipEntry(archive)), catalogue.stream_headers);
+    } catch (const Error&) {
+    }
   }
   // The channel entries are all read before any is parsed, as the parse of each piece needs
   // its place in the records; the two threads inflate them, then decode and parse them.

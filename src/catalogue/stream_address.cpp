@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "catalogue/stream_headers.h"
+
 namespace vistrel {
 
 namespace {
@@ -44,7 +46,7 @@ std::string NetworkStreamSchemesText() {
 
 std::string RefusedStreamAddressMessage(std::string_view address) {
   std::string message = "Cannot play ";
-  for (char c : address) {
+  for (char c : ShownStreamAddress(address)) {
     const auto u = static_cast<unsigned char>(c);
     if (u >= 0x20 && u != 0x7f) message.push_back(c);
   }

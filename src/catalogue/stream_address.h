@@ -18,7 +18,8 @@ bool IsNetworkStreamAddress(std::string_view address);
 std::string NetworkStreamSchemesText();
 
 // "Cannot play ADDRESS: only network streams (http, https, ...) can be played." for an
-// address that IsNetworkStreamAddress refuses; control characters of the address are left out.
+// address that IsNetworkStreamAddress refuses; control characters of the address and its header
+// part after a "|" (ShownStreamAddress) are left out.
 // Never fails.
 std::string RefusedStreamAddressMessage(std::string_view address);
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <unordered_set>
 
 #include "catalogue/format/codepage.h"
 
@@ -79,6 +80,15 @@ std::vector<PackageEntry> TablesToEntries(const CatalogueTables& tables) {
     }
     entries.emplace_back(entry.name, EncodeTextFile(text));
   }
+  // Beside the tables, which stay as they were: readers that do not know it never look at it.
+  std::unordered_set<int32_t> ids;
+  for (const Channel& channel : tables.channels) ids.insert(channel.id);
+  std::string headers;
+  for (const auto& [id, channel_headers] : tables.stream_headers) {
+    if (channel_headers.empty() || !ids.contains(id)) continue;
+    headers += FormatStreamHeadersLine(id, channel_headers) + kLineEnd;
+  }
+  if (!headers.empty()) entries.emplace_back(kHeadersEntry, EncodeTextFile(headers));
   return entries;
 }
 

@@ -6,12 +6,14 @@
 #include <cerrno>
 #include <new>
 #include <system_error>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "catalogue/format/codepage.h"
 #include "catalogue/format/fields.h"
 #include "catalogue/format/table_scan.h"
 #include "catalogue/lookups.h"
+#include "catalogue/stream_headers.h"
 #include "common/files.h"
 
 namespace vistrel {
@@ -37,6 +39,21 @@ bool IsMissing(const fs::path& path) {
 void AppendLine(std::string& out, std::string_view line) {
   out.append(line);
   out.append("\r\n");
+}
+
+// The headers of userdef_headers.dat for the user channels in memory; anything else in it, and
+// a file that cannot be read, adds none.
+void LoadUserHeaders(const fs::path& data_folder, Catalogue& catalogue) {
+  const std::optional<std::string> bytes = ReadWholeFile(data_folder / kUserHeadersFileName);
+  if (!bytes) return;
+  std::unordered_map<int32_t, StreamHeaders> read;
+  ReadStreamHeadersTable(DecodeTextFile(*bytes), read);
+  for (const Channel& c : catalogue.channels) {
+    const auto headers = read.find(c.id);
+    if (c.user_defined == 1 && headers != read.end()) {
+      catalogue.stream_headers[c.id] = headers->second;
+    }
+  }
 }
 
 }  // namespace
@@ -84,6 +101,17 @@ std::string UserChannelsFileText(const std::vector<Channel>& channels) {
     }
     line += StoredField(c.comment);
     AppendLine(out, line);
+  }
+  return out;
+}
+
+std::string UserHeadersFileText(const Catalogue& catalogue) {
+  std::string out;
+  for (const Channel& c : catalogue.channels) {
+    if (c.user_defined != 1) continue;
+    const auto headers = catalogue.stream_headers.find(c.id);
+    if (headers == catalogue.stream_headers.end() || headers->second.empty()) continue;
+    AppendLine(out, FormatStreamHeadersLine(c.id, headers->second));
   }
   return out;
 }
@@ -184,6 +212,7 @@ Outcome LoadUserChannels(const fs::path& data_folder, Catalogue& catalogue,
     std::optional<std::string> bytes = ReadWholeFile(path, &error_code);
     if (!bytes) return Outcome::Fail(kUserChannelsFailure + std::to_string(error_code));
     ParseUserChannelsText(DecodeTextFile(*bytes), catalogue, favorites_list);
+    LoadUserHeaders(data_folder, catalogue);
   } catch (const Error& e) {
     // A malformed line is no system error: the code is 0 and the second line says what.
     return Outcome::Fail(std::string(kUserChannelsFailure) + "0\n" + e.what());
@@ -202,8 +231,14 @@ Outcome SaveUserFiles(const fs::path& data_folder, const Catalogue& catalogue,
     if (!r.ok()) return r;
   }
   if (read.user_channels) {
-    return WriteFileAtomically(data_folder / kUserChannelsFileName,
-                               EncodeTextFile(UserChannelsFileText(catalogue.channels)));
+    Outcome r = WriteFileAtomically(data_folder / kUserChannelsFileName,
+                                    EncodeTextFile(UserChannelsFileText(catalogue.channels)));
+    if (!r.ok()) return r;
+    // Only where headers are or were: a folder without them gets no empty file.
+    const std::string headers = UserHeadersFileText(catalogue);
+    if (!headers.empty() || !IsMissing(data_folder / kUserHeadersFileName)) {
+      return WriteFileAtomically(data_folder / kUserHeadersFileName, EncodeTextFile(headers));
+    }
   }
   return Outcome::Ok();
 }

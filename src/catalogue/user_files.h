@@ -20,6 +20,10 @@ namespace vistrel {
 
 inline constexpr const char* kFavoritesFileName = "favorites.dat";
 inline constexpr const char* kUserChannelsFileName = "userdef.dat";
+// The HTTP headers of the user's channels, beside userdef.dat so that its lines stay as older
+// versions read them: one FormatStreamHeadersLine per user channel with headers, written like
+// userdef.dat and at the same moments.
+inline constexpr const char* kUserHeadersFileName = "userdef_headers.dat";
 
 // Which user files this run has read, and so which ones it may write back. A file never read
 // in a run (start-up stopped before the user files, or only reloads that read userdef.dat) must
@@ -40,7 +44,10 @@ Outcome LoadFavorites(const std::filesystem::path& data_folder,
 
 // Replaces catalogue.channels with the channels of userdef.dat (records start zeroed; favorited
 // from `favorites_list`, genre from catalogue.genres, user_defined 1) and raises
-// catalogue.highest_user_id to the highest id read. A missing file leaves everything as it is. On
+// catalogue.highest_user_id to the highest id read; the headers of userdef_headers.dat for
+// those channels go into catalogue.stream_headers (a missing or unreadable file, and a line
+// that is not right, add none: headers never stop the channels from loading). A missing
+// userdef.dat leaves everything as it is. On
 // failure the file is left unchanged, the channels of the lines before the bad one stay, and the
 // result asks to end with "Error reading userdef.dat <code>": the errno of a failed read (ENOMEM
 // when memory runs out), or 0 for a malformed line, which then adds a second line naming the line
@@ -49,8 +56,10 @@ Outcome LoadUserChannels(const std::filesystem::path& data_folder, Catalogue& ca
                          const std::vector<int32_t>& favorites_list);
 
 // Writes favorites.dat (CurrentFavorites) and then userdef.dat (channels with user_defined 1), in
-// the array's current order, each atomically; the data folder is created when missing. Only the
-// files flagged in `read` are written. userdef.dat is not written when favorites.dat failed.
+// the array's current order, and userdef_headers.dat (UserHeadersFileText; only when it has a
+// line or the file is there), each atomically; the data folder is created when missing. Only
+// the files flagged in `read` are written, userdef_headers.dat with userdef.dat. userdef.dat is
+// not written when favorites.dat failed, nor userdef_headers.dat when userdef.dat failed.
 // A failure names the file and its cause.
 Outcome SaveUserFiles(const std::filesystem::path& data_folder, const Catalogue& catalogue,
                       const std::vector<int32_t>& favorites_list = {},
@@ -74,6 +83,9 @@ std::string StoredField(std::string_view text);
 // after every line, in UTF-8; EncodeTextFile gives the bytes that are stored.
 std::string FavoritesFileText(const std::vector<int32_t>& ids);
 std::string UserChannelsFileText(const std::vector<Channel>& channels);
+// The userdef_headers.dat text: a line for each user channel (in the array's order) that has
+// headers in catalogue.stream_headers.
+std::string UserHeadersFileText(const Catalogue& catalogue);
 
 // The ids of a favorites.dat text (already decoded) appended to `ids`, one per line, blanks
 // around each allowed. Throws vistrel::Error "line <n>: <problem>" at the first line that is

@@ -79,6 +79,15 @@ void StoreFields(const Catalogue& catalogue, const ChannelEditorFields& fields, 
   channel.comment = TrimText(fields.comment);
 }
 
+// The User-Agent and Referer of the fields as the headers of channel `id`; its other headers
+// stay, and a channel left without any has no entry.
+void StoreHeaders(Catalogue& catalogue, int32_t id, const ChannelEditorFields& fields) {
+  StreamHeaders& headers = catalogue.stream_headers[id];
+  headers.user_agent = TrimText(fields.user_agent);
+  headers.referrer = TrimText(fields.referrer);
+  if (headers.empty()) catalogue.stream_headers.erase(id);
+}
+
 bool IsUserChannelAt(const Catalogue& catalogue, int32_t position) {
   return position >= 0 && static_cast<std::size_t>(position) < catalogue.channels.size() &&
          catalogue.channels[static_cast<std::size_t>(position)].user_defined == 1;
@@ -117,6 +126,11 @@ ChannelEditorFields EditorFieldsFromChannel(const Catalogue& catalogue, const Ch
   fields.bitrate = std::to_string(channel.bitrate);
   fields.homepage = channel.homepage;
   fields.comment = channel.comment;
+  if (const auto headers = catalogue.stream_headers.find(channel.id);
+      headers != catalogue.stream_headers.end()) {
+    fields.user_agent = headers->second.user_agent;
+    fields.referrer = headers->second.referrer;
+  }
   return fields;
 }
 
@@ -143,8 +157,12 @@ Outcome CheckEditorFields(const Catalogue& catalogue, const ChannelEditorFields&
   const std::string bitrate = TrimText(f.bitrate);
   if (bitrate.empty()) return Outcome::Fail("Please Enter Bitrate.");
   if (!BitrateValue(bitrate)) return Outcome::Fail(kBitrateMessage);
-  const std::pair<const char*, const std::string*> texts[] = {
-      {"Name", &f.name}, {"URL", &f.url}, {"Homepage", &f.homepage}, {"Comment", &f.comment}};
+  const std::pair<const char*, const std::string*> texts[] = {{"Name", &f.name},
+                                                              {"URL", &f.url},
+                                                              {"Homepage", &f.homepage},
+                                                              {"Comment", &f.comment},
+                                                              {"User-Agent", &f.user_agent},
+                                                              {"Referer", &f.referrer}};
   for (const auto& [label, text] : texts) {
     if (HasForbiddenCharacter(TrimText(*text))) return Outcome::Fail(FieldCharacterMessage(label));
   }
@@ -199,6 +217,7 @@ Outcome AddUserChannel(Catalogue& catalogue, SortState& sort, const ChannelEdito
   channel.id = *id;
   channel.user_defined = 1;
   StoreFields(catalogue, fields, channel);
+  StoreHeaders(catalogue, channel.id, fields);
   catalogue.highest_user_id = std::max(catalogue.highest_user_id, channel.id);
   catalogue.channels.push_back(std::move(channel));
   // SortChannels flips the toggle after sorting: flipped once before, it ends as it was, and
@@ -214,12 +233,15 @@ Outcome ChangeUserChannel(Catalogue& catalogue, int32_t position,
     return Outcome::Fail("Only the channels you added can be changed.");
   }
   if (Outcome check = CheckEditorFields(catalogue, fields); !check.ok()) return check;
-  StoreFields(catalogue, fields, catalogue.channels[static_cast<std::size_t>(position)]);
+  Channel& channel = catalogue.channels[static_cast<std::size_t>(position)];
+  StoreFields(catalogue, fields, channel);
+  StoreHeaders(catalogue, channel.id, fields);
   return Outcome::Ok();
 }
 
 bool RemoveUserChannel(Catalogue& catalogue, int32_t position) {
   if (!IsUserChannelAt(catalogue, position)) return false;
+  catalogue.stream_headers.erase(catalogue.channels[static_cast<std::size_t>(position)].id);
   catalogue.channels.erase(catalogue.channels.begin() + position);
   return true;
 }

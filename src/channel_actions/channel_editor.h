@@ -32,6 +32,9 @@ struct ChannelEditorFields {
   int32_t country = 0;
   int32_t genre = 0;
   std::string comment;
+  // The HTTP headers the channel's server wants; empty for none.
+  std::string user_agent;
+  std::string referrer;
 };
 
 // Whether the Bitrate field takes a typed character: the digits 0 to 9 and backspace (8) only;
@@ -48,7 +51,8 @@ ChannelEditorFields EmptyEditorFields(int32_t category);
 // The fields when the dialog opens to change `channel`: Type at type_id (0 when the box has
 // no such item); Country at the first item after item 0 whose text is exactly the trimmed name
 // of the first country with the channel's country id, and 0 ("-----") when there is none;
-// Genre likewise; the texts and the bitrate in decimal. The Category box keeps `category`.
+// Genre likewise; the texts and the bitrate in decimal; User-Agent and Referer from
+// catalogue.stream_headers. The Category box keeps `category`.
 ChannelEditorFields EditorFieldsFromChannel(const Catalogue& catalogue, const Channel& channel,
                                             int32_t category);
 
@@ -58,7 +62,7 @@ ChannelEditorFields EditorFieldsFromChannel(const Catalogue& catalogue, const Ch
 // "Please Select a Type.", "Please Select a Country.", "Please Select a Genre." (a position
 // at 0 or outside its box counts as nothing chosen), then the bitrate ("Please Enter Bitrate."
 // when empty, kBitrateMessage unless it is decimal digits within 0 to 2147483647), then "|" or
-// a line break in any text field (FieldCharacterMessage).
+// a line break in any text field, User-Agent and Referer included (FieldCharacterMessage).
 Outcome CheckEditorFields(const Catalogue& catalogue, const ChannelEditorFields& fields);
 
 inline constexpr const char* kBitrateMessage =
@@ -92,19 +96,20 @@ inline constexpr const char* kNoChannelIdMessage =
 // and on any refusal the result is its message and the catalogue is unchanged; with no id left
 // the refusal is kNoChannelIdMessage. Otherwise the channel is appended with NextUserChannelId
 // (highest_user_id raised to it unless it is higher already), favorited and
-// sent 0, user_defined 1, type 1, and the catalogue is sorted again by the column and in the
+// sent 0, user_defined 1, type 1, its User-Agent and Referer (trimmed) in
+// catalogue.stream_headers, and the catalogue is sorted again by the column and in the
 // direction of the last sort. The caller rebuilds the view.
 Outcome AddUserChannel(Catalogue& catalogue, SortState& sort, const ChannelEditorFields& fields);
 
 // Changes the user channel at catalogue `position` (the record behind the selected row):
 // checked as for adding, without the duplicate check and without a sort; id, favourite
-// mark, sent flag and the service's counters stay. Refused with a message when the position
-// holds no user channel. The caller rebuilds the view.
+// mark, sent flag, the service's counters and headers other than User-Agent and Referer stay.
+// Refused with a message when the position holds no user channel. The caller rebuilds the view.
 Outcome ChangeUserChannel(Catalogue& catalogue, int32_t position,
                           const ChannelEditorFields& fields);
 
-// Removes the user channel at catalogue `position`; false (nothing removed) when the position
-// is out of range or holds a package channel. The caller rebuilds the view.
+// Removes the user channel at catalogue `position` and its headers; false (nothing removed) when
+// the position is out of range or holds a package channel. The caller rebuilds the view.
 bool RemoveUserChannel(Catalogue& catalogue, int32_t position);
 
 // The answer to "Update Channel" on a package channel (information icon, OK).

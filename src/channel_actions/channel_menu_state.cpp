@@ -1,5 +1,6 @@
 #include "channel_actions/channel_menu_state.h"
 
+#include "catalogue/stream_headers.h"
 #include "channel_actions/channel_editor.h"
 
 namespace vistrel {
@@ -39,7 +40,7 @@ bool MarkFavorite(Catalogue& catalogue, int32_t position, bool favorite) {
 }
 
 std::optional<std::string> HomepageToOpen(std::string_view homepage) {
-  const std::string address = TrimText(homepage);
+  const std::string address = TrimText(ShownStreamAddress(homepage));
   auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
   for (std::string_view scheme : {"http://", "https://"}) {
     if (address.size() <= scheme.size()) continue;

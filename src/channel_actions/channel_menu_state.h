@@ -75,7 +75,8 @@ std::string RemoveFromFavoritesQuestion(std::string_view name);
 // view, so that the channel leaves the favourites view at once; adding one does not.
 bool MarkFavorite(Catalogue& catalogue, int32_t position, bool favorite);
 
-// The homepage address "Visit Homepage" opens: the channel's homepage, trimmed, when it is an
+// The homepage address "Visit Homepage" opens: the channel's homepage, without a header part
+// after "|" (ShownStreamAddress), trimmed, when it is an
 // http or https address (scheme in any case, something after "//"); nothing otherwise, so that
 // a catalogue text never opens a local file or another program.
 std::optional<std::string> HomepageToOpen(std::string_view homepage);

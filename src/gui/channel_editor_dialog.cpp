@@ -101,7 +101,7 @@ ChannelEditorDialog::ChannelEditorDialog(ProgramState& state, std::function<void
   setWindowTitle("Add/Update Channel");
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);
-  setFixedSize(kFieldLeft + kFieldWidth + 14, RowTop(9) + 66);
+  setFixedSize(kFieldLeft + kFieldWidth + 14, RowTop(11) + 66);
   CreateControls();
 }
 
@@ -116,10 +116,13 @@ void ChannelEditorDialog::CreateControls() {
   country_ = AddList(panel, "countryList", "Country*", 6);
   genre_ = AddList(panel, "genreList", "Genre*", 7);
   comment_ = AddEdit(panel, "commentEdit", "Comment", 8);
+  // The headers some servers want before they answer.
+  user_agent_ = AddEdit(panel, "userAgentEdit", "User-Agent:", 9);
+  referrer_ = AddEdit(panel, "refererEdit", "Referer:", 10);
 
   confirm_ = new QCheckBox("I can confirm that channel is working!", panel);
   confirm_->setObjectName("confirmBox");
-  confirm_->setGeometry(kFieldLeft, RowTop(9), kFieldWidth, 17);
+  confirm_->setGeometry(kFieldLeft, RowTop(11), kFieldWidth, 17);
   SetCaptionColor(confirm_, kSectionCaptionColor);
 
   add_ = new QPushButton("Add Channel", panel);
@@ -190,6 +193,8 @@ void ChannelEditorDialog::FillFields() {
   bitrate_->setText(ToQString(fields.bitrate));
   homepage_->setText(ToQString(fields.homepage));
   comment_->setText(ToQString(fields.comment));
+  user_agent_->setText(ToQString(fields.user_agent));
+  referrer_->setText(ToQString(fields.referrer));
   confirm_->setChecked(false);
   add_->setEnabled(false);
   name_->setFocus();
@@ -206,6 +211,8 @@ ChannelEditorFields ChannelEditorDialog::Fields() const {
   f.country = country_->currentIndex();
   f.genre = genre_->currentIndex();
   f.comment = ToUtf8(comment_->text());
+  f.user_agent = ToUtf8(user_agent_->text());
+  f.referrer = ToUtf8(referrer_->text());
   return f;
 }
 

@@ -67,6 +67,8 @@ class ChannelEditorDialog : public QDialog {
   QComboBox* country_ = nullptr;
   QComboBox* genre_ = nullptr;
   QLineEdit* comment_ = nullptr;
+  QLineEdit* user_agent_ = nullptr;
+  QLineEdit* referrer_ = nullptr;
   QCheckBox* confirm_ = nullptr;
   QPushButton* add_ = nullptr;
 };

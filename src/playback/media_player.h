@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "catalogue/stream_headers.h"
 #include "playback/player_status.h"
 
 namespace vistrel {
@@ -14,9 +15,11 @@ class MediaPlayer {
  public:
   virtual ~MediaPlayer() = default;
 
-  // Loads `url` without starting it (what played stops); the empty text unloads. Never throws:
-  // an address that cannot be opened is reported through `on_error` once it is played.
-  virtual void SetUrl(const std::string& url) = 0;
+  // Loads `url` without starting it (what played stops); the empty text unloads. `headers` go
+  // with every request of that stream (its playlists and segments included) and of no other;
+  // without them the player's own User-Agent goes. Never throws: an address that cannot be
+  // opened is reported through `on_error` once it is played.
+  virtual void SetUrl(const std::string& url, const StreamHeaders& headers = {}) = 0;
   // The address last set; empty when nothing is cued.
   virtual std::string Url() const = 0;
 

@@ -6,6 +6,7 @@
 
 #include "browser/selected_channel.h"
 #include "catalogue/stream_address.h"
+#include "catalogue/stream_headers.h"
 #include "playback/channel_label.h"
 
 namespace vistrel {
@@ -50,10 +51,17 @@ void PlaybackController::CueChannel(int32_t row) {
   view_.stop_visible = false;
   // A catalogue must not make the player open local files, devices or the player's own
   // protocols: such an address is never handed over, and Play says why.
-  if (IsNetworkStreamAddress(channel->url)) {
+  // The channel's stored headers go with its address, and those after a "|" in the address
+  // over them; the player gets the address alone.
+  SplitAddress cued = SplitStreamAddress(channel->url);
+  if (IsNetworkStreamAddress(cued.address)) {
     refused_address_.reset();
-    RememberCued(channel->url, channel->id);
-    if (player_ != nullptr) player_->SetUrl(channel->url);
+    StreamHeaders headers;
+    const auto stored = state_.catalogue.stream_headers.find(channel->id);
+    if (stored != state_.catalogue.stream_headers.end()) headers = stored->second;
+    MergeStreamHeaders(headers, cued.headers);
+    RememberCued(cued.address, channel->id);
+    if (player_ != nullptr) player_->SetUrl(cued.address, headers);
   } else {
     refused_address_ = channel->url;
     if (player_ != nullptr) player_->SetUrl("");

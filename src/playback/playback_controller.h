@@ -54,9 +54,11 @@ class PlaybackController {
 
   // Row `row` (0 <= row < state.visible_rows.count) is selected: its name on the label (with
   // "— Title" once its stream announces one), its address cued, Play shown. A row outside the
-  // list clears instead. An address that is not a network stream (IsNetworkStreamAddress) is
-  // not cued: the player unloads, and Play shows the refusal in the error box instead of
-  // playing (no broken-stream report).
+  // list clears instead. The player gets the address without a header part after "|", with the
+  // channel's headers: those of catalogue.stream_headers, the header part set over them. An
+  // address that is not a network stream (IsNetworkStreamAddress) is not cued: the player
+  // unloads, and Play shows the refusal in the error box instead of playing (no broken-stream
+  // report).
   void CueChannel(int32_t row);
   // No row is selected, or the view is rebuilt: "No channel", nothing cued, Stop shown.
   void ClearChannel();

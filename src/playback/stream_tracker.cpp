@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "catalogue/stream_headers.h"
 #include "common/plain_text.h"
 
 namespace vistrel {
@@ -70,7 +71,7 @@ std::string DescribeStreamFailure(const std::string& url, const std::vector<Engi
   if (cause.empty()) cause = "the stream could not be opened";
   const char last = cause.back();
   if (last != '.' && last != '!' && last != '?') cause.push_back('.');
-  return "Cannot play " + CleanText(url) + ": " + cause;
+  return "Cannot play " + CleanText(std::string(ShownStreamAddress(url))) + ": " + cause;
 }
 
 bool StreamTracker::Active() const {

@@ -137,7 +137,8 @@ class StreamTracker {
 // The description of a failed stream: "Cannot play URL: CAUSE." The cause is the most telling
 // of the engine's log lines for it: an error line, else a network-layer warning, else any line
 // (a line that only restates "Failed to open URL" comes last); without lines, `engine_error`.
-// Control characters are removed and long texts shortened; the result is plain text.
+// The address is shown without its header part (ShownStreamAddress). Control characters are
+// removed and long texts shortened; the result is plain text.
 std::string DescribeStreamFailure(const std::string& url, const std::vector<EngineLogLine>& log,
                                   const std::string& engine_error);
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <optional>
 
+#include <nlohmann/json.hpp>
+
 #include "catalogue/format/fields.h"
 
 namespace vistrel {
@@ -11,6 +13,8 @@ namespace {
 
 constexpr std::string_view kExtinf = "#EXTINF:";
 constexpr std::string_view kSpaces = " \t";
+constexpr std::string_view kVlcOption = "#EXTVLCOPT:";
+constexpr std::string_view kExtHttp = "#EXTHTTP:";
 
 std::string_view Trim(std::string_view text) {
   const auto first = text.find_first_not_of(kSpaces);
@@ -22,6 +26,32 @@ std::string_view Trim(std::string_view text) {
 bool IsNameChar(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
          c == '_' || c == '.' || c == ':';
+}
+
+// The headers of a "#EXTVLCOPT:" line ("http-user-agent=", "http-referrer=" or
+// "http-origin="); other options add none.
+void ReadVlcOption(std::string_view option, StreamHeaders& headers) {
+  const std::size_t equals = option.find('=');
+  if (equals == std::string_view::npos) return;
+  const std::string_view name = Trim(option.substr(0, equals));
+  const std::string_view value = option.substr(equals + 1);
+  if (name == "http-user-agent") {
+    SetStreamHeader(headers, "User-Agent", value);
+  } else if (name == "http-referrer" || name == "http-referer") {
+    SetStreamHeader(headers, "Referer", value);
+  } else if (name == "http-origin") {
+    SetStreamHeader(headers, "Origin", value);
+  }
+}
+
+// The headers of a "#EXTHTTP:" line: a JSON object of header names and text values; members
+// of another kind, and a line that is no such object, add none.
+void ReadExtHttp(std::string_view json, StreamHeaders& headers) {
+  const nlohmann::json object = nlohmann::json::parse(json, nullptr, /*allow_exceptions=*/false);
+  if (!object.is_object()) return;
+  for (const auto& [name, value] : object.items()) {
+    if (value.is_string()) SetStreamHeader(headers, name, value.get<std::string>());
+  }
 }
 
 }  // namespace
@@ -82,9 +112,18 @@ void M3uReader::ReadLine(std::string_view raw, std::size_t line_number) {
   if (line.empty()) return;
   if (line.substr(0, kExtinf.size()) == kExtinf) {
     pending_ = ParseExtinf(line);
+  } else if (line.starts_with(kVlcOption)) {
+    ReadVlcOption(line.substr(kVlcOption.size()), option_headers_);
+  } else if (line.starts_with(kExtHttp)) {
+    ReadExtHttp(line.substr(kExtHttp.size()), option_headers_);
   } else if (line.front() != '#') {
     M3uEntry entry = pending_ ? std::move(*pending_) : M3uEntry{};
-    entry.url = std::string(line);
+    // Headers after a "|" in the address line are set over those of the option lines.
+    SplitAddress split = SplitStreamAddress(line);
+    entry.url = std::move(split.address);
+    entry.headers = std::move(option_headers_);
+    MergeStreamHeaders(entry.headers, split.headers);
+    option_headers_ = {};
     pending_.reset();
     on_entry_(std::move(entry));
   }

@@ -39,11 +39,18 @@ class M3uReader {
  private:
   std::function<void(M3uEntry&&)> on_entry_;
   std::optional<M3uEntry> pending_;
+  // The headers of the option lines ("#EXTVLCOPT:", "#EXTHTTP:") since the last entry: they
+  // apply to the next entry only.
+  StreamHeaders option_headers_;
 };
 
-// Every entry: the URL is the next line that is neither empty nor a "#" line. A URL without an
-// "#EXTINF" before it is an entry with an empty title; an "#EXTINF" followed by another one
-// before any URL is dropped. A UTF-8 byte-order mark and CR LF line ends are accepted.
+// Every entry: the URL is the next line that is neither empty nor a "#" line; what follows a
+// "|" in it are the entry's headers (SplitStreamAddress), set over those of the option lines
+// before it: "#EXTVLCOPT:http-user-agent=", "http-referrer=" and "http-origin=", and
+// "#EXTHTTP:" with a JSON object of headers; option lines apply to the next entry only. A URL
+// without an "#EXTINF" before it is an entry with an empty title; an "#EXTINF" followed by
+// another one before any URL is dropped. A UTF-8 byte-order mark and CR LF line ends are
+// accepted.
 std::vector<M3uEntry> ParseM3u(std::string_view text);
 
 // The guide addresses of the playlist's "#EXTM3U" header line: its "url-tvg" and "x-tvg-url"

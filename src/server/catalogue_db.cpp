@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <limits>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "catalogue/format/codepage.h"
+#include "catalogue/stream_headers.h"
 #include "common/error.h"
 
 namespace vistrel {
@@ -29,6 +31,8 @@ CREATE TABLE IF NOT EXISTS channels(
   comment BLOB NOT NULL, rating REAL NOT NULL, rated INTEGER NOT NULL,
   workfine INTEGER NOT NULL, notworking INTEGER NOT NULL, wrong INTEGER NOT NULL,
   duplicate INTEGER NOT NULL, spam INTEGER NOT NULL);
+CREATE TABLE IF NOT EXISTS channel_headers(
+  id INTEGER PRIMARY KEY, headers BLOB NOT NULL);
 CREATE TABLE IF NOT EXISTS submissions(
   id INTEGER PRIMARY KEY AUTOINCREMENT, received TEXT NOT NULL, group_id INTEGER NOT NULL,
   name BLOB NOT NULL, url BLOB NOT NULL, bitrate INTEGER NOT NULL, type_id INTEGER NOT NULL,
@@ -246,6 +250,13 @@ CatalogueSnapshot CatalogueDb::ReadSnapshot() {
     c.spam_reports = Int32(select, 16);
     tables.channels.push_back(std::move(c));
   }
+  // Each row holds its channel's line of the package's headers entry, id first.
+  std::unordered_map<int32_t, StreamHeaders> headers;
+  std::string lines;
+  SqliteStatement select_headers(db_, "SELECT headers FROM channel_headers ORDER BY id");
+  while (select_headers.Step()) lines += select_headers.Bytes(0) + "\n";
+  ReadStreamHeadersTable(lines, headers);
+  tables.stream_headers.insert(headers.begin(), headers.end());
   return snapshot;
 }
 
@@ -274,6 +285,13 @@ void CatalogueDb::WriteTables(const CatalogueTables& tables, StampTime now) {
   ReplaceIdNames(db_, "genres", tables.genres);
   db_.Exec("DELETE FROM channels");
   for (const Channel& c : tables.channels) InsertChannel(db_, c);
+  // The headers of channels that are gone go with them.
+  db_.Exec("DELETE FROM channel_headers");
+  SqliteStatement insert_headers(db_, "INSERT INTO channel_headers(id, headers) VALUES(?1, ?2)");
+  for (const auto& [id, headers] : tables.stream_headers) {
+    if (headers.empty() || !ids.contains(id)) continue;
+    insert_headers.Bind(1, id).BindBytes(2, FormatStreamHeadersLine(id, headers)).Run();
+  }
   MarkChanged(now, tables.version);
 }
 

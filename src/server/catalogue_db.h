@@ -1,5 +1,7 @@
 #pragma once
 // The service's data in one SQLite file: countries, genres and channels (texts as UTF-8 bytes),
+// the HTTP headers of the channels that need some (one row per channel, its line of the
+// package's headers entry),
 // channels waiting for review, and the catalogue's version state. A database of earlier
 // versions, whose texts are Windows-1252, is converted to UTF-8 once when it is opened.
 // Not thread-safe: one user at a time (the service guards it with a mutex).

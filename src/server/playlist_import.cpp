@@ -99,6 +99,7 @@ std::size_t AddPlaylist(CatalogueTables& tables, const std::vector<M3uEntry>& en
     c.type_id = 1;
     c.country_id = countries.IdOf(FirstValue(entry, "tvg-country"));
     c.genre_id = genres.IdOf(FirstValue(entry, "group-title"));
+    if (!entry.headers.empty()) tables.stream_headers[c.id] = entry.headers;
     tables.channels.push_back(std::move(c));
   }
   return entries.size();

@@ -26,7 +26,8 @@ std::string PlaylistUrl(std::string_view utf8);
 // Appends every entry as a TV channel (group 1) with new ids above the highest one present:
 // the title is the name (the URL when there is no title), the first of the ";"-separated
 // "tvg-country" values the country and the first "group-title" value the genre, matched by
-// exact name or created with the next free id; without one the id is 0. Row 0 ("All Countries",
+// exact name or created with the next free id; without one the id is 0. An entry's headers
+// are kept in tables.stream_headers under its channel's id. Row 0 ("All Countries",
 // "All Genres") is added when a table is empty. Returns the number of channels added. Throws
 // vistrel::Error when the ids run out.
 std::size_t AddPlaylist(CatalogueTables& tables, const std::vector<M3uEntry>& entries);

@@ -1,5 +1,6 @@
 #include "service_client/service_urls.h"
 
+#include "catalogue/stream_headers.h"
 #include "protocol/service_protocol.h"
 
 namespace vistrel {
@@ -55,7 +56,8 @@ std::string SubmitUserChannelUrl(std::string_view base_url, const Channel& chann
   url += '?';
   url += Next(kGroupParam) + std::to_string(channel.group_id);
   url += Next(kNameParam) + QueryValue(channel.name);
-  url += Next(kUrlParam) + QueryValue(channel.url);
+  // The headers are the user's own and may hold private values: never sent.
+  url += Next(kUrlParam) + QueryValue(ShownStreamAddress(channel.url));
   url += Next(kBitrateParam) + std::to_string(channel.bitrate);
   url += Next(kTypeParam) + std::to_string(channel.type_id);
   url += Next(kHomepageParam) + QueryValue(channel.homepage);

@@ -18,7 +18,8 @@ std::string PercentEncode(std::string_view utf8);
 std::string QueryValue(std::string_view utf8);
 
 // base + "/service/new2.php?" + "&group=" ... "&comment=": the query starts with an empty
-// parameter, as the service expects.
+// parameter, as the service expects. The address goes without a header part after "|"
+// (ShownStreamAddress), and no header is ever sent.
 std::string SubmitUserChannelUrl(std::string_view base_url, const Channel& channel);
 
 // base + "/service/bad.php?channel_id=" + id

@@ -5,6 +5,7 @@
 #include "catalogue/format/cipher.h"
 #include "catalogue/lookups.h"
 #include "catalogue/package.h"
+#include "catalogue/stream_headers.h"
 #include "common/error.h"
 #include "support/error_matchers.h"
 #include "support/temp_dir.h"
@@ -74,6 +75,31 @@ TEST(LoadChannelPackage, FillsTablesAndAppendsTvRadioVideoBehindUserChannels) {
   EXPECT_DOUBLE_EQ(c[1].average_rating, 4.5);
   EXPECT_EQ(c[3].status, ChannelStatus::kWorkFine);
   EXPECT_EQ(c[3].bitrate, 128);
+}
+
+// The headers ride in an entry of their own: with it and an entry of a later version beside the
+// tables, the channels load exactly as without them, and the headers by channel id, except
+// over the user's own channel's.
+TEST(LoadChannelPackage, HeadersEntryAndUnknownEntriesLeaveTheTablesAlone) {
+  Catalogue plain = WithUserChannel();
+  LoadChannelPackageBytes(plain, {11}, BuildPackage(AllEntries()));
+  std::vector<PackageEntry> entries = AllEntries();
+  entries.emplace_back(kHeadersEntry,
+                       "10|Agent/1.0 (a, b)|http://127.0.0.1/|Origin|http://127.0.0.1\r\n"
+                       "100001|Not mine|\r\nbroken line\r\n30||http://127.0.0.1/v\r\n");
+  entries.emplace_back("later.dat", "anything \x01\x02|||\r\n");
+  Catalogue read = WithUserChannel();
+  read.stream_headers[100001] = StreamHeaders{"Mine", "", {}};
+  LoadChannelPackageBytes(read, {11}, BuildPackage(entries));
+  EXPECT_EQ(read.channels, plain.channels);
+  EXPECT_EQ(read.version_text, plain.version_text);
+  ASSERT_EQ(read.stream_headers.size(), 3u);
+  EXPECT_EQ(
+      read.stream_headers.at(10),
+      (StreamHeaders{"Agent/1.0 (a, b)", "http://127.0.0.1/", {{"Origin", "http://127.0.0.1"}}}));
+  EXPECT_EQ(read.stream_headers.at(30), (StreamHeaders{"", "http://127.0.0.1/v", {}}));
+  EXPECT_EQ(read.stream_headers.at(100001).user_agent, "Mine");
+  EXPECT_TRUE(plain.stream_headers.empty());
 }
 
 TEST(LoadChannelPackage, EntryNamesMatchInAnyCase) {

@@ -53,6 +53,9 @@ TEST(StreamAddress, TheRefusalNamesTheAddressAndTheSchemes) {
   EXPECT_EQ(RefusedStreamAddressMessage("file:///tmp/a\n.mp4"),
             "Cannot play file:///tmp/a.mp4: only network streams (http, https, rtmp, rtmps, "
             "rtmpt, rtmpe, rtmpte, rtmpts, rtsp, rtp, udp, mms, mmsh, srt) can be played.");
+  // The header part may hold private values: never shown.
+  EXPECT_EQ(RefusedStreamAddressMessage("file:///a|Cookie=secret").find("secret"),
+            std::string::npos);
 }
 
 }  // namespace

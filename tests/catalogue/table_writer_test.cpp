@@ -130,6 +130,27 @@ TEST(TableWriter, TablesReadBackEqualThroughThePackage) {
   }
 }
 
+// Headers go in an entry after the six, which are byte for byte the same with and without
+// them; headers of a channel that is not in the tables are left out.
+TEST(TableWriter, HeadersInAnEntryOfTheirOwn) {
+  CatalogueTables tables;
+  tables.version = "202604300337";
+  Channel tv;
+  tv.id = 4;
+  tv.group_id = 1;
+  tv.name = "Tv";
+  tv.url = "http://127.0.0.1/tv";
+  tables.channels = {tv};
+  const std::vector<PackageEntry> without = TablesToEntries(tables);
+  tables.stream_headers[4] = StreamHeaders{"Caf\xC3\xA9|1", "", {{"Origin", "o"}}};
+  tables.stream_headers[9] = StreamHeaders{"Gone", "", {}};
+  const std::vector<PackageEntry> with = TablesToEntries(tables);
+  ASSERT_EQ(with.size(), without.size() + 1);
+  for (std::size_t i = 0; i < without.size(); ++i) EXPECT_EQ(with[i], without[i]) << i;
+  EXPECT_EQ(with.back().first, kHeadersEntry);
+  EXPECT_EQ(with.back().second, "4|Caf\xE9%7C1||Origin|o\r\n");  // Windows-1252, as the tables
+}
+
 TEST(TableWriter, EntriesInPackageOrderWithCrLfAndEmptyTablesEmpty) {
   CatalogueTables tables;
   tables.version = "202604300337";

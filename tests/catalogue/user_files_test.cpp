@@ -263,6 +263,36 @@ TEST_F(UserFiles, SaveWritesFavouritesAndUserChannelsWithCrLf) {
             "100002|2|1|Other|http://127.0.0.1/100002|128|1|http://home/|7|3|\r\n");
 }
 
+// The headers of user channels go beside userdef.dat, whose lines stay as they are, and load
+// back for the user channels only; a folder without headers gets no file, a file whose
+// headers are gone is emptied, and a line that is not right loads nothing.
+TEST_F(UserFiles, HeadersLiveBesideUserdefAndLoadBack) {
+  const fs::path headers_file = dir.path() / "userdef_headers.dat";
+  info.channels = {UserChannel(100001, "Mine"), PackageChannel(42, 0), UserChannel(100002, "B")};
+  ASSERT_TRUE(SaveUserFiles(dir.path(), info).ok());
+  const std::string plain_userdef = Get(userdef());
+  EXPECT_FALSE(fs::exists(headers_file));
+
+  info.stream_headers[100002] = StreamHeaders{"Caf\xC3\xA9/1 (a, b)", "http://127.0.0.1/", {}};
+  info.stream_headers[42] = StreamHeaders{"Package", "", {}};
+  ASSERT_TRUE(SaveUserFiles(dir.path(), info).ok());
+  EXPECT_EQ(Get(userdef()), plain_userdef);
+  EXPECT_EQ(Get(headers_file), "100002|Caf\xE9/1 (a, b)|http://127.0.0.1/\r\n");
+
+  Put(headers_file, Get(headers_file) + "100001|A|\r\n42|Package|\r\nnonsense\r\n");
+  Catalogue loaded;
+  ClearCatalogue(loaded);
+  ASSERT_TRUE(LoadUserChannels(dir.path(), loaded, favorites_list).ok());
+  ASSERT_EQ(loaded.stream_headers.size(), 2u);
+  EXPECT_EQ(loaded.stream_headers.at(100002), info.stream_headers.at(100002));
+  EXPECT_EQ(loaded.stream_headers.at(100001), (StreamHeaders{"A", "", {}}));
+
+  loaded.stream_headers.clear();
+  ASSERT_TRUE(SaveUserFiles(dir.path(), loaded).ok());
+  EXPECT_EQ(Get(headers_file), "");
+  EXPECT_EQ(Get(userdef()), plain_userdef);
+}
+
 TEST_F(UserFiles, NoFavouritesOrUserChannelsGiveEmptyFiles) {
   Put(favorites(), "1\r\n");
   Put(userdef(), "1|1|0|a|u|0|1||0|0|\r\n");

@@ -74,6 +74,10 @@ TEST(ChannelEditor, ChecksFollowTheDialogsOrder) {
       {[](auto& f) { f.url = "http://x/\n2"; }, "URL must not contain \"|\" or line breaks."},
       {[](auto& f) { f.homepage = "a\rb"; }, "Homepage must not contain \"|\" or line breaks."},
       {[](auto& f) { f.comment = "|"; }, "Comment must not contain \"|\" or line breaks."},
+      {[](auto& f) { f.user_agent = "A\nX-Evil: 1"; },
+       "User-Agent must not contain \"|\" or line breaks."},
+      {[](auto& f) { f.referrer = "http://x/|y"; },
+       "Referer must not contain \"|\" or line breaks."},
       // The first failing check speaks.
       {[](auto& f) { f.name = "", f.type = 0; }, "Please Enter Name."},
   };
@@ -284,6 +288,42 @@ TEST(ChannelEditor, ChangeAndRemoveActOnTheRecordBehindTheRow) {
   ASSERT_EQ(info.channels.size(), 2u);
   EXPECT_EQ(info.channels[0].name, "Alpha");
   EXPECT_EQ(info.channels[1].name, "Beta");
+}
+
+// User-Agent and Referer are the channel's headers: stored by its id when added, shown when
+// it is opened, changed without touching its other headers, and gone with the channel.
+TEST(ChannelEditor, UserAgentAndRefererAreTheChannelsHeaders) {
+  Catalogue info = TestCatalogue();
+  info.channels[1].user_defined = 1;  // the new channel's id comes after it: 100002
+  SortState sort{.toggle = true};     // names ascending
+  ChannelEditorFields f = GoodFields();
+  f.user_agent = " Agent/1.0 (a, b) ";
+  f.referrer = "http://127.0.0.1/page";
+  ASSERT_TRUE(AddUserChannel(info, sort, f).ok());
+  EXPECT_EQ(info.stream_headers.at(100002),
+            (StreamHeaders{"Agent/1.0 (a, b)", "http://127.0.0.1/page", {}}));
+  const int32_t position = ChannelPositionById(info, 100002);
+  ASSERT_GE(position, 0);
+  info.stream_headers.at(100002).fields = {{"Origin", "http://127.0.0.1"}};
+
+  ChannelEditorFields shown =
+      EditorFieldsFromChannel(info, info.channels[static_cast<std::size_t>(position)], 1);
+  EXPECT_EQ(shown.user_agent, "Agent/1.0 (a, b)");
+  EXPECT_EQ(shown.referrer, "http://127.0.0.1/page");
+  shown.user_agent = "";
+  shown.type = 1;
+  ASSERT_TRUE(ChangeUserChannel(info, position, shown).ok());
+  EXPECT_EQ(info.stream_headers.at(100002),
+            (StreamHeaders{"", "http://127.0.0.1/page", {{"Origin", "http://127.0.0.1"}}}));
+  info.stream_headers.at(100002).fields.clear();
+  shown.referrer = " ";
+  ASSERT_TRUE(ChangeUserChannel(info, position, shown).ok());
+  EXPECT_FALSE(info.stream_headers.contains(100002));
+
+  shown.user_agent = "Again";
+  ASSERT_TRUE(ChangeUserChannel(info, position, shown).ok());
+  ASSERT_TRUE(RemoveUserChannel(info, position));
+  EXPECT_TRUE(info.stream_headers.empty());
 }
 
 TEST(ChannelEditor, RowAndIdLookupsFindNothingAsMinusOne) {

@@ -122,6 +122,7 @@ TEST(ChannelMenuState, OnlyWebAddressesAreOpened) {
       {"javascript:alert(1)", std::nullopt},
       {"/usr/bin/xterm", std::nullopt},
       {"ftp://tv.example", std::nullopt},
+      {"http://tv.example/|Referer=http%3A%2F%2Fsecret%2F", "http://tv.example/"},
   };
   for (const auto& [homepage, opened] : cases) {
     EXPECT_EQ(HomepageToOpen(homepage), opened) << homepage;

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -25,6 +26,7 @@
 #include "catalogue/user_files.h"
 #include "common/date_time.h"
 #include "common/files.h"
+#include "playback/playback_controller.h"
 #include "playlist/m3u_playlist.h"
 #include "server/catalogue_db.h"
 #include "server/catalogue_service.h"
@@ -32,6 +34,7 @@
 #include "server/playlist_import.h"
 #include "service_client/list_download.h"
 #include "service_client/service_requests.h"
+#include "support/fake_media_player.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
 #include "tools/vistrel-service/service_commands.h"
@@ -298,6 +301,48 @@ TEST_F(EndToEnd, FlagsAndAcceptedSubmissionsReachTheNextPackage) {
   EXPECT_EQ(added.status, ChannelStatus::kNew);
   EXPECT_EQ(ChannelById(100001, 1).name, "Caf\xC3\xA9 & Bar=1");  // the user's own copy stays
   EXPECT_EQ(Lines(Review({"--list"})).size(), 1u);                // heading only
+}
+
+// A playlist whose streams want headers, imported with "vistrel-service import --m3u": the
+// package the program downloads brings each channel's headers, which the player gets with
+// its address, while the channel tables hold the bare addresses.
+TEST_F(EndToEnd, PlaylistHeadersReachThePlayer) {
+  const fs::path playlist = dir_.path() / "guarded.m3u";
+  WriteTestFile(playlist,
+                "#EXTM3U\n#EXTINF:-1,Guarded One\n#EXTVLCOPT:http-user-agent=Agent/1.0 (X11, "
+                "Linux)\n#EXTVLCOPT:http-referrer=http://127.0.0.1/page\n"
+                "http://127.0.0.1/one.m3u8\n#EXTINF:-1,Guarded Two\n"
+                "http://127.0.0.1/two.m3u8|User-Agent=Two%2F2&Origin=http%3A%2F%2F127.0.0.1\n"
+                "#EXTINF:-1,Open Three\nhttp://127.0.0.1/three.m3u8\n");
+  std::ostringstream out, err;
+  ASSERT_EQ(RunServiceCommand({"import", "--db", db_file().string(), "--m3u", playlist.string()},
+                              Builder(), out, err),
+            0)
+      << err.str();
+  ASSERT_TRUE(Download("").complete);
+  StartProgram();
+  std::map<std::string, int32_t> ids;
+  for (const Channel& c : info().channels) ids[std::string(c.name)] = c.id;
+  ASSERT_TRUE(ids.contains("Guarded One") && ids.contains("Guarded Two"));
+  EXPECT_EQ(info().stream_headers.size(), 2u);
+  EXPECT_EQ(ChannelById(ids["Guarded Two"]).url, "http://127.0.0.1/two.m3u8");
+
+  FakeMediaPlayer player;
+  PlaybackController controller(*state_, &player, PlaybackHooks{});
+  for (const char* name : {"Guarded One", "Guarded Two", "Open Three"}) {
+    const int32_t position = PositionOf(ids[name]);
+    const auto& rows = state_->visible_rows;
+    const auto row =
+        std::find(rows.positions.begin(), rows.positions.begin() + rows.count, position);
+    ASSERT_NE(row, rows.positions.begin() + rows.count) << name;
+    controller.CueChannel(static_cast<int32_t>(row - rows.positions.begin()));
+  }
+  const std::vector<std::string> cued(player.calls.end() - 3, player.calls.end());
+  EXPECT_EQ(cued, (std::vector<std::string>{
+                      "SetUrl(http://127.0.0.1/one.m3u8 UA=Agent/1.0 (X11, Linux) "
+                      "Referer=http://127.0.0.1/page)",
+                      "SetUrl(http://127.0.0.1/two.m3u8 UA=Two/2 Origin: http://127.0.0.1)",
+                      "SetUrl(http://127.0.0.1/three.m3u8)"}));
 }
 
 // The public iptv-org playlist, names in every script, through the import, the service, the

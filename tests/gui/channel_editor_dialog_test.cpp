@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -248,6 +249,45 @@ class ChannelEditorDialogTest : public QObject {
     });
     QCOMPARE(Exec(change, [this] { return form_->ExecToChange(1); }), int(QDialog::Accepted));
     QVERIFY(ReadTestFile(userdef).find("|changed later\r\n") != std::string::npos);
+  }
+
+  // The User-Agent and Referer typed for a channel are its headers: stored beside userdef.dat,
+  // whose line stays as older versions read it, and shown again when the channel is changed.
+  void headersAreTypedAndStoredBesideTheChannel() {
+    state_->files_read = {.favorites = true, .user_channels = true};
+    const std::filesystem::path folder = state_->data_folder;
+    ModalDriver driver;
+    driver.Then([this](QWidget*) {
+      QStringList labels;
+      for (const QLabel* label : form_->findChildren<QLabel*>()) labels << label->text();
+      QVERIFY(labels.contains("User-Agent:"));
+      QVERIFY(labels.contains("Referer:"));
+      FillGoodFields();
+      SetText("userAgentEdit", "Agent/1.0 (X11, Linux)");
+      SetText("refererEdit", "http://127.0.0.1/page");
+      Confirm();
+      QTest::mouseClick(AddButton(), Qt::LeftButton);
+    });
+    QCOMPARE(Exec(driver, [this] { return form_->ExecToAdd(); }), int(QDialog::Accepted));
+    const StreamHeaders typed{"Agent/1.0 (X11, Linux)", "http://127.0.0.1/page", {}};
+    QVERIFY(info().stream_headers.at(100001) == typed);
+    QVERIFY(ReadTestFile(folder / kUserChannelsFileName)
+                .ends_with("|http://127.0.0.1/night.m3u8|256|1||7|4|late\r\n"));
+    QCOMPARE(ReadTestFile(folder / kUserHeadersFileName),
+             std::string("100001|Agent/1.0 (X11, Linux)|http://127.0.0.1/page\r\n"));
+
+    ModalDriver change;
+    change.Then([this](QWidget*) {
+      QCOMPARE(Edit("userAgentEdit")->text(), QString("Agent/1.0 (X11, Linux)"));
+      QCOMPARE(Edit("refererEdit")->text(), QString("http://127.0.0.1/page"));
+      SetText("userAgentEdit", "");
+      Confirm();
+      QTest::mouseClick(AddButton(), Qt::LeftButton);
+    });
+    QCOMPARE(Exec(change, [this] { return form_->ExecToChange(1); }), int(QDialog::Accepted));
+    QVERIFY(info().stream_headers.at(100001) == (StreamHeaders{"", "http://127.0.0.1/page", {}}));
+    QCOMPARE(ReadTestFile(folder / kUserHeadersFileName),
+             std::string("100001||http://127.0.0.1/page\r\n"));
   }
 
   void theBitrateFieldTakesDigitsOnly() {

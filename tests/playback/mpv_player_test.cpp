@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QTest>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -76,6 +78,54 @@ std::string EndlessWavHeader() {
   return h + "data\xff\xff\xff\xff";
 }
 
+// The headers a guarded server wants on every request, a comma in a further one included.
+const StreamHeaders kGuardHeaders{
+    "Agent/1.0 (X11, Linux)", "http://127.0.0.1/page?a=1", {{"X-Token", "a,b"}}};
+
+bool CarriesGuardHeaders(const httplib::Request& request) {
+  return request.get_header_value("User-Agent") == kGuardHeaders.user_agent &&
+         request.get_header_value("Referer") == kGuardHeaders.referrer &&
+         request.get_header_value("X-Token") == "a,b";
+}
+
+// An HLS stream under /guarded/: a master playlist, its variant and three MPEG-TS segments,
+// each answered with 403 unless the request carries the guard's headers.
+void ServeGuardedHls(httplib::Server& server, std::atomic<int>& refused,
+                     std::vector<std::string>& served, std::mutex& mutex) {
+  const auto ts =
+      std::make_shared<std::string>(ReadFile(VISTREL_SOURCE_DIR "/demo/media/tv-pattern.ts"));
+  server.Get(R"(/guarded/(.*))", [&, ts](const httplib::Request& request, httplib::Response& res) {
+    if (!CarriesGuardHeaders(request)) {
+      ++refused;
+      res.status = 403;
+      return;
+    }
+    const std::string name = request.matches[1];
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      served.push_back(name);
+    }
+    // Three segments of whole 188-byte packets.
+    const std::size_t third = ts->size() / 188 / 3 * 188;
+    if (name == "master.m3u8") {
+      res.set_content("#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=800000\nvariant.m3u8\n",
+                      "application/vnd.apple.mpegurl");
+    } else if (name == "variant.m3u8") {
+      res.set_content(
+          "#EXTM3U\n#EXT-X-VERSION:3\n#EXT-X-TARGETDURATION:4\n"
+          "#EXT-X-MEDIA-SEQUENCE:0\n#EXTINF:3.0,\nseg0.ts\n#EXTINF:3.0,\nseg1.ts\n"
+          "#EXTINF:3.0,\nseg2.ts\n#EXT-X-ENDLIST\n",
+          "application/vnd.apple.mpegurl");
+    } else if (name.size() == 7 && name.starts_with("seg") && name.ends_with(".ts")) {
+      const std::size_t index = static_cast<std::size_t>(name[3] - '0');
+      const std::size_t length = index == 2 ? std::string::npos : third;
+      res.set_content(ts->substr(index * third, length), "video/mp2t");
+    } else {
+      res.status = 404;
+    }
+  });
+}
+
 // Records every status the player announces, and checks it never announces one inside a call.
 struct StatusLog {
   explicit StatusLog(MpvPlayer& player) : player(player) {
@@ -118,7 +168,9 @@ class MpvPlayerTest : public QObject {
   void initTestCase() {
     server_.Answer("/test_pattern.mp4", 200, ReadTestMedia());
     server_.Answer("/other.mp4", 200, ReadTestMedia());
+    server_.Answer("/next.mp4", 200, ReadTestMedia());
     ServeIcyRadio(server_.server());
+    ServeGuardedHls(server_.server(), guarded_refused_, guarded_served_, guarded_mutex_);
     // A radio stream that never ends, paced at ten times its playing speed; it counts the
     // listeners that went away.
     server_.server().Get("/endless.wav", [this](const httplib::Request&, httplib::Response& res) {
@@ -370,6 +422,75 @@ class MpvPlayerTest : public QObject {
     }
   }
 
+  // A channel's headers reach every request of its HLS stream (master and variant playlists,
+  // every segment) and none of the next channel's, which goes with the player's own agent.
+  void aChannelsHeadersReachEveryRequestOfItsStreamAndNoOther() {
+    QWidget window;
+    MpvPlayer player(&window);
+    StatusLog log(player);
+    player.SetUrl(server_.base_url() + "/test_pattern.mp4");
+    player.Play();
+    QTRY_VERIFY_WITH_TIMEOUT(player.StatusText() == "Playing", kTimeoutMs);
+    const RecordedRequest first = LastRequest("/test_pattern.mp4");
+    QVERIFY(first.user_agent != kGuardHeaders.user_agent);
+
+    player.SetUrl(server_.base_url() + "/guarded/master.m3u8", kGuardHeaders);
+    player.Play();
+    const std::vector<std::string> all = {"master.m3u8", "variant.m3u8", "seg0.ts", "seg1.ts",
+                                          "seg2.ts"};
+    QTRY_VERIFY_WITH_TIMEOUT(GuardedServed() == all, kTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(player.StatusText() == "Playing", kTimeoutMs);
+    QCOMPARE(guarded_refused_.load(), 0);
+    QVERIFY(log.errors.empty());
+
+    player.SetUrl(server_.base_url() + "/next.mp4");
+    player.Play();
+    QTRY_VERIFY_WITH_TIMEOUT(Requested("/next.mp4"), kTimeoutMs);
+    const RecordedRequest next = LastRequest("/next.mp4");
+    QCOMPARE(next.user_agent, first.user_agent);
+    QVERIFY(!next.headers.contains("Referer"));
+    QVERIFY(!next.headers.contains("X-Token"));
+    QTRY_VERIFY_WITH_TIMEOUT(player.StatusText() == "Playing", kTimeoutMs);
+    QVERIFY(log.errors.empty());
+  }
+
+  // Without the headers, the guarded stream fails: the server's check is real.
+  void theGuardedStreamFailsWithoutItsHeaders() {
+    QWidget window;
+    MpvPlayer player(&window);
+    StatusLog log(player);
+    const int refused = guarded_refused_.load();
+    player.SetUrl(server_.base_url() + "/guarded/master.m3u8");
+    player.Play();
+    QTRY_VERIFY_WITH_TIMEOUT(!log.errors.empty(), kTimeoutMs);
+    QVERIFY(guarded_refused_.load() > refused);
+  }
+
+  // A user channel's stored headers reach its server when the controller plays it.
+  void aUserChannelPlaysWithItsHeaders() {
+    ProgramState state("", SettingsStore(""));
+    Channel channel;
+    channel.id = 100001;
+    channel.name = "Guarded";
+    channel.url = server_.base_url() + "/guarded/master.m3u8";
+    channel.user_defined = 1;
+    channel.sent = 1;
+    state.catalogue.channels.push_back(channel);
+    state.catalogue.stream_headers[channel.id] = kGuardHeaders;
+    state.visible_rows.positions = {0};
+    state.visible_rows.count = 1;
+    state.catalogue.filter.view = View::kTv;
+    QWidget window;
+    MpvPlayer player(&window);
+    PlaybackController controller(state, &player, PlaybackHooks{});
+    const int refused = guarded_refused_.load();
+    controller.PlaySelected(0);
+    QTRY_VERIFY_WITH_TIMEOUT(controller.view().status_label == "Playing", kTimeoutMs);
+    QCOMPARE(guarded_refused_.load(), refused);
+    controller.ClearChannel();
+    QTRY_COMPARE(controller.view().status_label, std::string("Stopped"));
+  }
+
   void theControllerDrivesTheRealPlayer() {
     ProgramState state("", SettingsStore(""));
     Channel channel;
@@ -411,6 +532,24 @@ class MpvPlayerTest : public QObject {
   }
 
  private:
+  // The latest request for `path`; an empty one when there was none.
+  RecordedRequest LastRequest(const std::string& path) const {
+    RecordedRequest last;
+    for (const RecordedRequest& r : server_.requests()) {
+      if (r.path == path) last = r;
+    }
+    return last;
+  }
+  // The guarded stream's files served so far, each once, in the order first served.
+  std::vector<std::string> GuardedServed() {
+    std::lock_guard<std::mutex> lock(guarded_mutex_);
+    std::vector<std::string> once;
+    for (const std::string& name : guarded_served_) {
+      if (std::find(once.begin(), once.end(), name) == once.end()) once.push_back(name);
+    }
+    return once;
+  }
+
   bool Requested(const std::string& path) const {
     for (const RecordedRequest& r : server_.requests()) {
       if (r.path == path) return true;
@@ -420,6 +559,9 @@ class MpvPlayerTest : public QObject {
 
   HttpTestServer server_;
   std::atomic<int> endless_dropped_{0};  // endless streams whose listener went away
+  std::atomic<int> guarded_refused_{0};  // requests of the guarded stream without its headers
+  std::mutex guarded_mutex_;
+  std::vector<std::string> guarded_served_;
 };
 
 }  // namespace vistrel

@@ -93,6 +93,23 @@ TEST_F(PlaybackControllerTest, CueShowsTheNameAndPlayAndLoadsWithoutPlaying) {
   EXPECT_EQ(player_.calls.back(), "Play");
 }
 
+// A channel's stored headers go with its address, those after a "|" in it over them, and the
+// address alone; the next channel goes without any.
+TEST_F(PlaybackControllerTest, AChannelsHeadersGoWithItsAddressOnly) {
+  state_.catalogue.channels[1].url = "http://127.0.0.1:1/mine|Referer=http%3A%2F%2F127.0.0.1%2F";
+  state_.catalogue.stream_headers[100001] = StreamHeaders{"Agent (a, b)", "old", {{"Origin", "o"}}};
+  state_.catalogue.stream_headers[100002] = StreamHeaders{"Sent", "", {}};
+  PlaybackController controller(state_, &player_, RecordingHooks());
+  player_.calls.clear();
+  controller.CueChannel(kUnsentRow);
+  controller.CueChannel(kCatalogueRow);
+  controller.CueChannel(kSentRow);
+  EXPECT_EQ(player_.calls,
+            (Calls{"SetUrl(http://127.0.0.1:1/mine UA=Agent (a, b) Referer=http://127.0.0.1/ "
+                   "Origin: o)",
+                   "SetUrl(http://127.0.0.1:1/one)", "SetUrl(http://127.0.0.1:1/sent UA=Sent)"}));
+}
+
 TEST_F(PlaybackControllerTest, ARowOutsideTheListClears) {
   PlaybackController controller(state_, &player_, RecordingHooks());
   controller.CueChannel(kCatalogueRow);

@@ -319,6 +319,9 @@ TEST(DescribeStreamFailure, PicksTheMostTellingLine) {
   for (const Case& c : cases) {
     EXPECT_EQ(DescribeStreamFailure("http://h/x", c.log, c.engine_error),
               "Cannot play http://h/x: " + c.cause);
+    // The header part may hold private values: never shown.
+    EXPECT_EQ(DescribeStreamFailure("http://h/x|Cookie=secret", c.log, c.engine_error),
+              "Cannot play http://h/x: " + c.cause);
   }
 }
 

@@ -61,6 +61,33 @@ TEST(Import, PlaylistAddsTvChannelsBehindTheTables) {
   EXPECT_EQ(tables.channels[3].url, "http://127.0.0.1/3.m3u8");
   EXPECT_EQ(tables.countries.back().name, "US");
   EXPECT_EQ(tables.version, "202605011200");
+  // The headers stay beside the channels, by id; the channel lines stay as they were.
+  ASSERT_EQ(tables.stream_headers.size(), 1u);
+  EXPECT_EQ(tables.stream_headers.at(6), (StreamHeaders{"Mozilla", "", {}}));
+}
+
+// Headers in both forms are stored, kept through a later import of another playlist, and
+// dropped with their channels when new tables replace them.
+TEST(Import, PlaylistHeadersAreStoredAndGoWithTheirChannels) {
+  TempDir dir;
+  WriteTables(dir.path() / "t", "");
+  Write(dir.path() / "a.m3u",
+        "#EXTM3U\n#EXTINF:-1,A\n#EXTVLCOPT:http-referrer=http://127.0.0.1/a\n"
+        "http://127.0.0.1/a.m3u8|User-Agent=Agent%2F1%20(x%2C%20y)&X-Forwarded-For=1.2.3.4\n");
+  Write(dir.path() / "b.m3u",
+        "#EXTM3U\n#EXTINF:-1,B\n#EXTHTTP:{\"User-Agent\":\"B|1\"}\nhttp://127.0.0.1/b\n");
+  const auto db_file = dir.path() / "c.sqlite";
+  ImportCatalogue(db_file, "", dir.path() / "a.m3u", At("202605011200"));
+  ImportCatalogue(db_file, "", dir.path() / "b.m3u", At("202605011201"));
+  CatalogueTables tables = CatalogueDb(db_file).LoadTables();
+  ASSERT_EQ(tables.channels.size(), 2u);
+  EXPECT_EQ(tables.channels[0].url, "http://127.0.0.1/a.m3u8");
+  const std::map<int32_t, StreamHeaders> expected = {
+      {1, {"Agent/1 (x, y)", "http://127.0.0.1/a", {{"X-Forwarded-For", "1.2.3.4"}}}},
+      {2, {"B|1", "", {}}}};
+  EXPECT_EQ(tables.stream_headers, expected);
+  ImportCatalogue(db_file, dir.path() / "t", "", At("202605011202"));
+  EXPECT_TRUE(CatalogueDb(db_file).LoadTables().stream_headers.empty());
 }
 
 TEST(Import, BadTablesChangeNothing) {
@@ -94,6 +121,14 @@ TEST(Import, IptvOrgTablesRoundTripAndPlaylistCount) {
   EXPECT_EQ(tables.channels.size(), 15155u);
   EXPECT_EQ(tables.channels.front().name, "AMC (1080p)");
   EXPECT_EQ(tables.channels.back().id, 15155);
+  std::size_t agents = 0, referrers = 0;
+  for (const auto& [id, headers] : tables.stream_headers) {
+    agents += !headers.user_agent.empty();
+    referrers += !headers.referrer.empty();
+  }
+  EXPECT_EQ(agents, 588u);
+  EXPECT_EQ(referrers, 269u);
+  EXPECT_EQ(tables.stream_headers.at(20).referrer, "https://www.dens.tv/");
 }
 
 // A database of an earlier version holds its texts as Windows-1252 bytes and no schema

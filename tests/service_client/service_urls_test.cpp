@@ -31,6 +31,13 @@ TEST(SubmitUserChannelUrl, KeepsEmptyFirstParameterOrderAndEmptyValues) {
             "&comment=");
 }
 
+// The user's headers may hold private values: the service never gets them.
+TEST(SubmitUserChannelUrl, HeadersOfTheAddressAreNeverSent) {
+  Channel c = MyRadio();
+  c.url = "http://127.0.0.1/live|User-Agent=Mine&Cookie=secret";
+  EXPECT_EQ(SubmitUserChannelUrl(kBase, c), SubmitUserChannelUrl(kBase, MyRadio()));
+}
+
 TEST(SubmitUserChannelUrl, SeparatorsInTextsCannotAddOrCutParameters) {
   Channel c = MyRadio();
   c.name = "Rock & Roll #1 = 100%+?";

@@ -12,10 +12,17 @@ namespace vistrel {
 
 class FakeMediaPlayer : public MediaPlayer {
  public:
-  void SetUrl(const std::string& url) override {
-    calls.push_back("SetUrl(" + url + ")");
+  // Recorded as "SetUrl(url)", with " UA=..., Referer=..., Name: value" added for headers.
+  void SetUrl(const std::string& url, const StreamHeaders& headers = {}) override {
+    std::string call = "SetUrl(" + url;
+    if (!headers.user_agent.empty()) call += " UA=" + headers.user_agent;
+    if (!headers.referrer.empty()) call += " Referer=" + headers.referrer;
+    for (const auto& [name, value] : headers.fields) call += " " + name + ": " + value;
+    calls.push_back(call + ")");
     url_ = url;
+    headers_ = headers;
   }
+  const StreamHeaders& headers() const { return headers_; }
   std::string Url() const override { return url_; }
   void Play() override { calls.push_back("Play"); }
   // Throws std::runtime_error while `throw_in_stop` is set, as a broken installation would.
@@ -60,6 +67,7 @@ class FakeMediaPlayer : public MediaPlayer {
 
  private:
   std::string url_;
+  StreamHeaders headers_;
 };
 
 }  // namespace vistrel

@@ -30,6 +30,7 @@ HttpTestServer::HttpTestServer() {
     const auto q = req.target.find('?');
     if (q != std::string::npos) r.query = req.target.substr(q + 1);
     r.user_agent = req.get_header_value("User-Agent");
+    r.headers = req.headers;
     std::lock_guard<std::mutex> lock(mutex_);
     requests_.push_back(std::move(r));
     return httplib::Server::HandlerResponse::Unhandled;

@@ -12,10 +12,11 @@
 namespace vistrel {
 
 struct RecordedRequest {
-  std::string path;        // the path, as the server decoded it
-  std::string target;      // path and query exactly as received
-  std::string query;       // the raw query: target after the first "?", empty when none
-  std::string user_agent;  // the User-Agent header
+  std::string path;          // the path, as the server decoded it
+  std::string target;        // path and query exactly as received
+  std::string query;         // the raw query: target after the first "?", empty when none
+  std::string user_agent;    // the User-Agent header
+  httplib::Headers headers;  // every header as received
 };
 
 class HttpTestServer {

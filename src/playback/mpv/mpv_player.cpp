@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <vector>
 
 #include "common/error.h"
 #include "playback/mpv/mpv_video_widget.h"
@@ -68,7 +70,31 @@ void TellPlaylist(const mpv_node& playlist, StreamTracker& tracker) {
   }
 }
 
+mpv_node StringNode(const char* text) {
+  mpv_node node{};
+  node.format = MPV_FORMAT_STRING;
+  node.u.string = const_cast<char*>(text);
+  return node;
+}
+
 }  // namespace
+
+std::vector<std::pair<std::string, std::string>> StreamLoadOptions(const StreamHeaders& headers) {
+  std::vector<std::pair<std::string, std::string>> options;
+  if (!headers.user_agent.empty()) options.emplace_back("user-agent", headers.user_agent);
+  if (!headers.referrer.empty()) options.emplace_back("referrer", headers.referrer);
+  std::string fields;
+  for (const auto& [name, value] : headers.fields) {
+    if (!fields.empty()) fields += ',';
+    // The engine reads the list's text with "," between entries and "\," for a comma in one.
+    for (const char c : name + ": " + value) {
+      if (c == ',') fields += '\\';
+      fields += c;
+    }
+  }
+  if (!fields.empty()) options.emplace_back("http-header-fields", fields);
+  return options;
+}
 
 MpvPlayer::MpvPlayer(QWidget* video_parent, MpvPlayerOptions options) : options_(options) {
   if (QGuiApplication::platformName() == QLatin1String("offscreen")) options_.null_output = true;
@@ -251,7 +277,8 @@ void MpvPlayer::StopEngine() {
   engine_loaded_ = false;
 }
 
-void MpvPlayer::SetUrl(const std::string& url) {
+void MpvPlayer::SetUrl(const std::string& url, const StreamHeaders& headers) {
+  headers_ = url.empty() ? StreamHeaders{} : headers;
   titles_wanted_ = false;
   stream_title_.clear();
   // Whatever the engine may still play goes, even what the tracker no longer follows.
@@ -259,15 +286,42 @@ void MpvPlayer::SetUrl(const std::string& url) {
   ScheduleAnnounce();
 }
 
+void MpvPlayer::LoadCued() {
+  const std::string url = tracker_.url();
+  const std::vector<std::pair<std::string, std::string>> options = StreamLoadOptions(headers_);
+  std::vector<const char*> option_names;
+  std::vector<mpv_node> option_values;
+  for (const auto& [name, value] : options) {
+    option_names.push_back(name.c_str());
+    option_values.push_back(StringNode(value.c_str()));
+  }
+  mpv_node_list option_map{};
+  option_map.num = static_cast<int>(options.size());
+  option_map.keys = const_cast<char**>(option_names.data());
+  option_map.values = option_values.data();
+  const char* names[] = {"name", "url", "flags", "options"};
+  mpv_node values[] = {StringNode("loadfile"), StringNode(url.c_str()), StringNode("replace"),
+                       mpv_node{}};
+  values[3].format = MPV_FORMAT_NODE_MAP;
+  values[3].u.list = &option_map;
+  mpv_node_list arguments{};
+  arguments.num = static_cast<int>(std::size(names));
+  arguments.keys = const_cast<char**>(names);
+  arguments.values = values;
+  mpv_node command{};
+  command.format = MPV_FORMAT_NODE_MAP;
+  command.u.list = &arguments;
+  // The engine copies the command before this returns.
+  mpv_command_node_async(mpv_, tracker_.load_serial(), &command);
+  engine_loaded_ = true;
+}
+
 void MpvPlayer::Play() {
   switch (tracker_.Play()) {
     case PlayAction::kLoad: {
       titles_wanted_ = true;
       SetFlag("pause", false);  // requests run in order: the load starts unpaused
-      const std::string url = tracker_.url();
-      const char* args[] = {"loadfile", url.c_str(), "replace", nullptr};
-      Command(args, tracker_.load_serial());
-      engine_loaded_ = true;
+      LoadCued();
       break;
     }
     case PlayAction::kResume:

@@ -6,6 +6,8 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <QPointer>
 
@@ -33,6 +35,11 @@ struct MpvPlayerOptions {
   int failure_delay_ms = 250;
 };
 
+// The per-file options that carry `headers` to the engine, in order: "user-agent",
+// "referrer", and "http-header-fields" ("Name: value" entries, a comma in one written "\,").
+// None for no headers. Never fails.
+std::vector<std::pair<std::string, std::string>> StreamLoadOptions(const StreamHeaders& headers);
+
 class MpvPlayer final : public MediaPlayer {
  public:
   // Creates the engine and the picture area as a child of `video_parent`. Needs the
@@ -47,7 +54,7 @@ class MpvPlayer final : public MediaPlayer {
   QWidget* video_widget() const;
   bool IsFullScreen() const;
 
-  void SetUrl(const std::string& url) override;
+  void SetUrl(const std::string& url, const StreamHeaders& headers = {}) override;
   std::string Url() const override { return tracker_.url(); }
   void Play() override;
   void Stop() override;
@@ -68,6 +75,9 @@ class MpvPlayer final : public MediaPlayer {
   // Ends whatever the engine loaded.
   void StopEngine();
   void Command(const char* const* args, uint64_t tag);
+  // The one place that has the engine load a stream: the cued address with its headers as
+  // options of that file alone, so that they never reach the next one.
+  void LoadCued();
   void SetFlag(const char* name, bool value);
   void OnStreamTitle(std::string title);
 
@@ -77,6 +87,7 @@ class MpvPlayer final : public MediaPlayer {
   QPointer<VideoSurface> surface_;
   QPointer<MpvVideoWidget> video_;
   StreamTracker tracker_;
+  StreamHeaders headers_;  // of the cued address
   PlayerStatus announced_status_;
   bool announce_pending_ = false;
   uint64_t failure_scheduled_ = 0;  // serial of the latest failure whose report is on its way
