@@ -1,5 +1,7 @@
 #include "browser/view_commands.h"
 
+#include "common/error.h"
+
 namespace vistrel {
 
 namespace {
@@ -20,56 +22,85 @@ void SetView(ViewFilter& f, View view) {
   f.favorited = 0;
 }
 
-}  // namespace
-
-void SelectCountry(const SettingsStore& store, Catalogue& catalogue, int32_t index) {
-  if (index <= 0) {
-    store.Delete("country_f");
-    catalogue.filter.country_id = 0;
-    catalogue.filter.country_section_on = false;
-    return;
+// Runs the store's writes of a command; a write that fails ends it with the store's message.
+template <typename Writes>
+Outcome Stored(Writes writes) {
+  try {
+    writes();
+  } catch (const Error& e) {
+    return Outcome::Fail(e.what());
   }
-  if (static_cast<std::size_t>(index) >= catalogue.countries.size()) return;
-  const int32_t id = catalogue.countries[index].id;
-  store.WriteInteger("country_f", 1);
-  store.WriteInteger("country", id);
-  catalogue.filter.country_id = static_cast<uint16_t>(id);
-  catalogue.filter.country_section_on = true;
+  return Outcome::Ok();
 }
 
-void ShowView(const SettingsStore& store, ViewFilter& filter, View view) {
+}  // namespace
+
+Outcome SelectCountry(const SettingsStore& store, Catalogue& catalogue, int32_t index) {
+  if (index <= 0) {
+    Outcome written = Stored([&] { store.Delete("country_f"); });
+    if (!written.ok()) return written;
+    catalogue.filter.country_id = 0;
+    catalogue.filter.country_section_on = false;
+    return Outcome::Ok();
+  }
+  if (static_cast<std::size_t>(index) >= catalogue.countries.size()) return Outcome::Ok();
+  const int32_t id = catalogue.countries[index].id;
+  Outcome written = Stored([&] {
+    store.WriteInteger("country_f", 1);
+    store.WriteInteger("country", id);
+  });
+  if (!written.ok()) return written;
+  catalogue.filter.country_id = static_cast<uint16_t>(id);
+  catalogue.filter.country_section_on = true;
+  return Outcome::Ok();
+}
+
+Outcome ShowView(const SettingsStore& store, ViewFilter& filter, View view) {
+  Outcome written = Outcome::Ok();
   switch (view) {
     case View::kFavorites:
       // Every write of the command, the clearing included, comes before any change of the
       // filter, so a failed write leaves the view as it was.
-      store.WriteInteger("selected", 0);
-      store.WriteInteger("favorited", 1);
-      DeleteSectionFlags(store);
+      written = Stored([&] {
+        store.WriteInteger("selected", 0);
+        store.WriteInteger("favorited", 1);
+        DeleteSectionFlags(store);
+      });
+      if (!written.ok()) return written;
       filter.view = View::kFavorites;
       filter.favorited = 1;
       SwitchSectionsOff(filter);
-      return;
+      return Outcome::Ok();
     case View::kTv:
-      store.Delete("selected");
-      store.Delete("favorited");
+      written = Stored([&] {
+        store.Delete("selected");
+        store.Delete("favorited");
+      });
+      if (!written.ok()) return written;
       SetView(filter, View::kTv);
-      return;
+      return Outcome::Ok();
     case View::kRadio:
     case View::kVideo:
-      store.WriteInteger("selected", static_cast<int32_t>(view));
-      store.Delete("favorited");
+      written = Stored([&] {
+        store.WriteInteger("selected", static_cast<int32_t>(view));
+        store.Delete("favorited");
+      });
+      if (!written.ok()) return written;
       SetView(filter, view);
-      return;
+      return Outcome::Ok();
   }
+  return Outcome::Ok();
 }
 
-void ToggleFavoritesView(const SettingsStore& store, ViewFilter& filter, bool pressed) {
-  ShowView(store, filter, pressed ? View::kFavorites : View::kTv);
+Outcome ToggleFavoritesView(const SettingsStore& store, ViewFilter& filter, bool pressed) {
+  return ShowView(store, filter, pressed ? View::kFavorites : View::kTv);
 }
 
-void ClearSections(const SettingsStore& store, ViewFilter& filter) {
-  DeleteSectionFlags(store);
+Outcome ClearSections(const SettingsStore& store, ViewFilter& filter) {
+  Outcome written = Stored([&] { DeleteSectionFlags(store); });
+  if (!written.ok()) return written;
   SwitchSectionsOff(filter);
+  return Outcome::Ok();
 }
 
 }  // namespace vistrel

@@ -295,14 +295,15 @@ void MainWindow::ConnectControls() {
     ApplyPlaybackView();
   });
   connect(favorites_, &QToolButton::clicked, this, [this](bool pressed) {
-    RunViewCommand([&] { ToggleFavoritesView(state_.store, state_.catalogue.filter, pressed); });
+    RunViewCommand(
+        [&] { return ToggleFavoritesView(state_.store, state_.catalogue.filter, pressed); });
   });
   // Only a choice of the user: refilling the list never runs the command.
   connect(country_, &QComboBox::activated, this, [this](int index) {
-    RunViewCommand([&] { SelectCountry(state_.store, state_.catalogue, index); });
+    RunViewCommand([&] { return SelectCountry(state_.store, state_.catalogue, index); });
   });
   connect(clear_, &QPushButton::clicked, this, [this] {
-    RunViewCommand([&] { ClearSections(state_.store, state_.catalogue.filter); });
+    RunViewCommand([&] { return ClearSections(state_.store, state_.catalogue.filter); });
   });
   connect(update_, &QToolButton::clicked, this, &MainWindow::OpenListUpdate);
   connect(add_, &QToolButton::clicked, this, &MainWindow::OpenChannelEditor);
@@ -384,7 +385,7 @@ void MainWindow::CreateDesktopControls() {
   keys.programme_guide = [this] { OpenProgrammeGuide(); };
   keys.find = [this] { OpenFindWindow(); };
   keys.show_view = [this](View view) {
-    RunViewCommand([&] { ShowView(state_.store, state_.catalogue.filter, view); });
+    RunViewCommand([&] { return ShowView(state_.store, state_.catalogue.filter, view); });
   };
   AddKeyboardShortcuts(this, keys);
   // A double click on the picture enters full screen; in full screen the picture leaves the
@@ -575,11 +576,10 @@ void MainWindow::ApplyView(const ViewResult& view) {
   UpdateMediaControls();  // the rows to go to changed
 }
 
-void MainWindow::RunViewCommand(const std::function<void()>& change) {
-  try {
-    change();
-  } catch (const std::exception& e) {
-    ShowErrorBox(this, e.what());
+void MainWindow::RunViewCommand(const std::function<Outcome()>& change) {
+  const Outcome changed = change();
+  if (!changed.ok()) {
+    ShowErrorBox(this, changed.error);
     SyncFavoritesToggle();
     return;
   }
