@@ -1,5 +1,6 @@
 #pragma once
-// The main window's view commands: each writes its settings values, then changes the filter.
+// The main window's view commands: each writes its settings values (one write of the store),
+// then changes the filter.
 // Every command that succeeds is followed by RebuildView on the caller's side. A write that
 // fails makes the command fail with the store's message before the filter has changed; the
 // caller then shows the message and must not rebuild.

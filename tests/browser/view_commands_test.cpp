@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "common/error.h"
+#include "support/file_writes.h"
 #include "support/temp_dir.h"
 
 namespace vistrel {
@@ -127,6 +128,22 @@ TEST_F(ViewCommands, ClearDeletesTheSectionFlagsOnly) {
   // With no store at all the deletes are no error.
   SettingsStore empty(dir.path() / "none" / "settings.ini");
   EXPECT_TRUE(ClearSections(empty, info.filter).ok());
+}
+
+// Each command is one write of the store, however many values it changes.
+TEST_F(ViewCommands, EachCommandWritesTheStoreOnce) {
+  for (const char* flag : {"name_f", "country_f", "genre_f", "bitrate_f", "flag_f"}) {
+    store.WriteInteger(flag, 1);
+  }
+  FileWriteCounter writes(store.file());
+  ASSERT_TRUE(ToggleFavoritesView(store, info.filter, true).ok());
+  EXPECT_EQ(writes.Count(), 1);
+  EXPECT_EQ(ReadTestFile(store.file()), "selected=0\nfavorited=1\n");
+  ASSERT_TRUE(ShowView(store, info.filter, View::kRadio).ok());
+  EXPECT_EQ(writes.Count(), 2);
+  ASSERT_TRUE(SelectCountry(store, info, 1).ok());
+  EXPECT_EQ(writes.Count(), 3);
+  EXPECT_EQ(ReadTestFile(store.file()), "selected=2\ncountry_f=1\ncountry=44\n");
 }
 
 TEST_F(ViewCommands, AFailedWriteLeavesTheFilterAlone) {
