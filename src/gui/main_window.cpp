@@ -27,7 +27,6 @@
 #include "browser/find_in_list.h"
 #include "browser/list_rows.h"
 #include "browser/neighbour_row.h"
-#include "browser/selected_channel.h"
 #include "browser/sort_channels.h"
 #include "browser/view_commands.h"
 #include "common/build_config.h"
@@ -132,8 +131,8 @@ MainWindow::MainWindow(ProgramState state, const PlayerFactory& make_player, QWi
     }
   }
   PlaybackHooks hooks;
-  hooks.submit_user_channel = [this](int32_t row) {
-    SubmitUserChannel(*runner_, service_, state_.catalogue, state_.visible_rows, row);
+  hooks.submit_user_channel = [this](const Channel& channel) {
+    SubmitUserChannel(*runner_, service_, channel);
   };
   hooks.report_broken_channel = [this](int32_t channel_id) {
     QueueServiceRequest(*runner_, ReportBrokenChannelUrl(service_.base_url, channel_id));
@@ -271,7 +270,7 @@ void MainWindow::ConnectControls() {
   connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           [this] { OnSelectionChanged(); });
   connect(list, &ChannelListView::PlayRequested, this, [this] {
-    controller_->PlaySelected(SelectedRow());
+    controller_->PlaySelected(SelectedChannel());
     ApplyPlaybackView();
   });
   connect(stop_, &QToolButton::clicked, this, [this] {
@@ -462,11 +461,8 @@ std::string MainWindow::GuideLine(const Channel& channel) const {
 }
 
 void MainWindow::UpdateProgrammeNow() {
-  const int32_t position =
-      ChannelPositionOfRow(state_.catalogue, state_.visible_rows, controller_->selected_row());
-  const QString line =
-      position >= 0 ? ToQString(GuideLine(state_.catalogue.channels[static_cast<size_t>(position)]))
-                    : QString();
+  const Channel* cued = controller_->cued_channel();
+  const QString line = cued != nullptr ? ToQString(GuideLine(*cued)) : QString();
   if (line.isEmpty()) {
     programme_now_->hide();
     return;
@@ -484,12 +480,10 @@ void MainWindow::UpdateProgrammeNow() {
 }
 
 void MainWindow::OpenProgrammeGuide() {
-  const int32_t position =
-      ChannelPositionOfRow(state_.catalogue, state_.visible_rows, SelectedRow());
-  if (position < 0) return;
-  const Channel& channel = state_.catalogue.channels[static_cast<size_t>(position)];
-  const int32_t id = channel.id;
-  guide_window_->OpenFor(id, ToQString(channel.name));
+  const Channel* channel = SelectedChannel();
+  if (channel == nullptr) return;
+  const int32_t id = channel->id;
+  guide_window_->OpenFor(id, ToQString(channel->name));
   guide_requests_->FetchChannel(id, [this, id](Result<std::vector<GuideProgramme>> programmes) {
     guide_window_->ShowProgrammes(id, programmes, std::time(nullptr));
   });
@@ -499,8 +493,7 @@ void MainWindow::UpdateMediaControls() {
   if (mpris_ == nullptr) return;
   MediaControlsInput input;
   input.player_state = controller_->view().player_state;
-  if (const Channel* channel =
-          state_.visible_rows.ChannelAt(state_.catalogue, controller_->selected_row())) {
+  if (const Channel* channel = controller_->cued_channel()) {
     input.channel_cued = true;
     input.channel_id = channel->id;
     input.channel_name = channel->name;
@@ -514,13 +507,13 @@ void MainWindow::UpdateMediaControls() {
 
 void MainWindow::PlayOrStop() {
   const MediaControlsStatus status = MediaControlsStatusOf(controller_->view().player_state);
-  const int32_t row = SelectedRow();
+  const Channel* selected = SelectedChannel();
   if (status == MediaControlsStatus::kPlaying) {
     controller_->Stop();
-  } else if (status == MediaControlsStatus::kPaused && row == controller_->selected_row()) {
+  } else if (status == MediaControlsStatus::kPaused && selected == controller_->cued_channel()) {
     controller_->Play();  // resumes where it paused
   } else {
-    controller_->PlaySelected(row);
+    controller_->PlaySelected(selected);
   }
   ApplyPlaybackView();
 }
@@ -532,7 +525,7 @@ void MainWindow::Zap(int32_t step) {
   list_->selectionModel()->setCurrentIndex(
       index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   list_->scrollTo(index, QAbstractItemView::EnsureVisible);
-  controller_->PlaySelected(row);
+  controller_->PlaySelected(state_.visible_rows.ChannelAt(state_.catalogue, row));
   ApplyPlaybackView();
 }
 
@@ -587,18 +580,17 @@ void MainWindow::RunViewCommand(const std::function<Outcome()>& change) {
 }
 
 void MainWindow::OnSelectionChanged() {
-  const int32_t row = SelectedRow();
-  if (row >= 0) {
-    controller_->CueChannel(row);
-  } else {
-    controller_->ClearChannel();
-  }
+  controller_->CueChannel(SelectedChannel());
   ApplyPlaybackView();
 }
 
 int32_t MainWindow::SelectedRow() const {
   const QModelIndexList rows = list_->selectionModel()->selectedRows();
   return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+const Channel* MainWindow::SelectedChannel() const {
+  return state_.visible_rows.ChannelAt(state_.catalogue, SelectedRow());
 }
 
 void MainWindow::OnColumnClick(int32_t column) {

@@ -135,7 +135,9 @@ class MainWindow : public QWidget {
   void RunViewCommand(const std::function<Outcome()>& change);
   void OnSelectionChanged();
   void OnColumnClick(int32_t column);
+  // The selected row, -1 when none; its channel, null when none.
   int32_t SelectedRow() const;
+  const Channel* SelectedChannel() const;
   void OpenSite();
 
   ProgramState state_;
