@@ -39,7 +39,7 @@ Outcome LoadFavorites(const std::filesystem::path& data_folder,
                       std::vector<int32_t>& favorites_list);
 
 // Replaces catalogue.channels with the channels of userdef.dat (records start zeroed; favorited
-// from `favorites_list`, genre from catalogue.genres, user_defined 1) and raises
+// from `favorites_list`, genre from catalogue.genres, user_defined true) and raises
 // catalogue.highest_user_id to the highest id read. A missing file leaves everything as it is. On
 // failure the file is left unchanged, the channels of the lines before the bad one stay, and the
 // result asks to end with "Error reading userdef.dat <code>": the errno of a failed read (ENOMEM
@@ -48,7 +48,7 @@ Outcome LoadFavorites(const std::filesystem::path& data_folder,
 Outcome LoadUserChannels(const std::filesystem::path& data_folder, Catalogue& catalogue,
                          const std::vector<int32_t>& favorites_list);
 
-// Writes favorites.dat (CurrentFavorites) and then userdef.dat (channels with user_defined 1), in
+// Writes favorites.dat (CurrentFavorites) and then userdef.dat (channels with user_defined set), in
 // the array's current order, each atomically; the data folder is created when missing. Only the
 // files flagged in `read` are written. userdef.dat is not written when favorites.dat failed.
 // A failure names the file and its cause.

@@ -144,9 +144,9 @@ void PlaybackController::OnStatusChange() {
 void PlaybackController::SubmitIfUnsent() {
   if (!cued_position_ || *cued_position_ >= state_.catalogue.channels.size()) return;
   Channel& channel = state_.catalogue.channels[*cued_position_];
-  if (channel.user_defined != 1 || channel.sent != 0) return;
+  if (!channel.user_defined || channel.sent) return;
   // Marked as the submission is queued: it goes once, whatever becomes of the request.
-  channel.sent = 1;
+  channel.sent = true;
   if (hooks_.submit_user_channel) hooks_.submit_user_channel(channel);
 }
 

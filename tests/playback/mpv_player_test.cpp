@@ -396,7 +396,7 @@ class MpvPlayerTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(controller.view().status_label == "Playing", kTimeoutMs);
     QVERIFY(controller.view().stop_visible);
     QCOMPARE(submitted, std::vector<int32_t>{0});
-    QCOMPARE(state.catalogue.channels[0].sent, 1);
+    QCOMPARE(state.catalogue.channels[0].sent, true);
 
     controller.Stop();  // the video view pauses
     QTRY_COMPARE(controller.view().status_label, std::string("Paused"));
