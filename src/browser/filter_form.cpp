@@ -15,34 +15,6 @@ uint16_t SelectedId(const Table& table, int32_t index, uint16_t current) {
   return static_cast<uint16_t>(table[static_cast<std::size_t>(index)].id & 0xFFFF);
 }
 
-void WriteSwitch(const SettingsStore& store, const char* name, bool on) {
-  if (on) {
-    store.WriteInteger(name, 1);
-  } else {
-    store.Delete(name);
-  }
-}
-
-void WriteFilter(const SettingsStore& store, const ViewFilter& f) {
-  WriteSwitch(store, "name_f", f.name_section_on);
-  if (f.name_section_on) store.WriteString("name", f.name);
-  WriteSwitch(store, "country_f", f.country_section_on);
-  if (f.country_section_on) store.WriteInteger("country", f.country_id);
-  WriteSwitch(store, "genre_f", f.genre_section_on);
-  if (f.genre_section_on) store.WriteInteger("genre", f.genre_id);
-  WriteSwitch(store, "bitrate_f", f.bitrate_section_on);
-  if (f.bitrate_section_on) store.WriteInteger("bitrate", f.bitrate);
-  WriteSwitch(store, "flag_f", f.status_section_on);
-  if (f.status_section_on) {
-    store.WriteInteger("workfine", f.hide_work_fine ? 1 : 0);
-    store.WriteInteger("notworking", f.hide_not_working ? 1 : 0);
-    store.WriteInteger("new", f.hide_new ? 1 : 0);
-    store.WriteInteger("wrong", f.hide_wrong_info ? 1 : 0);
-    store.WriteInteger("duplicate", f.hide_duplicate ? 1 : 0);
-    store.WriteInteger("spam", f.hide_spam ? 1 : 0);
-  }
-}
-
 }  // namespace
 
 FilterFormState FilterFormFromFilter(const Catalogue& catalogue) {
@@ -107,11 +79,8 @@ Outcome SetFilter(const SettingsStore& store, Catalogue& catalogue, const Filter
     f.hide_spam = form.hide_spam;
   }
 
-  try {
-    WriteFilter(store, f);
-  } catch (const Error& e) {
-    return Outcome::Fail(e.what());
-  }
+  Outcome written = store.Update(SectionChanges(f));
+  if (!written.ok()) return written;
   catalogue.filter = f;
   return Outcome::Ok();
 }

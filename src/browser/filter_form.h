@@ -45,13 +45,12 @@ FilterFormFocus OpeningFocus(const FilterFormState& form);
 std::string InvalidIntegerMessage(std::string_view text);
 
 // Set Filter. With the bitrate section on, its text must be an integer text (ParseIntegerText);
-// otherwise the result is InvalidIntegerMessage and nothing changes. Then the store is written
-// section by section in the order name, country, genre, bitrate, status: a section that is on
-// writes its switch ("name_f" ... "flag_f" := 1) and its values, one that is off deletes its
-// switch and keeps its values. A country or genre section that is on with no entry selected
-// keeps its id. catalogue.filter takes the new sections once every write has succeeded; a write
-// that fails ends the command with the store's message, the filter in memory unchanged (values
-// written before it stay in the store). On success the caller rebuilds the view.
+// otherwise the result is InvalidIntegerMessage and nothing changes. Then the store takes every
+// section in one write (SectionChanges: a section that is on stores its switch and its values,
+// one that is off deletes its switch and keeps its values). A country or genre section that is
+// on with no entry selected keeps its id. catalogue.filter takes the new sections once the
+// write has succeeded; a write that fails ends the command with the store's message, the store
+// and the filter in memory unchanged. On success the caller rebuilds the view.
 Outcome SetFilter(const SettingsStore& store, Catalogue& catalogue, const FilterFormState& form);
 
 }  // namespace vistrel

@@ -44,7 +44,7 @@ std::string ChannelColumnText(const Catalogue& catalogue, const Channel& c, List
       return g < 0 ? std::string() : catalogue.genres[g].name;
     }
     case ListColumn::kRating:
-      return c.user_defined == 1 ? "no" : FormatRating(c.average_rating);
+      return c.user_defined ? "no" : FormatRating(c.average_rating);
     case ListColumn::kBitrate:
       return std::to_string(c.bitrate);
     case ListColumn::kComments:
@@ -58,7 +58,7 @@ int32_t ChannelStateImage(const Channel& c) {
 }
 
 bool IsUserChannelRow(const Channel& c) {
-  return c.user_defined == 1;
+  return c.user_defined;
 }
 
 }  // namespace vistrel

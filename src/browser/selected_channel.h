@@ -13,6 +13,10 @@ namespace vistrel {
 // indexing the catalogue with the result.
 int32_t ChannelPositionOfRow(const Catalogue& catalogue, const VisibleRows& rows, int32_t row);
 
+// Position in catalogue.channels of the record `channel`, or -1 when it is no record of the
+// catalogue (a copy, or a record of another catalogue).
+int32_t ChannelPositionOfRecord(const Catalogue& catalogue, const Channel& channel);
+
 // Position of the first channel whose id is `id`, or -1 when none has it. Ids need not be
 // unique (a user channel may share its id with a package channel), so a command on a list
 // row uses ChannelPositionOfRow instead.

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <limits>
 #include <system_error>
 #include <unordered_map>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "catalogue/format/codepage.h"
@@ -193,42 +195,67 @@ std::optional<std::string> SettingsValues::Get(std::string_view name) const {
   return Utf8OrCp1252(found->second);
 }
 
-void SettingsStore::WriteString(std::string_view name, std::string_view text) const {
-  const std::string create_failure = "Failed to create key " + file_.string();
+Outcome SettingsStore::Update(const SettingsChanges& changes) const {
   const bool existed = FileExists(file_);
+  // The message of a change that could not be made: to store a value into a key that is
+  // missing or unreadable, to store into a readable key, or to delete.
+  auto failure = [&](const SettingsChange& change, bool readable) {
+    if (!change.text) return "Failed to delete value '" + change.name + "'";
+    if (!existed || !readable) return "Failed to create key " + file_.string();
+    return "Failed to set data for '" + change.name + "'";
+  };
   Entries entries;
   if (existed) {
     // An existing store that cannot be read is not replaced: its other values would be lost.
     std::optional<Entries> read = ReadStore(file_);
-    if (!read) throw Error(create_failure);
+    if (!read) {
+      return changes.empty() ? Outcome::Ok() : Outcome::Fail(failure(changes.front(), false));
+    }
     entries = std::move(*read);
   }
-  auto same = std::find_if(entries.begin(), entries.end(),
-                           [&](const auto& entry) { return entry.first == name; });
-  if (same != entries.end()) {
-    same->second = std::string(text);
-  } else {
-    entries.emplace_back(std::string(name), std::string(text));
+  const SettingsChange* first_change = nullptr;  // the first that alters the store
+  for (const SettingsChange& change : changes) {
+    auto same = std::find_if(entries.begin(), entries.end(),
+                             [&](const auto& entry) { return entry.first == change.name; });
+    if (change.text) {
+      if (same != entries.end()) {
+        same->second = *change.text;
+      } else {
+        entries.emplace_back(change.name, *change.text);
+      }
+    } else if (same != entries.end()) {
+      entries.erase(same);
+    } else {
+      continue;  // no such value
+    }
+    if (first_change == nullptr) first_change = &change;
   }
+  if (first_change == nullptr) return Outcome::Ok();
   if (!WriteFileAtomically(file_, FormatSettingsText(entries)).ok()) {
-    throw Error(existed ? "Failed to set data for '" + std::string(name) + "'" : create_failure);
+    return Outcome::Fail(failure(*first_change, true));
   }
+  return Outcome::Ok();
+}
+
+namespace {
+
+void UpdateOrThrow(const SettingsStore& store, SettingsChange change) {
+  const Outcome updated = store.Update({std::move(change)});
+  if (!updated.ok()) throw Error(updated.error);
+}
+
+}  // namespace
+
+void SettingsStore::WriteString(std::string_view name, std::string_view text) const {
+  UpdateOrThrow(*this, {std::string(name), std::string(text)});
 }
 
 void SettingsStore::WriteInteger(std::string_view name, int32_t value) const {
-  WriteString(name, std::to_string(value));
+  UpdateOrThrow(*this, {std::string(name), std::to_string(value)});
 }
 
 void SettingsStore::Delete(std::string_view name) const {
-  if (!FileExists(file_)) return;
-  const std::string failure = "Failed to delete value '" + std::string(name) + "'";
-  std::optional<Entries> entries = ReadStore(file_);
-  if (!entries) throw Error(failure);
-  auto same = std::find_if(entries->begin(), entries->end(),
-                           [&](const auto& entry) { return entry.first == name; });
-  if (same == entries->end()) return;  // no such value
-  entries->erase(same);
-  if (!WriteFileAtomically(file_, FormatSettingsText(*entries)).ok()) throw Error(failure);
+  UpdateOrThrow(*this, {std::string(name), std::nullopt});
 }
 
 std::optional<int32_t> ParseIntegerText(std::string_view s) {
@@ -263,6 +290,22 @@ int64_t SettingInteger(const std::optional<std::string>& text) {
   return ParseIntegerText(*text).value_or(0);
 }
 
+bool IsFilterSettingName(std::string_view name) {
+  return std::any_of(std::begin(kFilterSettings), std::end(kFilterSettings),
+                     [&](const FilterSetting& setting) { return setting.name == name; });
+}
+
+namespace {
+
+template <typename... Handlers>
+struct Overloaded : Handlers... {
+  using Handlers::operator()...;
+};
+template <typename... Handlers>
+Overloaded(Handlers...) -> Overloaded<Handlers...>;
+
+}  // namespace
+
 void LoadSettings(const SettingsStore& store, ViewFilter& filter) {
   if (!store.Exists()) {
     filter.view = View::kTv;
@@ -270,44 +313,69 @@ void LoadSettings(const SettingsStore& store, ViewFilter& filter) {
     filter.country_id = 0;
     return;
   }
-  // Values in reading order and their fields:
-  //   "selected" view, "favorited" favorited, "name_f" name_section_on (then "name" name),
-  //   "country_f" country_section_on, "country" country_id, "genre_f" genre_section_on,
-  //   "genre" genre_id, "bitrate_f" bitrate_section_on, "bitrate" bitrate, "flag_f"
-  //   status_section_on, and the status switches "workfine" hide_work_fine, "notworking"
-  //   hide_not_working, "new" hide_new, "wrong" hide_wrong_info, "duplicate" hide_duplicate,
-  //   "spam" hide_spam.
-  // A stored value only counts when it reads as a number greater than 0, so a stored 0 never
-  // reaches the filter; 16-bit fields keep the low 16 bits, switches the low 8 bits (non-zero
-  // is on), bitrate the whole value. Every value is text here, so no value can have a wrong type.
-  // Read once: the store is parsed a single time for all seventeen values.
+  // Every value is text here, so no value can have a wrong type. Read once: the store is
+  // parsed a single time for all the values.
   const SettingsValues values = store.ReadAll();
-  auto read = [&](const char* name) { return SettingInteger(values.Get(name)); };
-  auto word = [&](const char* name, uint16_t& field) {
-    if (int64_t v = read(name); v > 0) field = static_cast<uint16_t>(v & 0xFFFF);
-  };
-  auto flag = [&](const char* name, bool& field) {
-    if (int64_t v = read(name); v > 0) field = (v & 0xFF) != 0;
-  };
-  if (int64_t v = read("selected"); v > 0) filter.view = static_cast<View>(v & 0xFFFF);
-  word("favorited", filter.favorited);
-  if (int64_t v = read("name_f"); v > 0) {
-    filter.name_section_on = (v & 0xFF) != 0;
-    filter.name = values.Get("name").value_or(std::string());
+  bool switch_stored = false;  // the last section switch read as a number greater than 0
+  for (const FilterSetting& setting : kFilterSettings) {
+    const std::optional<std::string> text = values.Get(setting.name);
+    const int64_t v = SettingInteger(text);
+    if (setting.role == FilterSettingRole::kSectionSwitch) switch_stored = v > 0;
+    std::visit(Overloaded{
+                   [&](View ViewFilter::*field) {
+                     if (v > 0) filter.*field = static_cast<View>(v & 0xFFFF);
+                   },
+                   [&](uint16_t ViewFilter::*field) {
+                     if (v > 0) filter.*field = static_cast<uint16_t>(v & 0xFFFF);
+                   },
+                   [&](bool ViewFilter::*field) {
+                     if (v > 0) filter.*field = (v & 0xFF) != 0;
+                   },
+                   [&](int32_t ViewFilter::*field) {
+                     if (v > 0) filter.*field = static_cast<int32_t>(v);
+                   },
+                   [&](std::string ViewFilter::*field) {
+                     if (switch_stored) filter.*field = text.value_or(std::string());
+                   },
+               },
+               setting.field);
   }
-  flag("country_f", filter.country_section_on);
-  word("country", filter.country_id);
-  flag("genre_f", filter.genre_section_on);
-  word("genre", filter.genre_id);
-  flag("bitrate_f", filter.bitrate_section_on);
-  if (int64_t v = read("bitrate"); v > 0) filter.bitrate = static_cast<int32_t>(v);
-  flag("flag_f", filter.status_section_on);
-  flag("workfine", filter.hide_work_fine);
-  flag("notworking", filter.hide_not_working);
-  flag("new", filter.hide_new);
-  flag("wrong", filter.hide_wrong_info);
-  flag("duplicate", filter.hide_duplicate);
-  flag("spam", filter.hide_spam);
+}
+
+SettingsChanges SectionChanges(const ViewFilter& filter) {
+  SettingsChanges changes;
+  bool section_on = false;
+  for (const FilterSetting& setting : kFilterSettings) {
+    if (setting.role == FilterSettingRole::kSectionSwitch) {
+      section_on = filter.*std::get<bool ViewFilter::*>(setting.field);
+      changes.push_back(
+          {std::string(setting.name), section_on ? std::optional<std::string>("1") : std::nullopt});
+    } else if (setting.role == FilterSettingRole::kSectionValue && section_on) {
+      std::string text = std::visit(
+          Overloaded{
+              [&](View ViewFilter::*field) {
+                return std::to_string(static_cast<int32_t>(filter.*field));
+              },
+              [&](uint16_t ViewFilter::*field) { return std::to_string(filter.*field); },
+              [&](bool ViewFilter::*field) { return std::string(filter.*field ? "1" : "0"); },
+              [&](int32_t ViewFilter::*field) { return std::to_string(filter.*field); },
+              [&](std::string ViewFilter::*field) { return filter.*field; },
+          },
+          setting.field);
+      changes.push_back({std::string(setting.name), std::move(text)});
+    }
+  }
+  return changes;
+}
+
+SettingsChanges SectionSwitchDeletions() {
+  SettingsChanges changes;
+  for (const FilterSetting& setting : kFilterSettings) {
+    if (setting.role == FilterSettingRole::kSectionSwitch) {
+      changes.push_back({std::string(setting.name), std::nullopt});
+    }
+  }
+  return changes;
 }
 
 }  // namespace vistrel

@@ -1,13 +1,25 @@
 #include "browser/view_commands.h"
 
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
 namespace vistrel {
 
 namespace {
 
-void DeleteSectionFlags(const SettingsStore& store) {
-  for (const char* name : {"name_f", "country_f", "genre_f", "bitrate_f", "flag_f"}) {
-    store.Delete(name);
-  }
+constexpr std::string_view kViewName = FilterSettingName(&ViewFilter::view);
+constexpr std::string_view kFavoriteMarkName = FilterSettingName(&ViewFilter::favorited);
+constexpr std::string_view kCountrySwitchName = FilterSettingName(&ViewFilter::country_section_on);
+constexpr std::string_view kCountryName = FilterSettingName(&ViewFilter::country_id);
+
+SettingsChange Stored(std::string_view name, int32_t value) {
+  return {std::string(name), std::to_string(value)};
+}
+
+SettingsChange Deleted(std::string_view name) {
+  return {std::string(name), std::nullopt};
 }
 
 void SwitchSectionsOff(ViewFilter& f) {
@@ -22,54 +34,65 @@ void SetView(ViewFilter& f, View view) {
 
 }  // namespace
 
-void SelectCountry(const SettingsStore& store, Catalogue& catalogue, int32_t index) {
+Outcome SelectCountry(const SettingsStore& store, Catalogue& catalogue, int32_t index) {
   if (index <= 0) {
-    store.Delete("country_f");
+    Outcome written = store.Update({Deleted(kCountrySwitchName)});
+    if (!written.ok()) return written;
     catalogue.filter.country_id = 0;
     catalogue.filter.country_section_on = false;
-    return;
+    return Outcome::Ok();
   }
-  if (static_cast<std::size_t>(index) >= catalogue.countries.size()) return;
+  if (static_cast<std::size_t>(index) >= catalogue.countries.size()) return Outcome::Ok();
   const int32_t id = catalogue.countries[index].id;
-  store.WriteInteger("country_f", 1);
-  store.WriteInteger("country", id);
+  Outcome written = store.Update({Stored(kCountrySwitchName, 1), Stored(kCountryName, id)});
+  if (!written.ok()) return written;
   catalogue.filter.country_id = static_cast<uint16_t>(id);
   catalogue.filter.country_section_on = true;
+  return Outcome::Ok();
 }
 
-void ShowView(const SettingsStore& store, ViewFilter& filter, View view) {
+Outcome ShowView(const SettingsStore& store, ViewFilter& filter, View view) {
+  Outcome written = Outcome::Ok();
   switch (view) {
-    case View::kFavorites:
-      // Every write of the command, the clearing included, comes before any change of the
+    case View::kFavorites: {
+      // The whole command, the clearing included, is one write before any change of the
       // filter, so a failed write leaves the view as it was.
-      store.WriteInteger("selected", 0);
-      store.WriteInteger("favorited", 1);
-      DeleteSectionFlags(store);
+      SettingsChanges changes = {Stored(kViewName, 0), Stored(kFavoriteMarkName, 1)};
+      for (SettingsChange& deletion : SectionSwitchDeletions()) {
+        changes.push_back(std::move(deletion));
+      }
+      written = store.Update(changes);
+      if (!written.ok()) return written;
       filter.view = View::kFavorites;
       filter.favorited = 1;
       SwitchSectionsOff(filter);
-      return;
+      return Outcome::Ok();
+    }
     case View::kTv:
-      store.Delete("selected");
-      store.Delete("favorited");
+      written = store.Update({Deleted(kViewName), Deleted(kFavoriteMarkName)});
+      if (!written.ok()) return written;
       SetView(filter, View::kTv);
-      return;
+      return Outcome::Ok();
     case View::kRadio:
     case View::kVideo:
-      store.WriteInteger("selected", static_cast<int32_t>(view));
-      store.Delete("favorited");
+      written =
+          store.Update({Stored(kViewName, static_cast<int32_t>(view)), Deleted(kFavoriteMarkName)});
+      if (!written.ok()) return written;
       SetView(filter, view);
-      return;
+      return Outcome::Ok();
   }
+  return Outcome::Ok();
 }
 
-void ToggleFavoritesView(const SettingsStore& store, ViewFilter& filter, bool pressed) {
-  ShowView(store, filter, pressed ? View::kFavorites : View::kTv);
+Outcome ToggleFavoritesView(const SettingsStore& store, ViewFilter& filter, bool pressed) {
+  return ShowView(store, filter, pressed ? View::kFavorites : View::kTv);
 }
 
-void ClearSections(const SettingsStore& store, ViewFilter& filter) {
-  DeleteSectionFlags(store);
+Outcome ClearSections(const SettingsStore& store, ViewFilter& filter) {
+  Outcome written = store.Update(SectionSwitchDeletions());
+  if (!written.ok()) return written;
   SwitchSectionsOff(filter);
+  return Outcome::Ok();
 }
 
 }  // namespace vistrel

@@ -33,7 +33,9 @@ bool ChannelPassesFilter(const ViewFilter& f, const Channel& c) {
   if (c.type_id > 1) return false;
   if (f.view != View::kFavorites) {
     if (c.group_id != static_cast<int32_t>(f.view)) return false;
-  } else if (c.favorited != f.favorited) {
+  } else if (uint16_t{c.favorited} != f.favorited) {
+    // A channel carries the mark 1 when it is a favourite, else 0; a stored mark of any other
+    // value shows no channel.
     return false;
   }
   if (f.name_section_on && !TextOccurs(f.name, c.name)) return false;

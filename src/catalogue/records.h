@@ -78,10 +78,13 @@ enum class ChannelStatus : int32_t {
 
 struct Channel {
   int32_t id = 0;
-  int32_t favorited = 0;
+  // Listed in favorites.dat; the favourites view compares it as the mark 1 (else 0).
+  bool favorited = false;
   int32_t group_id = 0;  // category: 1 TV, 2 radio, 3 video
-  int32_t sent = 0;      // a user channel already submitted to the service
-  ChannelText name;      // short text
+  // A user channel already submitted to the service; userdef.dat holds it as a number, where
+  // any value but 0 means submitted.
+  bool sent = false;
+  ChannelText name;  // short text
   ChannelText url;
   int32_t bitrate = 0;
   int32_t type_id = 0;  // player type; the list shows channels of type 0 and 1 only
@@ -101,7 +104,7 @@ struct Channel {
   int32_t duplicate_reports = 0;
   int32_t spam_reports = 0;
   ChannelStatus status = ChannelStatus::kWorkFine;  // StatusOfReports of the five counters
-  uint16_t user_defined = 0;                        // 1 for a channel the user added
+  bool user_defined = false;                        // a channel the user added
   // Rated or flagged in this session. The marks travel with the record through sorts and
   // removals, and go with the records when the catalogue is cleared.
   bool rated_mark = false;

@@ -295,9 +295,9 @@ void FillChannel(Channel& item, std::span<const std::string_view> fields, int32_
   item.spam_reports = ParseCount(fields[15]);
 
   item.group_id = group_id;
-  item.sent = 0;
-  item.user_defined = 0;
-  item.favorited = lookups.IsFavorite(item.id) ? 1 : 0;
+  item.sent = false;
+  item.user_defined = false;
+  item.favorited = lookups.IsFavorite(item.id);
   if (const std::string_view* genre = lookups.GenreName(item.genre_id)) {
     item.genre_name = genre_texts.Share(*genre);
   }

@@ -50,7 +50,7 @@ void LoadUserHeaders(const fs::path& data_folder, Catalogue& catalogue) {
   ReadStreamHeadersTable(DecodeTextFile(*bytes), read);
   for (const Channel& c : catalogue.channels) {
     const auto headers = read.find(c.id);
-    if (c.user_defined == 1 && headers != read.end()) {
+    if (c.user_defined && headers != read.end()) {
       catalogue.stream_headers[c.id] = headers->second;
     }
   }
@@ -78,7 +78,7 @@ std::vector<int32_t> CurrentFavorites(const std::vector<int32_t>& favorites_list
   std::unordered_set<int32_t> in_memory;
   for (const Channel& c : channels) {
     in_memory.insert(c.id);
-    if (c.favorited == 1) out.push_back(c.id);
+    if (c.favorited) out.push_back(c.id);
   }
   for (int32_t id : favorites_list) {
     if (id <= kUserIdBase && !in_memory.contains(id)) out.push_back(id);
@@ -89,10 +89,10 @@ std::vector<int32_t> CurrentFavorites(const std::vector<int32_t>& favorites_list
 std::string UserChannelsFileText(const std::vector<Channel>& channels) {
   std::string out;
   for (const Channel& c : channels) {
-    if (c.user_defined != 1) continue;
+    if (!c.user_defined) continue;
     std::string line;
     for (const std::string& part :
-         {std::to_string(c.id), std::to_string(c.group_id), std::to_string(c.sent),
+         {std::to_string(c.id), std::to_string(c.group_id), std::string(c.sent ? "1" : "0"),
           StoredField(c.name), StoredField(c.url), std::to_string(c.bitrate),
           std::to_string(c.type_id), StoredField(c.homepage), std::to_string(c.country_id),
           std::to_string(c.genre_id)}) {
@@ -134,7 +134,7 @@ Channel ParseUserChannelLine(std::string_view line, const std::vector<int32_t>& 
   Channel item;
   item.id = number(0);
   item.group_id = number(1);
-  item.sent = number(2);
+  item.sent = number(2) != 0;  // any number but 0 was taken as submitted
   item.name = CutText(f[3]);
   item.url = std::string(f[4]);
   item.bitrate = number(5);
@@ -145,7 +145,7 @@ Channel ParseUserChannelLine(std::string_view line, const std::vector<int32_t>& 
   if (f.size() > kRequiredUserFields) item.comment = std::string(f[10]);
   item.favorited = IsFavorite(favorites_list, item.id);
   item.genre_name = CutText(GenreName(item.genre_id, genres));
-  item.user_defined = 1;
+  item.user_defined = true;
   return item;
 }
 

@@ -43,7 +43,7 @@ Outcome LoadFavorites(const std::filesystem::path& data_folder,
                       std::vector<int32_t>& favorites_list);
 
 // Replaces catalogue.channels with the channels of userdef.dat (records start zeroed; favorited
-// from `favorites_list`, genre from catalogue.genres, user_defined 1) and raises
+// from `favorites_list`, genre from catalogue.genres, user_defined true) and raises
 // catalogue.highest_user_id to the highest id read; the headers of userdef_headers.dat for
 // those channels go into catalogue.stream_headers (a missing or unreadable file, and a line
 // that is not right, add none: headers never stop the channels from loading). A missing
@@ -55,7 +55,7 @@ Outcome LoadFavorites(const std::filesystem::path& data_folder,
 Outcome LoadUserChannels(const std::filesystem::path& data_folder, Catalogue& catalogue,
                          const std::vector<int32_t>& favorites_list);
 
-// Writes favorites.dat (CurrentFavorites) and then userdef.dat (channels with user_defined 1), in
+// Writes favorites.dat (CurrentFavorites) and then userdef.dat (channels with user_defined set), in
 // the array's current order, and userdef_headers.dat (UserHeadersFileText; only when it has a
 // line or the file is there), each atomically; the data folder is created when missing. Only
 // the files flagged in `read` are written, userdef_headers.dat with userdef.dat. userdef.dat is

@@ -90,7 +90,7 @@ void StoreHeaders(Catalogue& catalogue, int32_t id, const ChannelEditorFields& f
 
 bool IsUserChannelAt(const Catalogue& catalogue, int32_t position) {
   return position >= 0 && static_cast<std::size_t>(position) < catalogue.channels.size() &&
-         catalogue.channels[static_cast<std::size_t>(position)].user_defined == 1;
+         catalogue.channels[static_cast<std::size_t>(position)].user_defined;
 }
 
 }  // namespace
@@ -186,7 +186,7 @@ std::optional<int32_t> NextUserChannelId(const Catalogue& catalogue) {
   constexpr int32_t kLargestId = std::numeric_limits<int32_t>::max();
   int32_t highest = catalogue.highest_user_id;
   for (const Channel& c : catalogue.channels) {
-    if (c.user_defined == 1) highest = std::max(highest, c.id);
+    if (c.user_defined) highest = std::max(highest, c.id);
   }
   if (highest < kLargestId) return highest + 1;
   // Nothing above the highest: the first gap in the ids above the package range.
@@ -215,7 +215,7 @@ Outcome AddUserChannel(Catalogue& catalogue, SortState& sort, const ChannelEdito
   if (!id) return Outcome::Fail(kNoChannelIdMessage);
   Channel channel;
   channel.id = *id;
-  channel.user_defined = 1;
+  channel.user_defined = true;
   StoreFields(catalogue, fields, channel);
   StoreHeaders(catalogue, channel.id, fields);
   catalogue.highest_user_id = std::max(catalogue.highest_user_id, channel.id);

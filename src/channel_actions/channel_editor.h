@@ -96,7 +96,7 @@ inline constexpr const char* kNoChannelIdMessage =
 // and on any refusal the result is its message and the catalogue is unchanged; with no id left
 // the refusal is kNoChannelIdMessage. Otherwise the channel is appended with NextUserChannelId
 // (highest_user_id raised to it unless it is higher already), favorited and
-// sent 0, user_defined 1, type 1, its User-Agent and Referer (trimmed) in
+// sent false, user_defined true, type 1, its User-Agent and Referer (trimmed) in
 // catalogue.stream_headers, and the catalogue is sorted again by the column and in the
 // direction of the last sort. The caller rebuilds the view.
 Outcome AddUserChannel(Catalogue& catalogue, SortState& sort, const ChannelEditorFields& fields);

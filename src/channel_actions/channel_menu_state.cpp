@@ -13,12 +13,12 @@ ChannelMenuState PrepareChannelMenu(const ChannelMenuState& before, const Channe
   s.watch = true;
   s.add_to_favorites_shown = !click.favorites_view;
   s.remove_from_favorites_shown = click.favorites_view;
-  s.add_to_favorites = !click.favorites_view && channel.favorited != 1;
+  s.add_to_favorites = !click.favorites_view && !channel.favorited;
   s.homepage = !channel.homepage.empty();
   s.rate = !channel.rated_mark;
   s.flag = !channel.flagged_mark;
   s.update = true;
-  if (channel.user_defined == 1) {
+  if (channel.user_defined) {
     s.rate = s.flag = false;
     s.remove = true;
   }
@@ -35,7 +35,7 @@ std::string RemoveFromFavoritesQuestion(std::string_view name) {
 
 bool MarkFavorite(Catalogue& catalogue, int32_t position, bool favorite) {
   if (position < 0 || static_cast<std::size_t>(position) >= catalogue.channels.size()) return false;
-  catalogue.channels[static_cast<std::size_t>(position)].favorited = favorite ? 1 : 0;
+  catalogue.channels[static_cast<std::size_t>(position)].favorited = favorite;
   return true;
 }
 

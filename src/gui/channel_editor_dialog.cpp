@@ -156,7 +156,7 @@ int ChannelEditorDialog::ExecToAdd() {
 int ChannelEditorDialog::ExecToChange(int32_t position) {
   const auto& channels = state_.catalogue.channels;
   if (position < 0 || static_cast<std::size_t>(position) >= channels.size() ||
-      channels[static_cast<std::size_t>(position)].user_defined != 1) {
+      !channels[static_cast<std::size_t>(position)].user_defined) {
     return QDialog::Rejected;
   }
   adding_ = false;

@@ -139,7 +139,7 @@ void ChannelMenu::Flag(const char* value) {
 void ChannelMenu::UpdateChannel() {
   const int32_t position = SelectedPosition();
   if (position < 0) return;
-  if (state_.catalogue.channels[position].user_defined == 1) {
+  if (state_.catalogue.channels[position].user_defined) {
     if (hooks_.change) hooks_.change(position);
     return;
   }

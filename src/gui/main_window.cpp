@@ -27,7 +27,6 @@
 #include "browser/find_in_list.h"
 #include "browser/list_rows.h"
 #include "browser/neighbour_row.h"
-#include "browser/selected_channel.h"
 #include "browser/sort_channels.h"
 #include "browser/view_commands.h"
 #include "common/build_config.h"
@@ -132,8 +131,8 @@ MainWindow::MainWindow(ProgramState state, const PlayerFactory& make_player, QWi
     }
   }
   PlaybackHooks hooks;
-  hooks.submit_user_channel = [this](int32_t row) {
-    SubmitUserChannel(*runner_, service_, state_.catalogue, state_.visible_rows, row);
+  hooks.submit_user_channel = [this](const Channel& channel) {
+    SubmitUserChannel(*runner_, service_, channel);
   };
   hooks.report_broken_channel = [this](int32_t channel_id) {
     QueueServiceRequest(*runner_, ReportBrokenChannelUrl(service_.base_url, channel_id));
@@ -271,7 +270,7 @@ void MainWindow::ConnectControls() {
   connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           [this] { OnSelectionChanged(); });
   connect(list, &ChannelListView::PlayRequested, this, [this] {
-    controller_->PlaySelected(SelectedRow());
+    controller_->PlaySelected(SelectedChannel());
     ApplyPlaybackView();
   });
   connect(stop_, &QToolButton::clicked, this, [this] {
@@ -295,14 +294,15 @@ void MainWindow::ConnectControls() {
     ApplyPlaybackView();
   });
   connect(favorites_, &QToolButton::clicked, this, [this](bool pressed) {
-    RunViewCommand([&] { ToggleFavoritesView(state_.store, state_.catalogue.filter, pressed); });
+    RunViewCommand(
+        [&] { return ToggleFavoritesView(state_.store, state_.catalogue.filter, pressed); });
   });
   // Only a choice of the user: refilling the list never runs the command.
   connect(country_, &QComboBox::activated, this, [this](int index) {
-    RunViewCommand([&] { SelectCountry(state_.store, state_.catalogue, index); });
+    RunViewCommand([&] { return SelectCountry(state_.store, state_.catalogue, index); });
   });
   connect(clear_, &QPushButton::clicked, this, [this] {
-    RunViewCommand([&] { ClearSections(state_.store, state_.catalogue.filter); });
+    RunViewCommand([&] { return ClearSections(state_.store, state_.catalogue.filter); });
   });
   connect(update_, &QToolButton::clicked, this, &MainWindow::OpenListUpdate);
   connect(add_, &QToolButton::clicked, this, &MainWindow::OpenChannelEditor);
@@ -384,7 +384,7 @@ void MainWindow::CreateDesktopControls() {
   keys.programme_guide = [this] { OpenProgrammeGuide(); };
   keys.find = [this] { OpenFindWindow(); };
   keys.show_view = [this](View view) {
-    RunViewCommand([&] { ShowView(state_.store, state_.catalogue.filter, view); });
+    RunViewCommand([&] { return ShowView(state_.store, state_.catalogue.filter, view); });
   };
   AddKeyboardShortcuts(this, keys);
   // A double click on the picture enters full screen; in full screen the picture leaves the
@@ -461,11 +461,8 @@ std::string MainWindow::GuideLine(const Channel& channel) const {
 }
 
 void MainWindow::UpdateProgrammeNow() {
-  const int32_t position =
-      ChannelPositionOfRow(state_.catalogue, state_.visible_rows, controller_->selected_row());
-  const QString line =
-      position >= 0 ? ToQString(GuideLine(state_.catalogue.channels[static_cast<size_t>(position)]))
-                    : QString();
+  const Channel* cued = controller_->cued_channel();
+  const QString line = cued != nullptr ? ToQString(GuideLine(*cued)) : QString();
   if (line.isEmpty()) {
     programme_now_->hide();
     return;
@@ -483,12 +480,10 @@ void MainWindow::UpdateProgrammeNow() {
 }
 
 void MainWindow::OpenProgrammeGuide() {
-  const int32_t position =
-      ChannelPositionOfRow(state_.catalogue, state_.visible_rows, SelectedRow());
-  if (position < 0) return;
-  const Channel& channel = state_.catalogue.channels[static_cast<size_t>(position)];
-  const int32_t id = channel.id;
-  guide_window_->OpenFor(id, ToQString(channel.name));
+  const Channel* channel = SelectedChannel();
+  if (channel == nullptr) return;
+  const int32_t id = channel->id;
+  guide_window_->OpenFor(id, ToQString(channel->name));
   guide_requests_->FetchChannel(id, [this, id](Result<std::vector<GuideProgramme>> programmes) {
     guide_window_->ShowProgrammes(id, programmes, std::time(nullptr));
   });
@@ -498,8 +493,7 @@ void MainWindow::UpdateMediaControls() {
   if (mpris_ == nullptr) return;
   MediaControlsInput input;
   input.player_state = controller_->view().player_state;
-  if (const Channel* channel =
-          state_.visible_rows.ChannelAt(state_.catalogue, controller_->selected_row())) {
+  if (const Channel* channel = controller_->cued_channel()) {
     input.channel_cued = true;
     input.channel_id = channel->id;
     input.channel_name = channel->name;
@@ -513,13 +507,13 @@ void MainWindow::UpdateMediaControls() {
 
 void MainWindow::PlayOrStop() {
   const MediaControlsStatus status = MediaControlsStatusOf(controller_->view().player_state);
-  const int32_t row = SelectedRow();
+  const Channel* selected = SelectedChannel();
   if (status == MediaControlsStatus::kPlaying) {
     controller_->Stop();
-  } else if (status == MediaControlsStatus::kPaused && row == controller_->selected_row()) {
+  } else if (status == MediaControlsStatus::kPaused && selected == controller_->cued_channel()) {
     controller_->Play();  // resumes where it paused
   } else {
-    controller_->PlaySelected(row);
+    controller_->PlaySelected(selected);
   }
   ApplyPlaybackView();
 }
@@ -531,7 +525,7 @@ void MainWindow::Zap(int32_t step) {
   list_->selectionModel()->setCurrentIndex(
       index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   list_->scrollTo(index, QAbstractItemView::EnsureVisible);
-  controller_->PlaySelected(row);
+  controller_->PlaySelected(state_.visible_rows.ChannelAt(state_.catalogue, row));
   ApplyPlaybackView();
 }
 
@@ -575,11 +569,10 @@ void MainWindow::ApplyView(const ViewResult& view) {
   UpdateMediaControls();  // the rows to go to changed
 }
 
-void MainWindow::RunViewCommand(const std::function<void()>& change) {
-  try {
-    change();
-  } catch (const std::exception& e) {
-    ShowErrorBox(this, e.what());
+void MainWindow::RunViewCommand(const std::function<Outcome()>& change) {
+  const Outcome changed = change();
+  if (!changed.ok()) {
+    ShowErrorBox(this, changed.error);
     SyncFavoritesToggle();
     return;
   }
@@ -587,18 +580,17 @@ void MainWindow::RunViewCommand(const std::function<void()>& change) {
 }
 
 void MainWindow::OnSelectionChanged() {
-  const int32_t row = SelectedRow();
-  if (row >= 0) {
-    controller_->CueChannel(row);
-  } else {
-    controller_->ClearChannel();
-  }
+  controller_->CueChannel(SelectedChannel());
   ApplyPlaybackView();
 }
 
 int32_t MainWindow::SelectedRow() const {
   const QModelIndexList rows = list_->selectionModel()->selectedRows();
   return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+const Channel* MainWindow::SelectedChannel() const {
+  return state_.visible_rows.ChannelAt(state_.catalogue, SelectedRow());
 }
 
 void MainWindow::OnColumnClick(int32_t column) {

@@ -10,6 +10,7 @@
 
 #include "app/program_state.h"
 #include "browser/view_builder.h"
+#include "common/error.h"
 #include "playback/media_player.h"
 #include "playback/playback_controller.h"
 #include "service_client/programme_guide.h"
@@ -131,10 +132,12 @@ class MainWindow : public QWidget {
   void SyncFavoritesToggle();
   // Runs a command that changes the filter, then rebuilds the view; a failing command shows its
   // text and leaves the view as it is.
-  void RunViewCommand(const std::function<void()>& change);
+  void RunViewCommand(const std::function<Outcome()>& change);
   void OnSelectionChanged();
   void OnColumnClick(int32_t column);
+  // The selected row, -1 when none; its channel, null when none.
   int32_t SelectedRow() const;
+  const Channel* SelectedChannel() const;
   void OpenSite();
 
   ProgramState state_;

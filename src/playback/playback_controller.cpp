@@ -37,14 +37,15 @@ PlaybackController::~PlaybackController() {
   player_->on_stream_title = nullptr;
 }
 
-void PlaybackController::CueChannel(int32_t row) {
-  const Channel* channel = state_.visible_rows.ChannelAt(state_.catalogue, row);
-  if (channel == nullptr) {
-    // A row the list does not have cannot be cued; nothing stays cued from before either.
+void PlaybackController::CueChannel(const Channel* channel) {
+  const int32_t position =
+      channel != nullptr ? ChannelPositionOfRecord(state_.catalogue, *channel) : -1;
+  if (position < 0) {
+    // No channel, or none of the catalogue: nothing is cued, nothing stays cued from before.
     ClearChannel();
     return;
   }
-  selected_row_ = row;
+  cued_position_ = static_cast<std::size_t>(position);
   cued_name_ = channel->name;
   stream_title_.clear();
   view_.channel_label = cued_name_;
@@ -70,7 +71,7 @@ void PlaybackController::CueChannel(int32_t row) {
 }
 
 void PlaybackController::ClearChannel() {
-  selected_row_ = -1;
+  cued_position_.reset();
   cued_name_.clear();
   stream_title_.clear();
   refused_address_.reset();
@@ -114,13 +115,14 @@ void PlaybackController::Stop() {
   NotifyViewChanged();
 }
 
-void PlaybackController::PlaySelected(int32_t selected_row) {
-  if (selected_row >= 0) {
-    CueChannel(selected_row);
-  } else {
-    ClearChannel();
-  }
+void PlaybackController::PlaySelected(const Channel* selected) {
+  CueChannel(selected);
   Play();
+}
+
+const Channel* PlaybackController::cued_channel() const {
+  if (!cued_position_ || *cued_position_ >= state_.catalogue.channels.size()) return nullptr;
+  return &state_.catalogue.channels[*cued_position_];
 }
 
 void PlaybackController::EnterFullScreen() {
@@ -148,14 +150,12 @@ void PlaybackController::OnStatusChange() {
 }
 
 void PlaybackController::SubmitIfUnsent() {
-  const int32_t row = selected_row_;
-  const int32_t position = ChannelPositionOfRow(state_.catalogue, state_.visible_rows, row);
-  if (position < 0) return;
-  Channel& channel = state_.catalogue.channels[static_cast<size_t>(position)];
-  if (channel.user_defined != 1 || channel.sent != 0) return;
+  if (!cued_position_ || *cued_position_ >= state_.catalogue.channels.size()) return;
+  Channel& channel = state_.catalogue.channels[*cued_position_];
+  if (!channel.user_defined || channel.sent) return;
   // Marked as the submission is queued: it goes once, whatever becomes of the request.
-  channel.sent = 1;
-  if (hooks_.submit_user_channel) hooks_.submit_user_channel(row);
+  channel.sent = true;
+  if (hooks_.submit_user_channel) hooks_.submit_user_channel(channel);
 }
 
 void PlaybackController::RememberCued(const std::string& url, int32_t channel_id) {
@@ -176,7 +176,7 @@ void PlaybackController::OnError(const std::string& url, const std::string& desc
 }
 
 void PlaybackController::OnStreamTitle(const std::string& title) {
-  if (selected_row_ < 0) return;
+  if (!cued_position_) return;
   std::string cleaned = CleanStreamTitle(title);
   if (cleaned == stream_title_) return;  // the same title again: no flicker
   stream_title_ = std::move(cleaned);

@@ -27,9 +27,9 @@ struct PlaybackView {
 
 // What the controller asks of the window and of the service. Each may be empty.
 struct PlaybackHooks {
-  // The selected row's channel is a user channel seen playing for the first time; it is marked
-  // sent already. The hook queues the request and returns.
-  std::function<void(int32_t row)> submit_user_channel;
+  // The cued channel is a user channel seen playing for the first time; it is marked sent
+  // already. The hook queues the request and returns.
+  std::function<void(const Channel& channel)> submit_user_channel;
   // After the error box: the stream of the channel with id `channel_id` failed. It is the
   // channel whose address failed, whatever row is selected by then.
   std::function<void(int32_t channel_id)> report_broken_channel;
@@ -52,22 +52,24 @@ class PlaybackController {
   PlaybackController(const PlaybackController&) = delete;
   PlaybackController& operator=(const PlaybackController&) = delete;
 
-  // Row `row` (0 <= row < state.visible_rows.count) is selected: its name on the label (with
-  // "— Title" once its stream announces one), its address cued, Play shown. A row outside the
-  // list clears instead. The player gets the address without a header part after "|", with the
-  // channel's headers: those of catalogue.stream_headers, the header part set over them. An
-  // address that is not a network stream (IsNetworkStreamAddress) is not cued: the player
-  // unloads, and Play shows the refusal in the error box instead of playing (no broken-stream
-  // report).
-  void CueChannel(int32_t row);
+  // `channel`, a record of state.catalogue (the selected row's), is selected: its name on the
+  // label (with "— Title" once its stream announces one), its address cued, Play shown. Null
+  // (no row selected) or a channel that is no record of the catalogue clears instead. The
+  // player gets the address without a header part after "|", with the channel's headers: those
+  // of catalogue.stream_headers, the header part set over them. An address that is not a
+  // network stream (IsNetworkStreamAddress) is not cued: the player unloads, and Play shows the
+  // refusal in the error box instead of playing (no broken-stream report). The record must stay
+  // where it is while it is cued: every change of the catalogue's order or length is followed
+  // by ClearChannel.
+  void CueChannel(const Channel* channel);
   // No row is selected, or the view is rebuilt: "No channel", nothing cued, Stop shown.
   void ClearChannel();
   void Play();
   // The Stop button: with a cued address, pauses in the video view and stops elsewhere. A
   // player that throws here is answered with `offer_player_install`, never rethrown.
   void Stop();
-  // Double click or "Watch/Listen": cue `selected_row` (or clear when it is -1), then play.
-  void PlaySelected(int32_t selected_row);
+  // Double click or "Watch/Listen": cue `selected` as CueChannel does (null clears), then play.
+  void PlaySelected(const Channel* selected);
   void EnterFullScreen();
   void SetMuted(bool muted);
   void SetVolume(int volume);
@@ -75,8 +77,8 @@ class PlaybackController {
   const PlaybackView& view() const { return view_; }
   // The cued stream's current title, cleaned; empty when it announced none.
   const std::string& stream_title() const { return stream_title_; }
-  // The row whose channel is cued, -1 for none.
-  int32_t selected_row() const { return selected_row_; }
+  // The cued channel, a record of state.catalogue; null for none.
+  const Channel* cued_channel() const;
 
  private:
   void OnStatusChange();
@@ -90,7 +92,8 @@ class PlaybackController {
   MediaPlayer* player_;
   PlaybackHooks hooks_;
   PlaybackView view_;
-  int32_t selected_row_ = -1;
+  // The cued channel's place in state.catalogue.channels; nothing while no channel is cued.
+  std::optional<std::size_t> cued_position_;
   std::string cued_name_;  // the cued channel's name, for the label
   std::string stream_title_;
   // The cued channel's address when it is not a network stream: never handed to the player.

@@ -38,10 +38,15 @@ void QueueServiceRequest(RequestRunner& runner, std::string url) {
 }
 
 void SubmitUserChannel(RequestRunner& runner, const ServiceConfig& service,
+                       const Channel& channel) {
+  QueueServiceRequest(runner, SubmitUserChannelUrl(service.base_url, channel));
+}
+
+void SubmitUserChannel(RequestRunner& runner, const ServiceConfig& service,
                        const Catalogue& catalogue, const VisibleRows& rows, int32_t row) {
   const Channel* channel = rows.ChannelAt(catalogue, row);
   if (!channel) return;
-  QueueServiceRequest(runner, SubmitUserChannelUrl(service.base_url, *channel));
+  SubmitUserChannel(runner, service, *channel);
 }
 
 void ReportBrokenChannel(RequestRunner& runner, const ServiceConfig& service,

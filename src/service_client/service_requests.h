@@ -17,8 +17,9 @@
 
 namespace vistrel {
 
-// Queues the sending of the channel shown in list row `row`. The caller marks the channel sent.
-// A row the list does not have sends nothing.
+// Queues the sending of `channel`. The caller marks the channel sent.
+void SubmitUserChannel(RequestRunner& runner, const ServiceConfig& service, const Channel& channel);
+// The same for the channel shown in list row `row`; a row the list does not have sends nothing.
 void SubmitUserChannel(RequestRunner& runner, const ServiceConfig& service,
                        const Catalogue& catalogue, const VisibleRows& rows, int32_t row);
 

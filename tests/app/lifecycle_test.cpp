@@ -334,14 +334,14 @@ TEST(Lifecycle, StartBrowseEditReloadCloseAndStartAgainKeepsEverything) {
   ASSERT_TRUE(p.Start().ok());
   const SettingsStore& store = p.state.store;
 
-  ShowView(store, p.info().filter, View::kRadio);
+  ASSERT_TRUE(ShowView(store, p.info().filter, View::kRadio).ok());
   EXPECT_EQ(RefreshView(p.state).caption_suffix, " - Radio");
   EXPECT_EQ(p.Names(), Names{"Radio News"});
-  ShowView(store, p.info().filter, View::kTv);
-  SelectCountry(store, p.info(), 1);  // Norway
+  ASSERT_TRUE(ShowView(store, p.info().filter, View::kTv).ok());
+  ASSERT_TRUE(SelectCountry(store, p.info(), 1).ok());  // Norway
   EXPECT_TRUE(RefreshView(p.state).clear_label_visible);
   EXPECT_EQ(p.Names(), (Names{"Beta Music", "My Stream", "Zeta News"}));
-  ClearSections(store, p.info().filter);
+  ASSERT_TRUE(ClearSections(store, p.info().filter).ok());
   RefreshView(p.state);
 
   ASSERT_TRUE(
@@ -372,10 +372,10 @@ TEST(Lifecycle, StartBrowseEditReloadCloseAndStartAgainKeepsEverything) {
   added.type_id = 1;
   added.user_defined = 1;
   p.info().channels.push_back(added);
-  ToggleFavoritesView(store, p.info().filter, true);
+  ASSERT_TRUE(ToggleFavoritesView(store, p.info().filter, true).ok());
   RefreshView(p.state);
   EXPECT_EQ(p.Names(), (Names{"Zeta News", "My Stream"}));
-  ToggleFavoritesView(store, p.info().filter, false);
+  ASSERT_TRUE(ToggleFavoritesView(store, p.info().filter, false).ok());
   RefreshView(p.state);
 
   p.Put(kPackageFileName, Package(kNextTv, kRadio));
@@ -395,7 +395,7 @@ TEST(Lifecycle, StartBrowseEditReloadCloseAndStartAgainKeepsEverything) {
   Program again(dir.path());
   ASSERT_TRUE(again.Start().ok());
   EXPECT_EQ(again.Names(), (Names{"Added", "Beta Music", "Gamma TV", "My Stream", "Zeta News"}));
-  ShowView(again.state.store, again.info().filter, View::kFavorites);
+  ASSERT_TRUE(ShowView(again.state.store, again.info().filter, View::kFavorites).ok());
   RefreshView(again.state);
   EXPECT_EQ(again.Names(), (Names{"My Stream", "Zeta News"}));
 }

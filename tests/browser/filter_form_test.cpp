@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "browser/view_builder.h"
+#include "support/file_size_limit.h"
+#include "support/file_writes.h"
 #include "support/temp_dir.h"
 
 namespace vistrel {
@@ -214,6 +216,41 @@ TEST_F(FilterFormTest, AFailedWriteLeavesTheFilterInMemory) {
   EXPECT_EQ(result.error, "Failed to create key " + file().string());
   EXPECT_FALSE(catalogue.filter.name_section_on);
   EXPECT_EQ(catalogue.filter.name, "");
+}
+
+// One OK is one write of the store: several sections change together or not at all.
+TEST_F(FilterFormTest, AnOkThatChangesSeveralSectionsWritesTheStoreOnce) {
+  store.WriteInteger("name_f", 1);
+  store.WriteString("name", "old");
+  catalogue.filter.name_section_on = true;
+  catalogue.filter.name = "old";
+  FilterFormState form;  // name off, three sections on
+  form.country_on = true;
+  form.country_index = 1;
+  form.bitrate_on = true;
+  form.bitrate_text = "64";
+  form.status_on = true;
+  form.hide_spam = true;
+
+  FileWriteCounter writes(file());
+  ASSERT_TRUE(SetFilter(store, catalogue, form).ok());
+  EXPECT_EQ(writes.Count(), 1);
+  EXPECT_EQ(stored(),
+            "name=old\ncountry_f=1\ncountry=7\nbitrate_f=1\nbitrate=64\nflag_f=1\nworkfine=0\n"
+            "notworking=0\nnew=0\nwrong=0\nduplicate=0\nspam=1\n");
+
+  // A write that fails partway stores none of the sections.
+  const std::string before = stored();
+  form.name_on = true;
+  form.name = std::string(300, 'n');
+  {
+    FileSizeLimit limit(before.size() + 20);
+    const Outcome result = SetFilter(store, catalogue, form);
+    EXPECT_EQ(result.error, "Failed to set data for 'name_f'");  // the first value it changes
+  }
+  EXPECT_EQ(stored(), before);
+  EXPECT_FALSE(catalogue.filter.name_section_on);
+  EXPECT_EQ(writes.Count(), 1);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "common/error.h"
+#include "support/file_writes.h"
 #include "support/temp_dir.h"
 
 namespace vistrel {
@@ -34,7 +35,7 @@ TEST_F(ViewCommands, EnteringFavouritesClearsEverySectionButKeepsTheirValues) {
   info.filter.name = "News";
   info.filter.bitrate = 128;
 
-  ToggleFavoritesView(store, info.filter, true);
+  ASSERT_TRUE(ToggleFavoritesView(store, info.filter, true).ok());
   EXPECT_EQ(Stored("selected"), "0");
   EXPECT_EQ(Stored("favorited"), "1");
   for (const char* flag : {"name_f", "country_f", "genre_f", "bitrate_f", "flag_f"}) {
@@ -52,58 +53,58 @@ TEST_F(ViewCommands, EnteringFavouritesClearsEverySectionButKeepsTheirValues) {
   // The one-way command does the same.
   ViewFilter other;
   other.genre_section_on = true;
-  ShowView(store, other, View::kFavorites);
+  ASSERT_TRUE(ShowView(store, other, View::kFavorites).ok());
   EXPECT_EQ(other.view, View::kFavorites);
   EXPECT_EQ(other.favorited, 1);
   EXPECT_FALSE(other.genre_section_on);
 }
 
 TEST_F(ViewCommands, ShowViewStoresTheViewAndTheTvViewStoresNothing) {
-  ShowView(store, info.filter, View::kRadio);
+  ASSERT_TRUE(ShowView(store, info.filter, View::kRadio).ok());
   EXPECT_EQ(Stored("selected"), "2");
   EXPECT_FALSE(Stored("favorited"));
   EXPECT_EQ(info.filter.view, View::kRadio);
 
-  ToggleFavoritesView(store, info.filter, true);
-  ShowView(store, info.filter, View::kVideo);
+  ASSERT_TRUE(ToggleFavoritesView(store, info.filter, true).ok());
+  ASSERT_TRUE(ShowView(store, info.filter, View::kVideo).ok());
   EXPECT_EQ(Stored("selected"), "3");
   EXPECT_FALSE(Stored("favorited"));
   EXPECT_EQ(info.filter.view, View::kVideo);
   EXPECT_EQ(info.filter.favorited, 0);
 
   // Releasing the toggle goes to TV, whatever view was stored before.
-  ToggleFavoritesView(store, info.filter, true);
-  ToggleFavoritesView(store, info.filter, false);
+  ASSERT_TRUE(ToggleFavoritesView(store, info.filter, true).ok());
+  ASSERT_TRUE(ToggleFavoritesView(store, info.filter, false).ok());
   EXPECT_FALSE(Stored("selected"));
   EXPECT_FALSE(Stored("favorited"));
   EXPECT_EQ(info.filter.view, View::kTv);
   EXPECT_EQ(info.filter.favorited, 0);
 
   info.filter.view = View::kRadio;
-  ShowView(store, info.filter, View::kTv);
+  ASSERT_TRUE(ShowView(store, info.filter, View::kTv).ok());
   EXPECT_EQ(info.filter.view, View::kTv);
 }
 
 TEST_F(ViewCommands, SelectCountryStoresTheWholeIdAndAllCountriesDeletesIt) {
-  SelectCountry(store, info, 2);
+  ASSERT_TRUE(SelectCountry(store, info, 2).ok());
   EXPECT_EQ(Stored("country_f"), "1");
   EXPECT_EQ(Stored("country"), "70000");    // the whole id
   EXPECT_EQ(info.filter.country_id, 4464);  // its low 16 bits
   EXPECT_TRUE(info.filter.country_section_on);
 
   // Past the end of the table: nothing changes.
-  SelectCountry(store, info, 3);
+  ASSERT_TRUE(SelectCountry(store, info, 3).ok());
   EXPECT_EQ(Stored("country"), "70000");
   EXPECT_EQ(info.filter.country_id, 4464);
 
-  SelectCountry(store, info, 0);
+  ASSERT_TRUE(SelectCountry(store, info, 0).ok());
   EXPECT_FALSE(Stored("country_f"));
   EXPECT_EQ(Stored("country"), "70000");  // stays stored
   EXPECT_EQ(info.filter.country_id, 0);
   EXPECT_FALSE(info.filter.country_section_on);
 
-  SelectCountry(store, info, 1);
-  SelectCountry(store, info, -1);  // no selection counts as all countries
+  ASSERT_TRUE(SelectCountry(store, info, 1).ok());
+  ASSERT_TRUE(SelectCountry(store, info, -1).ok());  // no selection counts as all countries
   EXPECT_FALSE(info.filter.country_section_on);
 }
 
@@ -115,7 +116,7 @@ TEST_F(ViewCommands, ClearDeletesTheSectionFlagsOnly) {
   info.filter.view = View::kRadio;
   info.filter.genre_section_on = info.filter.status_section_on = true;
   info.filter.genre_id = 7;
-  ClearSections(store, info.filter);
+  ASSERT_TRUE(ClearSections(store, info.filter).ok());
   for (const char* flag : {"name_f", "country_f", "genre_f", "bitrate_f", "flag_f"}) {
     EXPECT_FALSE(Stored(flag)) << flag;
   }
@@ -126,7 +127,23 @@ TEST_F(ViewCommands, ClearDeletesTheSectionFlagsOnly) {
 
   // With no store at all the deletes are no error.
   SettingsStore empty(dir.path() / "none" / "settings.ini");
-  EXPECT_NO_THROW(ClearSections(empty, info.filter));
+  EXPECT_TRUE(ClearSections(empty, info.filter).ok());
+}
+
+// Each command is one write of the store, however many values it changes.
+TEST_F(ViewCommands, EachCommandWritesTheStoreOnce) {
+  for (const char* flag : {"name_f", "country_f", "genre_f", "bitrate_f", "flag_f"}) {
+    store.WriteInteger(flag, 1);
+  }
+  FileWriteCounter writes(store.file());
+  ASSERT_TRUE(ToggleFavoritesView(store, info.filter, true).ok());
+  EXPECT_EQ(writes.Count(), 1);
+  EXPECT_EQ(ReadTestFile(store.file()), "selected=0\nfavorited=1\n");
+  ASSERT_TRUE(ShowView(store, info.filter, View::kRadio).ok());
+  EXPECT_EQ(writes.Count(), 2);
+  ASSERT_TRUE(SelectCountry(store, info, 1).ok());
+  EXPECT_EQ(writes.Count(), 3);
+  EXPECT_EQ(ReadTestFile(store.file()), "selected=2\ncountry_f=1\ncountry=44\n");
 }
 
 TEST_F(ViewCommands, AFailedWriteLeavesTheFilterAlone) {
@@ -140,16 +157,18 @@ TEST_F(ViewCommands, AFailedWriteLeavesTheFilterAlone) {
     EXPECT_EQ(info.filter.country_section_on, before.country_section_on);
     EXPECT_EQ(info.filter.country_id, before.country_id);
   };
-  EXPECT_THROW(ShowView(broken, info.filter, View::kRadio), Error);
+  const Outcome failed = ShowView(broken, info.filter, View::kRadio);
+  EXPECT_FALSE(failed.ok());
+  EXPECT_EQ(failed.error, "Failed to create key " + broken.file().string());
   unchanged();
-  EXPECT_THROW(ToggleFavoritesView(broken, info.filter, true), Error);
+  EXPECT_FALSE(ToggleFavoritesView(broken, info.filter, true).ok());
   unchanged();
-  EXPECT_THROW(SelectCountry(broken, info, 1), Error);
+  EXPECT_FALSE(SelectCountry(broken, info, 1).ok());
   unchanged();
 }
 
 TEST_F(ViewCommands, FavouritesViewSurvivesARestartAsTvWithTheFavouriteMark) {
-  ToggleFavoritesView(store, info.filter, true);
+  ASSERT_TRUE(ToggleFavoritesView(store, info.filter, true).ok());
   ViewFilter loaded;
   loaded.view = View::kTv;
   LoadSettings(store, loaded);

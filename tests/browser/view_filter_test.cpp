@@ -59,6 +59,16 @@ TEST(ChannelPassesFilter, PlayerTypeViewAndEachSectionDecide) {
          f.favorited = 1;
        },
        false},
+      // The stored mark is a number: a channel carries 1 as a favourite, else 0.
+      {"non-favourite in favourites view with the mark 0",
+       [](ViewFilter& f, Channel&) { f.view = View::kFavorites; }, true},
+      {"favourite in favourites view with the mark 2",
+       [](ViewFilter& f, Channel& c) {
+         f.view = View::kFavorites;
+         f.favorited = 2;
+         c.favorited = true;
+       },
+       false},
       {"favourite type 2 in favourites view",
        [](ViewFilter& f, Channel& c) {
          f.view = View::kFavorites;

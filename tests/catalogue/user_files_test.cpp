@@ -126,6 +126,26 @@ TEST_F(UserFiles, UnreadableFavoritesFailsButAFolderOfThatNameIsNotRemoved) {
 
 // --- userdef.dat ---
 
+// The submitted mark is stored as a number, and any number but 0 meant submitted.
+TEST_F(UserFiles, AnySentNumberButZeroReadsAsSubmittedAndIsWrittenAsOne) {
+  struct Case {
+    const char* stored;
+    bool sent;
+    const char* written;
+  };
+  for (const auto& [stored, sent, written] :
+       {Case{"0", false, "0"}, Case{"1", true, "1"}, Case{"2", true, "1"}, Case{"-1", true, "1"}}) {
+    Put(userdef(), std::string("100005|2|") + stored + "|n|http://127.0.0.1/s|0|1||0|0|\r\n");
+    ClearCatalogue(info);
+    ASSERT_TRUE(LoadUserChannels(dir.path(), info, favorites_list).ok()) << stored;
+    ASSERT_EQ(info.channels.size(), 1u);
+    EXPECT_EQ(info.channels[0].sent, sent) << stored;
+    EXPECT_EQ(UserChannelsFileText(info.channels),
+              std::string("100005|2|") + written + "|n|http://127.0.0.1/s|0|1||0|0|\r\n")
+        << stored;
+  }
+}
+
 TEST_F(UserFiles, UserChannelLineFillsEveryField) {
   info.genres = {{3, "Jazz"}, {3, "Second"}};
   favorites_list = {100005};

@@ -190,7 +190,7 @@ class ChannelEditorDialogTest : public QObject {
     const Channel& added = info().channels[1];
     QCOMPARE(added.name, std::string("Ночной эфир"));
     QCOMPARE(added.id, 100001);  // the package channel's id is no user id
-    QCOMPARE(added.user_defined, uint16_t{1});
+    QCOMPARE(added.user_defined, true);
     QCOMPARE(added.bitrate, 256);
     QCOMPARE(added.country_id, 7);
     QCOMPARE(added.genre_id, 4);
@@ -345,7 +345,7 @@ class ChannelEditorDialogTest : public QObject {
     QCOMPARE(info().channels[0].name, std::string("Package TV"));
     QCOMPARE(info().channels[1].name, std::string("Mine, renamed"));
     QCOMPARE(info().channels[1].genre_name, std::string("News"));
-    QCOMPARE(info().channels[1].sent, 1);
+    QCOMPARE(info().channels[1].sent, true);
     QCOMPARE(rebuilds_, 1);
 
     // A package channel is never opened for a change.

@@ -184,9 +184,9 @@ class ChannelMenuTest : public QObject {
     driver.Start();
     RightClick(0);
     Trigger(menu_->add_to_favorites_action());
-    QCOMPARE(info().channels[0].favorited, 0);
+    QCOMPARE(info().channels[0].favorited, false);
     Trigger(menu_->add_to_favorites_action());
-    QCOMPARE(info().channels[0].favorited, 1);
+    QCOMPARE(info().channels[0].favorited, true);
     QCOMPARE(rebuilds_, 0);  // adding leaves the view as it is
     QCOMPARE(driver.boxes().at(0).text,
              QString("Would you like to add Package TV to your favorites?"));
@@ -207,7 +207,7 @@ class ChannelMenuTest : public QObject {
     QVERIFY(removal.finished());
     QCOMPARE(removal.boxes().at(0).text,
              QString("Would you like to remove Package TV from your favorites?"));
-    QCOMPARE(info().channels[0].favorited, 0);
+    QCOMPARE(info().channels[0].favorited, false);
     QCOMPARE(state_->visible_rows.count, 0);  // gone from the favourites view at once
 
     // With no channel selected nothing is asked and nothing changes.
@@ -294,7 +294,7 @@ class ChannelMenuTest : public QObject {
     RightClick(0);
     Trigger(menu_->add_to_favorites_action());
     QVERIFY(failing.finished());
-    QCOMPARE(info().channels[0].favorited, 1);
+    QCOMPARE(info().channels[0].favorited, true);
     QCOMPARE(failing.boxes().size(), std::size_t{2});
     QCOMPARE(failing.boxes().at(1).icon, QMessageBox::Critical);
     QVERIFY2(failing.boxes().at(1).text.contains("could not be saved") &&

@@ -114,7 +114,7 @@ class PlaybackHooksTest : public QObject {
     player->RaiseStatus(PlayerState::kPlaying);
     QTRY_COMPARE(Count(service.requests(), "/service/new2.php"), 1);
     const int32_t position = run.window()->state().visible_rows.positions[2];
-    QCOMPARE(run.window()->state().catalogue.channels[position].sent, 1);
+    QCOMPARE(run.window()->state().catalogue.channels[position].sent, true);
 
     // A catalogue channel is never submitted.
     ClickRow(list, 0);

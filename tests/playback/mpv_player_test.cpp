@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "browser/selected_channel.h"
 #include "playback/mpv/mpv_check.h"
 #include "playback/mpv/mpv_player.h"
 #include "playback/playback_controller.h"
@@ -507,16 +508,16 @@ class MpvPlayerTest : public QObject {
     MpvPlayer player(&window);
     std::vector<int32_t> submitted;
     PlaybackHooks hooks;
-    hooks.submit_user_channel = [&](int32_t row) {
-      submitted.push_back(row);
+    hooks.submit_user_channel = [&](const Channel& channel) {
+      submitted.push_back(ChannelPositionOfRecord(state.catalogue, channel));  // row 0 shows 0
       QTest::qWait(300);  // the request lets the window process events meanwhile
     };
     PlaybackController controller(state, &player, std::move(hooks));
-    controller.PlaySelected(0);
+    controller.PlaySelected(state.visible_rows.ChannelAt(state.catalogue, 0));
     QTRY_VERIFY_WITH_TIMEOUT(controller.view().status_label == "Playing", kTimeoutMs);
     QVERIFY(controller.view().stop_visible);
     QCOMPARE(submitted, std::vector<int32_t>{0});
-    QCOMPARE(state.catalogue.channels[0].sent, 1);
+    QCOMPARE(state.catalogue.channels[0].sent, true);
 
     controller.Stop();  // the video view pauses
     QTRY_COMPARE(controller.view().status_label, std::string("Paused"));

@@ -41,7 +41,7 @@ class PlaybackControllerTest : public ::testing::Test {
 
   PlaybackHooks RecordingHooks() {
     return PlaybackHooks{
-        .submit_user_channel = [this](int32_t row) { Record("submit", row); },
+        .submit_user_channel = [this](const Channel& channel) { Record("submit", RowOf(channel)); },
         .report_broken_channel = [this](int32_t id) { events_.push_back("report:" + NameOf(id)); },
         .show_error = [this](const std::string& text) { events_.push_back("box:" + text); },
         .offer_player_install = [this] { events_.push_back("offer install"); },
@@ -53,6 +53,18 @@ class PlaybackControllerTest : public ::testing::Test {
       if (c.id == id) return c.name;
     }
     return "unknown id " + std::to_string(id);
+  }
+  // The channel that list row `row` shows, null for a row the list does not have: what the
+  // window hands over for the selected row.
+  const Channel* Row(int32_t row) const {
+    return state_.visible_rows.ChannelAt(state_.catalogue, row);
+  }
+  // The list row that shows `channel`, -1 for none.
+  int32_t RowOf(const Channel& channel) const {
+    for (int32_t row = 0; row < state_.visible_rows.count; ++row) {
+      if (Row(row) == &channel) return row;
+    }
+    return -1;
   }
   void Record(const char* what, int32_t row) {
     events_.push_back(std::string(what) + ":" + std::to_string(row));
@@ -74,17 +86,17 @@ TEST_F(PlaybackControllerTest, StartsWithNoChannelAndThePlayerAtThirty) {
   EXPECT_EQ(controller.view().channel_label, "No channel");
   EXPECT_EQ(controller.view().status_label, "Stopped");
   EXPECT_TRUE(controller.view().stop_visible);
-  EXPECT_EQ(controller.selected_row(), -1);
+  EXPECT_EQ(controller.cued_channel(), nullptr);
   EXPECT_EQ(player_.calls, (Calls{"SetVolume(30)"}));
 }
 
 TEST_F(PlaybackControllerTest, CueShowsTheNameAndPlayAndLoadsWithoutPlaying) {
   PlaybackController controller(state_, &player_, RecordingHooks());
   player_.calls.clear();
-  controller.CueChannel(kCatalogueRow);
+  controller.CueChannel(Row(kCatalogueRow));
   EXPECT_EQ(controller.view().channel_label, "Radio One");
   EXPECT_FALSE(controller.view().stop_visible);
-  EXPECT_EQ(controller.selected_row(), kCatalogueRow);
+  EXPECT_EQ(controller.cued_channel(), Row(kCatalogueRow));
   EXPECT_EQ(player_.calls, (Calls{"SetUrl(http://127.0.0.1:1/one)"}));
   EXPECT_GT(repaints_, 0);
 
@@ -112,10 +124,17 @@ TEST_F(PlaybackControllerTest, AChannelsHeadersGoWithItsAddressOnly) {
 
 TEST_F(PlaybackControllerTest, ARowOutsideTheListClears) {
   PlaybackController controller(state_, &player_, RecordingHooks());
-  controller.CueChannel(kCatalogueRow);
-  controller.CueChannel(3);
+  controller.CueChannel(Row(kCatalogueRow));
+  controller.CueChannel(Row(3));
   EXPECT_EQ(controller.view().channel_label, "No channel");
-  EXPECT_EQ(controller.selected_row(), -1);
+  EXPECT_EQ(controller.cued_channel(), nullptr);
+  EXPECT_EQ(player_.Url(), "");
+
+  // A copy of a record is no channel of the catalogue: it clears too.
+  const Channel copy = *Row(kCatalogueRow);
+  controller.CueChannel(Row(kCatalogueRow));
+  controller.CueChannel(&copy);
+  EXPECT_EQ(controller.cued_channel(), nullptr);
   EXPECT_EQ(player_.Url(), "");
 }
 
@@ -132,9 +151,9 @@ TEST_F(PlaybackControllerTest, OnlyNetworkStreamAddressesReachThePlayer) {
     events_.clear();
     FakeMediaPlayer player;
     PlaybackController controller(state_, &player, RecordingHooks());
-    controller.CueChannel(kSentRow);  // a playable address cued before
+    controller.CueChannel(Row(kSentRow));  // a playable address cued before
     player.calls.clear();
-    controller.PlaySelected(kCatalogueRow);
+    controller.PlaySelected(Row(kCatalogueRow));
     EXPECT_EQ(controller.view().channel_label, "Radio One");
     if (c.plays) {
       EXPECT_EQ(player.calls, (Calls{std::string("SetUrl(") + c.url + ")", "Play"})) << c.url;
@@ -154,18 +173,18 @@ TEST_F(PlaybackControllerTest, OnlyNetworkStreamAddressesReachThePlayer) {
 
 TEST_F(PlaybackControllerTest, ClearWhilePlayingEndsPlayback) {
   PlaybackController controller(state_, &player_, RecordingHooks());
-  controller.PlaySelected(kCatalogueRow);
+  controller.PlaySelected(Row(kCatalogueRow));
   player_.RaiseStatus(PlayerState::kPlaying);
   controller.ClearChannel();  // as every view rebuild (sorting, view switch) does
   EXPECT_EQ(controller.view().channel_label, "No channel");
   EXPECT_TRUE(controller.view().stop_visible);
   EXPECT_EQ(player_.calls.back(), "SetUrl()");
-  EXPECT_EQ(controller.selected_row(), -1);
+  EXPECT_EQ(controller.cued_channel(), nullptr);
 }
 
 TEST_F(PlaybackControllerTest, AStreamsTitleJoinsTheLabelUntilTheChannelChanges) {
   PlaybackController controller(state_, &player_, RecordingHooks());
-  controller.PlaySelected(kCatalogueRow);
+  controller.PlaySelected(Row(kCatalogueRow));
   player_.RaiseStreamTitle("Bach\n- Toccata");
   EXPECT_EQ(controller.view().channel_label, "Radio One \u2014 Bach - Toccata");
   EXPECT_EQ(controller.stream_title(), "Bach - Toccata");
@@ -173,7 +192,7 @@ TEST_F(PlaybackControllerTest, AStreamsTitleJoinsTheLabelUntilTheChannelChanges)
   player_.RaiseStreamTitle("Bach\n- Toccata");
   EXPECT_EQ(repaints_, repaints) << "the same title again repaints nothing";
 
-  controller.CueChannel(kUnsentRow);
+  controller.CueChannel(Row(kUnsentRow));
   EXPECT_EQ(controller.view().channel_label, "My Stream");
   EXPECT_EQ(controller.stream_title(), "");
   controller.ClearChannel();
@@ -183,9 +202,9 @@ TEST_F(PlaybackControllerTest, AStreamsTitleJoinsTheLabelUntilTheChannelChanges)
 
 TEST_F(PlaybackControllerTest, DoubleClickWithoutARowShowsNoChannelAndStopDoesNothing) {
   PlaybackController controller(state_, &player_, RecordingHooks());
-  controller.CueChannel(kCatalogueRow);
+  controller.CueChannel(Row(kCatalogueRow));
   player_.calls.clear();
-  controller.PlaySelected(-1);
+  controller.PlaySelected(nullptr);
   EXPECT_EQ(controller.view().channel_label, "No channel");
   EXPECT_TRUE(controller.view().stop_visible);
   EXPECT_EQ(player_.Url(), "");
@@ -200,7 +219,7 @@ TEST_F(PlaybackControllerTest, DoubleClickWithoutARowShowsNoChannelAndStopDoesNo
 TEST_F(PlaybackControllerTest, DoubleClickOnARowCuesAndPlays) {
   PlaybackController controller(state_, &player_, RecordingHooks());
   player_.calls.clear();
-  controller.PlaySelected(kCatalogueRow);
+  controller.PlaySelected(Row(kCatalogueRow));
   EXPECT_EQ(controller.view().channel_label, "Radio One");
   EXPECT_TRUE(controller.view().stop_visible);
   EXPECT_EQ(player_.calls, (Calls{"SetUrl(http://127.0.0.1:1/one)", "Play"}));
@@ -215,7 +234,7 @@ TEST_F(PlaybackControllerTest, StopPausesOnlyInTheVideoView) {
     state_.catalogue.filter.view = static_cast<View>(c.group_id);
     FakeMediaPlayer player;
     PlaybackController controller(state_, &player, RecordingHooks());
-    controller.PlaySelected(kCatalogueRow);
+    controller.PlaySelected(Row(kCatalogueRow));
     player.calls.clear();
     repaints_ = 0;
     controller.Stop();
@@ -227,7 +246,7 @@ TEST_F(PlaybackControllerTest, StopPausesOnlyInTheVideoView) {
 
 TEST_F(PlaybackControllerTest, AFailingPlayerInStopOffersTheInstallation) {
   PlaybackController controller(state_, &player_, RecordingHooks());
-  controller.PlaySelected(kCatalogueRow);
+  controller.PlaySelected(Row(kCatalogueRow));
   player_.throw_in_stop = true;
   repaints_ = 0;
   EXPECT_NO_THROW(controller.Stop());
@@ -250,7 +269,7 @@ TEST_F(PlaybackControllerTest, StatusIsShownAsItsTextAndOnlyStopAndPauseStop) {
         Case{{PlayerState::kPlaying}, "Playing", false}}) {
     FakeMediaPlayer player;
     PlaybackController controller(state_, &player, RecordingHooks());
-    controller.PlaySelected(kCatalogueRow);
+    controller.PlaySelected(Row(kCatalogueRow));
     player.calls.clear();
     player.RaiseStatus(c.status.state, c.status.buffering_percent);
     EXPECT_EQ(controller.view().status_label, c.text);
@@ -287,7 +306,7 @@ TEST_F(PlaybackControllerTest, SubmitsAnUnsentUserChannelWhenItPlays) {
     events_.clear();
     FakeMediaPlayer player;
     PlaybackController controller(state_, &player, RecordingHooks());
-    controller.PlaySelected(c.row);
+    controller.PlaySelected(Row(c.row));
     player.RaiseStatus(c.state);
     const std::string text = PlayerStatusText({c.state});
     EXPECT_EQ(events_, c.submits ? Calls{"submit:" + std::to_string(c.row)} : Calls{})
@@ -298,7 +317,7 @@ TEST_F(PlaybackControllerTest, SubmitsAnUnsentUserChannelWhenItPlays) {
 
 TEST_F(PlaybackControllerTest, AUserChannelPlayingTwiceIsSubmittedOnce) {
   PlaybackController controller(state_, &player_, RecordingHooks());
-  controller.PlaySelected(kUnsentRow);
+  controller.PlaySelected(Row(kUnsentRow));
   player_.RaiseStatus(PlayerState::kPlaying);
   controller.Stop();
   player_.RaiseStatus(PlayerState::kStopped);
@@ -311,13 +330,13 @@ TEST_F(PlaybackControllerTest, AUserChannelPlayingTwiceIsSubmittedOnce) {
 TEST_F(PlaybackControllerTest, ANestedPlayingStatusDuringTheSubmissionDoesNotSubmitAgain) {
   int submissions = 0;
   PlaybackHooks hooks = RecordingHooks();
-  hooks.submit_user_channel = [&](int32_t) {
+  hooks.submit_user_channel = [&](const Channel&) {
     ++submissions;
     player_.RaiseStatus(PlayerState::kPlaying);  // the request lets the window process events
     player_.RaiseStatus(PlayerState::kBuffering, 50);
   };
   PlaybackController controller(state_, &player_, std::move(hooks));
-  controller.PlaySelected(kUnsentRow);
+  controller.PlaySelected(Row(kUnsentRow));
   player_.RaiseStatus(PlayerState::kPlaying);
   EXPECT_EQ(submissions, 1);
   EXPECT_EQ(state_.catalogue.channels[1].sent, 1);
@@ -332,19 +351,20 @@ TEST_F(PlaybackControllerTest, AnotherUserChannelPlayingDuringASubmissionIsSubmi
   constexpr int32_t kOtherRow = 3;
   PlaybackController* self = nullptr;
   PlaybackHooks hooks = RecordingHooks();
-  hooks.submit_user_channel = [&](int32_t row) {
+  hooks.submit_user_channel = [&](const Channel& channel) {
+    const int32_t row = RowOf(channel);
     Record("submit", row);
     if (row != kUnsentRow) return;
     // The request lets the window process events: the user plays another own channel.
-    self->PlaySelected(kOtherRow);
+    self->PlaySelected(Row(kOtherRow));
     player_.RaiseStatus(PlayerState::kPlaying);
-    self->PlaySelected(kUnsentRow);
+    self->PlaySelected(Row(kUnsentRow));
     player_.RaiseStatus(
         PlayerState::kPlaying);  // the first one again: its submission is on its way
   };
   PlaybackController controller(state_, &player_, std::move(hooks));
   self = &controller;
-  controller.PlaySelected(kUnsentRow);
+  controller.PlaySelected(Row(kUnsentRow));
   player_.RaiseStatus(PlayerState::kPlaying);
   EXPECT_EQ(events_, (Calls{"submit:1", "submit:3"}));
   EXPECT_EQ(channels[1].sent, 1);
@@ -354,29 +374,30 @@ TEST_F(PlaybackControllerTest, AnotherUserChannelPlayingDuringASubmissionIsSubmi
 TEST_F(PlaybackControllerTest, TheSubmittedChannelIsMarkedEvenWhenTheSelectionMoves) {
   PlaybackController* self = nullptr;
   PlaybackHooks hooks = RecordingHooks();
-  hooks.submit_user_channel = [&](int32_t row) {
+  hooks.submit_user_channel = [&](const Channel& channel) {
+    const int32_t row = RowOf(channel);
     Record("submit", row);
-    self->CueChannel(kSentRow);  // the user selects another row meanwhile
+    self->CueChannel(Row(kSentRow));  // the user selects another row meanwhile
   };
   PlaybackController controller(state_, &player_, std::move(hooks));
   self = &controller;
-  controller.PlaySelected(kUnsentRow);
+  controller.PlaySelected(Row(kUnsentRow));
   player_.RaiseStatus(PlayerState::kPlaying);
   EXPECT_EQ(events_, (Calls{"submit:1"}));
   EXPECT_EQ(state_.catalogue.channels[1].sent, 1);
-  EXPECT_EQ(controller.selected_row(), kSentRow);
+  EXPECT_EQ(controller.cued_channel(), Row(kSentRow));
 }
 
 TEST_F(PlaybackControllerTest, TheSubmittedChannelIsFoundAgainWhenTheChannelsMove) {
   PlaybackHooks hooks = RecordingHooks();
-  hooks.submit_user_channel = [&](int32_t) {
+  hooks.submit_user_channel = [&](const Channel&) {
     auto& channels = state_.catalogue.channels;  // a channel removed meanwhile
     channels.erase(channels.begin());
     state_.visible_rows.positions = {1, 0};
     state_.visible_rows.count = 2;
   };
   PlaybackController controller(state_, &player_, std::move(hooks));
-  controller.PlaySelected(kUnsentRow);
+  controller.PlaySelected(Row(kUnsentRow));
   player_.RaiseStatus(PlayerState::kPlaying);
   const auto& channels = state_.catalogue.channels;
   ASSERT_EQ(channels.size(), 2u);
@@ -392,7 +413,7 @@ TEST_F(PlaybackControllerTest, ErrorShowsTheBoxAndReportsOnlyWithACuedChannel) {
 
   for (const int32_t row : {kSentRow, kUnsentRow, kCatalogueRow}) {  // the first row too
     events_.clear();
-    controller.PlaySelected(row);
+    controller.PlaySelected(Row(row));
     player_.RaiseError("HTTP error 404");
     const std::string name = controller.view().channel_label;
     EXPECT_EQ(events_, (Calls{"box:HTTP error 404", "report:" + name})) << row;
@@ -407,10 +428,10 @@ TEST_F(PlaybackControllerTest, ErrorReportsTheFailedChannelWhateverIsSelectedNex
     std::function<void(PlaybackController&)> move;
   };
   const std::vector<Case> cases = {
-      {"another row played", true, [](auto& c) { c.PlaySelected(kUnsentRow); }},
-      {"another row cued", true, [](auto& c) { c.CueChannel(kSentRow); }},
+      {"another row played", true, [this](auto& c) { c.PlaySelected(Row(kUnsentRow)); }},
+      {"another row cued", true, [this](auto& c) { c.CueChannel(Row(kSentRow)); }},
       {"the selection cleared", true, [](auto& c) { c.ClearChannel(); }},
-      {"another row played in the box", false, [](auto& c) { c.PlaySelected(kSentRow); }},
+      {"another row played in the box", false, [this](auto& c) { c.PlaySelected(Row(kSentRow)); }},
       {"the selection cleared in the box", false, [](auto& c) { c.ClearChannel(); }},
   };
   for (const Case& c : cases) {
@@ -424,7 +445,7 @@ TEST_F(PlaybackControllerTest, ErrorReportsTheFailedChannelWhateverIsSelectedNex
     FakeMediaPlayer player;
     PlaybackController controller(state_, &player, std::move(hooks));
     self = &controller;
-    controller.PlaySelected(kCatalogueRow);
+    controller.PlaySelected(Row(kCatalogueRow));
     if (c.move_before_error) c.move(controller);
     player.RaiseError("http://127.0.0.1:1/one", "Cannot play http://127.0.0.1:1/one: refused.");
     EXPECT_EQ(events_,
@@ -465,7 +486,7 @@ TEST_F(PlaybackControllerTest, MuteAndVolumeGoStraightToThePlayer) {
 
 TEST_F(PlaybackControllerTest, WithoutAPlayerOnlyCueAndClearChangeTheView) {
   PlaybackController controller(state_, nullptr, RecordingHooks());
-  controller.CueChannel(kCatalogueRow);
+  controller.CueChannel(Row(kCatalogueRow));
   EXPECT_EQ(controller.view().channel_label, "Radio One");
   EXPECT_FALSE(controller.view().stop_visible);
   controller.Play();
@@ -474,7 +495,7 @@ TEST_F(PlaybackControllerTest, WithoutAPlayerOnlyCueAndClearChangeTheView) {
   controller.SetMuted(true);
   controller.SetVolume(10);
   EXPECT_FALSE(controller.view().stop_visible);
-  controller.PlaySelected(-1);
+  controller.PlaySelected(nullptr);
   EXPECT_EQ(controller.view().channel_label, "No channel");
   EXPECT_TRUE(controller.view().stop_visible);
   EXPECT_TRUE(events_.empty());

@@ -17,9 +17,9 @@ Json IdNameRows(const std::vector<Row>& rows) {
 
 Json ChannelToJson(const Channel& c) {
   return Json{{"id", c.id},
-              {"favorited", c.favorited},
+              {"favorited", c.favorited ? 1 : 0},
               {"group_id", c.group_id},
-              {"sent", c.sent},
+              {"sent", c.sent ? 1 : 0},
               {"name", c.name},
               {"url", c.url},
               {"bitrate", c.bitrate},
@@ -38,7 +38,7 @@ Json ChannelToJson(const Channel& c) {
               {"duplicate", c.duplicate_reports},
               {"spam", c.spam_reports},
               {"status", static_cast<int32_t>(c.status)},
-              {"usdef", c.user_defined}};
+              {"usdef", c.user_defined ? 1 : 0}};
 }
 
 }  // namespace

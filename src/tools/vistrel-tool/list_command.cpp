@@ -18,6 +18,7 @@
 #include "args.h"
 #include "browser/find_in_list.h"
 #include "browser/list_rows.h"
+#include "browser/settings_store.h"
 #include "browser/sort_channels.h"
 #include "catalogue/format/codepage.h"
 #include "catalogue/lookups.h"
@@ -32,11 +33,6 @@ namespace vistrel::tool {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr std::string_view kSettingNames[] = {
-    "selected",   "favorited", "name_f",    "name",      "country_f", "country",
-    "genre_f",    "genre",     "bitrate_f", "bitrate",   "flag_f",    "workfine",
-    "notworking", "new",       "wrong",     "duplicate", "spam"};
 
 struct ListOptions {
   fs::path package;
@@ -53,10 +49,7 @@ std::pair<std::string, std::string> ParseSetting(const std::string& text) {
   const std::size_t eq = text.find('=');
   if (eq == std::string::npos) throw UsageError("--set needs NAME=VALUE, not " + text);
   std::string name = text.substr(0, eq);
-  if (std::find(std::begin(kSettingNames), std::end(kSettingNames), name) ==
-      std::end(kSettingNames)) {
-    throw UsageError("unknown setting " + name);
-  }
+  if (!IsFilterSettingName(name)) throw UsageError("unknown setting " + name);
   return {std::move(name), text.substr(eq + 1)};
 }
 
@@ -156,9 +149,11 @@ int RunList(const Args& args) {
   }
   LoadChannelPackage(catalogue, state.favorites_list, options.package, options.keys.key_text,
                      options.keys.iv_text);
+  SettingsChanges settings;
   for (const auto& [name, value] : options.settings) {
-    state.store.WriteString(name, Utf8OrCp1252(value));
+    settings.push_back({name, Utf8OrCp1252(value)});
   }
+  if (Outcome stored = state.store.Update(settings); !stored.ok()) throw Error(stored.error);
 
   // The caption keeps the last suffix a rebuild gave it.
   std::optional<std::string> caption_suffix;
