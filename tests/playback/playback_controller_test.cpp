@@ -113,9 +113,9 @@ TEST_F(PlaybackControllerTest, AChannelsHeadersGoWithItsAddressOnly) {
   state_.catalogue.stream_headers[100002] = StreamHeaders{"Sent", "", {}};
   PlaybackController controller(state_, &player_, RecordingHooks());
   player_.calls.clear();
-  controller.CueChannel(kUnsentRow);
-  controller.CueChannel(kCatalogueRow);
-  controller.CueChannel(kSentRow);
+  controller.CueChannel(Row(kUnsentRow));
+  controller.CueChannel(Row(kCatalogueRow));
+  controller.CueChannel(Row(kSentRow));
   EXPECT_EQ(player_.calls,
             (Calls{"SetUrl(http://127.0.0.1:1/mine UA=Agent (a, b) Referer=http://127.0.0.1/ "
                    "Origin: o)",
