@@ -1,5 +1,6 @@
 #include "playback/stream_tracker.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "common/plain_text.h"
@@ -73,8 +74,12 @@ std::string DescribeStreamFailure(const std::string& url, const std::vector<Engi
   return "Cannot play " + CleanText(url) + ": " + cause;
 }
 
+StreamTracker::StreamTracker(ReconnectPolicy policy, Clock now)
+    : policy_(policy), now_(std::move(now)) {}
+
 bool StreamTracker::Active() const {
-  return phase_ == Phase::kOpening || phase_ == Phase::kLoaded || phase_ == Phase::kPlaying;
+  return phase_ == Phase::kOpening || phase_ == Phase::kLoaded || phase_ == Phase::kPlaying ||
+         phase_ == Phase::kReconnecting;
 }
 
 bool StreamTracker::InLoad(int64_t entry) const {
@@ -88,6 +93,7 @@ bool StreamTracker::Cue(const std::string& url) {
   paused_ = false;
   has_media_ = false;
   awaiting_reply_ = false;
+  EndReconnecting();
   EndLoad();
   return must_stop;
 }
@@ -95,7 +101,7 @@ bool StreamTracker::Cue(const std::string& url) {
 PlayAction StreamTracker::Play() {
   if (phase_ == Phase::kEmpty) return PlayAction::kNothing;
   if (Active()) {
-    if (!paused_) return PlayAction::kNothing;
+    if (!paused_ || reconnecting_) return PlayAction::kNothing;
     paused_ = false;
     return PlayAction::kResume;
   }
@@ -115,14 +121,62 @@ bool StreamTracker::Stop() {
   phase_ = Phase::kStopped;
   paused_ = false;
   awaiting_reply_ = false;
+  EndReconnecting();
   EndLoad();
   return true;
 }
 
 bool StreamTracker::Pause() {
-  if (!Active() || paused_) return false;
+  if (!Active() || paused_ || reconnecting_) return false;
   paused_ = true;
   return true;
+}
+
+std::optional<RetryPlan> StreamTracker::PendingRetry() const {
+  if (phase_ != Phase::kReconnecting) return std::nullopt;
+  const auto left = retry_due_ - now_();
+  const auto delay = std::chrono::ceil<std::chrono::milliseconds>(left);
+  return RetryPlan{retry_id_, std::max(delay, std::chrono::milliseconds(0))};
+}
+
+PlayAction StreamTracker::Retry(uint64_t id) {
+  if (phase_ != Phase::kReconnecting || id != retry_id_) return PlayAction::kNothing;
+  ++tries_used_;
+  ++serial_;
+  awaiting_reply_ = true;
+  EndLoad();
+  // The last picture stays until the new one comes: has_media_ is kept.
+  phase_ = Phase::kOpening;
+  paused_for_cache_ = false;
+  buffering_percent_ = 0;
+  return PlayAction::kLoad;
+}
+
+bool StreamTracker::PlanRetry() {
+  if (tries_used_ >= policy_.tries) return false;
+  const auto now = now_();
+  const auto last_start = drop_time_ + policy_.window;
+  if (now >= last_start) return false;
+  auto pause = policy_.first_pause;
+  for (int i = 0; i < tries_used_ && pause < policy_.window; ++i) pause *= 2;
+  retry_due_ = std::min(now + pause, last_start);
+  ++retry_id_;
+  phase_ = Phase::kReconnecting;
+  return true;
+}
+
+void StreamTracker::EndReconnecting() {
+  reconnecting_ = false;
+  tries_used_ = 0;
+}
+
+void StreamTracker::EndFailedLoad(Failure failure) {
+  if (reconnecting_ && PlanRetry()) {
+    EndLoad();
+    return;
+  }
+  EndReconnecting();
+  DeclareFailure(std::move(failure));
 }
 
 void StreamTracker::EndLoad() {
@@ -147,13 +201,14 @@ void StreamTracker::OnLoadRefused(uint64_t serial, const std::string& error) {
   awaiting_reply_ = false;
   Failure failure;
   failure.engine_error = error;
-  DeclareFailure(std::move(failure));
+  EndFailedLoad(std::move(failure));
 }
 
 void StreamTracker::OnStartFile(int64_t entry) {
   started_ = entry;
   started_loaded_ = false;
   started_restarted_ = false;
+  started_has_duration_ = false;
 }
 
 void StreamTracker::ApplyStartedEntry() {
@@ -166,6 +221,7 @@ void StreamTracker::ApplyStartedEntry() {
     has_media_ = true;
     played_ = true;  // the address plays: an entry that failed before it is no failure of it
     first_failure_.reset();
+    EndReconnecting();  // a new drop gets its tries afresh
   }
 }
 
@@ -203,10 +259,35 @@ void StreamTracker::OnEndFile(int64_t entry, StreamEnd reason, int64_t inserted,
   }
   std::optional<Failure> failure = std::move(first_failure_);
   const bool played = played_;
+  const bool was_paused = paused_;
   phase_ = Phase::kStopped;
   paused_ = false;
-  if (failure && !played) {
-    DeclareFailure(std::move(*failure));
+  if (played) {
+    // A live stream ends only when its connection broke or its server ended it: it is opened
+    // again. A file of known length that reached its end is finished; one the user paused
+    // waits for the user.
+    const bool finished = reason == StreamEnd::kEndOfStream && started_has_duration_;
+    const bool dropped = reason == StreamEnd::kFailed || reason == StreamEnd::kEndOfStream;
+    if (dropped && !finished && !was_paused) {
+      reconnecting_ = true;
+      tries_used_ = 0;
+      drop_time_ = now_();
+      if (PlanRetry()) {
+        EndLoad();
+        return;
+      }
+      EndReconnecting();
+    }
+    EndLoad();
+    return;
+  }
+  if (failure) {
+    EndFailedLoad(std::move(*failure));
+  } else if (reconnecting_) {
+    // A try that ended without playing and without an error is a failed try all the same.
+    Failure ended;
+    ended.entry = entry;
+    EndFailedLoad(std::move(ended));
   } else {
     EndLoad();
   }
@@ -233,6 +314,11 @@ void StreamTracker::DeclareFailure(Failure failure) {
   phase_ = Phase::kStopped;
   paused_ = false;
   EndLoad();
+}
+
+void StreamTracker::OnDuration(bool known) {
+  // The length is no longer known once the entry ends: that change must not make it live.
+  if (known) started_has_duration_ = true;
 }
 
 void StreamTracker::OnPausedForCache(bool paused) {
@@ -280,9 +366,13 @@ PlayerStatus StreamTracker::Status() const {
       return {PlayerState::kStopped};
     case Phase::kCued:
       return {PlayerState::kReady};
+    case Phase::kReconnecting:
+      return {PlayerState::kReconnecting};
     case Phase::kOpening:
+      if (reconnecting_) return {PlayerState::kReconnecting};
       return paused_ ? paused : PlayerStatus{PlayerState::kConnecting};
     case Phase::kLoaded:
+      if (reconnecting_) return {PlayerState::kReconnecting};
       return paused_ ? paused : buffering;
     case Phase::kPlaying:
       if (paused_) return paused;

@@ -70,7 +70,8 @@ void TellPlaylist(const mpv_node& playlist, StreamTracker& tracker) {
 
 }  // namespace
 
-MpvPlayer::MpvPlayer(QWidget* video_parent, MpvPlayerOptions options) : options_(options) {
+MpvPlayer::MpvPlayer(QWidget* video_parent, MpvPlayerOptions options)
+    : options_(options), tracker_(options.reconnect) {
   if (QGuiApplication::platformName() == QLatin1String("offscreen")) options_.null_output = true;
   const Result<mpv_handle*> engine = CreateMpvEngine(
       MpvEngineOptions{.null_output = options_.null_output,
@@ -94,6 +95,8 @@ MpvPlayer::MpvPlayer(QWidget* video_parent, MpvPlayerOptions options) : options_
   // A radio's current song: the stream's ICY title, when it sends one.
   mpv_observe_property(mpv_, 0, "metadata/by-key/icy-title", MPV_FORMAT_STRING);
   mpv_observe_property(mpv_, 0, "playlist", MPV_FORMAT_NODE);
+  // A file of known length that reached its end is finished; a live stream has none.
+  mpv_observe_property(mpv_, 0, "duration", MPV_FORMAT_DOUBLE);
   mpv_set_wakeup_callback(mpv_, &MpvPlayer::OnWakeup, this);
 }
 
@@ -130,6 +133,7 @@ void MpvPlayer::DrainEvents() {
     HandleEvent(*event);
   }
   ScheduleFailureReport();
+  ScheduleRetry();
   Announce();
 }
 
@@ -176,6 +180,9 @@ void MpvPlayer::HandleEvent(const mpv_event& event) {
         if (property->format == MPV_FORMAT_NODE) {
           TellPlaylist(*static_cast<const mpv_node*>(property->data), tracker_);
         }
+      } else if (std::strcmp(property->name, "duration") == 0) {
+        tracker_.OnDuration(property->format == MPV_FORMAT_DOUBLE &&
+                            *static_cast<const double*>(property->data) > 0);
       } else if (std::strcmp(property->name, "cache-buffering-state") == 0) {
         tracker_.OnBufferingPercent(
             property->format == MPV_FORMAT_INT64
@@ -211,6 +218,8 @@ void MpvPlayer::Announce() {
   const PlayerStatus status = tracker_.Status();
   if (status == announced_status_) return;
   announced_status_ = status;
+  // While the stream reconnects the last picture stays: the engine has dropped its frames.
+  if (video_ != nullptr) video_->SetKeepPicture(status.state == PlayerState::kReconnecting);
   if (on_status_change) on_status_change();
 }
 
@@ -228,6 +237,17 @@ void MpvPlayer::ScheduleFailureReport() {
       if (on_error) on_error(url, *description);
     });
   }
+}
+
+void MpvPlayer::ScheduleRetry() {
+  const std::optional<RetryPlan> plan = tracker_.PendingRetry();
+  if (!plan || plan->id <= retry_scheduled_) return;
+  retry_scheduled_ = plan->id;
+  // Stop, another address or the player's end make the tracker refuse the try.
+  QTimer::singleShot(plan->delay, context_, [this, id = plan->id] {
+    if (tracker_.Retry(id) == PlayAction::kLoad) LoadCued();
+    Announce();
+  });
 }
 
 void MpvPlayer::OnStreamTitle(std::string title) {
@@ -261,15 +281,9 @@ void MpvPlayer::SetUrl(const std::string& url) {
 
 void MpvPlayer::Play() {
   switch (tracker_.Play()) {
-    case PlayAction::kLoad: {
-      titles_wanted_ = true;
-      SetFlag("pause", false);  // requests run in order: the load starts unpaused
-      const std::string url = tracker_.url();
-      const char* args[] = {"loadfile", url.c_str(), "replace", nullptr};
-      Command(args, tracker_.load_serial());
-      engine_loaded_ = true;
+    case PlayAction::kLoad:
+      LoadCued();
       break;
-    }
     case PlayAction::kResume:
       SetFlag("pause", false);
       break;
@@ -277,6 +291,15 @@ void MpvPlayer::Play() {
       break;
   }
   ScheduleAnnounce();
+}
+
+void MpvPlayer::LoadCued() {
+  titles_wanted_ = true;
+  SetFlag("pause", false);  // requests run in order: the load starts unpaused
+  const std::string url = tracker_.url();
+  const char* args[] = {"loadfile", url.c_str(), "replace", nullptr};
+  Command(args, tracker_.load_serial());
+  engine_loaded_ = true;
 }
 
 void MpvPlayer::Stop() {

@@ -40,6 +40,12 @@ void MpvVideoWidget::ReleaseEngine() {
   mpv_ = nullptr;
 }
 
+void MpvVideoWidget::SetKeepPicture(bool keep) {
+  if (keep == keep_picture_) return;
+  keep_picture_ = keep;
+  if (!keep) update();
+}
+
 void MpvVideoWidget::FreeRenderContext() {
   if (render_ == nullptr) return;
   // After this returns the engine calls no update callback any more.
@@ -81,6 +87,7 @@ void MpvVideoWidget::initializeGL() {
 void MpvVideoWidget::OnRenderUpdate() {
   if (render_ == nullptr) return;
   if ((mpv_render_context_update(render_) & MPV_RENDER_UPDATE_FRAME) == 0) return;
+  keep_picture_ = false;  // a new picture has come
   const QWindow* shown = window()->windowHandle();
   if (shown != nullptr && shown->isExposed() && !window()->isMinimized()) {
     update();
@@ -103,6 +110,8 @@ void MpvVideoWidget::paintGL() {
     gl->glClear(GL_COLOR_BUFFER_BIT);
     return;
   }
+  // The framebuffer still holds the last picture (unless the widget was resized meanwhile).
+  if (keep_picture_) return;
   const qreal ratio = devicePixelRatioF();
   mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()),
                      static_cast<int>(width() * ratio), static_cast<int>(height() * ratio), 0};
