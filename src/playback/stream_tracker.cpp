@@ -13,6 +13,9 @@ constexpr size_t kMaxLogLines = 32;  // per stream: the cause is among the first
 constexpr size_t kMaxLoadLogLines = 4 * kMaxLogLines;  // per address, a playlist's entries too
 constexpr size_t kMaxTextBytes = 300;
 constexpr size_t kMaxPlaylistEntries = 1000;  // addresses kept to name a failed entry
+// A file that ended this close to its length reached its end (the position is told in whole
+// seconds).
+constexpr double kEndMarginSeconds = 3;
 
 // The log's and the engine's texts as one plain line of at most kMaxTextBytes.
 std::string CleanText(const std::string& text) {
@@ -208,7 +211,9 @@ void StreamTracker::OnStartFile(int64_t entry) {
   started_ = entry;
   started_loaded_ = false;
   started_restarted_ = false;
-  started_has_duration_ = false;
+  started_seekable_ = false;
+  started_duration_ = -1;
+  started_position_ = -1;
 }
 
 void StreamTracker::ApplyStartedEntry() {
@@ -266,7 +271,9 @@ void StreamTracker::OnEndFile(int64_t entry, StreamEnd reason, int64_t inserted,
     // A live stream ends only when its connection broke or its server ended it: it is opened
     // again. A file of known length that reached its end is finished; one the user paused
     // waits for the user.
-    const bool finished = reason == StreamEnd::kEndOfStream && started_has_duration_;
+    const bool finished = reason == StreamEnd::kEndOfStream && started_seekable_ &&
+                          started_duration_ > 0 &&
+                          started_position_ >= started_duration_ - kEndMarginSeconds;
     const bool dropped = reason == StreamEnd::kFailed || reason == StreamEnd::kEndOfStream;
     if (dropped && !finished && !was_paused) {
       reconnecting_ = true;
@@ -316,9 +323,17 @@ void StreamTracker::DeclareFailure(Failure failure) {
   EndLoad();
 }
 
-void StreamTracker::OnDuration(bool known) {
-  // The length is no longer known once the entry ends: that change must not make it live.
-  if (known) started_has_duration_ = true;
+void StreamTracker::OnSeekable(bool seekable) {
+  if (seekable) started_seekable_ = true;
+}
+
+void StreamTracker::OnDuration(double seconds) {
+  // The engine forgets the length as the entry ends: that must not make it live.
+  if (seconds > 0) started_duration_ = seconds;
+}
+
+void StreamTracker::OnPosition(double seconds) {
+  if (seconds >= 0) started_position_ = seconds;
 }
 
 void StreamTracker::OnPausedForCache(bool paused) {

@@ -87,9 +87,13 @@ class StreamTracker {
   // the last entry ended and none played.
   void OnEndFile(int64_t entry, StreamEnd reason, int64_t inserted, const std::string& error,
                  int64_t inserted_count = 1);
-  // Whether the entry last started has a known length: such a stream that reached its end is
-  // finished, not dropped.
-  void OnDuration(bool known);
+  // Whether the entry last started is seekable, its length and how far it played, in seconds;
+  // false and values below 0 (the engine does not know, or no longer) are ignored. A seekable
+  // file that ended at its length is finished, not dropped: a live stream is not seekable, and
+  // the length the engine guesses for it means nothing.
+  void OnSeekable(bool seekable);
+  void OnDuration(double seconds);
+  void OnPosition(double seconds);
   void OnPausedForCache(bool paused);
   void OnBufferingPercent(int percent);
   // A log line of warning or error level ("warn", "error", "fatal"), about the entry last
@@ -171,7 +175,9 @@ class StreamTracker {
   int64_t started_ = -1;
   bool started_loaded_ = false;
   bool started_restarted_ = false;
-  bool started_has_duration_ = false;
+  bool started_seekable_ = false;
+  double started_duration_ = -1;
+  double started_position_ = -1;
 
   // A dropped stream's tries: true from the drop until a try plays, the user stops or cues,
   // or the failure is told; the tries started, the time of the drop, and the next try.

@@ -127,9 +127,12 @@ TEST(StreamTracker, TheEndOfTheStreamStopsWithoutFailure) {
   StreamTracker t;
   PlayAccepted(t, 1);
   t.OnFileLoaded();
-  t.OnDuration(true);  // a file of known length: its end is no drop
+  t.OnSeekable(true);  // a file that reached its known length: its end is no drop
+  t.OnDuration(60.5);
   t.OnPlaybackRestart();
-  t.OnDuration(false);  // the engine forgets the length as the file ends
+  t.OnPosition(59);
+  t.OnDuration(-1);  // the engine forgets the length and position as the file ends
+  t.OnPosition(-1);
   t.OnEndFile(1, StreamEnd::kEndOfStream, 0, "");
   EXPECT_EQ(t.StatusText(), "Stopped");
   EXPECT_FALSE(t.HasFailure());
@@ -286,11 +289,16 @@ class DroppedStreamTest : public ::testing::Test {
  protected:
   static constexpr const char* kReconnecting = "Reconnecting\xE2\x80\xA6";
 
-  // Plays kUrl as entry 1 until it drops with `reason`.
-  void PlayUntilDrop(StreamEnd reason = StreamEnd::kEndOfStream) {
+  // Plays kUrl as entry 1, whose length the engine tells as `length`, for 57 s until it drops
+  // with `reason`.
+  void PlayUntilDrop(StreamEnd reason = StreamEnd::kEndOfStream, double length = -1,
+                     bool seekable = false) {
     PlayAccepted(t_, 1);
     t_.OnFileLoaded();
+    t_.OnSeekable(seekable);
+    t_.OnDuration(length);
     t_.OnPlaybackRestart();
+    t_.OnPosition(57);
     ASSERT_EQ(t_.StatusText(), "Playing");
     t_.OnEndFile(1, reason, 0, reason == StreamEnd::kFailed ? "loading failed" : "");
   }
@@ -319,15 +327,19 @@ using std::chrono::milliseconds;
 TEST_F(DroppedStreamTest, ALiveStreamThatDropsIsLoadedAgainUntilATryPlays) {
   struct Case {
     StreamEnd reason;
-    bool known_length;
+    double length;  // the length the engine told, -1 for none
+    bool seekable;
   };
-  for (const Case& c : {Case{StreamEnd::kEndOfStream, false}, Case{StreamEnd::kFailed, false},
-                        Case{StreamEnd::kFailed, true}}) {
+  // A stream of no length; a live stream's guessed length, reached or not; a file far from its
+  // end; a broken stream.
+  for (const Case& c :
+       {Case{StreamEnd::kEndOfStream, -1, false}, Case{StreamEnd::kEndOfStream, 58, false},
+        Case{StreamEnd::kEndOfStream, 536870, false}, Case{StreamEnd::kEndOfStream, 600, true},
+        Case{StreamEnd::kFailed, -1, false}, Case{StreamEnd::kFailed, 58, true}}) {
     SCOPED_TRACE(static_cast<int>(c.reason));
     StreamTracker t({}, [this] { return now_; });
     t_ = std::move(t);
-    if (c.known_length) t_.OnDuration(true);
-    PlayUntilDrop(c.reason);
+    PlayUntilDrop(c.reason, c.length, c.seekable);
     EXPECT_EQ(t_.StatusText(), kReconnecting);
     EXPECT_TRUE(t_.HasCurrentMedia());  // the last picture stays
     EXPECT_FALSE(t_.HasFailure());

@@ -95,8 +95,11 @@ MpvPlayer::MpvPlayer(QWidget* video_parent, MpvPlayerOptions options)
   // A radio's current song: the stream's ICY title, when it sends one.
   mpv_observe_property(mpv_, 0, "metadata/by-key/icy-title", MPV_FORMAT_STRING);
   mpv_observe_property(mpv_, 0, "playlist", MPV_FORMAT_NODE);
-  // A file of known length that reached its end is finished; a live stream has none.
+  // A seekable file that reached its length is finished; a live stream is not seekable. The
+  // position in whole seconds changes once a second.
+  mpv_observe_property(mpv_, 0, "seekable", MPV_FORMAT_FLAG);
   mpv_observe_property(mpv_, 0, "duration", MPV_FORMAT_DOUBLE);
+  mpv_observe_property(mpv_, 0, "time-pos", MPV_FORMAT_INT64);
   mpv_set_wakeup_callback(mpv_, &MpvPlayer::OnWakeup, this);
 }
 
@@ -180,9 +183,17 @@ void MpvPlayer::HandleEvent(const mpv_event& event) {
         if (property->format == MPV_FORMAT_NODE) {
           TellPlaylist(*static_cast<const mpv_node*>(property->data), tracker_);
         }
+      } else if (std::strcmp(property->name, "seekable") == 0) {
+        tracker_.OnSeekable(property->format == MPV_FORMAT_FLAG &&
+                            *static_cast<const int*>(property->data) != 0);
       } else if (std::strcmp(property->name, "duration") == 0) {
-        tracker_.OnDuration(property->format == MPV_FORMAT_DOUBLE &&
-                            *static_cast<const double*>(property->data) > 0);
+        tracker_.OnDuration(property->format == MPV_FORMAT_DOUBLE
+                                ? *static_cast<const double*>(property->data)
+                                : -1);
+      } else if (std::strcmp(property->name, "time-pos") == 0) {
+        tracker_.OnPosition(property->format == MPV_FORMAT_INT64
+                                ? static_cast<double>(*static_cast<const int64_t*>(property->data))
+                                : -1);
       } else if (std::strcmp(property->name, "cache-buffering-state") == 0) {
         tracker_.OnBufferingPercent(
             property->format == MPV_FORMAT_INT64
