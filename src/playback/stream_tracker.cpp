@@ -226,7 +226,9 @@ void StreamTracker::ApplyStartedEntry() {
     has_media_ = true;
     played_ = true;  // the address plays: an entry that failed before it is no failure of it
     first_failure_.reset();
-    EndReconnecting();  // a new drop gets its tries afresh
+    // The tries stay counted: a stream that drops again within the window goes on with them,
+    // so one that plays a moment after every try is not opened again without end.
+    reconnecting_ = false;
   }
 }
 
@@ -269,21 +271,30 @@ void StreamTracker::OnEndFile(int64_t entry, StreamEnd reason, int64_t inserted,
   paused_ = false;
   if (played) {
     // A live stream ends only when its connection broke or its server ended it: it is opened
-    // again. A file of known length that reached its end is finished; one the user paused
+    // again. A seekable file that reached its length is finished; a stream the user paused
     // waits for the user.
     const bool finished = reason == StreamEnd::kEndOfStream && started_seekable_ &&
                           started_duration_ > 0 &&
                           started_position_ >= started_duration_ - kEndMarginSeconds;
     const bool dropped = reason == StreamEnd::kFailed || reason == StreamEnd::kEndOfStream;
     if (dropped && !finished && !was_paused) {
+      const auto now = now_();
+      if (tries_used_ == 0 || now - drop_time_ >= policy_.window) {
+        tries_used_ = 0;  // a new drop: its tries afresh
+        drop_time_ = now;
+      }
       reconnecting_ = true;
-      tries_used_ = 0;
-      drop_time_ = now_();
       if (PlanRetry()) {
         EndLoad();
         return;
       }
+      // It dropped again once its tries were used up: it fails.
       EndReconnecting();
+      Failure ended;
+      ended.entry = entry;
+      ended.engine_error = error.empty() ? "the stream ended" : error;
+      DeclareFailure(std::move(ended));
+      return;
     }
     EndLoad();
     return;

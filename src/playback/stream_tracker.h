@@ -180,7 +180,8 @@ class StreamTracker {
   double started_position_ = -1;
 
   // A dropped stream's tries: true from the drop until a try plays, the user stops or cues,
-  // or the failure is told; the tries started, the time of the drop, and the next try.
+  // or the failure is told; the tries started since the drop (kept while the stream plays
+  // again, until Stop or Cue), the time of the drop, and the next try.
   bool reconnecting_ = false;
   int tries_used_ = 0;
   std::chrono::steady_clock::time_point drop_time_;

@@ -364,10 +364,16 @@ TEST_F(DroppedStreamTest, ALiveStreamThatDropsIsLoadedAgainUntilATryPlays) {
     EXPECT_EQ(t_.StatusText(), "Playing");
     EXPECT_FALSE(t_.PendingRetry());
 
-    // A later drop has its tries afresh.
+    // Another drop soon after goes on with the tries; a later one has them afresh.
     t_.OnEndFile(3, c.reason, 0, "");
     EXPECT_EQ(t_.StatusText(), kReconnecting);
-    EXPECT_EQ(StartTry(4), milliseconds(1000));
+    EXPECT_EQ(StartTry(4), milliseconds(4000));
+    t_.OnFileLoaded();
+    t_.OnPlaybackRestart();
+    now_ += std::chrono::seconds(30);
+    t_.OnEndFile(4, c.reason, 0, "");
+    EXPECT_EQ(t_.StatusText(), kReconnecting);
+    EXPECT_EQ(StartTry(5), milliseconds(1000));
     EXPECT_FALSE(t_.HasFailure());
   }
 }
@@ -389,6 +395,28 @@ TEST_F(DroppedStreamTest, OnlyWhenEveryTryFailsIsTheLastTrysFailureTold) {
   ASSERT_EQ(t_.failure_serials().size(), size_t{1});
   EXPECT_EQ(t_.FailureUrl(t_.failure_serial()), kUrl);
   EXPECT_EQ(t_.TakeFailure(t_.failure_serial()), "Cannot play " + kUrl + ": try 5 refused.");
+}
+
+TEST_F(DroppedStreamTest, AStreamThatDropsAgainAfterEveryTryFailsOnceItsTriesAreUsedUp) {
+  // A window long enough for all five tries and the drops after them.
+  StreamTracker t(
+      {.tries = 5, .first_pause = milliseconds(1000), .window = std::chrono::minutes(1)},
+      [this] { return now_; });
+  t_ = std::move(t);
+  PlayUntilDrop();
+  for (int64_t entry = 2; entry <= 6; ++entry) {
+    StartTry(entry);
+    t_.OnFileLoaded();
+    t_.OnPlaybackRestart();
+    EXPECT_EQ(t_.StatusText(), "Playing");
+    t_.OnLog("warn", "ffmpeg", "http: Connection reset by peer");
+    t_.OnEndFile(entry, StreamEnd::kEndOfStream, 0, "");
+  }
+  EXPECT_FALSE(t_.PendingRetry());
+  EXPECT_EQ(t_.StatusText(), "Stopped");
+  ASSERT_EQ(t_.failure_serials().size(), size_t{1});
+  EXPECT_EQ(t_.TakeFailure(t_.failure_serial()),
+            "Cannot play " + kUrl + ": Connection reset by peer.");
 }
 
 TEST_F(DroppedStreamTest, NoTryStartsAfterTheWindow) {
