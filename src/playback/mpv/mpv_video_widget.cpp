@@ -21,6 +21,8 @@ void* GetProcAddress(void*, const char* name) {
 
 MpvVideoWidget::MpvVideoWidget(mpv_handle* mpv, QWidget* parent)
     : QOpenGLWidget(parent), mpv_(mpv) {
+  // The framebuffer keeps what was drawn last, so a kept picture survives a repaint.
+  setUpdateBehavior(QOpenGLWidget::PartialUpdate);
   connect(this, &QOpenGLWidget::frameSwapped, this, [this] {
     if (render_ != nullptr) mpv_render_context_report_swap(render_);
   });
