@@ -90,6 +90,7 @@ void MpvVideoWidget::OnRenderUpdate() {
   if (render_ == nullptr) return;
   if ((mpv_render_context_update(render_) & MPV_RENDER_UPDATE_FRAME) == 0) return;
   keep_picture_ = false;  // a new picture has come
+  frame_waiting_ = true;
   const QWindow* shown = window()->windowHandle();
   if (shown != nullptr && shown->isExposed() && !window()->isMinimized()) {
     update();
@@ -114,6 +115,13 @@ void MpvVideoWidget::paintGL() {
   }
   // The framebuffer still holds the last picture (unless the widget was resized meanwhile).
   if (keep_picture_) return;
+  // A frame whose repaint was asked for may have gone with its stream before the repaint came
+  // (a dropped stream is learnt of a little later): drawing now would draw black.
+  const bool frame_was_waiting = frame_waiting_;
+  frame_waiting_ = false;
+  if (frame_was_waiting && (mpv_render_context_update(render_) & MPV_RENDER_UPDATE_FRAME) == 0) {
+    return;
+  }
   const qreal ratio = devicePixelRatioF();
   mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()),
                      static_cast<int>(width() * ratio), static_cast<int>(height() * ratio), 0};

@@ -36,6 +36,7 @@ class MpvVideoWidget : public QOpenGLWidget {
   mpv_handle* mpv_;
   mpv_render_context* render_ = nullptr;
   bool keep_picture_ = false;
+  bool frame_waiting_ = false;  // a new frame asked for the repaint that has not come yet
 };
 
 }  // namespace vistrel
