@@ -158,6 +158,7 @@ class MpvPlayerTest : public QObject {
     ServeDroppingRadio(server_.server(), "/comes-back.wav", true);
     ServeDroppingRadio(server_.server(), "/never-back.wav", false);
     ServeDroppingRadio(server_.server(), "/stopped-back.wav", true);
+    ServeDroppingRadio(server_.server(), "/closed-back.wav", true);
     server_.server().Get("/list.m3u", [this](const httplib::Request&, httplib::Response& res) {
       const std::string base = server_.base_url();
       res.set_content("#EXTM3U\n#EXTINF:-1,Gone\n" + base + "/missing.mp4\n#EXTINF:-1,Tone\n" +
@@ -406,6 +407,8 @@ class MpvPlayerTest : public QObject {
                                          << "fails";
     QTest::newRow("stopped while it reconnects") << "/stopped-back.wav"
                                                  << "stop";
+    QTest::newRow("closed while it reconnects") << "/closed-back.wav"
+                                                << "close";
   }
   void aLiveStreamThatDropsIsOpenedAgain() {
     QFETCH(QString, path);
@@ -423,11 +426,11 @@ class MpvPlayerTest : public QObject {
 
     QWidget window;
     // Short pauses for the test; a longer one where the test stops before the first try.
-    const ReconnectPolicy quick{
-        .tries = 3,
-        .first_pause = std::chrono::milliseconds(outcome == "stop" ? 1500 : 200),
-        .window = std::chrono::seconds(10)};
-    MpvPlayer player(&window, MpvPlayerOptions{.reconnect = quick});
+    const ReconnectPolicy quick{.tries = 3,
+                                .first_pause = std::chrono::milliseconds(
+                                    outcome == "stop" || outcome == "close" ? 1500 : 200),
+                                .window = std::chrono::seconds(10)};
+    auto player = std::make_unique<MpvPlayer>(&window, MpvPlayerOptions{.reconnect = quick});
     std::vector<std::string> boxes;
     std::vector<int32_t> reports;
     std::vector<std::string> labels;  // the status line's texts in turn
@@ -440,7 +443,9 @@ class MpvPlayerTest : public QObject {
       const std::string& label = shown->view().status_label;
       if (labels.empty() || labels.back() != label) labels.push_back(label);
     };
-    PlaybackController controller(state, &player, std::move(hooks));
+    auto owned_controller =
+        std::make_unique<PlaybackController>(state, player.get(), std::move(hooks));
+    PlaybackController& controller = *owned_controller;
     shown = &controller;
     // "Playing", then "Reconnecting…" once the connection broke, then (maybe) "Playing" again.
     const auto reached = [&](const std::vector<std::string>& steps) {
@@ -471,12 +476,19 @@ class MpvPlayerTest : public QObject {
       QCOMPARE(boxes.size(), size_t{1});
       QCOMPARE(reports.size(), size_t{1});
       return;
-    } else {
+    } else if (outcome == "stop") {
       controller.Stop();
       QTRY_COMPARE(controller.view().status_label, std::string("Stopped"));
       QTest::qWait(2000);  // past the pause before the first try
       QCOMPARE(RequestCount(path.toStdString()), 1);
       QCOMPARE(controller.view().status_label, std::string("Stopped"));
+    } else {
+      // The window closes: the controller goes, then the player.
+      shown = nullptr;
+      owned_controller.reset();
+      player.reset();
+      QTest::qWait(2000);  // past the pause before the first try
+      QCOMPARE(RequestCount(path.toStdString()), 1);
     }
     QVERIFY2(boxes.empty(), boxes.empty() ? "" : boxes.front().c_str());
     QVERIFY(reports.empty());
