@@ -29,8 +29,8 @@ class MediaPlayer {
   virtual void Stop() = 0;
   virtual void Pause() = 0;
 
-  // The state: ready (loaded, not started), stopped, paused, playing, or connecting and
-  // buffering while opening.
+  // The state: ready (loaded, not started), stopped, paused, playing, connecting and
+  // buffering while opening, or reconnecting while a live stream that dropped is opened again.
   virtual PlayerStatus Status() const = 0;
   // The status line's text for Status().
   std::string StatusText() const { return PlayerStatusText(Status()); }
@@ -48,7 +48,8 @@ class MediaPlayer {
   std::function<void()> on_status_change;
   // A stream failed: `url` is the address that was set and played (it may have been replaced
   // since: a failure is told whatever the user did next); `description` is readable and names
-  // the address that failed (for a playlist, its entry) and the cause.
+  // the address that failed (for a playlist, its entry) and the cause. A live stream that
+  // dropped after it played is told only once every try to open it again failed.
   std::function<void(const std::string& url, const std::string& description)> on_error;
   // The playing stream announced a new title (a radio's current song), as the network gave it:
   // not yet cleaned. Empty when the stream has none any more. Not raised for a stream that was

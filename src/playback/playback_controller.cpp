@@ -99,7 +99,9 @@ void PlaybackController::Stop() {
   try {
     if (!player_->Url().empty()) {
       view_.stop_visible = false;
-      if (state_.catalogue.filter.view == View::kVideo) {
+      // A stream that reconnects has nothing to pause: Stop ends its tries.
+      if (state_.catalogue.filter.view == View::kVideo &&
+          player_->Status().state != PlayerState::kReconnecting) {
         player_->Pause();
       } else {
         player_->Stop();

@@ -65,8 +65,9 @@ class PlaybackController {
   // No row is selected, or the view is rebuilt: "No channel", nothing cued, Stop shown.
   void ClearChannel();
   void Play();
-  // The Stop button: with a cued address, pauses in the video view and stops elsewhere. A
-  // player that throws here is answered with `offer_player_install`, never rethrown.
+  // The Stop button: with a cued address, pauses in the video view and stops elsewhere (and
+  // always while a dropped stream reconnects, ending its tries). A player that throws here is
+  // answered with `offer_player_install`, never rethrown.
   void Stop();
   // Double click or "Watch/Listen": cue `selected` as CueChannel does (null clears), then play.
   void PlaySelected(const Channel* selected);

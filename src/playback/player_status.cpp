@@ -16,6 +16,8 @@ std::string PlayerStatusText(const PlayerStatus& status) {
       return "Playing";
     case PlayerState::kPaused:
       return "Paused";
+    case PlayerState::kReconnecting:
+      return "Reconnecting\xE2\x80\xA6";  // with the ellipsis character
   }
   return "Stopped";
 }

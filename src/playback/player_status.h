@@ -6,7 +6,16 @@
 
 namespace vistrel {
 
-enum class PlayerState { kStopped, kReady, kConnecting, kBuffering, kPlaying, kPaused };
+// kReconnecting: a live stream dropped after it played and is being opened again.
+enum class PlayerState {
+  kStopped,
+  kReady,
+  kConnecting,
+  kBuffering,
+  kPlaying,
+  kPaused,
+  kReconnecting
+};
 
 struct PlayerStatus {
   PlayerState state = PlayerState::kStopped;
@@ -14,8 +23,8 @@ struct PlayerStatus {
   bool operator==(const PlayerStatus&) const = default;
 };
 
-// "Stopped", "Ready" (loaded, not started), "Connecting...", "Buffering (N%)", "Playing" or
-// "Paused". Never fails.
+// "Stopped", "Ready" (loaded, not started), "Connecting...", "Buffering (N%)", "Playing",
+// "Paused" or "Reconnecting…" (one ellipsis character, UTF-8). Never fails.
 std::string PlayerStatusText(const PlayerStatus& status);
 
 }  // namespace vistrel

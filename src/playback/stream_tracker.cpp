@@ -1,5 +1,6 @@
 #include "playback/stream_tracker.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "catalogue/stream_headers.h"
@@ -13,6 +14,9 @@ constexpr size_t kMaxLogLines = 32;  // per stream: the cause is among the first
 constexpr size_t kMaxLoadLogLines = 4 * kMaxLogLines;  // per address, a playlist's entries too
 constexpr size_t kMaxTextBytes = 300;
 constexpr size_t kMaxPlaylistEntries = 1000;  // addresses kept to name a failed entry
+// A file that ended this close to its length reached its end (the position is told in whole
+// seconds).
+constexpr double kEndMarginSeconds = 3;
 
 // The log's and the engine's texts as one plain line of at most kMaxTextBytes.
 std::string CleanText(const std::string& text) {
@@ -74,8 +78,12 @@ std::string DescribeStreamFailure(const std::string& url, const std::vector<Engi
   return "Cannot play " + CleanText(std::string(ShownStreamAddress(url))) + ": " + cause;
 }
 
+StreamTracker::StreamTracker(ReconnectPolicy policy, Clock now)
+    : policy_(policy), now_(std::move(now)) {}
+
 bool StreamTracker::Active() const {
-  return phase_ == Phase::kOpening || phase_ == Phase::kLoaded || phase_ == Phase::kPlaying;
+  return phase_ == Phase::kOpening || phase_ == Phase::kLoaded || phase_ == Phase::kPlaying ||
+         phase_ == Phase::kReconnecting;
 }
 
 bool StreamTracker::InLoad(int64_t entry) const {
@@ -89,6 +97,7 @@ bool StreamTracker::Cue(const std::string& url) {
   paused_ = false;
   has_media_ = false;
   awaiting_reply_ = false;
+  EndReconnecting();
   EndLoad();
   return must_stop;
 }
@@ -96,7 +105,7 @@ bool StreamTracker::Cue(const std::string& url) {
 PlayAction StreamTracker::Play() {
   if (phase_ == Phase::kEmpty) return PlayAction::kNothing;
   if (Active()) {
-    if (!paused_) return PlayAction::kNothing;
+    if (!paused_ || reconnecting_) return PlayAction::kNothing;
     paused_ = false;
     return PlayAction::kResume;
   }
@@ -116,14 +125,62 @@ bool StreamTracker::Stop() {
   phase_ = Phase::kStopped;
   paused_ = false;
   awaiting_reply_ = false;
+  EndReconnecting();
   EndLoad();
   return true;
 }
 
 bool StreamTracker::Pause() {
-  if (!Active() || paused_) return false;
+  if (!Active() || paused_ || reconnecting_) return false;
   paused_ = true;
   return true;
+}
+
+std::optional<RetryPlan> StreamTracker::PendingRetry() const {
+  if (phase_ != Phase::kReconnecting) return std::nullopt;
+  const auto left = retry_due_ - now_();
+  const auto delay = std::chrono::ceil<std::chrono::milliseconds>(left);
+  return RetryPlan{retry_id_, std::max(delay, std::chrono::milliseconds(0))};
+}
+
+PlayAction StreamTracker::Retry(uint64_t id) {
+  if (phase_ != Phase::kReconnecting || id != retry_id_) return PlayAction::kNothing;
+  ++tries_used_;
+  ++serial_;
+  awaiting_reply_ = true;
+  EndLoad();
+  // The last picture stays until the new one comes: has_media_ is kept.
+  phase_ = Phase::kOpening;
+  paused_for_cache_ = false;
+  buffering_percent_ = 0;
+  return PlayAction::kLoad;
+}
+
+bool StreamTracker::PlanRetry() {
+  if (tries_used_ >= policy_.tries) return false;
+  const auto now = now_();
+  const auto last_start = drop_time_ + policy_.window;
+  if (now >= last_start) return false;
+  auto pause = policy_.first_pause;
+  for (int i = 0; i < tries_used_ && pause < policy_.window; ++i) pause *= 2;
+  retry_due_ = std::min(now + pause, last_start);
+  ++retry_id_;
+  phase_ = Phase::kReconnecting;
+  return true;
+}
+
+void StreamTracker::EndReconnecting() {
+  reconnecting_ = false;
+  tries_used_ = 0;
+}
+
+void StreamTracker::EndFailedLoad(Failure failure) {
+  if (reconnecting_ && PlanRetry()) {
+    EndLoad();
+    return;
+  }
+  EndReconnecting();
+  DeclareFailure(std::move(failure));
 }
 
 void StreamTracker::EndLoad() {
@@ -148,13 +205,16 @@ void StreamTracker::OnLoadRefused(uint64_t serial, const std::string& error) {
   awaiting_reply_ = false;
   Failure failure;
   failure.engine_error = error;
-  DeclareFailure(std::move(failure));
+  EndFailedLoad(std::move(failure));
 }
 
 void StreamTracker::OnStartFile(int64_t entry) {
   started_ = entry;
   started_loaded_ = false;
   started_restarted_ = false;
+  started_seekable_ = false;
+  started_duration_ = -1;
+  started_position_ = -1;
 }
 
 void StreamTracker::ApplyStartedEntry() {
@@ -167,6 +227,9 @@ void StreamTracker::ApplyStartedEntry() {
     has_media_ = true;
     played_ = true;  // the address plays: an entry that failed before it is no failure of it
     first_failure_.reset();
+    // The tries stay counted: a stream that drops again within the window goes on with them,
+    // so one that plays a moment after every try is not opened again without end.
+    reconnecting_ = false;
   }
 }
 
@@ -204,10 +267,46 @@ void StreamTracker::OnEndFile(int64_t entry, StreamEnd reason, int64_t inserted,
   }
   std::optional<Failure> failure = std::move(first_failure_);
   const bool played = played_;
+  const bool was_paused = paused_;
   phase_ = Phase::kStopped;
   paused_ = false;
-  if (failure && !played) {
-    DeclareFailure(std::move(*failure));
+  if (played) {
+    // A live stream ends only when its connection broke or its server ended it: it is opened
+    // again. A seekable file that reached its length is finished; a stream the user paused
+    // waits for the user.
+    const bool finished = reason == StreamEnd::kEndOfStream && started_seekable_ &&
+                          started_duration_ > 0 &&
+                          started_position_ >= started_duration_ - kEndMarginSeconds;
+    const bool dropped = reason == StreamEnd::kFailed || reason == StreamEnd::kEndOfStream;
+    if (dropped && !finished && !was_paused) {
+      const auto now = now_();
+      if (tries_used_ == 0 || now - drop_time_ >= policy_.window) {
+        tries_used_ = 0;  // a new drop: its tries afresh
+        drop_time_ = now;
+      }
+      reconnecting_ = true;
+      if (PlanRetry()) {
+        EndLoad();
+        return;
+      }
+      // It dropped again once its tries were used up: it fails.
+      EndReconnecting();
+      Failure ended;
+      ended.entry = entry;
+      ended.engine_error = error.empty() ? "the stream ended" : error;
+      DeclareFailure(std::move(ended));
+      return;
+    }
+    EndLoad();
+    return;
+  }
+  if (failure) {
+    EndFailedLoad(std::move(*failure));
+  } else if (reconnecting_) {
+    // A try that ended without playing and without an error is a failed try all the same.
+    Failure ended;
+    ended.entry = entry;
+    EndFailedLoad(std::move(ended));
   } else {
     EndLoad();
   }
@@ -234,6 +333,19 @@ void StreamTracker::DeclareFailure(Failure failure) {
   phase_ = Phase::kStopped;
   paused_ = false;
   EndLoad();
+}
+
+void StreamTracker::OnSeekable(bool seekable) {
+  if (seekable) started_seekable_ = true;
+}
+
+void StreamTracker::OnDuration(double seconds) {
+  // The engine forgets the length as the entry ends: that must not make it live.
+  if (seconds > 0) started_duration_ = seconds;
+}
+
+void StreamTracker::OnPosition(double seconds) {
+  if (seconds >= 0) started_position_ = seconds;
 }
 
 void StreamTracker::OnPausedForCache(bool paused) {
@@ -281,9 +393,13 @@ PlayerStatus StreamTracker::Status() const {
       return {PlayerState::kStopped};
     case Phase::kCued:
       return {PlayerState::kReady};
+    case Phase::kReconnecting:
+      return {PlayerState::kReconnecting};
     case Phase::kOpening:
+      if (reconnecting_) return {PlayerState::kReconnecting};
       return paused_ ? paused : PlayerStatus{PlayerState::kConnecting};
     case Phase::kLoaded:
+      if (reconnecting_) return {PlayerState::kReconnecting};
       return paused_ ? paused : buffering;
     case Phase::kPlaying:
       if (paused_) return paused;

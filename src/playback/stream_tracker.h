@@ -3,10 +3,13 @@
 // its engine reported: the status text, whether media is loaded, and the failures waiting to
 // be told. Engine events that belong to an address no longer cued are ignored, so a stopped
 // stream's late end never reads as the end of the one that replaced it. An address that serves
-// a playlist plays its entries in turn. Plain C++: the libmpv player feeds it and carries out
-// what it answers.
+// a playlist plays its entries in turn. A live stream that drops after it played is loaded
+// again a few times before its failure is told. Plain C++: the libmpv player feeds it, keeps
+// the timer it asks for and carries out what it answers.
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -30,17 +33,44 @@ struct EngineLogLine {
 // What Play asks of the engine.
 enum class PlayAction { kNothing, kLoad, kResume };
 
+// How a live stream that dropped after it played is opened again: at most `tries` loads, the
+// first `first_pause` after the drop and each pause twice the one before, none started later
+// than `window` after the drop.
+struct ReconnectPolicy {
+  int tries = 5;
+  std::chrono::milliseconds first_pause{1000};
+  std::chrono::milliseconds window{30000};
+};
+
+// The next try of a dropped stream: hand `id` to Retry once `delay` has passed.
+struct RetryPlan {
+  uint64_t id = 0;
+  std::chrono::milliseconds delay{0};
+};
+
 class StreamTracker {
  public:
+  using Clock = std::function<std::chrono::steady_clock::time_point()>;
+
+  // `now` tells the time the tries of a dropped stream are measured with. Never throws.
+  explicit StreamTracker(ReconnectPolicy policy = {}, Clock now = &std::chrono::steady_clock::now);
+
   // Commands. Cue returns true when something was opening or playing and the engine must stop.
   // Neither Cue nor Play drops a failure waiting to be told: it belongs to the address that
   // failed, whatever the user does next.
   bool Cue(const std::string& url);
   // kLoad: the engine loads `url()` unpaused and tags the load with `load_serial()`.
   PlayAction Play();
-  // True when the engine must stop or pause; false when that changes nothing.
+  // True when the engine must stop or pause; false when that changes nothing. Stop ends the
+  // tries of a dropped stream; Pause does nothing while it reconnects.
   bool Stop();
   bool Pause();
+
+  // The try a dropped stream waits for, once per try: nothing when none waits.
+  std::optional<RetryPlan> PendingRetry() const;
+  // The pause before try `id` is over: kLoad when that try is still wanted (the engine loads
+  // `url()` as Play's kLoad asks), kNothing when the stream was stopped or cued meanwhile.
+  PlayAction Retry(uint64_t id);
 
   // The engine accepted load `serial` as playlist entry `entry`, or refused it (`error` is the
   // engine's own short text). Replies to older loads are ignored.
@@ -57,6 +87,13 @@ class StreamTracker {
   // the last entry ended and none played.
   void OnEndFile(int64_t entry, StreamEnd reason, int64_t inserted, const std::string& error,
                  int64_t inserted_count = 1);
+  // Whether the entry last started is seekable, its length and how far it played, in seconds;
+  // false and values below 0 (the engine does not know, or no longer) are ignored. A seekable
+  // file that ended at its length is finished, not dropped: a live stream is not seekable, and
+  // the length the engine guesses for it means nothing.
+  void OnSeekable(bool seekable);
+  void OnDuration(double seconds);
+  void OnPosition(double seconds);
   void OnPausedForCache(bool paused);
   void OnBufferingPercent(int percent);
   // A log line of warning or error level ("warn", "error", "fatal"), about the entry last
@@ -86,7 +123,8 @@ class StreamTracker {
   std::optional<std::string> TakeFailure(uint64_t serial);
 
  private:
-  enum class Phase { kEmpty, kCued, kOpening, kLoaded, kPlaying, kStopped };
+  // kReconnecting: a dropped stream waits for its next try.
+  enum class Phase { kEmpty, kCued, kOpening, kLoaded, kPlaying, kReconnecting, kStopped };
   struct Failure {
     uint64_t serial = 0;
     int64_t entry = -1;       // the entry that failed first, -1 for a refused load
@@ -104,7 +142,15 @@ class StreamTracker {
   bool InLoad(int64_t entry) const;
   void EndLoad();
   void DeclareFailure(Failure failure);
+  // A load ended without playing: the next try of a dropped stream, else the failure is told.
+  void EndFailedLoad(Failure failure);
+  // Plans the next try; false when the tries are used up or their time is over.
+  bool PlanRetry();
+  void EndReconnecting();
   void ApplyStartedEntry();
+
+  ReconnectPolicy policy_;
+  Clock now_;
 
   Phase phase_ = Phase::kEmpty;
   std::string url_;
@@ -129,6 +175,18 @@ class StreamTracker {
   int64_t started_ = -1;
   bool started_loaded_ = false;
   bool started_restarted_ = false;
+  bool started_seekable_ = false;
+  double started_duration_ = -1;
+  double started_position_ = -1;
+
+  // A dropped stream's tries: true from the drop until a try plays, the user stops or cues,
+  // or the failure is told; the tries started since the drop (kept while the stream plays
+  // again, until Stop or Cue), the time of the drop, and the next try.
+  bool reconnecting_ = false;
+  int tries_used_ = 0;
+  std::chrono::steady_clock::time_point drop_time_;
+  uint64_t retry_id_ = 0;
+  std::chrono::steady_clock::time_point retry_due_;
 
   std::map<int64_t, std::string> entry_urls_;  // the addresses of the load's entries
   std::vector<Failure> failures_;

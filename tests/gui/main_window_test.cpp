@@ -202,6 +202,9 @@ class MainWindowTest : public QObject {
     // The status line shows the player's own text; Mute and the volume reach the player.
     player->RaiseStatus(PlayerState::kBuffering, 40);
     QCOMPARE(run_->Find<QLabel>("statusLabel")->text(), QString("Buffering (40%)"));
+    // A dropped stream being opened again: the ellipsis is one character.
+    player->RaiseStatus(PlayerState::kReconnecting);
+    QCOMPARE(run_->Find<QLabel>("statusLabel")->text(), QString("Reconnecting") + QChar(0x2026));
     QTest::mouseClick(Button("muteButton"), Qt::LeftButton);
     QCOMPARE(player->calls.back(), std::string("SetMuted(1)"));
     run_->Find<QSpinBox>("volumeBox")->stepUp();

@@ -127,6 +127,30 @@ void ServeGuardedHls(httplib::Server& server, std::atomic<int>& refused,
   });
 }
 
+// A live radio that cuts its first listener off after about three seconds; when it `comes_back`
+// later listeners get the endless stream, else a 404. Paced a little faster than it plays, so
+// the player has little buffered when the cut comes.
+void ServeDroppingRadio(httplib::Server& server, const std::string& path, bool comes_back) {
+  auto listeners = std::make_shared<std::atomic<int>>(0);
+  server.Get(path, [listeners, comes_back](const httplib::Request&, httplib::Response& res) {
+    const bool first = (*listeners)++ == 0;
+    if (!first && !comes_back) {
+      res.status = 404;
+      res.set_content("gone", "text/plain");
+      return;
+    }
+    res.set_chunked_content_provider(
+        "audio/x-wav", [first, sent = 0](size_t offset, httplib::DataSink& sink) mutable {
+          if (first && ++sent > 150) return false;  // the connection breaks
+          const std::string bytes = offset == 0 ? EndlessWavHeader() : std::string(200, '\x80');
+          std::this_thread::sleep_for(std::chrono::milliseconds(20));
+          return sink.write(bytes.data(), bytes.size());
+        });
+  });
+}
+
+const std::string kReconnecting = "Reconnecting\xE2\x80\xA6";
+
 // Records every status the player announces, and checks it never announces one inside a call.
 struct StatusLog {
   explicit StatusLog(MpvPlayer& player) : player(player) {
@@ -184,6 +208,10 @@ class MpvPlayerTest : public QObject {
             return false;
           });
     });
+    ServeDroppingRadio(server_.server(), "/comes-back.wav", true);
+    ServeDroppingRadio(server_.server(), "/never-back.wav", false);
+    ServeDroppingRadio(server_.server(), "/stopped-back.wav", true);
+    ServeDroppingRadio(server_.server(), "/closed-back.wav", true);
     server_.server().Get("/list.m3u", [this](const httplib::Request&, httplib::Response& res) {
       const std::string base = server_.base_url();
       res.set_content("#EXTM3U\n#EXTINF:-1,Gone\n" + base + "/missing.mp4\n#EXTINF:-1,Tone\n" +
@@ -485,11 +513,107 @@ class MpvPlayerTest : public QObject {
     MpvPlayer player(&window);
     PlaybackController controller(state, &player, PlaybackHooks{});
     const int refused = guarded_refused_.load();
-    controller.PlaySelected(0);
+    controller.PlaySelected(state.visible_rows.ChannelAt(state.catalogue, 0));
     QTRY_VERIFY_WITH_TIMEOUT(controller.view().status_label == "Playing", kTimeoutMs);
     QCOMPARE(guarded_refused_.load(), refused);
     controller.ClearChannel();
     QTRY_COMPARE(controller.view().status_label, std::string("Stopped"));
+  }
+
+  void aLiveStreamThatDropsIsOpenedAgain_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("outcome");
+    QTest::newRow("it comes back") << "/comes-back.wav"
+                                   << "plays";
+    QTest::newRow("it never comes back") << "/never-back.wav"
+                                         << "fails";
+    QTest::newRow("stopped while it reconnects") << "/stopped-back.wav"
+                                                 << "stop";
+    QTest::newRow("closed while it reconnects") << "/closed-back.wav"
+                                                << "close";
+  }
+  void aLiveStreamThatDropsIsOpenedAgain() {
+    QFETCH(QString, path);
+    QFETCH(QString, outcome);
+    const std::string address = server_.base_url() + path.toStdString();
+    ProgramState state("", SettingsStore(""));
+    Channel channel;
+    channel.id = 7;
+    channel.name = "Live Radio";
+    channel.url = address;
+    state.catalogue.channels.push_back(channel);
+    state.visible_rows.positions = {0};
+    state.visible_rows.count = 1;
+    state.catalogue.filter.view = View::kRadio;
+
+    QWidget window;
+    // Short pauses for the test; a longer one where the test stops before the first try.
+    const ReconnectPolicy quick{.tries = 3,
+                                .first_pause = std::chrono::milliseconds(
+                                    outcome == "stop" || outcome == "close" ? 1500 : 200),
+                                .window = std::chrono::seconds(10)};
+    auto player = std::make_unique<MpvPlayer>(&window, MpvPlayerOptions{.reconnect = quick});
+    std::vector<std::string> boxes;
+    std::vector<int32_t> reports;
+    std::vector<std::string> labels;  // the status line's texts in turn
+    const PlaybackController* shown = nullptr;
+    PlaybackHooks hooks;
+    hooks.show_error = [&](const std::string& text) { boxes.push_back(text); };
+    hooks.report_broken_channel = [&](int32_t id) { reports.push_back(id); };
+    hooks.view_changed = [&] {
+      if (shown == nullptr) return;
+      const std::string& label = shown->view().status_label;
+      if (labels.empty() || labels.back() != label) labels.push_back(label);
+    };
+    auto owned_controller =
+        std::make_unique<PlaybackController>(state, player.get(), std::move(hooks));
+    PlaybackController& controller = *owned_controller;
+    shown = &controller;
+    // "Playing", then "Reconnecting…" once the connection broke, then (maybe) "Playing" again.
+    const auto reached = [&](const std::vector<std::string>& steps) {
+      size_t next = 0;
+      for (const std::string& label : labels) {
+        if (next < steps.size() && label == steps[next]) ++next;
+      }
+      return next == steps.size();
+    };
+
+    controller.PlaySelected(state.visible_rows.ChannelAt(state.catalogue, 0));
+    QTRY_VERIFY_WITH_TIMEOUT(reached({"Playing", kReconnecting}), kTimeoutMs);
+    QVERIFY(controller.view().stop_visible);
+    if (outcome == "plays") {
+      QTRY_VERIFY_WITH_TIMEOUT(reached({"Playing", kReconnecting, "Playing"}), kTimeoutMs);
+      QVERIFY(RequestCount(path.toStdString()) >= 2);
+      QTest::qWait(400);  // longer than a failure waits for its cause
+      QCOMPARE(controller.view().status_label, std::string("Playing"));
+    } else if (outcome == "fails") {
+      QTRY_COMPARE_WITH_TIMEOUT(boxes.size(), size_t{1}, kTimeoutMs);
+      qInfo("%s", boxes.front().c_str());
+      QVERIFY2(boxes.front().find(address) != std::string::npos, boxes.front().c_str());
+      QVERIFY2(boxes.front().find("404") != std::string::npos, boxes.front().c_str());
+      QCOMPARE(reports, std::vector<int32_t>{7});
+      QCOMPARE(controller.view().status_label, std::string("Stopped"));
+      QTest::qWait(1000);  // no further try, box or report
+      QCOMPARE(RequestCount(path.toStdString()), 1 + quick.tries);
+      QCOMPARE(boxes.size(), size_t{1});
+      QCOMPARE(reports.size(), size_t{1});
+      return;
+    } else if (outcome == "stop") {
+      controller.Stop();
+      QTRY_COMPARE(controller.view().status_label, std::string("Stopped"));
+      QTest::qWait(2000);  // past the pause before the first try
+      QCOMPARE(RequestCount(path.toStdString()), 1);
+      QCOMPARE(controller.view().status_label, std::string("Stopped"));
+    } else {
+      // The window closes: the controller goes, then the player.
+      shown = nullptr;
+      owned_controller.reset();
+      player.reset();
+      QTest::qWait(2000);  // past the pause before the first try
+      QCOMPARE(RequestCount(path.toStdString()), 1);
+    }
+    QVERIFY2(boxes.empty(), boxes.empty() ? "" : boxes.front().c_str());
+    QVERIFY(reports.empty());
   }
 
   void theControllerDrivesTheRealPlayer() {
@@ -551,6 +675,13 @@ class MpvPlayerTest : public QObject {
     return once;
   }
 
+  int RequestCount(const std::string& path) const {
+    int count = 0;
+    for (const RecordedRequest& r : server_.requests()) {
+      if (r.path == path) ++count;
+    }
+    return count;
+  }
   bool Requested(const std::string& path) const {
     for (const RecordedRequest& r : server_.requests()) {
       if (r.path == path) return true;

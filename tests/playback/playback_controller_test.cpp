@@ -229,12 +229,15 @@ TEST_F(PlaybackControllerTest, StopPausesOnlyInTheVideoView) {
   struct Case {
     int32_t group_id;
     const char* call;
+    bool reconnecting = false;  // a dropped stream has nothing to pause: its tries end
   };
-  for (const Case& c : {Case{0, "Stop"}, Case{1, "Stop"}, Case{2, "Stop"}, Case{3, "Pause"}}) {
+  for (const Case& c : {Case{0, "Stop"}, Case{1, "Stop"}, Case{2, "Stop"}, Case{3, "Pause"},
+                        Case{3, "Stop", true}, Case{0, "Stop", true}}) {
     state_.catalogue.filter.view = static_cast<View>(c.group_id);
     FakeMediaPlayer player;
     PlaybackController controller(state_, &player, RecordingHooks());
     controller.PlaySelected(Row(kCatalogueRow));
+    if (c.reconnecting) player.RaiseStatus(PlayerState::kReconnecting);
     player.calls.clear();
     repaints_ = 0;
     controller.Stop();
@@ -266,7 +269,8 @@ TEST_F(PlaybackControllerTest, StatusIsShownAsItsTextAndOnlyStopAndPauseStop) {
         Case{{PlayerState::kStopped}, "Stopped", true}, Case{{PlayerState::kReady}, "Ready", false},
         Case{{PlayerState::kConnecting}, "Connecting...", false},
         Case{{PlayerState::kBuffering, 40}, "Buffering (40%)", false},
-        Case{{PlayerState::kPlaying}, "Playing", false}}) {
+        Case{{PlayerState::kPlaying}, "Playing", false},
+        Case{{PlayerState::kReconnecting}, "Reconnecting\xE2\x80\xA6", false}}) {
     FakeMediaPlayer player;
     PlaybackController controller(state_, &player, RecordingHooks());
     controller.PlaySelected(Row(kCatalogueRow));
@@ -419,6 +423,24 @@ TEST_F(PlaybackControllerTest, ErrorShowsTheBoxAndReportsOnlyWithACuedChannel) {
     EXPECT_EQ(events_, (Calls{"box:HTTP error 404", "report:" + name})) << row;
   }
   EXPECT_EQ(controller.view().channel_label, "Radio One");
+}
+
+TEST_F(PlaybackControllerTest, AStreamThatReconnectsShowsNoBoxUntilItsFailureIsTold) {
+  PlaybackController controller(state_, &player_, RecordingHooks());
+  controller.PlaySelected(Row(kUnsentRow));
+  for (const PlayerState state : {PlayerState::kPlaying, PlayerState::kReconnecting,
+                                  PlayerState::kPlaying, PlayerState::kReconnecting}) {
+    player_.RaiseStatus(state);
+    EXPECT_TRUE(controller.view().stop_visible);
+  }
+  EXPECT_EQ(controller.view().status_label, "Reconnecting\xE2\x80\xA6");
+  EXPECT_EQ(events_, (Calls{"submit:1"}));  // submitted once, no box, no report
+  // Every try failed: the player tells the failure once.
+  player_.RaiseStatus(PlayerState::kStopped);
+  player_.RaiseError("Cannot play http://127.0.0.1:1/mine: Connection refused.");
+  EXPECT_EQ(events_,
+            (Calls{"submit:1", "box:Cannot play http://127.0.0.1:1/mine: Connection refused.",
+                   "report:My Stream"}));
 }
 
 TEST_F(PlaybackControllerTest, ErrorReportsTheFailedChannelWhateverIsSelectedNext) {

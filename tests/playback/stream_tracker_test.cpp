@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -125,10 +127,16 @@ TEST(StreamTracker, TheEndOfTheStreamStopsWithoutFailure) {
   StreamTracker t;
   PlayAccepted(t, 1);
   t.OnFileLoaded();
+  t.OnSeekable(true);  // a file that reached its known length: its end is no drop
+  t.OnDuration(60.5);
   t.OnPlaybackRestart();
+  t.OnPosition(59);
+  t.OnDuration(-1);  // the engine forgets the length and position as the file ends
+  t.OnPosition(-1);
   t.OnEndFile(1, StreamEnd::kEndOfStream, 0, "");
   EXPECT_EQ(t.StatusText(), "Stopped");
   EXPECT_FALSE(t.HasFailure());
+  EXPECT_FALSE(t.PendingRetry());
 }
 
 TEST(StreamTracker, AFailureNamesTheAddressAndTheCauseFromTheLog) {
@@ -247,7 +255,8 @@ TEST(StreamTracker, APlaylistFailsOnlyWhenNoEntryPlays) {
     }
     t.OnLog("error", "demux", "Failed to recognize file format.");
     t.OnEndFile(3, c.second_end, 0, "loading failed");
-    EXPECT_EQ(t.StatusText(), "Stopped");
+    // An entry that played and dropped is a live stream: it is loaded again.
+    EXPECT_EQ(t.StatusText(), c.fails ? "Stopped" : "Reconnecting\xE2\x80\xA6");
     ASSERT_EQ(t.HasFailure(), c.fails);
     if (!c.fails) continue;
     // The entry that failed first, with its own cause.
@@ -273,6 +282,203 @@ TEST(StreamTracker, AFailedEntryIsNamedAlsoWhenItsAddressComesLate) {
   t.OnPlaylistEntry(7, "http://127.0.0.1:9/seven.ts");
   EXPECT_EQ(t.TakeFailure(t.failure_serial()),
             "Cannot play http://127.0.0.1:9/seven.ts: Connection refused.");
+}
+
+// A live stream whose tries are measured with a clock the test moves.
+class DroppedStreamTest : public ::testing::Test {
+ protected:
+  static constexpr const char* kReconnecting = "Reconnecting\xE2\x80\xA6";
+
+  // Plays kUrl as entry 1, whose length the engine tells as `length`, for 57 s until it drops
+  // with `reason`.
+  void PlayUntilDrop(StreamEnd reason = StreamEnd::kEndOfStream, double length = -1,
+                     bool seekable = false) {
+    PlayAccepted(t_, 1);
+    t_.OnFileLoaded();
+    t_.OnSeekable(seekable);
+    t_.OnDuration(length);
+    t_.OnPlaybackRestart();
+    t_.OnPosition(57);
+    ASSERT_EQ(t_.StatusText(), "Playing");
+    t_.OnEndFile(1, reason, 0, reason == StreamEnd::kFailed ? "loading failed" : "");
+  }
+  // Waits for the pending try and starts it as entry `entry`; returns its pause.
+  std::chrono::milliseconds StartTry(int64_t entry) {
+    const std::optional<RetryPlan> plan = t_.PendingRetry();
+    EXPECT_TRUE(plan);
+    if (!plan) return {};
+    now_ += plan->delay;
+    EXPECT_EQ(t_.Retry(plan->id), PlayAction::kLoad);
+    t_.OnLoadAccepted(t_.load_serial(), entry);
+    t_.OnStartFile(entry);
+    return plan->delay;
+  }
+  void FailTry(int64_t entry, const std::string& cause) {
+    t_.OnLog("warn", "ffmpeg", cause);
+    t_.OnEndFile(entry, StreamEnd::kFailed, 0, "loading failed");
+  }
+
+  std::chrono::steady_clock::time_point now_{};
+  StreamTracker t_{ReconnectPolicy{}, [this] { return now_; }};
+};
+
+using std::chrono::milliseconds;
+
+TEST_F(DroppedStreamTest, ALiveStreamThatDropsIsLoadedAgainUntilATryPlays) {
+  struct Case {
+    StreamEnd reason;
+    double length;  // the length the engine told, -1 for none
+    bool seekable;
+  };
+  // A stream of no length; a live stream's guessed length, reached or not; a file far from its
+  // end; a broken stream.
+  for (const Case& c :
+       {Case{StreamEnd::kEndOfStream, -1, false}, Case{StreamEnd::kEndOfStream, 58, false},
+        Case{StreamEnd::kEndOfStream, 536870, false}, Case{StreamEnd::kEndOfStream, 600, true},
+        Case{StreamEnd::kFailed, -1, false}, Case{StreamEnd::kFailed, 58, true}}) {
+    SCOPED_TRACE(static_cast<int>(c.reason));
+    StreamTracker t({}, [this] { return now_; });
+    t_ = std::move(t);
+    PlayUntilDrop(c.reason, c.length, c.seekable);
+    EXPECT_EQ(t_.StatusText(), kReconnecting);
+    EXPECT_TRUE(t_.HasCurrentMedia());  // the last picture stays
+    EXPECT_FALSE(t_.HasFailure());
+    EXPECT_EQ(t_.Play(), PlayAction::kNothing);
+    EXPECT_FALSE(t_.Pause());
+    // The same try is planned once, whenever it is asked for.
+    const std::optional<RetryPlan> plan = t_.PendingRetry();
+    ASSERT_TRUE(plan);
+    EXPECT_EQ(t_.PendingRetry()->id, plan->id);
+    EXPECT_EQ(t_.Retry(plan->id + 1), PlayAction::kNothing);
+
+    const uint64_t serial = t_.load_serial();
+    EXPECT_EQ(StartTry(2), milliseconds(1000));
+    EXPECT_GT(t_.load_serial(), serial);
+    EXPECT_EQ(t_.Retry(plan->id), PlayAction::kNothing);  // a try starts once
+    FailTry(2, "http: Connection refused");
+    EXPECT_EQ(t_.StatusText(), kReconnecting);
+    EXPECT_EQ(StartTry(3), milliseconds(2000));
+    t_.OnFileLoaded();
+    EXPECT_EQ(t_.StatusText(), kReconnecting);
+    t_.OnPlaybackRestart();
+    EXPECT_EQ(t_.StatusText(), "Playing");
+    EXPECT_FALSE(t_.PendingRetry());
+
+    // Another drop soon after goes on with the tries; a later one has them afresh.
+    t_.OnEndFile(3, c.reason, 0, "");
+    EXPECT_EQ(t_.StatusText(), kReconnecting);
+    EXPECT_EQ(StartTry(4), milliseconds(4000));
+    t_.OnFileLoaded();
+    t_.OnPlaybackRestart();
+    now_ += std::chrono::seconds(30);
+    t_.OnEndFile(4, c.reason, 0, "");
+    EXPECT_EQ(t_.StatusText(), kReconnecting);
+    EXPECT_EQ(StartTry(5), milliseconds(1000));
+    EXPECT_FALSE(t_.HasFailure());
+  }
+}
+
+TEST_F(DroppedStreamTest, OnlyWhenEveryTryFailsIsTheLastTrysFailureTold) {
+  PlayUntilDrop();
+  // Growing pauses, the last one cut so that every try starts within the window.
+  const std::vector<milliseconds> expected = {milliseconds(1000), milliseconds(2000),
+                                              milliseconds(4000), milliseconds(8000),
+                                              milliseconds(15000)};
+  for (size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(StartTry(static_cast<int64_t>(i) + 2), expected[i]) << i;
+    EXPECT_FALSE(t_.HasFailure());
+    EXPECT_EQ(t_.StatusText(), kReconnecting);
+    FailTry(static_cast<int64_t>(i) + 2, "http: try " + std::to_string(i + 1) + " refused");
+  }
+  EXPECT_FALSE(t_.PendingRetry());
+  EXPECT_EQ(t_.StatusText(), "Stopped");
+  ASSERT_EQ(t_.failure_serials().size(), size_t{1});
+  EXPECT_EQ(t_.FailureUrl(t_.failure_serial()), kUrl);
+  EXPECT_EQ(t_.TakeFailure(t_.failure_serial()), "Cannot play " + kUrl + ": try 5 refused.");
+}
+
+TEST_F(DroppedStreamTest, AStreamThatDropsAgainAfterEveryTryFailsOnceItsTriesAreUsedUp) {
+  // A window long enough for all five tries and the drops after them.
+  StreamTracker t(
+      {.tries = 5, .first_pause = milliseconds(1000), .window = std::chrono::minutes(1)},
+      [this] { return now_; });
+  t_ = std::move(t);
+  PlayUntilDrop();
+  for (int64_t entry = 2; entry <= 6; ++entry) {
+    StartTry(entry);
+    t_.OnFileLoaded();
+    t_.OnPlaybackRestart();
+    EXPECT_EQ(t_.StatusText(), "Playing");
+    t_.OnLog("warn", "ffmpeg", "http: Connection reset by peer");
+    t_.OnEndFile(entry, StreamEnd::kEndOfStream, 0, "");
+  }
+  EXPECT_FALSE(t_.PendingRetry());
+  EXPECT_EQ(t_.StatusText(), "Stopped");
+  ASSERT_EQ(t_.failure_serials().size(), size_t{1});
+  EXPECT_EQ(t_.TakeFailure(t_.failure_serial()),
+            "Cannot play " + kUrl + ": Connection reset by peer.");
+}
+
+TEST_F(DroppedStreamTest, NoTryStartsAfterTheWindow) {
+  PlayUntilDrop();
+  StartTry(2);
+  now_ += milliseconds(28500);  // a try that hangs until the engine gives up
+  FailTry(2, "http: timed out");
+  EXPECT_EQ(StartTry(3), milliseconds(500));        // the pause ends with the window
+  t_.OnEndFile(3, StreamEnd::kEndOfStream, 0, "");  // ended without playing: failed too
+  EXPECT_FALSE(t_.PendingRetry());
+  EXPECT_EQ(t_.StatusText(), "Stopped");
+  EXPECT_TRUE(t_.HasFailure());
+}
+
+TEST_F(DroppedStreamTest, StopOrAnotherAddressEndsTheTriesAtOnce) {
+  for (const bool during_try : {false, true}) {
+    for (const std::string end : {"stop", "cue", "cue the same"}) {
+      SCOPED_TRACE(end + (during_try ? " during a try" : " between tries"));
+      StreamTracker t({}, [this] { return now_; });
+      t_ = std::move(t);
+      PlayUntilDrop();
+      if (during_try) StartTry(2);
+      const uint64_t id = t_.PendingRetry() ? t_.PendingRetry()->id : 0;
+      if (end == "stop") {
+        EXPECT_TRUE(t_.Stop());
+      } else {
+        EXPECT_TRUE(t_.Cue(end == "cue" ? "http://127.0.0.1:9/other.ts" : kUrl));
+      }
+      EXPECT_EQ(t_.StatusText(), end == "stop" ? "Stopped" : "Ready");
+      EXPECT_FALSE(t_.PendingRetry());
+      EXPECT_EQ(t_.Retry(id), PlayAction::kNothing);
+      if (during_try) FailTry(2, "http: Connection refused");  // the stopped try's late end
+      EXPECT_FALSE(t_.HasFailure());
+      EXPECT_FALSE(t_.PendingRetry());
+      // Played again, the stream starts as any other: a failure is told at once.
+      ASSERT_EQ(t_.Play(), PlayAction::kLoad);
+      t_.OnLoadAccepted(t_.load_serial(), 9);
+      t_.OnStartFile(9);
+      FailTry(9, "http: Connection refused");
+      EXPECT_EQ(t_.StatusText(), "Stopped");
+      EXPECT_TRUE(t_.HasFailure());
+    }
+  }
+}
+
+TEST_F(DroppedStreamTest, AStreamThatNeverPlayedOrWasPausedIsNotLoadedAgain) {
+  for (const bool paused : {false, true}) {
+    StreamTracker t({}, [this] { return now_; });
+    t_ = std::move(t);
+    PlayAccepted(t_, 1);
+    if (paused) {
+      t_.OnFileLoaded();
+      t_.OnPlaybackRestart();
+      EXPECT_TRUE(t_.Pause());
+      t_.OnEndFile(1, StreamEnd::kEndOfStream, 0, "");
+    } else {
+      FailTry(1, "http: HTTP error 404 Not Found");
+    }
+    EXPECT_EQ(t_.StatusText(), "Stopped");
+    EXPECT_FALSE(t_.PendingRetry());
+    EXPECT_EQ(t_.HasFailure(), !paused);
+  }
 }
 
 TEST(StreamTracker, ARefusedLoadFailsWithTheEnginesText) {

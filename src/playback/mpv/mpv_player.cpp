@@ -96,7 +96,8 @@ std::vector<std::pair<std::string, std::string>> StreamLoadOptions(const StreamH
   return options;
 }
 
-MpvPlayer::MpvPlayer(QWidget* video_parent, MpvPlayerOptions options) : options_(options) {
+MpvPlayer::MpvPlayer(QWidget* video_parent, MpvPlayerOptions options)
+    : options_(options), tracker_(options.reconnect) {
   if (QGuiApplication::platformName() == QLatin1String("offscreen")) options_.null_output = true;
   const Result<mpv_handle*> engine = CreateMpvEngine(
       MpvEngineOptions{.null_output = options_.null_output,
@@ -120,6 +121,11 @@ MpvPlayer::MpvPlayer(QWidget* video_parent, MpvPlayerOptions options) : options_
   // A radio's current song: the stream's ICY title, when it sends one.
   mpv_observe_property(mpv_, 0, "metadata/by-key/icy-title", MPV_FORMAT_STRING);
   mpv_observe_property(mpv_, 0, "playlist", MPV_FORMAT_NODE);
+  // A seekable file that reached its length is finished; a live stream is not seekable. The
+  // position in whole seconds changes once a second.
+  mpv_observe_property(mpv_, 0, "seekable", MPV_FORMAT_FLAG);
+  mpv_observe_property(mpv_, 0, "duration", MPV_FORMAT_DOUBLE);
+  mpv_observe_property(mpv_, 0, "time-pos", MPV_FORMAT_INT64);
   mpv_set_wakeup_callback(mpv_, &MpvPlayer::OnWakeup, this);
 }
 
@@ -156,6 +162,7 @@ void MpvPlayer::DrainEvents() {
     HandleEvent(*event);
   }
   ScheduleFailureReport();
+  ScheduleRetry();
   Announce();
 }
 
@@ -202,6 +209,17 @@ void MpvPlayer::HandleEvent(const mpv_event& event) {
         if (property->format == MPV_FORMAT_NODE) {
           TellPlaylist(*static_cast<const mpv_node*>(property->data), tracker_);
         }
+      } else if (std::strcmp(property->name, "seekable") == 0) {
+        tracker_.OnSeekable(property->format == MPV_FORMAT_FLAG &&
+                            *static_cast<const int*>(property->data) != 0);
+      } else if (std::strcmp(property->name, "duration") == 0) {
+        tracker_.OnDuration(property->format == MPV_FORMAT_DOUBLE
+                                ? *static_cast<const double*>(property->data)
+                                : -1);
+      } else if (std::strcmp(property->name, "time-pos") == 0) {
+        tracker_.OnPosition(property->format == MPV_FORMAT_INT64
+                                ? static_cast<double>(*static_cast<const int64_t*>(property->data))
+                                : -1);
       } else if (std::strcmp(property->name, "cache-buffering-state") == 0) {
         tracker_.OnBufferingPercent(
             property->format == MPV_FORMAT_INT64
@@ -237,6 +255,8 @@ void MpvPlayer::Announce() {
   const PlayerStatus status = tracker_.Status();
   if (status == announced_status_) return;
   announced_status_ = status;
+  // While the stream reconnects the last picture stays: the engine has dropped its frames.
+  if (video_ != nullptr) video_->SetKeepPicture(status.state == PlayerState::kReconnecting);
   if (on_status_change) on_status_change();
 }
 
@@ -254,6 +274,17 @@ void MpvPlayer::ScheduleFailureReport() {
       if (on_error) on_error(url, *description);
     });
   }
+}
+
+void MpvPlayer::ScheduleRetry() {
+  const std::optional<RetryPlan> plan = tracker_.PendingRetry();
+  if (!plan || plan->id <= retry_scheduled_) return;
+  retry_scheduled_ = plan->id;
+  // Stop, another address or the player's end make the tracker refuse the try.
+  QTimer::singleShot(plan->delay, context_, [this, id = plan->id] {
+    if (tracker_.Retry(id) == PlayAction::kLoad) LoadCued();
+    Announce();
+  });
 }
 
 void MpvPlayer::OnStreamTitle(std::string title) {
@@ -287,6 +318,8 @@ void MpvPlayer::SetUrl(const std::string& url, const StreamHeaders& headers) {
 }
 
 void MpvPlayer::LoadCued() {
+  titles_wanted_ = true;
+  SetFlag("pause", false);  // requests run in order: the load starts unpaused
   const std::string url = tracker_.url();
   const std::vector<std::pair<std::string, std::string>> options = StreamLoadOptions(headers_);
   std::vector<const char*> option_names;
@@ -318,12 +351,9 @@ void MpvPlayer::LoadCued() {
 
 void MpvPlayer::Play() {
   switch (tracker_.Play()) {
-    case PlayAction::kLoad: {
-      titles_wanted_ = true;
-      SetFlag("pause", false);  // requests run in order: the load starts unpaused
+    case PlayAction::kLoad:
       LoadCued();
       break;
-    }
     case PlayAction::kResume:
       SetFlag("pause", false);
       break;

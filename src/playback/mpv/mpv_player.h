@@ -33,6 +33,8 @@ struct MpvPlayerOptions {
   int network_timeout_seconds = 15;
   // How long a failure waits for the engine's late log lines that name its cause.
   int failure_delay_ms = 250;
+  // How a live stream that dropped after it played is opened again.
+  ReconnectPolicy reconnect{};
 };
 
 // The per-file options that carry `headers` to the engine, in order: "user-agent",
@@ -72,6 +74,11 @@ class MpvPlayer final : public MediaPlayer {
   void ScheduleAnnounce();
   void Announce();
   void ScheduleFailureReport();
+  // Arms the timer of the next try of a dropped stream, once per try.
+  void ScheduleRetry();
+  // The one place the engine loads the cued address: a play and every try of a dropped stream
+  // load it with the same options.
+  void LoadCued();
   // Ends whatever the engine loaded.
   void StopEngine();
   void Command(const char* const* args, uint64_t tag);
@@ -91,6 +98,7 @@ class MpvPlayer final : public MediaPlayer {
   PlayerStatus announced_status_;
   bool announce_pending_ = false;
   uint64_t failure_scheduled_ = 0;  // serial of the latest failure whose report is on its way
+  uint64_t retry_scheduled_ = 0;    // id of the latest try whose timer is armed
   bool engine_loaded_ = false;      // a load was sent and no stop since
   std::atomic<bool> drain_posted_{false};
   // Titles are passed on from the load of a cued address on; a title the engine reports for

@@ -21,6 +21,8 @@ void* GetProcAddress(void*, const char* name) {
 
 MpvVideoWidget::MpvVideoWidget(mpv_handle* mpv, QWidget* parent)
     : QOpenGLWidget(parent), mpv_(mpv) {
+  // The framebuffer keeps what was drawn last, so a kept picture survives a repaint.
+  setUpdateBehavior(QOpenGLWidget::PartialUpdate);
   connect(this, &QOpenGLWidget::frameSwapped, this, [this] {
     if (render_ != nullptr) mpv_render_context_report_swap(render_);
   });
@@ -38,6 +40,12 @@ void MpvVideoWidget::ReleaseEngine() {
     doneCurrent();
   }
   mpv_ = nullptr;
+}
+
+void MpvVideoWidget::SetKeepPicture(bool keep) {
+  if (keep == keep_picture_) return;
+  keep_picture_ = keep;
+  if (!keep) update();
 }
 
 void MpvVideoWidget::FreeRenderContext() {
@@ -81,6 +89,8 @@ void MpvVideoWidget::initializeGL() {
 void MpvVideoWidget::OnRenderUpdate() {
   if (render_ == nullptr) return;
   if ((mpv_render_context_update(render_) & MPV_RENDER_UPDATE_FRAME) == 0) return;
+  keep_picture_ = false;  // a new picture has come
+  frame_waiting_ = true;
   const QWindow* shown = window()->windowHandle();
   if (shown != nullptr && shown->isExposed() && !window()->isMinimized()) {
     update();
@@ -101,6 +111,15 @@ void MpvVideoWidget::paintGL() {
     QOpenGLFunctions* gl = context()->functions();
     gl->glClearColor(0, 0, 0, 1);
     gl->glClear(GL_COLOR_BUFFER_BIT);
+    return;
+  }
+  // The framebuffer still holds the last picture (unless the widget was resized meanwhile).
+  if (keep_picture_) return;
+  // A frame whose repaint was asked for may have gone with its stream before the repaint came
+  // (a dropped stream is learnt of a little later): drawing now would draw black.
+  const bool frame_was_waiting = frame_waiting_;
+  frame_waiting_ = false;
+  if (frame_was_waiting && (mpv_render_context_update(render_) & MPV_RENDER_UPDATE_FRAME) == 0) {
     return;
   }
   const qreal ratio = devicePixelRatioF();

@@ -19,6 +19,9 @@ class MpvVideoWidget : public QOpenGLWidget {
 
   // Frees the render context and lets go of the engine; the widget draws black from then on.
   void ReleaseEngine();
+  // While kept, the widget shows the last picture it drew until the engine has a new frame:
+  // the engine, between two loads, would draw black. Never fails.
+  void SetKeepPicture(bool keep);
 
  protected:
   // Creates the render context; on failure the widget stays black and the engine plays sound
@@ -32,6 +35,8 @@ class MpvVideoWidget : public QOpenGLWidget {
 
   mpv_handle* mpv_;
   mpv_render_context* render_ = nullptr;
+  bool keep_picture_ = false;
+  bool frame_waiting_ = false;  // a new frame asked for the repaint that has not come yet
 };
 
 }  // namespace vistrel
