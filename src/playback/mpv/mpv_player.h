@@ -76,14 +76,12 @@ class MpvPlayer final : public MediaPlayer {
   void ScheduleFailureReport();
   // Arms the timer of the next try of a dropped stream, once per try.
   void ScheduleRetry();
-  // The one place the engine loads the cued address: a play and every try of a dropped stream
-  // load it with the same options.
-  void LoadCued();
   // Ends whatever the engine loaded.
   void StopEngine();
   void Command(const char* const* args, uint64_t tag);
   // The one place that has the engine load a stream: the cued address with its headers as
-  // options of that file alone, so that they never reach the next one.
+  // options of that file alone, so that they never reach the next one. A play and every try of
+  // a dropped stream load through it.
   void LoadCued();
   void SetFlag(const char* name, bool value);
   void OnStreamTitle(std::string title);
