@@ -5,6 +5,7 @@
 #include <system_error>
 #include <unordered_set>
 
+#include "app/playlist_commands.h"
 #include "catalogue/lookups.h"
 #include "catalogue/package.h"
 #include "common/files.h"
@@ -83,6 +84,13 @@ LoadReport LoadAtStartUp(ProgramState& state, const Clock& now) {
   const fs::path package = state.data_folder / kPackageFileName;
   if (!fs::exists(package, ec)) {
     state.list_outdated = true;
+    for (std::string& message : ReadUserPlaylists(state)) report.messages.push_back(message);
+    if (!state.playlists.empty()) {
+      // By name, as a load sorts, but without counting as the first sort: the first package
+      // a download brings still lists names A to Z.
+      SortState by_name;
+      SortChannels(catalogue, ListColumn::kChannel, by_name);
+    }
     LoadSettings(state.store, catalogue.filter);
     report.view = RefreshView(state);
     return report;
@@ -96,6 +104,7 @@ LoadReport LoadAtStartUp(ProgramState& state, const Clock& now) {
                 kDamagedPackageFileName + "; the next start offers to download it again.");
   }
   if (IsOutdated(catalogue.version_date, now())) state.list_outdated = true;
+  for (std::string& message : ReadUserPlaylists(state)) report.messages.push_back(message);
   report.view = FinishLoad(state);
   return report;
 }
@@ -126,6 +135,7 @@ LoadReport ReloadCatalogue(ProgramState& state) {
     // What was loaded before the failure stays; the view below shows exactly that.
     report.messages.push_back(e.what());
   }
+  for (std::string& message : ReadUserPlaylists(state)) report.messages.push_back(message);
   report.view = FinishLoad(state);
   return report;
 }

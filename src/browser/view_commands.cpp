@@ -56,6 +56,7 @@ void ShowView(const SettingsStore& store, ViewFilter& filter, View view) {
       return;
     case View::kRadio:
     case View::kVideo:
+    case View::kPlaylist:
       store.WriteInteger("selected", static_cast<int32_t>(view));
       store.Delete("favorited");
       SetView(filter, view);

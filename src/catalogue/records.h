@@ -22,13 +22,15 @@ inline constexpr std::size_t kVersionTextCapacity = 12;
 // boundary, never inside a multi-byte sequence.
 std::string CutText(std::string_view text, std::size_t capacity = kShortTextCapacity);
 
-// The four views of the list. The value is the one stored as the "selected" setting; a
-// stored value that is no view is kept as it is and shows no channel.
+// The five views of the list. The value is the one stored as the "selected" setting; a
+// stored value that is no view is kept as it is and shows no channel. The playlist view shows
+// the channels of the user's own M3U playlists.
 enum class View : uint16_t {
   kFavorites = 0,
   kTv = 1,
   kRadio = 2,
   kVideo = 3,
+  kPlaylist = 4,
 };
 
 // Which channels the list shows: the current view and five optional sections.
@@ -101,13 +103,30 @@ struct Channel {
   int32_t duplicate_reports = 0;
   int32_t spam_reports = 0;
   ChannelStatus status = ChannelStatus::kWorkFine;  // StatusOfReports of the five counters
-  uint16_t user_defined = 0;                        // 1 for a channel the user added
+  uint16_t user_defined = 0;  // 1 for a channel the user added, kPlaylistChannel for a playlist's
   // Rated or flagged in this session. The marks travel with the record through sorts and
   // removals, and go with the records when the catalogue is cleared.
   bool rated_mark = false;
   bool flagged_mark = false;
   // Field by field (doubles by value).
   bool operator==(const Channel&) const = default;
+};
+
+// Channel::user_defined of a channel from one of the user's own playlists. Its group_id is the
+// playlist view's and its id negative (package and user channels have positive ids), so that a
+// favourite made of it never takes another channel's place. Its address may hold the user's
+// credentials: nothing about it is ever sent to the catalogue service.
+inline constexpr uint16_t kPlaylistChannel = 2;
+inline bool IsPlaylistChannel(const Channel& channel) {
+  return channel.user_defined == kPlaylistChannel;
+}
+
+// What a playlist tells of a channel beyond its record: the guide's channel id ("tvg-id") and
+// the logo's address ("tvg-logo").
+struct PlaylistChannelDetails {
+  int32_t id = 0;
+  ChannelText guide_id;
+  ChannelText logo;
 };
 
 // The catalogue: the package's version, the view filter, the tables and every channel, the
@@ -123,6 +142,8 @@ struct Catalogue {
   // The HTTP headers of the channels whose servers want some, by channel id: few channels need
   // them, so they live beside the records rather than in each.
   std::unordered_map<int32_t, StreamHeaders> stream_headers;
+  // The details of the playlist channels that have any, in the order they were read.
+  std::vector<PlaylistChannelDetails> playlist_details;
 };
 
 }  // namespace vistrel

@@ -80,6 +80,21 @@ class MainWindow : public QWidget {
   // its programmes fetched off the GUI thread. Nothing without a selected channel.
   void OpenProgrammeGuide();
 
+  // Opens the playlist at `source`: a file, a "file:" address or an http(s) address, which is
+  // fetched off the GUI thread. The playlist view is shown after; a failure, and the lines that
+  // were skipped, are told in a box.
+  void OpenPlaylistSource(const QString& source);
+  // Ctrl+O or the channel menu's "Open Playlist…": a file dialog for a playlist.
+  void OpenPlaylistDialog();
+  // Ctrl+Shift+O: asks for a playlist's http(s) address.
+  void OpenPlaylistAddressDialog();
+  // The channel menu's "Remove Playlist": after a question, forgets the playlist of the channel
+  // at catalogue `position`.
+  void RemovePlaylistOf(int32_t position);
+  // Fetches every remembered playlist that came from an address again (at start); one that
+  // cannot be fetched keeps its last copy, and a box says why.
+  void RefreshPlaylistAddresses();
+
   // The search position of the find window's next Find Next.
   int32_t find_position() const { return find_position_; }
 
@@ -111,6 +126,9 @@ class MainWindow : public QWidget {
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // Playlist files and addresses dropped on the window are opened.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void CreateControls();
@@ -136,6 +154,11 @@ class MainWindow : public QWidget {
   void OnColumnClick(int32_t column);
   int32_t SelectedRow() const;
   void OpenSite();
+  // Fetches `address` on the runner and opens what it answers; `refresh`: a remembered
+  // playlist fetched again, whose last copy stays on failure.
+  void FetchPlaylist(const std::string& address, bool refresh);
+  // After an open: the playlist view, and a box with the lines skipped.
+  void ShowOpenedPlaylist(const std::string& name, const std::string& warnings);
 
   ProgramState state_;
   ServiceConfig service_;

@@ -52,7 +52,7 @@ void PlaybackController::CueChannel(int32_t row) {
   // protocols: such an address is never handed over, and Play says why.
   if (IsNetworkStreamAddress(channel->url)) {
     refused_address_.reset();
-    RememberCued(channel->url, channel->id);
+    RememberCued(*channel);
     if (player_ != nullptr) player_->SetUrl(channel->url);
   } else {
     refused_address_ = channel->url;
@@ -150,10 +150,11 @@ void PlaybackController::SubmitIfUnsent() {
   if (hooks_.submit_user_channel) hooks_.submit_user_channel(row);
 }
 
-void PlaybackController::RememberCued(const std::string& url, int32_t channel_id) {
+void PlaybackController::RememberCued(const Channel& channel) {
+  const std::string url = channel.url;
   std::erase_if(cued_, [&](const CuedAddress& cued) { return cued.url == url; });
   if (cued_.size() >= kCuedAddressesKept) cued_.erase(cued_.begin());
-  cued_.push_back(CuedAddress{url, channel_id});
+  cued_.push_back(CuedAddress{url, channel.id, !IsPlaylistChannel(channel)});
 }
 
 void PlaybackController::OnError(const std::string& url, const std::string& description) {
@@ -161,7 +162,8 @@ void PlaybackController::OnError(const std::string& url, const std::string& desc
   // gone on to another channel before the failure was told.
   std::optional<int32_t> failed_id;
   for (const CuedAddress& cued : cued_) {
-    if (cued.url == url) failed_id = cued.channel_id;
+    if (cued.url == url)
+      failed_id = cued.reportable ? std::optional(cued.channel_id) : std::nullopt;
   }
   if (hooks_.show_error) hooks_.show_error(description);
   if (failed_id && hooks_.report_broken_channel) hooks_.report_broken_channel(*failed_id);

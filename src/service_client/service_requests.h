@@ -17,6 +17,9 @@
 
 namespace vistrel {
 
+// None of the four sends anything for a playlist channel (IsPlaylistChannel): its address may
+// hold the user's credentials.
+
 // Queues the sending of the channel shown in list row `row`. The caller marks the channel sent.
 // A row the list does not have sends nothing.
 void SubmitUserChannel(RequestRunner& runner, const ServiceConfig& service,
