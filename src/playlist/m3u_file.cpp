@@ -57,6 +57,12 @@ M3uChunkReader::M3uChunkReader(std::function<void(M3uEntry&&)> on_entry, M3uRead
     : report_(report),
       reader_(
           [this, on_entry = std::move(on_entry)](M3uEntry&& entry) {
+            // Text that is no address (a web page instead of a playlist, a local path) would
+            // only make channels that cannot play.
+            if (entry.url.find("://") == std::string::npos) {
+              AddWarning(report_, M3uWarning{current_line_, "not an address; the line is skipped"});
+              return;
+            }
             ++report_.entries;
             on_entry(std::move(entry));
           },
@@ -179,7 +185,8 @@ void M3uChunkReader::FeedUtf8(std::string_view bytes) {
 }
 
 void M3uChunkReader::EndLine(std::string_view line) {
-  reader_.ReadLine(line, line_number_++);
+  current_line_ = line_number_++;
+  reader_.ReadLine(line, current_line_);
 }
 
 void M3uChunkReader::Finish() {

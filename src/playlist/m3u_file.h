@@ -37,7 +37,8 @@ std::string M3uWarningsText(const M3uReadReport& report);
 
 // Splits bytes that arrive in chunks of any size into lines for an M3uReader, counting lines
 // from 1 (LF, CR LF and a lone CR end a line). A UTF-16 file (told by its byte-order mark) is
-// turned into UTF-8 first. Lines longer than kM3uMaxLineBytes are skipped with a warning.
+// turned into UTF-8 first. Lines longer than kM3uMaxLineBytes, and entries whose address has no
+// "scheme://", are skipped with a warning.
 class M3uChunkReader {
  public:
   M3uChunkReader(std::function<void(M3uEntry&&)> on_entry, M3uReadReport& report);
@@ -54,10 +55,11 @@ class M3uChunkReader {
 
   M3uReadReport& report_;
   M3uReader reader_;
-  std::string line_;             // the start of a line cut by a chunk's end
-  bool skipping_ = false;        // the current line is too long and is being skipped
-  bool after_cr_ = false;        // the last byte was a CR: an LF right after it ends nothing
-  std::size_t line_number_ = 1;  // of the line being read
+  std::string line_;              // the start of a line cut by a chunk's end
+  bool skipping_ = false;         // the current line is too long and is being skipped
+  bool after_cr_ = false;         // the last byte was a CR: an LF right after it ends nothing
+  std::size_t line_number_ = 1;   // of the line being read
+  std::size_t current_line_ = 0;  // of the line the reader has now
   enum class Encoding { kUnknown, kUtf8, kUtf16Le, kUtf16Be };
   Encoding encoding_ = Encoding::kUnknown;
   std::string start_;        // the first bytes, until the encoding is known

@@ -90,6 +90,10 @@ TEST(M3uFile, MalformedInputsAreReadAsFarAsTheyGoWithTheLinesOfTheirProblems) {
            "http://127.0.0.1/2\n",
        {"", "Two"},
        {2}},
+      {"lines that are no addresses",
+       "#EXTM3U\n<html>\n#EXTINF:-1,Local\n/home/me/a.ts\n#EXTINF:-1,Net\nrtsp://127.0.0.1/n\n",
+       {"Net"},
+       {2, 4}},
       {"empty", "", {}, {}},
       {"only blank lines and comments", "\n\n#EXTM3U\n# note\n\n", {}, {}},
   };
