@@ -48,7 +48,7 @@ ChannelMenu::ChannelMenu(ProgramState& state, ServiceConfig service, RequestRunn
     if (hooks_.programme_guide) hooks_.programme_guide();
   });
   addSeparator();
-  open_playlist_ = addAction("Open Playlist\u2026");
+  open_playlist_ = addAction(MenuIcon(MenuGlyph::kUpdate), "Open Playlist\u2026");
   open_playlist_->setObjectName("openPlaylistMenuItem");
   connect(open_playlist_, &QAction::triggered, this, [this] {
     if (hooks_.open_playlist) hooks_.open_playlist();
