@@ -15,12 +15,11 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include "catalogue/lookups.h"
 #include "synthetic_catalogue.h"
+#include "synthetic_playlist.h"
 
 namespace fs = std::filesystem;
 
@@ -79,33 +78,6 @@ Run StartOnce(const fs::path& root, const std::string& playlist) {
   return run;
 }
 
-// The catalogue's channels as an extended M3U playlist, with the attributes real lists carry.
-void WritePlaylist(const vistrel::Catalogue& catalogue, const fs::path& path) {
-  std::ofstream out(path, std::ios::binary);
-  std::string text = "#EXTM3U\n";
-  for (const vistrel::Channel& c : catalogue.channels) {
-    text += "#EXTINF:-1 tvg-id=\"ch";
-    text += std::to_string(c.id);
-    text += ".bench\" tvg-logo=\"https://logos.example/";
-    text += std::to_string(c.id);
-    text += ".png\" tvg-country=\"";
-    const int32_t country = vistrel::CountryIndexById(catalogue.countries, c.country_id);
-    if (country >= 0) text += catalogue.countries[static_cast<std::size_t>(country)].name;
-    text += "\" group-title=\"";
-    text += c.genre_name.view();
-    text += "\",";
-    text += c.name.view();
-    text += '\n';
-    text += c.url.view();
-    text += '\n';
-    if (text.size() > (1 << 20)) {
-      out << text;
-      text.clear();
-    }
-  }
-  out << text;
-}
-
 void Report(const char* what, std::vector<Run> results) {
   if (results.empty()) {
     std::printf("  %s: no run reported a first paint\n", what);
@@ -133,7 +105,7 @@ int main(int argc, char** argv) {
   }
   const fs::path root = pattern;
   const fs::path playlist = root / "channels.m3u";
-  WritePlaylist(vistrel::bench::SyntheticCatalogue(channels), playlist);
+  vistrel::bench::WriteSyntheticPlaylist(vistrel::bench::SyntheticCatalogue(channels), playlist);
   std::printf("\nProgram start to first paint of a playlist, %zu channels (%.1f MB), offscreen\n",
               channels, static_cast<double>(fs::file_size(playlist)) / 1e6);
   std::vector<Run> opened, remembered;

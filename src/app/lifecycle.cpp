@@ -54,6 +54,19 @@ ViewResult FinishLoad(ProgramState& state) {
   return RefreshView(state);
 }
 
+namespace {
+
+// FinishLoad with the user's playlists appended after the sort, so that each lists its channels
+// in its own order; their messages join `messages`.
+ViewResult FinishLoadWithPlaylists(ProgramState& state, std::vector<std::string>& messages) {
+  LoadSettings(state.store, state.catalogue.filter);
+  SortChannels(state.catalogue, ListColumn::kChannel, state.sort);
+  for (std::string& message : ReadUserPlaylists(state)) messages.push_back(std::move(message));
+  return RefreshView(state);
+}
+
+}  // namespace
+
 bool SetDamagedPackageAside(const fs::path& data_folder) {
   std::error_code ec;
   const fs::path package = data_folder / kPackageFileName;
@@ -85,12 +98,6 @@ LoadReport LoadAtStartUp(ProgramState& state, const Clock& now) {
   if (!fs::exists(package, ec)) {
     state.list_outdated = true;
     for (std::string& message : ReadUserPlaylists(state)) report.messages.push_back(message);
-    if (!state.playlists.empty()) {
-      // By name, as a load sorts, but without counting as the first sort: the first package
-      // a download brings still lists names A to Z.
-      SortState by_name;
-      SortChannels(catalogue, ListColumn::kChannel, by_name);
-    }
     LoadSettings(state.store, catalogue.filter);
     report.view = RefreshView(state);
     return report;
@@ -104,8 +111,7 @@ LoadReport LoadAtStartUp(ProgramState& state, const Clock& now) {
                 kDamagedPackageFileName + "; the next start offers to download it again.");
   }
   if (IsOutdated(catalogue.version_date, now())) state.list_outdated = true;
-  for (std::string& message : ReadUserPlaylists(state)) report.messages.push_back(message);
-  report.view = FinishLoad(state);
+  report.view = FinishLoadWithPlaylists(state, report.messages);
   return report;
 }
 
@@ -135,8 +141,7 @@ LoadReport ReloadCatalogue(ProgramState& state) {
     // What was loaded before the failure stays; the view below shows exactly that.
     report.messages.push_back(e.what());
   }
-  for (std::string& message : ReadUserPlaylists(state)) report.messages.push_back(message);
-  report.view = FinishLoad(state);
+  report.view = FinishLoadWithPlaylists(state, report.messages);
   return report;
 }
 

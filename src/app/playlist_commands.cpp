@@ -8,7 +8,6 @@
 #include <memory>
 #include <system_error>
 
-#include "browser/sort_channels.h"
 #include "common/files.h"
 #include "playlist/m3u_file.h"
 #include "playlist/user_playlists.h"
@@ -19,23 +18,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The list in the order of the last sort, or by name when none has run yet; the sort state
-// stays as it is, so the next header click goes on from there.
-void SortAsListed(ProgramState& state) {
-  SortState again = state.sort;
-  if (!again.done) {
-    again = SortState{};
-    again.column = ListColumn::kChannel;
-  } else {
-    again.toggle = !again.toggle;
-  }
-  SortChannels(state.catalogue, again.column, again);
-}
-
 Result<M3uReadReport> AddPlaylistFromCopy(ProgramState& state, const UserPlaylist& playlist) {
-  PlaylistChannelMaker maker(state.catalogue, playlist, state.favorites_list);
-  return ReadM3uFile(PlaylistCopyPath(state.data_folder, playlist),
-                     [&maker](M3uEntry&& entry) { maker.Add(std::move(entry)); });
+  return ReadPlaylistChannels(state.catalogue, playlist,
+                              PlaylistCopyPath(state.data_folder, playlist), state.favorites_list);
 }
 
 // Every playlist's channels again from the copies, after one was replaced or removed.
@@ -45,7 +30,6 @@ void RereadPlaylists(ProgramState& state) {
     // A copy that cannot be read now was told about when it was read before.
     (void)AddPlaylistFromCopy(state, playlist);
   }
-  SortAsListed(state);
 }
 
 void RemoveCopy(const fs::path& data_folder, const UserPlaylist& playlist) {
@@ -105,8 +89,6 @@ Result<PlaylistOpened> TakeCopy(ProgramState& state, const std::string& source,
   if (replacing) {
     RemoveCopy(state.data_folder, old);
     RereadPlaylists(state);
-  } else {
-    SortAsListed(state);
   }
   PlaylistOpened opened;
   opened.name = copy.name;

@@ -22,16 +22,18 @@ struct PlaylistOpened {
   std::string warnings;      // the lines skipped or read with a problem (M3uWarningsText)
 };
 
-// Reads playlists.dat and adds the channels of each playlist's copy, sorted as FinishLoad sorts
-// them (after it, nothing more is needed). Returns messages for the user: a list that cannot be
-// read, a copy that cannot be read (the playlist stays listed, without channels). Problems of
-// single lines were told when the playlist was opened and are not told again.
+// Reads playlists.dat and appends the channels of each playlist's copy to the catalogue, in the
+// playlist's own order: they are listed so (only the playlist view shows them) until the user
+// sorts by a column. Returns messages for the user: a list that cannot be read, a copy that
+// cannot be read (the playlist stays listed, without channels). Problems of single lines were
+// told when the playlist was opened and are not told again.
 std::vector<std::string> ReadUserPlaylists(ProgramState& state);
 
 // Opens the playlist file at `file` (a playlist opened from the same file before is replaced):
-// a copy goes into the data folder, its entries become channels of the playlist view, the list
-// is saved. Fails, leaving everything as it was, when the file cannot be read, holds no entry
-// (the text then says so, with the line problems), or the copy or list cannot be written.
+// a copy goes into the data folder, its entries become channels of the playlist view, appended
+// in the playlist's order, the list is saved. Fails, leaving everything as it was, when the file
+// cannot be read, holds no entry (the text then says so, with the line problems), or the copy or
+// list cannot be written.
 Result<PlaylistOpened> OpenPlaylistFile(ProgramState& state, const std::filesystem::path& file);
 
 // OpenPlaylistFile for the text an http(s) address answered: the address is remembered with

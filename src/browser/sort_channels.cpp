@@ -158,7 +158,6 @@ void SortChannels(Catalogue& catalogue, ListColumn column, SortState& state) {
   state.column = column;
   const auto number = static_cast<int32_t>(column);
   if (number < 0 || number >= kListColumnCount) return;
-  state.done = true;
   const bool ascending = SortAscending(column, state.toggle);
   auto& items = catalogue.channels;
   const auto last = static_cast<int32_t>(items.size()) - 1;

@@ -24,7 +24,6 @@ void ClearCatalogue(Catalogue& catalogue) {
   catalogue.countries.clear();
   catalogue.genres.clear();
   catalogue.channels.clear();
-  catalogue.playlist_details.clear();
 }
 
 int32_t IsFavorite(const std::vector<int32_t>& favorites_list, int32_t id) {

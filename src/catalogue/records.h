@@ -121,14 +121,6 @@ inline bool IsPlaylistChannel(const Channel& channel) {
   return channel.user_defined == kPlaylistChannel;
 }
 
-// What a playlist tells of a channel beyond its record: the guide's channel id ("tvg-id") and
-// the logo's address ("tvg-logo").
-struct PlaylistChannelDetails {
-  int32_t id = 0;
-  ChannelText guide_id;
-  ChannelText logo;
-};
-
 // The catalogue: the package's version, the view filter, the tables and every channel, the
 // user's own included.
 struct Catalogue {
@@ -142,8 +134,6 @@ struct Catalogue {
   // The HTTP headers of the channels whose servers want some, by channel id: few channels need
   // them, so they live beside the records rather than in each.
   std::unordered_map<int32_t, StreamHeaders> stream_headers;
-  // The details of the playlist channels that have any, in the order they were read.
-  std::vector<PlaylistChannelDetails> playlist_details;
 };
 
 }  // namespace vistrel

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <memory>
 #include <system_error>
 #include <unordered_map>
@@ -10,6 +11,7 @@
 #include "catalogue/format/fields.h"
 #include "catalogue/format/table_scan.h"
 #include "common/files.h"
+#include "playlist/m3u_file.h"
 
 namespace vistrel {
 
@@ -79,6 +81,16 @@ class IdSet {
   std::size_t mask_ = 0;
   std::size_t count_ = 0;
 };
+
+// Looks names up without making a string of each: most entries of a playlist name a genre and
+// a country that came before.
+struct NameHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view text) const {
+    return std::hash<std::string_view>{}(text);
+  }
+};
+using NameIds = std::unordered_map<std::string, int32_t, NameHash, std::equal_to<>>;
 
 // The block the texts of many channels are packed into, one allocation for thousands of texts.
 constexpr std::size_t kTextBlockBytes = 1 << 20;
@@ -172,18 +184,59 @@ fs::path PlaylistCopyPath(const fs::path& data_folder, const UserPlaylist& playl
 }
 
 int32_t PlaylistChannelIdOf(std::string_view url, std::string_view title) {
-  // FNV-1a over the address, a separator and the title.
-  uint64_t hash = 0xcbf29ce484222325ULL;
+  // Eight bytes a step (a large playlist has hundreds of thousands of addresses to hash), mixed
+  // as in a multiply-xorshift hash; fixed here, so that ids never change with a library.
+  uint64_t hash = 0x9E3779B97F4A7C15ULL;
   auto mix = [&](std::string_view text) {
-    for (const char c : text) {
-      hash ^= static_cast<unsigned char>(c);
-      hash *= 0x100000001b3ULL;
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+      uint64_t word = 0;
+      std::memcpy(&word, text.data() + i, 8);
+      hash = (hash ^ word) * 0xFF51AFD7ED558CCDULL;
+      hash ^= hash >> 32;
     }
+    uint64_t tail = text.size() - i;
+    for (; i < text.size(); ++i) tail = (tail << 8) | static_cast<unsigned char>(text[i]);
+    hash = (hash ^ tail) * 0xC4CEB9FE1A85EC53ULL;
+    hash ^= hash >> 29;
   };
   mix(url);
-  mix(std::string_view("\0", 1));
   mix(title);
   return -static_cast<int32_t>(1 + hash % 2147483647ULL);
+}
+
+std::string_view PlaylistChannelName(const M3uEntry& entry, std::string& fallback) {
+  std::string_view name = entry.title;
+  if (name.empty()) {
+    const auto it = entry.attributes.find("tvg-name");
+    if (it != entry.attributes.end()) name = it->second;
+  }
+  if (name.empty()) {
+    fallback = PlaylistNameOf(entry.url);
+    name = fallback;
+  }
+  return name.substr(0, CharacterPrefix(name, kShortTextCapacity));
+}
+
+Result<PlaylistChannelDetails> ReadPlaylistChannelDetails(const fs::path& copy,
+                                                          const Channel& channel) {
+  PlaylistChannelDetails details;
+  bool found = false;
+  std::string fallback;
+  const Result<M3uReadReport> read = ReadM3uFile(copy, [&](M3uEntry&& entry) {
+    if (found || entry.url != channel.url.view() ||
+        PlaylistChannelName(entry, fallback) != channel.name.view()) {
+      return;
+    }
+    found = true;
+    for (auto [key, field] :
+         {std::pair{"tvg-id", &details.guide_id}, std::pair{"tvg-logo", &details.logo}}) {
+      const auto it = entry.attributes.find(key);
+      if (it != entry.attributes.end()) *field = std::move(it->second);
+    }
+  });
+  if (!read.ok()) return Result<PlaylistChannelDetails>::Fail(read.error);
+  return Result<PlaylistChannelDetails>::Ok(std::move(details));
 }
 
 struct PlaylistChannelMaker::State {
@@ -191,8 +244,8 @@ struct PlaylistChannelMaker::State {
   ChannelText comment;
   IdSet taken;
   IdSet favorites;
-  std::unordered_map<std::string, int32_t> genre_ids;
-  std::unordered_map<std::string, int32_t> country_ids;
+  NameIds genre_ids;
+  NameIds country_ids;
   std::unordered_map<int32_t, ChannelText> genre_names;
   int32_t next_genre_id = 1;
   int32_t next_country_id = 1;
@@ -202,7 +255,7 @@ struct PlaylistChannelMaker::State {
   explicit State(Catalogue& c) : catalogue(c) {}
 
   // Copies of the texts, packed into the current block (a new one when they do not fit).
-  std::array<ChannelText, 4> Pack(const std::array<std::string_view, 4>& parts) {
+  std::array<ChannelText, 2> Pack(const std::array<std::string_view, 2>& parts) {
     std::size_t size = 0;
     for (std::string_view p : parts) size += p.size();
     if (!texts || size > block_left) {
@@ -211,7 +264,7 @@ struct PlaylistChannelMaker::State {
       block_left = block;
     }
     char* at = texts->block().data() + (texts->block().size() - block_left);
-    std::array<ChannelText, 4> out;
+    std::array<ChannelText, 2> out;
     for (std::size_t i = 0; i < parts.size(); ++i) {
       std::copy(parts[i].begin(), parts[i].end(), at);
       out[i] = texts->Share(std::string_view(at, parts[i].size()));
@@ -247,6 +300,10 @@ PlaylistChannelMaker::~PlaylistChannelMaker() {
   delete state_;
 }
 
+void PlaylistChannelMaker::Reserve(std::size_t count) {
+  state_->catalogue.channels.reserve(state_->catalogue.channels.size() + count);
+}
+
 void PlaylistChannelMaker::Add(M3uEntry&& entry) {
   State& s = *state_;
   Catalogue& catalogue = s.catalogue;
@@ -255,13 +312,14 @@ void PlaylistChannelMaker::Add(M3uEntry&& entry) {
     return it == entry.attributes.end() ? std::string_view() : std::string_view(it->second);
   };
   // A table entry for a name, added when new while 16-bit ids are left (the filter keeps 16).
-  auto table_id = [](std::string_view name, std::unordered_map<std::string, int32_t>& ids,
-                     int32_t& next_id, auto add) -> int32_t {
+  auto table_id = [](std::string_view name, NameIds& ids, int32_t& next_id, auto add) -> int32_t {
     if (name.empty()) return 0;
+    if (const auto it = ids.find(name); it != ids.end()) return it->second;
     const std::string key(name.substr(0, CharacterPrefix(name, kShortTextCapacity)));
     if (const auto it = ids.find(key); it != ids.end()) return it->second;
     if (next_id > 0xFFFF) return 0;
     const int32_t id = next_id++;
+    ids.emplace(name, id);
     ids.emplace(key, id);
     add(id, key);
     return id;
@@ -278,17 +336,8 @@ void PlaylistChannelMaker::Add(M3uEntry&& entry) {
   channel.status = ChannelStatus::kNew;
   channel.comment = s.comment;
 
-  std::string_view name = entry.title;
-  if (name.empty()) name = attribute("tvg-name");
   std::string fallback;
-  if (name.empty()) {
-    fallback = PlaylistNameOf(entry.url);
-    name = fallback;
-  }
-  name = name.substr(0, CharacterPrefix(name, kShortTextCapacity));
-  const std::string_view guide_id = attribute("tvg-id");
-  const std::string_view logo = attribute("tvg-logo");
-  std::array<ChannelText, 4> texts = s.Pack({name, entry.url, guide_id, logo});
+  std::array<ChannelText, 2> texts = s.Pack({PlaylistChannelName(entry, fallback), entry.url});
   channel.name = std::move(texts[0]);
   channel.url = std::move(texts[1]);
 
@@ -313,18 +362,26 @@ void PlaylistChannelMaker::Add(M3uEntry&& entry) {
                                   catalogue.countries.push_back(Country{new_id, text});
                                 });
 
-  if (!texts[2].empty() || !texts[3].empty()) {
-    catalogue.playlist_details.push_back(
-        PlaylistChannelDetails{id, std::move(texts[2]), std::move(texts[3])});
-  }
   if (!entry.headers.empty()) catalogue.stream_headers[id] = std::move(entry.headers);
   catalogue.channels.push_back(std::move(channel));
+}
+
+Result<M3uReadReport> ReadPlaylistChannels(Catalogue& catalogue, const UserPlaylist& playlist,
+                                           const fs::path& file,
+                                           const std::vector<int32_t>& favorites_list) {
+  PlaylistChannelMaker maker(catalogue, playlist, favorites_list);
+  // Room for as many channels as the file may hold (an entry takes some 100 bytes or more), so
+  // that a large playlist is not moved again and again as it grows; pages never used are never
+  // given memory. Capped, so that a huge file asks for no absurd amount up front.
+  std::error_code ec;
+  const std::uintmax_t size = fs::file_size(file, ec);
+  if (!ec) maker.Reserve(static_cast<std::size_t>(std::min<std::uintmax_t>(size / 96, 4'000'000)));
+  return ReadM3uFile(file, [&maker](M3uEntry&& entry) { maker.Add(std::move(entry)); });
 }
 
 void RemovePlaylistChannels(Catalogue& catalogue, std::size_t countries, std::size_t genres) {
   std::erase_if(catalogue.channels, [](const Channel& c) { return IsPlaylistChannel(c); });
   std::erase_if(catalogue.stream_headers, [](const auto& item) { return item.first < 0; });
-  catalogue.playlist_details.clear();
   if (catalogue.countries.size() > countries) catalogue.countries.resize(countries);
   if (catalogue.genres.size() > genres) catalogue.genres.resize(genres);
 }

@@ -12,6 +12,7 @@
 
 #include "catalogue/records.h"
 #include "common/error.h"
+#include "playlist/m3u_file.h"
 #include "playlist/m3u_playlist.h"
 
 namespace vistrel {
@@ -58,6 +59,25 @@ Outcome SavePlaylistList(const std::filesystem::path& data_folder,
 std::filesystem::path PlaylistCopyPath(const std::filesystem::path& data_folder,
                                        const UserPlaylist& playlist);
 
+// The name an entry's channel gets: its title, else its "tvg-name", else PlaylistNameOf its
+// address (made in `fallback`), cut to kShortTextCapacity characters. Never fails.
+std::string_view PlaylistChannelName(const M3uEntry& entry, std::string& fallback);
+
+// What a playlist tells of a channel beyond its record: the guide's channel id ("tvg-id") and
+// the logo's address ("tvg-logo"). They stay in the playlist's copy and are read from there when
+// asked: nothing needs them for every channel at once, and kept in memory for each channel of a
+// large playlist they would take tens of megabytes.
+struct PlaylistChannelDetails {
+  std::string guide_id;
+  std::string logo;
+  bool operator==(const PlaylistChannelDetails&) const = default;
+};
+
+// The details of the first entry of the playlist file `copy` that makes `channel` (the same
+// address and name); empty ones when no entry does. Fails with CannotReadMessage.
+Result<PlaylistChannelDetails> ReadPlaylistChannelDetails(const std::filesystem::path& copy,
+                                                          const Channel& channel);
+
 // The id of a playlist channel before collisions are resolved: from its address and title, so
 // that it stays the same when the playlist is read again or its entries move. Always in
 // [-2147483647, -1]. Never fails.
@@ -66,9 +86,9 @@ int32_t PlaylistChannelIdOf(std::string_view url, std::string_view title);
 // Turns the entries of one playlist into channels of `catalogue`: group and view "playlist",
 // user_defined kPlaylistChannel, the comment the playlist's name, "group-title" the genre and
 // "tvg-country" the country (found by name in the catalogue's tables, or added there with ids
-// above the highest, while 16-bit ids are left), "tvg-id" and "tvg-logo" kept as details, the
-// entry's headers as stream headers, a favourite when the id is in `favorites_list`. An id
-// taken already goes to the next free one below it. Throws std::bad_alloc only.
+// above the highest, while 16-bit ids are left), the entry's headers as stream headers, a
+// favourite when the id is in `favorites_list`. An id taken already goes to the next free one
+// below it. Throws std::bad_alloc only.
 class PlaylistChannelMaker {
  public:
   PlaylistChannelMaker(Catalogue& catalogue, const UserPlaylist& playlist,
@@ -78,13 +98,21 @@ class PlaylistChannelMaker {
   PlaylistChannelMaker& operator=(const PlaylistChannelMaker&) = delete;
 
   void Add(M3uEntry&& entry);
+  // Room for `count` more channels, so that the catalogue does not grow step by step.
+  void Reserve(std::size_t count);
 
  private:
   struct State;
   State* state_;
 };
 
-// Removes every playlist channel (and its headers and details) from `catalogue`; the countries
+// Reads the playlist file `file` into `catalogue` through a PlaylistChannelMaker, with room made
+// for the channels first. Fails as ReadM3uFile; the channels read before a failure stay.
+Result<M3uReadReport> ReadPlaylistChannels(Catalogue& catalogue, const UserPlaylist& playlist,
+                                           const std::filesystem::path& file,
+                                           const std::vector<int32_t>& favorites_list);
+
+// Removes every playlist channel (and its headers) from `catalogue`; the countries
 // and genres are cut back to the first `countries` and `genres` entries. Never fails.
 void RemovePlaylistChannels(Catalogue& catalogue, std::size_t countries, std::size_t genres);
 

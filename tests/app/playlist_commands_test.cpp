@@ -95,18 +95,19 @@ TEST(PlaylistCommands, AnOpenedPlaylistIsItsOwnViewAndComesBackAtTheNextStart) {
   p.ShowPlaylists();
   EXPECT_THAT(p.Names(), ElementsAre("Beta One", "Алфа"));
 
-  // The playlist's details: genre and country from the tables (found or added), the headers
-  // and the guide id and logo beside the records, the playlist's name as comment.
+  // The playlist's details: genre and country from the tables (found or added), the guide id
+  // and logo from the copy, the playlist's name as comment.
   const Channel& beta = p.Row(0);
   EXPECT_LT(beta.id, 0);
   EXPECT_TRUE(IsPlaylistChannel(beta));
   EXPECT_EQ(beta.genre_id, 5);
   EXPECT_EQ(beta.country_id, 7);
   EXPECT_EQ(beta.comment, "tv list.m3u");
-  ASSERT_EQ(p.state.catalogue.playlist_details.size(), 1u);
-  EXPECT_EQ(p.state.catalogue.playlist_details[0].id, beta.id);
-  EXPECT_EQ(p.state.catalogue.playlist_details[0].guide_id, "b.no");
-  EXPECT_EQ(p.state.catalogue.playlist_details[0].logo, "http://127.0.0.1/b.png");
+  const Result<PlaylistChannelDetails> details =
+      ReadPlaylistChannelDetails(PlaylistCopyPath(p.data, p.state.playlists.at(0)), beta);
+  ASSERT_TRUE(details.ok()) << details.error;
+  EXPECT_EQ(details.value->guide_id, "b.no");
+  EXPECT_EQ(details.value->logo, "http://127.0.0.1/b.png");
   const Channel& alfa = p.Row(1);
   EXPECT_EQ(alfa.genre_name, "Music, Pop");
   EXPECT_GT(alfa.genre_id, 5);

@@ -97,7 +97,8 @@ class PlaylistWindowTest : public QObject {
     QVERIFY(driver.boxes().at(0).text.contains("line 6: #EXTINF without an address"));
     QVERIFY(window->windowTitle().endsWith(" - Playlist"));
     QCOMPARE(list->accessibleName(), QString("Channel list"));
-    QCOMPARE(Names(list), QStringList({"Delta", QString::fromUtf8("Omega Нов")}));
+    // In the playlist's own order, until a column is sorted.
+    QCOMPARE(Names(list), QStringList({QString::fromUtf8("Omega Нов"), "Delta"}));
     QCOMPARE(list->model()->index(0, 4).data().toString(), QString("my list.m3u"));
 
     // Ctrl+1 leaves for the TV view, Ctrl+4 comes back.
@@ -145,10 +146,10 @@ class PlaylistWindowTest : public QObject {
     window = run.window();
     list = run.Find<QTableView>("channelList");
     QVERIFY(window->windowTitle().endsWith(" - Playlist"));
-    QCOMPARE(Names(list), QStringList({"Delta", QString::fromUtf8("Omega Нов")}));
+    QCOMPARE(Names(list), QStringList({QString::fromUtf8("Omega Нов"), "Delta"}));
     QCOMPARE(window->state().catalogue.channels.size(), 7u);  // 5 of the package, 2 of the list
     QTest::mouseClick(run.Find<QWidget>("favoritesButton"), Qt::LeftButton);
-    QCOMPARE(Names(list), QStringList({"Delta"}));
+    QCOMPARE(Names(list), QStringList({QString::fromUtf8("Omega Нов")}));
 
     // Remove Playlist, from the menu of one of its channels, after a question.
     window->activateWindow();
