@@ -82,8 +82,9 @@ void ChannelMenu::Apply() {
   flag_->menuAction()->setEnabled(s.flag);
   update_->setEnabled(s.update);
   remove_->setEnabled(s.remove);
-  // Any channel may have a guide: the item needs only a channel.
-  guide_->setEnabled(s.watch);
+  // Any catalogue channel may have a guide: the item needs only a channel. The service knows
+  // nothing of a playlist channel, and is not asked about it.
+  guide_->setEnabled(s.watch && !s.remove_playlist);
   remove_playlist_->setEnabled(s.remove_playlist);
 }
 

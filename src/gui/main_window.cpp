@@ -501,6 +501,7 @@ void MainWindow::OpenProgrammeGuide() {
       ChannelPositionOfRow(state_.catalogue, state_.visible_rows, SelectedRow());
   if (position < 0) return;
   const Channel& channel = state_.catalogue.channels[static_cast<size_t>(position)];
+  if (IsPlaylistChannel(channel)) return;  // the service has no guide of the user's own channels
   const int32_t id = channel.id;
   guide_window_->OpenFor(id, ToQString(channel.name));
   guide_requests_->FetchChannel(id, [this, id](Result<std::vector<GuideProgramme>> programmes) {

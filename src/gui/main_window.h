@@ -77,7 +77,8 @@ class MainWindow : public QWidget {
   void Zap(int32_t step);
 
   // Ctrl+G or the channel menu's "Programme Guide": the guide window for the selected channel,
-  // its programmes fetched off the GUI thread. Nothing without a selected channel.
+  // its programmes fetched off the GUI thread. Nothing without a selected channel, or for a
+  // playlist channel.
   void OpenProgrammeGuide();
 
   // Opens the playlist at `source`: a file, a "file:" address or an http(s) address, which is

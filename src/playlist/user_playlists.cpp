@@ -286,6 +286,10 @@ PlaylistChannelMaker::PlaylistChannelMaker(Catalogue& catalogue, const UserPlayl
   for (int32_t id : favorites_list) {
     if (id < 0) s.favorites.Insert(id);
   }
+  // Entry 0 of each table stands for all of them in the lists; without a package the tables
+  // are empty and get it here, so that the first playlist country is not taken for it.
+  if (catalogue.countries.empty()) catalogue.countries.push_back(Country{0, "All Countries"});
+  if (catalogue.genres.empty()) catalogue.genres.push_back(Genre{0, "All Genres"});
   for (const Genre& g : catalogue.genres) {
     s.genre_ids.emplace(g.name, g.id);
     s.next_genre_id = std::max(s.next_genre_id, g.id + 1);

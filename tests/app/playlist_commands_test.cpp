@@ -163,6 +163,9 @@ TEST(PlaylistCommands, TheSameSourceReplacesItsPlaylistAndAFailureKeepsTheLastCo
                        "#EXTM3U\n#EXTINF:-1,Two\nhttp://127.0.0.1/2\n#EXTINF:-1,Zwei\nhttp://2\n")
           .ok());
   ASSERT_EQ(p.state.playlists.size(), 1u);
+  // Without a package the tables get their first entry, which stands for all in the lists.
+  EXPECT_EQ(p.state.catalogue.countries.at(0), (Country{0, "All Countries"}));
+  EXPECT_EQ(p.state.catalogue.genres.at(0), (Genre{0, "All Genres"}));
   EXPECT_EQ(p.state.playlists[0].name, "get.php");  // no credentials in what is shown
   EXPECT_EQ(p.state.playlists[0].source, address);
   p.ShowPlaylists();

@@ -122,6 +122,7 @@ class PlaylistWindowTest : public QObject {
     QVERIFY(!menu->update_action()->isEnabled());
     QVERIFY(!menu->remove_action()->isEnabled());
     QVERIFY(menu->remove_playlist_action()->isEnabled());
+    QVERIFY(!menu->programme_guide_action()->isEnabled());
     // Even reached some other way, a rating or flag is not sent; nor is playing or failing.
     menu->rate_menu()->actions().first()->trigger();
     menu->flag_menu()->actions().first()->trigger();
