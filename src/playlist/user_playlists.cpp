@@ -54,6 +54,11 @@ class IdSet {
       if (slots_[i] == 0) return false;
     }
   }
+  // Starts fetching the slot where `id` is looked for: the table is larger than the caches,
+  // and the lookup can wait while the record is filled.
+  void Prefetch(int32_t id) const {
+    if (!slots_.empty()) __builtin_prefetch(&slots_[Slot(id)]);
+  }
   void Insert(int32_t id) {
     if ((count_ + 1) * 2 > slots_.size()) Grow();
     for (std::size_t i = Slot(id);; i = (i + 1) & mask_) {
@@ -331,12 +336,9 @@ void PlaylistChannelMaker::Add(M3uEntry&& entry) {
 
   Channel channel;
   int32_t id = PlaylistChannelIdOf(entry.url, entry.title);
-  while (s.taken.Contains(id)) id = id == -2147483647 ? -1 : id - 1;
-  s.taken.Insert(id);
-  channel.id = id;
+  s.taken.Prefetch(id);
   channel.group_id = static_cast<int32_t>(View::kPlaylist);
   channel.user_defined = kPlaylistChannel;
-  channel.favorited = s.favorites.Contains(id) ? 1 : 0;
   channel.status = ChannelStatus::kNew;
   channel.comment = s.comment;
 
@@ -366,6 +368,10 @@ void PlaylistChannelMaker::Add(M3uEntry&& entry) {
                                   catalogue.countries.push_back(Country{new_id, text});
                                 });
 
+  while (s.taken.Contains(id)) id = id == -2147483647 ? -1 : id - 1;
+  s.taken.Insert(id);
+  channel.id = id;
+  channel.favorited = s.favorites.Contains(id) ? 1 : 0;
   if (!entry.headers.empty()) catalogue.stream_headers[id] = std::move(entry.headers);
   catalogue.channels.push_back(std::move(channel));
 }
