@@ -54,6 +54,12 @@ class IdSet {
       if (slots_[i] == 0) return false;
     }
   }
+  // Room for `count` ids in all without growing step by step (each step moves every id).
+  void Reserve(std::size_t count) {
+    std::size_t size = 64;
+    while (size < count * 2) size *= 2;
+    if (size > slots_.size()) Rehash(size);
+  }
   // Starts fetching the slot where `id` is looked for: the table is larger than the caches,
   // and the lookup can wait while the record is filled.
   void Prefetch(int32_t id) const {
@@ -73,9 +79,10 @@ class IdSet {
 
  private:
   std::size_t Slot(int32_t id) const { return (static_cast<uint32_t>(id) * 2654435761u) & mask_; }
-  void Grow() {
+  void Grow() { Rehash(std::max<std::size_t>(64, slots_.size() * 2)); }
+  void Rehash(std::size_t size) {
     std::vector<int32_t> old = std::move(slots_);
-    slots_.assign(std::max<std::size_t>(64, old.size() * 2), 0);
+    slots_.assign(size, 0);
     mask_ = slots_.size() - 1;
     count_ = 0;
     for (int32_t id : old) {
@@ -248,6 +255,7 @@ struct PlaylistChannelMaker::State {
   Catalogue& catalogue;
   ChannelText comment;
   IdSet taken;
+  std::size_t taken_count = 0;  // ids of other playlists in `taken`
   IdSet favorites;
   NameIds genre_ids;
   NameIds country_ids;
@@ -286,7 +294,10 @@ PlaylistChannelMaker::PlaylistChannelMaker(Catalogue& catalogue, const UserPlayl
   State& s = *state_;
   s.comment = ChannelText(playlist.name);
   for (const Channel& c : catalogue.channels) {
-    if (c.id < 0) s.taken.Insert(c.id);
+    if (c.id < 0) {
+      s.taken.Insert(c.id);
+      ++s.taken_count;
+    }
   }
   for (int32_t id : favorites_list) {
     if (id < 0) s.favorites.Insert(id);
@@ -311,6 +322,9 @@ PlaylistChannelMaker::~PlaylistChannelMaker() {
 
 void PlaylistChannelMaker::Reserve(std::size_t count) {
   state_->catalogue.channels.reserve(state_->catalogue.channels.size() + count);
+  // The id table is touched whole, so it is made for fewer: entries are mostly twice the size
+  // the channels' room assumes.
+  state_->taken.Reserve(state_->taken_count + count / 2);
 }
 
 void PlaylistChannelMaker::Add(M3uEntry&& entry) {
