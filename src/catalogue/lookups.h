@@ -14,9 +14,8 @@ namespace vistrel {
 inline constexpr int32_t kUserIdBase = 100000;
 
 // Empties the catalogue before a load: no version, view TV with every section off (the
-// section values stay), highest_user_id 100000, no countries, genres or channels.
-// The rated and flagged marks live in the channel records and go with them. favorites_list is left
-// alone.
+// section values stay), highest_user_id 100000, no countries, genres or channels. The rated and
+// flagged marks live in the channel records and go with them. favorites_list is left alone.
 void ClearCatalogue(Catalogue& catalogue);
 
 // 1 when `id` is in the favourites list, else 0.

@@ -63,7 +63,7 @@ KeyboardShortcuts AddKeyboardShortcuts(QWidget* window, const ShortcutHooks& hoo
                                    {QKeySequence(Qt::CTRL | Qt::Key_O)}, hooks.open_playlist);
   shortcuts.playlists << AddAction(
       window, "openPlaylistAddressAction", "Open Playlist Address\u2026",
-      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)}, hooks.open_playlist_address);
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)}, hooks.open_address);
   // The radio, video and playlist views have no button.
   const View views[] = {View::kTv, View::kRadio, View::kVideo, View::kPlaylist};
   const char* const view_names[] = {"tvViewAction", "radioViewAction", "videoViewAction",

@@ -396,7 +396,7 @@ void MainWindow::CreateDesktopControls() {
   keys.programme_guide = [this] { OpenProgrammeGuide(); };
   keys.find = [this] { OpenFindWindow(); };
   keys.open_playlist = [this] { OpenPlaylistDialog(); };
-  keys.open_playlist_address = [this] { OpenPlaylistAddressDialog(); };
+  keys.open_address = [this] { OpenPlaylistAddressDialog(); };
   keys.show_view = [this](View view) {
     RunViewCommand([&] { ShowView(state_.store, state_.catalogue.filter, view); });
   };
