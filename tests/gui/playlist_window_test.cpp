@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QTableView>
 #include <QTest>
+#include <QUrl>
 #include <cstdlib>
 
 #include "catalogue/user_files.h"
@@ -172,6 +173,28 @@ class PlaylistWindowTest : public QObject {
     QVERIFY(!std::filesystem::exists(run.data() / kPlaylistCopiesFolder / "1.m3u"));
     QCOMPARE(ChannelRequests(service), 0);
     ::unsetenv("VISTREL_SERVICE_URL");
+  }
+
+  // What "Open with" and the command line hand over: files, also as "file:" addresses; one that
+  // cannot be read is said so and changes nothing.
+  void sourcesAsTheDesktopHandsThemOver() {
+    ProgramRun run;
+    run.Put("channelz.dat", TestPackage());
+    const std::filesystem::path file = run.data().parent_path() / "lists" / "tv \u00e9t\u00e9.m3u";
+    WriteTestFile(file, "#EXTM3U\n#EXTINF:-1,Summer\nhttp://127.0.0.1:9/s\n");
+    QVERIFY(run.Start());
+    auto* list = run.Find<QTableView>("channelList");
+    {
+      MessageBoxAnswerer answer;
+      run.window()->OpenPlaylistSource("/nowhere/gone.m3u");
+      QCOMPARE(answer.texts.size(), 1);
+      QVERIFY2(answer.texts[0].contains("gone.m3u"), qPrintable(answer.texts[0]));
+    }
+    QVERIFY(run.window()->state().playlists.empty());
+    run.window()->OpenPlaylistSource(
+        QUrl::fromLocalFile(QString::fromStdString(file.string())).toString());
+    QCOMPARE(Names(list), QStringList({"Summer"}));
+    QCOMPARE(run.window()->state().playlists.at(0).name, "tv \u00e9t\u00e9.m3u");
   }
 
   void anAddressIsFetchedAndAFailedFetchKeepsTheLastCopy() {
