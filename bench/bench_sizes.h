@@ -32,5 +32,6 @@ void RegisterBrowseBenchmarks();
 void RegisterSettingsBenchmarks();
 void RegisterServiceBenchmarks();
 void RegisterGuideBenchmarks();
+void RegisterPlaylistBenchmarks();
 
 }  // namespace vistrel::bench

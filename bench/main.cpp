@@ -53,6 +53,7 @@ int main(int argc, char** argv) {
   RegisterSettingsBenchmarks();
   RegisterServiceBenchmarks();
   RegisterGuideBenchmarks();
+  RegisterPlaylistBenchmarks();
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   std::printf("load average at end: %s\n", LoadAverage().c_str());

@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVISTREL_BENCH=ON >/dev/null
-cmake --build build-release --target vistrel-bench vistrel-first-paint vistrel-zapping \
+cmake --build build-release --target vistrel-bench vistrel-first-paint vistrel-playlist-first-paint vistrel-zapping \
   --parallel "$(nproc)"
 results="$(mktemp --suffix=.json)"
 trap 'rm -f "$results"' EXIT
@@ -19,5 +19,7 @@ echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 python3 bench/summarize.py "$results"
 # The whole program: start to the first paint of a 600k-channel list, and its memory then.
 ./build-release/bench/first_paint/vistrel-first-paint
+# The same for a 600k-entry M3U playlist given on the command line, then remembered.
+./build-release/bench/playlist_first_paint/vistrel-playlist-first-paint
 # Page Down between two live channels to the new channel's first frame, with real libmpv.
 ./build-release/bench/zapping/vistrel-zapping

@@ -5,6 +5,7 @@
 #include <system_error>
 #include <unordered_set>
 
+#include "app/playlist_commands.h"
 #include "catalogue/lookups.h"
 #include "catalogue/package.h"
 #include "common/files.h"
@@ -53,6 +54,19 @@ ViewResult FinishLoad(ProgramState& state) {
   return RefreshView(state);
 }
 
+namespace {
+
+// FinishLoad with the user's playlists appended after the sort, so that each lists its channels
+// in its own order; their messages join `messages`.
+ViewResult FinishLoadWithPlaylists(ProgramState& state, std::vector<std::string>& messages) {
+  LoadSettings(state.store, state.catalogue.filter);
+  SortChannels(state.catalogue, ListColumn::kChannel, state.sort);
+  for (std::string& message : ReadUserPlaylists(state)) messages.push_back(std::move(message));
+  return RefreshView(state);
+}
+
+}  // namespace
+
 bool SetDamagedPackageAside(const fs::path& data_folder) {
   std::error_code ec;
   const fs::path package = data_folder / kPackageFileName;
@@ -83,6 +97,7 @@ LoadReport LoadAtStartUp(ProgramState& state, const Clock& now) {
   const fs::path package = state.data_folder / kPackageFileName;
   if (!fs::exists(package, ec)) {
     state.list_outdated = true;
+    for (std::string& message : ReadUserPlaylists(state)) report.messages.push_back(message);
     LoadSettings(state.store, catalogue.filter);
     report.view = RefreshView(state);
     return report;
@@ -96,7 +111,7 @@ LoadReport LoadAtStartUp(ProgramState& state, const Clock& now) {
                 kDamagedPackageFileName + "; the next start offers to download it again.");
   }
   if (IsOutdated(catalogue.version_date, now())) state.list_outdated = true;
-  report.view = FinishLoad(state);
+  report.view = FinishLoadWithPlaylists(state, report.messages);
   return report;
 }
 
@@ -126,7 +141,7 @@ LoadReport ReloadCatalogue(ProgramState& state) {
     // What was loaded before the failure stays; the view below shows exactly that.
     report.messages.push_back(e.what());
   }
-  report.view = FinishLoad(state);
+  report.view = FinishLoadWithPlaylists(state, report.messages);
   return report;
 }
 

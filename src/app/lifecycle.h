@@ -40,9 +40,11 @@ using Clock = std::function<double()>;
 // Start-up. Creates the data folder when missing (Error when it cannot be created), deletes
 // the old-format "channels.dat", clears the catalogue, reads favourites and user channels,
 // loads the package when there is one, checks its age against `now` (a missing package counts
-// as outdated), loads the settings, sorts by name and builds the view. Without a package
-// nothing is sorted, so the first package a download brings still lists names A to Z. Throws
-// vistrel::Error when the package or its content is unreadable; the program then shows the
+// as outdated), loads the settings, sorts by name, appends the user's playlists
+// (ReadUserPlaylists; their messages are reported without ending the program) and builds the
+// view. Without a
+// package nothing is sorted, so the first package a download brings still lists names A to Z.
+// Throws vistrel::Error when the package or its content is unreadable; the program then shows the
 // text and ends. Such a package is first renamed to kDamagedPackageFileName (replacing an older
 // one), and the text says so, so that the next start behaves as without a package. An
 // unreadable user file is reported and sets `end_requested`.

@@ -2,6 +2,7 @@
 // Everything the program keeps while it runs, outside the windows: the catalogue and the lists
 // beside it, the sort state, and what start-up found out.
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "browser/visible_rows.h"
 #include "catalogue/records.h"
 #include "catalogue/user_files.h"
+#include "playlist/user_playlists.h"
 
 namespace vistrel {
 
@@ -35,6 +37,12 @@ struct ProgramState {
   // Only user files that this run has read are written back, so a file the program never saw
   // is never replaced.
   UserFilesRead files_read{.favorites = false, .user_channels = false};
+
+  // The user's own playlists, in the order opened, and how many countries and genres the
+  // package brought: the playlists' own follow them in the tables.
+  std::vector<UserPlaylist> playlists;
+  std::size_t package_countries = 0;
+  std::size_t package_genres = 0;
 };
 
 }  // namespace vistrel

@@ -15,6 +15,8 @@ std::optional<std::string> CaptionSuffix(View view) {
       return " - Radio";
     case View::kVideo:
       return " - Video";
+    case View::kPlaylist:
+      return " - Playlist";
   }
   return std::nullopt;
 }

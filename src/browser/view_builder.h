@@ -22,7 +22,8 @@ inline constexpr int32_t kCommentsColumnWidth = 130;
 
 struct ViewResult {
   VisibleRows visible_rows;
-  // " - Favorites", " - Tv", " - Radio" or " - Video"; nothing: leave the caption as it is.
+  // " - Favorites", " - Tv", " - Radio", " - Video" or " - Playlist"; nothing: leave the caption as
+  // it is.
   std::optional<std::string> caption_suffix;
   bool clear_label_visible = false;
 

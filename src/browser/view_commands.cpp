@@ -75,6 +75,7 @@ Outcome ShowView(const SettingsStore& store, ViewFilter& filter, View view) {
       return Outcome::Ok();
     case View::kRadio:
     case View::kVideo:
+    case View::kPlaylist:
       written =
           store.Update({Stored(kViewName, static_cast<int32_t>(view)), Deleted(kFavoriteMarkName)});
       if (!written.ok()) return written;

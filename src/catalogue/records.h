@@ -22,13 +22,15 @@ inline constexpr std::size_t kVersionTextCapacity = 12;
 // boundary, never inside a multi-byte sequence.
 std::string CutText(std::string_view text, std::size_t capacity = kShortTextCapacity);
 
-// The four views of the list. The value is the one stored as the "selected" setting; a
-// stored value that is no view is kept as it is and shows no channel.
+// The five views of the list. The value is the one stored as the "selected" setting; a
+// stored value that is no view is kept as it is and shows no channel. The playlist view shows
+// the channels of the user's own M3U playlists.
 enum class View : uint16_t {
   kFavorites = 0,
   kTv = 1,
   kRadio = 2,
   kVideo = 3,
+  kPlaylist = 4,
 };
 
 // Which channels the list shows: the current view and five optional sections.
@@ -105,6 +107,7 @@ struct Channel {
   int32_t spam_reports = 0;
   ChannelStatus status = ChannelStatus::kWorkFine;  // StatusOfReports of the five counters
   bool user_defined = false;                        // a channel the user added
+  bool from_playlist = false;  // a channel of one of the user's playlists (IsPlaylistChannel)
   // Rated or flagged in this session. The marks travel with the record through sorts and
   // removals, and go with the records when the catalogue is cleared.
   bool rated_mark = false;
@@ -112,6 +115,14 @@ struct Channel {
   // Field by field (doubles by value).
   bool operator==(const Channel&) const = default;
 };
+
+// A channel from one of the user's own playlists (from_playlist). Its group_id is the
+// playlist view's and its id negative (package and user channels have positive ids), so that a
+// favourite made of it never takes another channel's place. Its address may hold the user's
+// credentials: nothing about it is ever sent to the catalogue service.
+inline bool IsPlaylistChannel(const Channel& channel) {
+  return channel.from_playlist;
+}
 
 // The catalogue: the package's version, the view filter, the tables and every channel, the
 // user's own included.

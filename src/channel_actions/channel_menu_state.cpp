@@ -8,6 +8,7 @@ namespace vistrel {
 ChannelMenuState PrepareChannelMenu(const ChannelMenuState& before, const ChannelMenuClick& click) {
   ChannelMenuState s = before;
   s.watch = s.add_to_favorites = s.homepage = s.rate = s.flag = s.update = s.remove = false;
+  s.remove_playlist = false;
   if (!click.on_row || click.selected == nullptr) return s;
   const Channel& channel = *click.selected;
   s.watch = true;
@@ -21,6 +22,11 @@ ChannelMenuState PrepareChannelMenu(const ChannelMenuState& before, const Channe
   if (channel.user_defined) {
     s.rate = s.flag = false;
     s.remove = true;
+  }
+  if (IsPlaylistChannel(channel)) {
+    // Nothing of a playlist channel goes to the service, and its playlist is its source.
+    s.rate = s.flag = s.update = false;
+    s.remove_playlist = true;
   }
   return s;
 }

@@ -24,6 +24,7 @@ struct ChannelMenuState {
   bool flag = false;
   bool update = false;
   bool remove = true;
+  bool remove_playlist = false;  // the selected channel comes from one of the user's playlists
   bool operator==(const ChannelMenuState&) const = default;
 };
 
@@ -41,7 +42,9 @@ struct ChannelMenuClick {
 // view "Remove from Fav" shown in place of "Add to Favorites", else "Add to Favorites" shown and
 // enabled unless the channel is a favourite; "Visit Homepage" enabled with a homepage; "Rate
 // Channel" and "Flag Channel" enabled unless rated or flagged since the last reload and never
-// for a user channel, which enables "Remove Channel" instead.
+// for a user channel, which enables "Remove Channel" instead. A playlist channel's "Rate
+// Channel", "Flag Channel" and "Update Channel" stay disabled: nothing of it is sent; "Remove
+// Playlist" is enabled for it alone.
 ChannelMenuState PrepareChannelMenu(const ChannelMenuState& before, const ChannelMenuClick& click);
 
 // The menu's rating and flag items: caption and the value sent to the service.

@@ -109,6 +109,16 @@ Result<std::string> ReadFile(const fs::path& path) {
 }
 
 Outcome WriteFileAtomically(const fs::path& path, std::string_view bytes) {
+  bool given = false;
+  return WriteFileAtomically(path, [&]() -> Result<std::string_view> {
+    if (given) return Result<std::string_view>::Ok({});
+    given = true;
+    return Result<std::string_view>::Ok(bytes);
+  });
+}
+
+Outcome WriteFileAtomically(const fs::path& path,
+                            const std::function<Result<std::string_view>()>& next_chunk) {
   auto failure = [&](const char* what, int err) {
     return Outcome::Fail("Cannot write " + path.string() + ": " + what + ": " + std::strerror(err));
   };
@@ -145,16 +155,25 @@ Outcome WriteFileAtomically(const fs::path& path, std::string_view bytes) {
   // mkstemp makes the file private.
   if (::fchmod(fd, mode) != 0) return abandon("cannot set permissions");
 
-  const char* p = bytes.data();
-  size_t left = bytes.size();
-  while (left > 0) {
-    ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return abandon("write failed");
+  for (;;) {
+    const Result<std::string_view> chunk = next_chunk();
+    if (!chunk.ok()) {
+      ::close(fd);
+      ::unlink(tmpl.c_str());
+      return Outcome::Fail("Cannot write " + path.string() + ": " + chunk.error);
     }
-    p += n;
-    left -= static_cast<size_t>(n);
+    if (chunk.value->empty()) break;
+    const char* p = chunk.value->data();
+    size_t left = chunk.value->size();
+    while (left > 0) {
+      ssize_t n = ::write(fd, p, left);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return abandon("write failed");
+      }
+      p += n;
+      left -= static_cast<size_t>(n);
+    }
   }
   if (::fsync(fd) != 0) return abandon("flush failed");
   if (::close(fd) != 0) {

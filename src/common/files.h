@@ -2,6 +2,7 @@
 // Whole-file reading and the one atomic write used for every file the program stores.
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,5 +29,12 @@ Result<std::string> ReadFile(const std::filesystem::path& path);
 // umask). Temporary files of the same file left by an interrupted write are removed first.
 // On any failure the old file is untouched and the message names the file and the cause.
 Outcome WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+// WriteFileAtomically with the bytes in chunks, so that a large file is stored in bounded
+// memory: `next_chunk` is called until it gives an empty chunk (each chunk stays valid until the
+// next call). A failure of `next_chunk` abandons the write like any other, its text following
+// "Cannot write <file>: ".
+Outcome WriteFileAtomically(const std::filesystem::path& path,
+                            const std::function<Result<std::string_view>()>& next_chunk);
 
 }  // namespace vistrel

@@ -47,6 +47,18 @@ ChannelMenu::ChannelMenu(ProgramState& state, ServiceConfig service, RequestRunn
   connect(guide_, &QAction::triggered, this, [this] {
     if (hooks_.programme_guide) hooks_.programme_guide();
   });
+  addSeparator();
+  open_playlist_ = addAction(MenuIcon(MenuGlyph::kUpdate), "Open Playlist\u2026");
+  open_playlist_->setObjectName("openPlaylistMenuItem");
+  connect(open_playlist_, &QAction::triggered, this, [this] {
+    if (hooks_.open_playlist) hooks_.open_playlist();
+  });
+  remove_playlist_ = addAction(MenuIcon(MenuGlyph::kRemove), "Remove Playlist");
+  remove_playlist_->setObjectName("removePlaylistMenuItem");
+  connect(remove_playlist_, &QAction::triggered, this, [this] {
+    const int32_t position = SelectedPosition();
+    if (position >= 0 && hooks_.remove_playlist) hooks_.remove_playlist(position);
+  });
 
   connect(watch_, &QAction::triggered, this, [this] {
     if (hooks_.watch) hooks_.watch();
@@ -70,8 +82,10 @@ void ChannelMenu::Apply() {
   flag_->menuAction()->setEnabled(s.flag);
   update_->setEnabled(s.update);
   remove_->setEnabled(s.remove);
-  // Any channel may have a guide: the item needs only a channel.
-  guide_->setEnabled(s.watch);
+  // Any catalogue channel may have a guide: the item needs only a channel. The service knows
+  // nothing of a playlist channel, and is not asked about it.
+  guide_->setEnabled(s.watch && !s.remove_playlist);
+  remove_playlist_->setEnabled(s.remove_playlist);
 }
 
 int32_t ChannelMenu::SelectedPosition() const {

@@ -1,6 +1,7 @@
 #pragma once
 // The channel list's pop-up menu: play, favourites, homepage, rate, flag, change and remove
-// the channel of the selected row. A right click prepares the items, then the menu pops up.
+// the channel of the selected row; open a playlist, remove the selected channel's playlist. A right
+// click prepares the items, then the menu pops up.
 
 #include <QMenu>
 #include <cstdint>
@@ -24,6 +25,9 @@ struct ChannelMenuHooks {
   std::function<void(int32_t)> change;        // the editor, to change the channel at a position
   std::function<void(const QUrl&)> open_url;  // the default browser; empty: the desktop's
   std::function<void()> programme_guide;      // the guide window of the selected channel
+  std::function<void()> open_playlist;        // the playlist file dialog
+  std::function<void(int32_t)>
+      remove_playlist;  // forgets the playlist of the channel at a position
 };
 
 class ChannelMenu : public QMenu {
@@ -49,6 +53,8 @@ class ChannelMenu : public QMenu {
   QAction* update_action() const { return update_; }
   QAction* remove_action() const { return remove_; }
   QAction* programme_guide_action() const { return guide_; }
+  QAction* open_playlist_action() const { return open_playlist_; }
+  QAction* remove_playlist_action() const { return remove_playlist_; }
 
  private:
   void Apply();
@@ -81,6 +87,8 @@ class ChannelMenu : public QMenu {
   QAction* update_ = nullptr;
   QAction* remove_ = nullptr;
   QAction* guide_ = nullptr;
+  QAction* open_playlist_ = nullptr;
+  QAction* remove_playlist_ = nullptr;
 };
 
 }  // namespace vistrel

@@ -59,12 +59,18 @@ KeyboardShortcuts AddKeyboardShortcuts(QWidget* window, const ShortcutHooks& hoo
       window, "findAction", "Find a channel",
       {QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F)},
       hooks.find);
-  // The radio and video views have no button.
-  const View views[] = {View::kTv, View::kRadio, View::kVideo};
-  const char* const view_names[] = {"tvViewAction", "radioViewAction", "videoViewAction"};
-  for (int i = 0; i < 3; ++i) {
+  shortcuts.playlists << AddAction(window, "openPlaylistAction", "Open Playlist\u2026",
+                                   {QKeySequence(Qt::CTRL | Qt::Key_O)}, hooks.open_playlist);
+  shortcuts.playlists << AddAction(
+      window, "openPlaylistAddressAction", "Open Playlist Address\u2026",
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)}, hooks.open_address);
+  // The radio, video and playlist views have no button.
+  const View views[] = {View::kTv, View::kRadio, View::kVideo, View::kPlaylist};
+  const char* const view_names[] = {"tvViewAction", "radioViewAction", "videoViewAction",
+                                    "playlistViewAction"};
+  for (int i = 0; i < 4; ++i) {
     const View view = views[i];
-    shortcuts.views << AddAction(window, view_names[i], "TV, radio and video channels",
+    shortcuts.views << AddAction(window, view_names[i], "TV, radio, video and playlist channels",
                                  {QKeySequence(Qt::CTRL | (Qt::Key_1 + i))},
                                  [show = hooks.show_view, view] {
                                    if (show) show(view);
@@ -92,6 +98,10 @@ QString KeyboardShortcutsText(const KeyboardShortcuts& shortcuts) {
   if (shortcuts.find != nullptr && !shortcuts.find->shortcuts().isEmpty()) {
     rows.append({shortcuts.find->shortcuts().first().toString(QKeySequence::NativeText),
                  shortcuts.find->text()});
+  }
+  for (const QAction* action : shortcuts.playlists) {
+    if (action->shortcuts().isEmpty()) continue;
+    rows.append({action->shortcuts().first().toString(QKeySequence::NativeText), action->text()});
   }
   if (!shortcuts.views.isEmpty()) {
     QStringList keys;

@@ -5,9 +5,14 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -24,6 +29,7 @@
 
 #include "app/lifecycle.h"
 #include "app/main_window_layout.h"
+#include "app/playlist_commands.h"
 #include "browser/find_in_list.h"
 #include "browser/list_rows.h"
 #include "browser/neighbour_row.h"
@@ -45,6 +51,7 @@
 #include "gui/message_boxes.h"
 #include "gui/mpris_service.h"
 #include "gui/player_frame.h"
+#include "gui/post_back.h"
 #include "gui/programme_guide_window.h"
 #include "gui/qt_text.h"
 #include "gui/screen_saver_inhibitor.h"
@@ -52,6 +59,8 @@
 #include "gui/text_fit.h"
 #include "gui/update_dialog.h"
 #include "playback/media_controls.h"
+#include "playlist/user_playlists.h"
+#include "service_client/http_get.h"
 #include "service_client/service_requests.h"
 #include "service_client/service_urls.h"
 
@@ -153,6 +162,7 @@ MainWindow::MainWindow(ProgramState state, const PlayerFactory& make_player, QWi
       list_, country_, [this](int32_t column) { OnColumnClick(column); }, this);
   qApp->installEventFilter(header_filter_);
   screen_saver_ = new ScreenSaverInhibitor(this);
+  setAcceptDrops(true);
 }
 
 MainWindow::~MainWindow() {
@@ -260,6 +270,8 @@ void MainWindow::CreateControls() {
   menu_hooks.rebuild_view = rebuild;
   menu_hooks.change = [this](int32_t position) { editor_dialog_->ExecToChange(position); };
   menu_hooks.programme_guide = [this] { OpenProgrammeGuide(); };
+  menu_hooks.open_playlist = [this] { OpenPlaylistDialog(); };
+  menu_hooks.remove_playlist = [this](int32_t position) { RemovePlaylistOf(position); };
   channel_menu_ = new ChannelMenu(state_, service_, *runner_, menu_hooks, this);
   list_->setContextMenuPolicy(Qt::DefaultContextMenu);
   list_->viewport()->installEventFilter(this);
@@ -383,6 +395,8 @@ void MainWindow::CreateDesktopControls() {
   keys.volume_down = [this] { volume_->stepDown(); };
   keys.programme_guide = [this] { OpenProgrammeGuide(); };
   keys.find = [this] { OpenFindWindow(); };
+  keys.open_playlist = [this] { OpenPlaylistDialog(); };
+  keys.open_address = [this] { OpenPlaylistAddressDialog(); };
   keys.show_view = [this](View view) {
     RunViewCommand([&] { return ShowView(state_.store, state_.catalogue.filter, view); });
   };
@@ -482,6 +496,7 @@ void MainWindow::UpdateProgrammeNow() {
 void MainWindow::OpenProgrammeGuide() {
   const Channel* channel = SelectedChannel();
   if (channel == nullptr) return;
+  if (IsPlaylistChannel(*channel)) return;  // the service has no guide of the user's own channels
   const int32_t id = channel->id;
   guide_window_->OpenFor(id, ToQString(channel->name));
   guide_requests_->FetchChannel(id, [this, id](Result<std::vector<GuideProgramme>> programmes) {
@@ -681,6 +696,137 @@ void MainWindow::OpenChannelMenu(const QPoint& pos, bool by_keyboard) {
   }
   channel_menu_->Prepare(row);
   channel_menu_->popup(list_->viewport()->mapToGlobal(at));
+}
+
+void MainWindow::OpenPlaylistSource(const QString& source) {
+  const QString trimmed = source.trimmed();
+  if (trimmed.isEmpty()) return;
+  const std::string text = ToUtf8(trimmed);
+  if (IsPlaylistAddress(text)) {
+    FetchPlaylist(text, /*refresh=*/false);
+    return;
+  }
+  // "Open with" hands over files, and some desktops do so as "file:" addresses.
+  const QUrl url(trimmed);
+  const QString path = url.isLocalFile() ? url.toLocalFile() : trimmed;
+  const Result<PlaylistOpened> opened = OpenPlaylistFile(state_, path.toStdString());
+  if (!opened.ok()) {
+    ShowErrorBox(this, opened.error);
+    ApplyView(RefreshView(state_));
+    return;
+  }
+  ShowOpenedPlaylist(opened.value->name, opened.value->warnings);
+}
+
+void MainWindow::ShowOpenedPlaylist(const std::string& name, const std::string& warnings) {
+  RunViewCommand([&] { ShowView(state_.store, state_.catalogue.filter, View::kPlaylist); });
+  if (!warnings.empty()) {
+    ShowInformationBox(this, "Some lines of the playlist " + name +
+                                 " were skipped or could not be read whole:\n\n" + warnings);
+  }
+}
+
+void MainWindow::FetchPlaylist(const std::string& address, bool refresh) {
+  std::string name = PlaylistNameOf(address);
+  for (const UserPlaylist& p : state_.playlists) {
+    if (p.source == address) name = p.name;
+  }
+  runner_->Run(
+      [this, address, name, refresh](const std::atomic<bool>& cancelled) -> std::function<void()> {
+        HttpGetHooks hooks;
+        hooks.step = [&cancelled](int64_t, int64_t) { return cancelled.load(); };
+        auto body =
+            std::make_shared<Result<std::string>>(HttpGet(address, ServiceUserAgent(), hooks));
+        return [this, address, name, refresh, body] {
+          if (!body->ok()) {
+            // The error names the host at most, never the address with its credentials.
+            std::string text = "The playlist " + name + " could not be fetched: " + body->error;
+            if (refresh) text += "\n\nIts last copy is shown.";
+            ShowErrorBox(this, text);
+            return;
+          }
+          const Result<PlaylistOpened> opened = OpenPlaylistText(state_, address, *body->value);
+          if (!opened.ok()) {
+            std::string text = opened.error;
+            if (refresh) text += "\n\nIts last copy is shown.";
+            ShowErrorBox(this, text);
+            ApplyView(RefreshView(state_));
+            return;
+          }
+          if (refresh) {
+            ApplyView(RefreshView(state_));
+          } else {
+            ShowOpenedPlaylist(opened.value->name, opened.value->warnings);
+          }
+        };
+      },
+      PostTo(this));
+}
+
+void MainWindow::RefreshPlaylistAddresses() {
+  for (const UserPlaylist& p : state_.playlists) {
+    if (IsPlaylistAddress(p.source)) FetchPlaylist(p.source, /*refresh=*/true);
+  }
+}
+
+void MainWindow::OpenPlaylistDialog() {
+  QFileDialog dialog(this, "Open Playlist");
+  dialog.setObjectName("playlistFileDialog");
+  // The program's own dialog, the same on every desktop (and one a test can drive).
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setNameFilters({"Playlists (*.m3u *.m3u8)", "All files (*)"});
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  OpenPlaylistSource(dialog.selectedFiles().first());
+}
+
+void MainWindow::OpenPlaylistAddressDialog() {
+  QInputDialog dialog(this);
+  dialog.setObjectName("playlistAddressDialog");
+  dialog.setWindowTitle("Open Playlist Address");
+  dialog.setLabelText("The playlist's http or https address:");
+  dialog.setTextValue("https://");
+  if (dialog.exec() != QDialog::Accepted) return;
+  const QString address = dialog.textValue().trimmed();
+  if (!IsPlaylistAddress(ToUtf8(address))) {
+    ShowErrorBox(this, "Only http and https addresses can be opened as playlists.");
+    return;
+  }
+  OpenPlaylistSource(address);
+}
+
+void MainWindow::RemovePlaylistOf(int32_t position) {
+  const int32_t index = PlaylistOfChannel(state_, position);
+  if (index < 0) return;
+  const std::string name = state_.playlists[static_cast<std::size_t>(index)].name;
+  if (!AskYesNo(this, QMessageBox::Question,
+                "Would you like to remove the playlist " + name + " and its channels?")) {
+    return;
+  }
+  const Outcome removed = RemovePlaylist(state_, name);
+  if (!removed.ok()) ShowErrorBox(this, removed.error);
+  ApplyView(RefreshView(state_));
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  const QMimeData* data = event->mimeData();
+  bool usable = false;
+  for (const QUrl& url : data->urls()) {
+    usable = usable || url.isLocalFile() || IsPlaylistAddress(ToUtf8(url.toString()));
+  }
+  if (!usable && data->hasText()) usable = IsPlaylistAddress(ToUtf8(data->text().trimmed()));
+  if (usable) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const QMimeData* data = event->mimeData();
+  QStringList sources;
+  for (const QUrl& url : data->urls()) {
+    sources << (url.isLocalFile() ? url.toLocalFile() : url.toString());
+  }
+  if (sources.isEmpty() && data->hasText()) sources << data->text().trimmed();
+  event->acceptProposedAction();
+  for (const QString& source : sources) OpenPlaylistSource(source);
 }
 
 void MainWindow::OpenSite() {

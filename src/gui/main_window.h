@@ -78,8 +78,24 @@ class MainWindow : public QWidget {
   void Zap(int32_t step);
 
   // Ctrl+G or the channel menu's "Programme Guide": the guide window for the selected channel,
-  // its programmes fetched off the GUI thread. Nothing without a selected channel.
+  // its programmes fetched off the GUI thread. Nothing without a selected channel, or for a
+  // playlist channel.
   void OpenProgrammeGuide();
+
+  // Opens the playlist at `source`: a file, a "file:" address or an http(s) address, which is
+  // fetched off the GUI thread. The playlist view is shown after; a failure, and the lines that
+  // were skipped, are told in a box.
+  void OpenPlaylistSource(const QString& source);
+  // Ctrl+O or the channel menu's "Open Playlist…": a file dialog for a playlist.
+  void OpenPlaylistDialog();
+  // Ctrl+Shift+O: asks for a playlist's http(s) address.
+  void OpenPlaylistAddressDialog();
+  // The channel menu's "Remove Playlist": after a question, forgets the playlist of the channel
+  // at catalogue `position`.
+  void RemovePlaylistOf(int32_t position);
+  // Fetches every remembered playlist that came from an address again (at start); one that
+  // cannot be fetched keeps its last copy, and a box says why.
+  void RefreshPlaylistAddresses();
 
   // The search position of the find window's next Find Next.
   int32_t find_position() const { return find_position_; }
@@ -112,6 +128,9 @@ class MainWindow : public QWidget {
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // Playlist files and addresses dropped on the window are opened.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void CreateControls();
@@ -139,6 +158,11 @@ class MainWindow : public QWidget {
   int32_t SelectedRow() const;
   const Channel* SelectedChannel() const;
   void OpenSite();
+  // Fetches `address` on the runner and opens what it answers; `refresh`: a remembered
+  // playlist fetched again, whose last copy stays on failure.
+  void FetchPlaylist(const std::string& address, bool refresh);
+  // After an open: the playlist view, and a box with the lines skipped.
+  void ShowOpenedPlaylist(const std::string& name, const std::string& warnings);
 
   ProgramState state_;
   ServiceConfig service_;

@@ -10,6 +10,7 @@
 #include <QLayout>
 #include <QSessionManager>
 #include <QSocketNotifier>
+#include <QStringList>
 #include <QTimer>
 #include <cerrno>
 #include <clocale>
@@ -150,6 +151,9 @@ std::unique_ptr<MainWindow> StartProgram(const PlayerFactory& make_player,
   }
   for (const std::string& message : report.messages) ShowErrorBox(nullptr, message);
   if (window->state().end_requested || window->player_failed()) return nullptr;
+  // Playlists that came from an address are fetched again once the event loop runs.
+  QMetaObject::invokeMethod(window.get(), &MainWindow::RefreshPlaylistAddresses,
+                            Qt::QueuedConnection);
   return window;
 }
 
@@ -184,6 +188,13 @@ int RunProgram(int argc, char** argv) {
       QIcon::fromTheme(QStringLiteral("vistrel"), QIcon(QStringLiteral(":/icons/vistrel.png"))));
   std::unique_ptr<MainWindow> window = StartProgram(DefaultPlayerFactory());
   if (!window) return 1;
+  // Playlists given on the command line ("Open with" of the desktop): files and "file:" or
+  // http(s) addresses. Files are read before the window shows, so it opens on their channels.
+  QStringList sources = QCoreApplication::arguments();
+  sources.removeFirst();
+  for (const QString& source : sources) {
+    if (!source.startsWith('-')) window->OpenPlaylistSource(source);
+  }
   if (std::getenv("VISTREL_EXIT_AFTER_FIRST_PAINT")) {
     if (auto* list = window->findChild<QWidget*>("channelList")) {
       if (auto* viewport = list->findChild<QWidget*>("qt_scrollarea_viewport")) {

@@ -61,7 +61,7 @@ void PlaybackController::CueChannel(const Channel* channel) {
     const auto stored = state_.catalogue.stream_headers.find(channel->id);
     if (stored != state_.catalogue.stream_headers.end()) headers = stored->second;
     MergeStreamHeaders(headers, cued.headers);
-    RememberCued(cued.address, channel->id);
+    RememberCued(cued.address, *channel);
     if (player_ != nullptr) player_->SetUrl(cued.address, headers);
   } else {
     refused_address_ = channel->url;
@@ -160,10 +160,10 @@ void PlaybackController::SubmitIfUnsent() {
   if (hooks_.submit_user_channel) hooks_.submit_user_channel(channel);
 }
 
-void PlaybackController::RememberCued(const std::string& url, int32_t channel_id) {
+void PlaybackController::RememberCued(const std::string& url, const Channel& channel) {
   std::erase_if(cued_, [&](const CuedAddress& cued) { return cued.url == url; });
   if (cued_.size() >= kCuedAddressesKept) cued_.erase(cued_.begin());
-  cued_.push_back(CuedAddress{url, channel_id});
+  cued_.push_back(CuedAddress{url, channel.id, !IsPlaylistChannel(channel)});
 }
 
 void PlaybackController::OnError(const std::string& url, const std::string& description) {
@@ -171,7 +171,8 @@ void PlaybackController::OnError(const std::string& url, const std::string& desc
   // gone on to another channel before the failure was told.
   std::optional<int32_t> failed_id;
   for (const CuedAddress& cued : cued_) {
-    if (cued.url == url) failed_id = cued.channel_id;
+    if (cued.url == url)
+      failed_id = cued.reportable ? std::optional(cued.channel_id) : std::nullopt;
   }
   if (hooks_.show_error) hooks_.show_error(description);
   if (failed_id && hooks_.report_broken_channel) hooks_.report_broken_channel(*failed_id);

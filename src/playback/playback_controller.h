@@ -84,7 +84,7 @@ class PlaybackController {
  private:
   void OnStatusChange();
   void OnError(const std::string& url, const std::string& description);
-  void RememberCued(const std::string& url, int32_t channel_id);
+  void RememberCued(const std::string& url, const Channel& channel);
   void OnStreamTitle(const std::string& title);
   void SubmitIfUnsent();
   void NotifyViewChanged();
@@ -104,6 +104,8 @@ class PlaybackController {
   struct CuedAddress {
     std::string url;
     int32_t channel_id = 0;
+    // A playlist channel's failure is never reported: its address may hold credentials.
+    bool reportable = true;
   };
   std::vector<CuedAddress> cued_;
 };

@@ -110,8 +110,16 @@ void M3uReader::ReadLine(std::string_view raw, std::size_t line_number) {
   if (raw.ends_with('\r')) raw.remove_suffix(1);
   const std::string_view line = Trim(raw);
   if (line.empty()) return;
+  if (!header_seen_) {
+    header_seen_ = true;
+    if (!line.starts_with("#EXTM3U")) {
+      Warn(line_number, "the playlist does not start with #EXTM3U; read as a list of addresses");
+    }
+  }
   if (line.substr(0, kExtinf.size()) == kExtinf) {
+    if (pending_) Warn(pending_line_, "#EXTINF without an address; the entry is skipped");
     pending_ = ParseExtinf(line);
+    pending_line_ = line_number;
   } else if (line.starts_with(kVlcOption)) {
     ReadVlcOption(line.substr(kVlcOption.size()), option_headers_);
   } else if (line.starts_with(kExtHttp)) {
@@ -127,6 +135,15 @@ void M3uReader::ReadLine(std::string_view raw, std::size_t line_number) {
     pending_.reset();
     on_entry_(std::move(entry));
   }
+}
+
+void M3uReader::Finish() {
+  if (pending_) Warn(pending_line_, "#EXTINF without an address; the entry is skipped");
+  pending_.reset();
+}
+
+void M3uReader::Warn(std::size_t line_number, std::string text) {
+  if (on_warning_) on_warning_(M3uWarning{line_number, std::move(text)});
 }
 
 std::vector<M3uEntry> ParseM3u(std::string_view text) {

@@ -26,22 +26,43 @@ struct M3uEntry {
 // comma outside quotes, trimmed. A line without such a comma has an empty title.
 M3uEntry ParseExtinf(std::string_view line);
 
+// A problem found in one line of a playlist; what it concerns is skipped or read as well as it
+// can be.
+struct M3uWarning {
+  std::size_t line_number = 0;
+  std::string text;
+  bool operator==(const M3uWarning&) const = default;
+};
+
 // Reads a playlist one line at a time, so that a file of any size is read in bounded memory:
-// each entry is handed to `on_entry` as soon as its URL line has been read.
+// each entry is handed to `on_entry` as soon as its URL line has been read, each problem to
+// `on_warning` (when set) as soon as it is seen.
 class M3uReader {
  public:
-  explicit M3uReader(std::function<void(M3uEntry&&)> on_entry) : on_entry_(std::move(on_entry)) {}
+  explicit M3uReader(std::function<void(M3uEntry&&)> on_entry,
+                     std::function<void(M3uWarning&&)> on_warning = {})
+      : on_entry_(std::move(on_entry)), on_warning_(std::move(on_warning)) {}
 
   // One line without its line end (a trailing CR is ignored); `line_number` counts from 1.
-  // A UTF-8 byte-order mark before the first line is skipped. Never fails.
+  // A UTF-8 byte-order mark before the first line is skipped. Warns about a first line that is
+  // no "#EXTM3U" header and an "#EXTINF" that another one follows before any address. Never
+  // fails.
   void ReadLine(std::string_view line, std::size_t line_number);
 
+  // After the last line: warns about an "#EXTINF" still waiting for its address. Never fails.
+  void Finish();
+
  private:
+  void Warn(std::size_t line_number, std::string text);
+
   std::function<void(M3uEntry&&)> on_entry_;
+  std::function<void(M3uWarning&&)> on_warning_;
   std::optional<M3uEntry> pending_;
   // The headers of the option lines ("#EXTVLCOPT:", "#EXTHTTP:") since the last entry: they
   // apply to the next entry only.
   StreamHeaders option_headers_;
+  std::size_t pending_line_ = 0;
+  bool header_seen_ = false;  // the first line that is not empty has been looked at
 };
 
 // Every entry: the URL is the next line that is neither empty nor a "#" line; what follows a

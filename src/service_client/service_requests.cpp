@@ -39,6 +39,8 @@ void QueueServiceRequest(RequestRunner& runner, std::string url) {
 
 void SubmitUserChannel(RequestRunner& runner, const ServiceConfig& service,
                        const Channel& channel) {
+  // A playlist channel is the user's own, its address may hold credentials: never sent.
+  if (IsPlaylistChannel(channel)) return;
   QueueServiceRequest(runner, SubmitUserChannelUrl(service.base_url, channel));
 }
 
@@ -52,14 +54,16 @@ void SubmitUserChannel(RequestRunner& runner, const ServiceConfig& service,
 void ReportBrokenChannel(RequestRunner& runner, const ServiceConfig& service,
                          const Catalogue& catalogue, const VisibleRows& rows, int32_t row) {
   const Channel* channel = rows.ChannelAt(catalogue, row);
-  if (!channel) return;
+  // A playlist channel is the user's own, its address may hold credentials: never sent.
+  if (!channel || IsPlaylistChannel(*channel)) return;
   QueueServiceRequest(runner, ReportBrokenChannelUrl(service.base_url, channel->id));
 }
 
 void RateChannel(RequestRunner& runner, const ServiceConfig& service, Catalogue& catalogue,
                  std::string_view rating, int32_t position) {
   Channel* channel = ChannelAt(catalogue, position);
-  if (!channel) return;
+  // A playlist channel is the user's own, its address may hold credentials: never sent.
+  if (!channel || IsPlaylistChannel(*channel)) return;
   channel->rated_mark = true;
   QueueServiceRequest(runner, RateChannelUrl(service.base_url, rating, channel->id));
 }
@@ -67,7 +71,8 @@ void RateChannel(RequestRunner& runner, const ServiceConfig& service, Catalogue&
 void FlagChannel(RequestRunner& runner, const ServiceConfig& service, Catalogue& catalogue,
                  std::string_view flag, int32_t position) {
   Channel* channel = ChannelAt(catalogue, position);
-  if (!channel) return;
+  // A playlist channel is the user's own, its address may hold credentials: never sent.
+  if (!channel || IsPlaylistChannel(*channel)) return;
   channel->flagged_mark = true;
   QueueServiceRequest(runner, FlagChannelUrl(service.base_url, flag, channel->id));
 }

@@ -17,6 +17,9 @@
 
 namespace vistrel {
 
+// None of these sends anything for a playlist channel (IsPlaylistChannel): its address may
+// hold the user's credentials.
+
 // Queues the sending of `channel`. The caller marks the channel sent.
 void SubmitUserChannel(RequestRunner& runner, const ServiceConfig& service, const Channel& channel);
 // The same for the channel shown in list row `row`; a row the list does not have sends nothing.

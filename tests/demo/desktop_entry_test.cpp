@@ -43,7 +43,9 @@ TEST(DesktopEntryTest, NamesTheProgramItsIconAndItsWindowClass) {
   auto keys = DesktopEntry(ReadTestFile(kData / "vistrel.desktop"));
   EXPECT_EQ(keys["Type"], "Application");
   EXPECT_EQ(keys["Name"], "Vistrel");
-  EXPECT_EQ(keys["Exec"], "vistrel");
+  // Files and addresses handed over ("Open with" a playlist) come as arguments.
+  EXPECT_EQ(keys["Exec"], "vistrel %U");
+  EXPECT_EQ(keys["MimeType"], "audio/x-mpegurl;application/vnd.apple.mpegurl;audio/mpegurl;");
   EXPECT_EQ(keys["Icon"], "vistrel");
   EXPECT_EQ(keys["StartupWMClass"], "vistrel");
   EXPECT_NE(keys["Categories"].find("AudioVideo;"), std::string::npos);

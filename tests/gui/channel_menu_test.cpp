@@ -113,10 +113,11 @@ class ChannelMenuTest : public QObject {
   }
 
   void itemsCaptionsAndPictures() {
-    QCOMPARE(Captions(menu_.get()),
-             QStringList({"Watch/Listen", "Add to Favorites", "Remove from Fav", "-",
-                          "Visit Homepage", "-", "Rate Channel", "Flag Channel", "Update Channel",
-                          "Remove Channel", "Programme Guide"}));
+    QCOMPARE(
+        Captions(menu_.get()),
+        QStringList({"Watch/Listen", "Add to Favorites", "Remove from Fav", "-", "Visit Homepage",
+                     "-", "Rate Channel", "Flag Channel", "Update Channel", "Remove Channel",
+                     "Programme Guide", "-", "Open Playlist\u2026", "Remove Playlist"}));
     QCOMPARE(Captions(menu_->rate_menu()),
              QStringList({"5 stars", "4 stars", "3 stars", "2 stars", "1 star"}));
     QCOMPARE(Captions(menu_->flag_menu()),

@@ -118,7 +118,8 @@ class DesktopControlsTest : public QObject {
          {"<b>Space</b></td><td>Play or stop the selected channel",
           "<b>PgDown, Ctrl+Down</b></td><td>Play the next channel",
           "<b>M</b></td><td>Mute or unmute", "<b>Ctrl+F</b></td><td>Find a channel",
-          "<b>Ctrl+1, Ctrl+2, Ctrl+3</b></td><td>TV, radio and video channels"}) {
+          "<b>Ctrl+O</b></td><td>Open Playlist\u2026",
+          "<b>Ctrl+1, Ctrl+2, Ctrl+3, Ctrl+4</b></td><td>TV, radio, video and playlist channels"}) {
       QVERIFY2(answerer.texts[0].contains(line), qPrintable(answerer.texts[0]));
     }
   }
