@@ -719,7 +719,7 @@ void MainWindow::OpenPlaylistSource(const QString& source) {
 }
 
 void MainWindow::ShowOpenedPlaylist(const std::string& name, const std::string& warnings) {
-  RunViewCommand([&] { ShowView(state_.store, state_.catalogue.filter, View::kPlaylist); });
+  RunViewCommand([&] { return ShowView(state_.store, state_.catalogue.filter, View::kPlaylist); });
   if (!warnings.empty()) {
     ShowInformationBox(this, "Some lines of the playlist " + name +
                                  " were skipped or could not be read whole:\n\n" + warnings);

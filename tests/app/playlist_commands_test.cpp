@@ -55,7 +55,7 @@ struct Program {
     return LoadAtStartUp(state, [] { return kVersion + 1; });
   }
   void ShowPlaylists() {
-    ShowView(state.store, state.catalogue.filter, View::kPlaylist);
+    ASSERT_TRUE(ShowView(state.store, state.catalogue.filter, View::kPlaylist).ok());
     RefreshView(state);
   }
   std::vector<std::string> Names() {
