@@ -116,6 +116,11 @@ class Inflater {
     }
     changed_.notify_all();
   }
+  // Takes back a piece's bytes once parsed: its memory serves again, already mapped.
+  void Recycle(std::string&& bytes) {
+    std::lock_guard lock(mutex_);
+    if (spare_.size() < kMostWaiting) spare_.push_back(std::move(bytes));
+  }
   // The next inflated piece; with `wait` it waits for one (or for room to put more, when
   // `until_room`), else it returns nothing when none is ready.
   std::optional<Piece> Take(bool wait, bool until_room = false) {
@@ -168,6 +173,13 @@ class Inflater {
           ended = false;
         }
         Piece piece;
+        {
+          std::lock_guard lock(mutex_);
+          if (!spare_.empty()) {
+            piece.bytes = std::move(spare_.back());
+            spare_.pop_back();
+          }
+        }
         piece.bytes.resize(kPiece);
         zip_.next_out = reinterpret_cast<Bytef*>(piece.bytes.data());
         zip_.avail_out = static_cast<uInt>(piece.bytes.size());
@@ -198,6 +210,7 @@ class Inflater {
   std::condition_variable changed_;
   std::deque<std::pair<std::string, bool>> input_;  // bytes, last
   std::deque<Piece> output_;
+  std::vector<std::string> spare_;  // the bytes of parsed pieces
   bool stopped_ = false;
   std::thread thread_;  // last: starts once the rest is ready
 };
@@ -445,6 +458,7 @@ struct XmltvReader::State {
     switch (piece.kind) {
       case Inflater::Piece::Kind::kBytes:
         outcome = Parse(piece.bytes.data(), piece.bytes.size(), false);
+        inflater->Recycle(std::move(piece.bytes));
         return !outcome.ok();
       case Inflater::Piece::Kind::kEnd:
         outcome = Parse("", 0, true);
