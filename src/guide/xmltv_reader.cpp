@@ -1,14 +1,19 @@
 #include "guide/xmltv_reader.h"
 
 #include <expat.h>
+#include <pthread.h>
 #include <zlib.h>
 
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <exception>
 #include <limits>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <unordered_map>
 
 #include "common/files.h"
@@ -70,6 +75,146 @@ struct ChannelTrack {
   std::optional<Programme> waiting;
 };
 
+// Inflates gzip data on a thread of its own, so that inflating and parsing each take one of
+// the machine's cores. Compressed bytes go in, inflated pieces come out in order; both queues
+// are short, so memory stays bounded. The caller's thread alone puts and takes.
+class Inflater {
+ public:
+  // What comes out: inflated bytes, the end of the data, or why it cannot be inflated.
+  struct Piece {
+    enum class Kind { kBytes, kEnd, kFailed } kind = Kind::kBytes;
+    std::string bytes;  // the inflated bytes, or the failure
+  };
+
+  // Throws vistrel::Error when zlib cannot start.
+  Inflater() {
+    if (inflateInit2(&zip_, 16 + MAX_WBITS) != Z_OK) throw Error("out of memory");
+    thread_ = std::thread([this] { Run(); });
+  }
+  ~Inflater() {
+    {
+      std::lock_guard lock(mutex_);
+      stopped_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+    inflateEnd(&zip_);
+  }
+  Inflater(const Inflater&) = delete;
+  Inflater& operator=(const Inflater&) = delete;
+
+  // True when Put would not wait.
+  bool HasRoom() {
+    std::lock_guard lock(mutex_);
+    return input_.size() < kMostWaiting;
+  }
+  // Queues compressed bytes; `last` when no more follow. Call only when HasRoom().
+  void Put(std::string_view bytes, bool last) {
+    {
+      std::lock_guard lock(mutex_);
+      input_.emplace_back(std::string(bytes), last);
+    }
+    changed_.notify_all();
+  }
+  // Takes back a piece's bytes once parsed: its memory serves again, already mapped.
+  void Recycle(std::string&& bytes) {
+    std::lock_guard lock(mutex_);
+    if (spare_.size() < kMostWaiting) spare_.push_back(std::move(bytes));
+  }
+  // The next inflated piece; with `wait` it waits for one (or for room to put more, when
+  // `until_room`), else it returns nothing when none is ready.
+  std::optional<Piece> Take(bool wait, bool until_room = false) {
+    std::unique_lock lock(mutex_);
+    if (wait) {
+      changed_.wait(
+          lock, [&] { return !output_.empty() || (until_room && input_.size() < kMostWaiting); });
+    }
+    if (output_.empty()) return std::nullopt;
+    Piece piece = std::move(output_.front());
+    output_.pop_front();
+    changed_.notify_all();
+    return piece;
+  }
+
+ private:
+  static constexpr std::size_t kMostWaiting = 4;
+  static constexpr std::size_t kPiece = 256 * 1024;
+
+  // Waits for room in the output; false when stopped.
+  bool Give(Piece&& piece) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return output_.size() < kMostWaiting || stopped_; });
+    if (stopped_) return false;
+    output_.push_back(std::move(piece));
+    changed_.notify_all();
+    return true;
+  }
+
+  void Run() {
+    pthread_setname_np(pthread_self(), "guide-inflate");  // for top and perf
+    bool ended = false;                                   // the last member ended
+    while (true) {
+      std::pair<std::string, bool> in;
+      {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return !input_.empty() || stopped_; });
+        if (stopped_) return;
+        in = std::move(input_.front());
+        input_.pop_front();
+      }
+      changed_.notify_all();
+      zip_.next_in = reinterpret_cast<Bytef*>(in.first.data());
+      zip_.avail_in = static_cast<uInt>(in.first.size());
+      while (true) {
+        if (ended) {
+          if (zip_.avail_in == 0) break;
+          // Another gzip member follows: gzip files may be concatenated.
+          inflateReset(&zip_);
+          ended = false;
+        }
+        Piece piece;
+        {
+          std::lock_guard lock(mutex_);
+          if (!spare_.empty()) {
+            piece.bytes = std::move(spare_.back());
+            spare_.pop_back();
+          }
+        }
+        piece.bytes.resize(kPiece);
+        zip_.next_out = reinterpret_cast<Bytef*>(piece.bytes.data());
+        zip_.avail_out = static_cast<uInt>(piece.bytes.size());
+        const int status = inflate(&zip_, Z_NO_FLUSH);
+        if (status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR) {
+          Give(Piece{Piece::Kind::kFailed, std::string("the compressed guide is damaged (") +
+                                               (zip_.msg != nullptr ? zip_.msg : "zlib error") +
+                                               ")"});
+          return;
+        }
+        if (status == Z_STREAM_END) ended = true;
+        piece.bytes.resize(piece.bytes.size() - zip_.avail_out);
+        const bool drained = status == Z_BUF_ERROR || (zip_.avail_in == 0 && zip_.avail_out != 0);
+        if (!piece.bytes.empty() && !Give(std::move(piece))) return;
+        // Stop when the input is used up and inflate has no more output waiting.
+        if (drained) break;
+      }
+      if (in.second) {
+        Give(ended ? Piece{Piece::Kind::kEnd, {}}
+                   : Piece{Piece::Kind::kFailed, "the compressed guide ends early"});
+        return;
+      }
+    }
+  }
+
+  z_stream zip_{};
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::pair<std::string, bool>> input_;  // bytes, last
+  std::deque<Piece> output_;
+  std::vector<std::string> spare_;  // the bytes of parsed pieces
+  bool stopped_ = false;
+  std::thread thread_;  // last: starts once the rest is ready
+};
+
 }  // namespace
 
 struct XmltvReader::State {
@@ -83,10 +228,7 @@ struct XmltvReader::State {
   // Compression: decided by the first two bytes.
   std::string head;  // bytes held until there are two
   enum class Form { kUnknown, kPlain, kGzip } form = Form::kUnknown;
-  z_stream zip{};
-  bool zip_open = false;
-  bool zip_ended = false;
-  std::string out;
+  std::optional<Inflater> inflater;
 
   // Where the parser is.
   int depth = 0;
@@ -110,8 +252,8 @@ struct XmltvReader::State {
   std::unordered_map<std::string, ChannelTrack> tracks;  // one per declared channel
 
   ~State() {
+    inflater.reset();
     if (parser != nullptr) XML_ParserFree(parser);
-    if (zip_open) inflateEnd(&zip);
   }
 
   void Deliver(Programme&& p) {
@@ -311,41 +453,38 @@ struct XmltvReader::State {
     }
   }
 
+  // Parses an inflated piece; true when the data ended or failed (`outcome` says which).
+  bool ParsePiece(Inflater::Piece&& piece, Outcome& outcome) {
+    switch (piece.kind) {
+      case Inflater::Piece::Kind::kBytes:
+        outcome = Parse(piece.bytes.data(), piece.bytes.size(), false);
+        inflater->Recycle(std::move(piece.bytes));
+        return !outcome.ok();
+      case Inflater::Piece::Kind::kEnd:
+        outcome = Parse("", 0, true);
+        return true;
+      case Inflater::Piece::Kind::kFailed:
+        failure = std::move(piece.bytes);
+        outcome = Outcome::Fail(failure);
+        return true;
+    }
+    return true;
+  }
+
+  // Hands the bytes to the inflating thread and parses what it has inflated so far; at the end
+  // waits for the rest.
   Outcome Inflate(std::string_view bytes, bool final) {
-    zip.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-    zip.avail_in = static_cast<uInt>(bytes.size());
-    out.resize(kChunk);
-    while (true) {
-      if (zip_ended) {
-        if (zip.avail_in == 0) break;
-        // Another gzip member follows: gzip files may be concatenated.
-        inflateReset(&zip);
-        zip_ended = false;
+    Outcome outcome;
+    while (!inflater->HasRoom()) {
+      if (std::optional<Inflater::Piece> piece = inflater->Take(true, true)) {
+        if (ParsePiece(std::move(*piece), outcome)) return outcome;
       }
-      zip.next_out = reinterpret_cast<Bytef*>(out.data());
-      zip.avail_out = static_cast<uInt>(out.size());
-      const int status = inflate(&zip, Z_NO_FLUSH);
-      if (status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR) {
-        failure = std::string("the compressed guide is damaged (") +
-                  (zip.msg != nullptr ? zip.msg : "zlib error") + ")";
-        return Outcome::Fail(failure);
-      }
-      if (status == Z_STREAM_END) zip_ended = true;
-      const std::size_t produced = out.size() - zip.avail_out;
-      if (produced > 0) {
-        if (Outcome parsed = Parse(out.data(), produced, false); !parsed.ok()) return parsed;
-      }
-      // Stop when the input is used up and inflate has no more output waiting.
-      if (status == Z_BUF_ERROR || (zip.avail_in == 0 && zip.avail_out != 0)) break;
     }
-    if (final) {
-      if (!zip_ended) {
-        failure = "the compressed guide ends early";
-        return Outcome::Fail(failure);
-      }
-      return Parse("", 0, true);
+    inflater->Put(bytes, final);
+    while (std::optional<Inflater::Piece> piece = inflater->Take(final)) {
+      if (ParsePiece(std::move(*piece), outcome)) return outcome;
     }
-    return Outcome::Ok();
+    return outcome;
   }
 
   Outcome Take(std::string_view bytes, bool final) {
@@ -356,10 +495,7 @@ struct XmltvReader::State {
                      static_cast<unsigned char>(head[1]) == 0x8B
                  ? Form::kGzip
                  : Form::kPlain;
-      if (form == Form::kGzip) {
-        if (inflateInit2(&zip, 16 + MAX_WBITS) != Z_OK) throw Error("out of memory");
-        zip_open = true;
-      }
+      if (form == Form::kGzip) inflater.emplace();
       const std::string held = std::move(head);
       head.clear();
       return form == Form::kGzip ? Inflate(held, final) : Parse(held.data(), held.size(), final);

@@ -1,7 +1,8 @@
 #pragma once
 // A streaming XMLTV reader: bytes go in as they arrive (plain XML, or gzip recognised by its
 // first two bytes 1f 8b), channels and programmes come out through callbacks as each one ends,
-// so memory stays bounded whatever the size of the document.
+// so memory stays bounded whatever the size of the document. Gzip data is inflated on a thread
+// of the reader's own; the callbacks run on the thread that feeds the bytes.
 
 #include <cstdint>
 #include <filesystem>

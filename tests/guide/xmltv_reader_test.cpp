@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <ctime>
 #include <fstream>
+#include <optional>
 
 #include "support/temp_dir.h"
 
@@ -61,6 +63,27 @@ std::string Gzip(std::string_view bytes) {
 
 constexpr int64_t k12 = 1709294400;  // 2024-03-01 12:00 UTC
 constexpr int64_t kHour = 3600;
+
+// A guide of `count` one-minute programmes on channel "a" from k12, each with a description of
+// about a kilobyte: a few megabytes once inflated, more than the reader holds at a time.
+std::string LongGuide(int count) {
+  const auto time_text = [](int64_t seconds) {
+    const std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm utc{};
+    gmtime_r(&t, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%d%H%M%S +0000", &utc);
+    return std::string(text);
+  };
+  std::string programmes;
+  for (int i = 0; i < count; ++i) {
+    programmes += "<programme start=\"" + time_text(k12 + i * 60) + "\" stop=\"" +
+                  time_text(k12 + i * 60 + 60) + "\" channel=\"a\"><title>Number " +
+                  std::to_string(i) + "</title><desc>" + std::string(1000, 'd') +
+                  "</desc></programme>\n";
+  }
+  return Guide(programmes);
+}
 
 TEST(XmltvReader, ProgrammesTimesAndCounts) {
   struct Expected {
@@ -192,6 +215,15 @@ TEST(XmltvReader, GzipAndAnyChunkingReadTheSame) {
     ASSERT_EQ(read.programmes.size(), 1u);
     EXPECT_EQ(read.programmes[0].description, "A <b>bold</b> & plain story");
   }
+  // A long compressed guide comes out whole and in order, however it is fed.
+  const std::string long_gz = Gzip(LongGuide(5000));
+  for (const std::size_t piece : {std::size_t{512}, std::size_t{1 << 20}}) {
+    const Read read = ReadGuide(long_gz, {}, piece);
+    ASSERT_TRUE(read.outcome.ok()) << read.outcome.error;
+    ASSERT_EQ(read.programmes.size(), 5000u);
+    EXPECT_EQ(read.programmes[4999].title, "Number 4999");
+    EXPECT_EQ(read.programmes[4999].start, k12 + 4999 * 60);
+  }
   // Read from a file, named as if it were plain: the bytes decide.
   TempDir dir;
   const auto file = dir.path() / "guide.xml";
@@ -241,6 +273,25 @@ TEST(XmltvReader, HandlerFailureStopsReadingAndIsPassedOn) {
         if (reader.Feed(guide).ok()) (void)reader.Finish();
       },
       Error);
+  // Part-way through a long compressed guide, with more inflated data waiting behind it.
+  const std::string long_gz = Gzip(LongGuide(5000));
+  int delivered = 0;
+  std::optional<XmltvReader> gz_reader;
+  gz_reader.emplace(XmltvHandlers{nullptr,
+                                  [&](Programme&&) {
+                                    if (++delivered == 100) throw Error("disk full");
+                                  },
+                                  nullptr});
+  EXPECT_THROW(
+      {
+        for (std::size_t at = 0; at < long_gz.size(); at += 512) {
+          if (!gz_reader->Feed(std::string_view(long_gz).substr(at, 512)).ok()) break;
+        }
+        (void)gz_reader->Finish();
+      },
+      Error);
+  EXPECT_EQ(delivered, 100);
+  gz_reader.reset();  // ends its work without waiting for the rest
 }
 
 TEST(XmltvReader, ProgrammesOfUnwantedChannelsPassUnread) {
