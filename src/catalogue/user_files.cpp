@@ -75,13 +75,15 @@ std::string FavoritesFileText(const std::vector<int32_t>& ids) {
 std::vector<int32_t> CurrentFavorites(const std::vector<int32_t>& favorites_list,
                                       const std::vector<Channel>& channels) {
   std::vector<int32_t> out;
-  std::unordered_set<int32_t> in_memory;
+  // The stored list is short and the channels may be hundreds of thousands: the channels are
+  // looked up in the list, not the list in a set of every channel.
+  std::unordered_set<int32_t> not_in_memory(favorites_list.begin(), favorites_list.end());
   for (const Channel& c : channels) {
-    in_memory.insert(c.id);
+    if (!not_in_memory.empty()) not_in_memory.erase(c.id);
     if (c.favorited) out.push_back(c.id);
   }
   for (int32_t id : favorites_list) {
-    if (id <= kUserIdBase && !in_memory.contains(id)) out.push_back(id);
+    if (id <= kUserIdBase && not_in_memory.contains(id)) out.push_back(id);
   }
   return out;
 }
