@@ -19,60 +19,15 @@
 
 #include "catalogue/package.h"
 #include "common/files.h"
+#include "program_start.h"
 #include "synthetic_catalogue.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Run {
-  double ms = 0;      // wall time, process start to the reported paint
-  double cpu_ms = 0;  // the program's processor time, user and system, at the paint
-  long rss_kb = -1;
-};
-
-// One start of the program; nothing (ms < 0) when it did not report its first paint.
-Run StartOnce(const fs::path& root) {
-  int out[2];
-  if (pipe(out) != 0) return {-1, 0, -1};
-  const auto start = std::chrono::steady_clock::now();
-  const pid_t pid = fork();
-  if (pid == 0) {
-    dup2(out[1], STDOUT_FILENO);
-    close(out[0]);
-    close(out[1]);
-    const int null = open("/dev/null", O_WRONLY);
-    dup2(null, STDERR_FILENO);
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    setenv("VISTREL_EXIT_AFTER_FIRST_PAINT", "1", 1);
-    setenv("XDG_DATA_HOME", (root / "share").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-    execl(VISTREL_PROGRAM, VISTREL_PROGRAM, static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(out[1]);
-  std::string text;
-  Run run{-1, 0, -1};
-  char buf[512];
-  ssize_t n;
-  while ((n = read(out[0], buf, sizeof buf)) > 0) {
-    text.append(buf, static_cast<std::size_t>(n));
-    const std::size_t at = text.find("first-paint rss_kb=");
-    if (at != std::string::npos && text.find('\n', at) != std::string::npos) {
-      run.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                   .count();
-      char* rest = nullptr;
-      run.rss_kb = std::strtol(text.c_str() + at + std::strlen("first-paint rss_kb="), &rest, 10);
-      if (const char* cpu = std::strstr(rest, "cpu_ms="))
-        run.cpu_ms = std::strtod(cpu + 7, nullptr);
-      break;
-    }
-  }
-  close(out[0]);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return run;
-}
+using vistrel::bench::ProgramStart;
+using vistrel::bench::StartProgramOnce;
 
 std::string LoadAverage() {
   std::ifstream file("/proc/loadavg");
@@ -102,11 +57,11 @@ int main(int argc, char** argv) {
 
   std::printf("\nProgram start to first paint of the list, %zu channels, offscreen (load %s)\n",
               channels, LoadAverage().c_str());
-  std::vector<Run> results;
+  std::vector<ProgramStart> results;
   for (int i = 0; i < runs; ++i) {
     // Fresh settings each time, so every run starts as the first.
     fs::remove_all(root / "config");
-    const Run run = StartOnce(root);
+    const ProgramStart run = StartProgramOnce(VISTREL_PROGRAM, root);
     if (run.ms < 0) {
       std::printf("  run %d: the program did not report a first paint\n", i + 1);
       continue;
@@ -117,8 +72,9 @@ int main(int argc, char** argv) {
   }
   fs::remove_all(root);
   if (results.empty()) return 1;
-  std::sort(results.begin(), results.end(), [](const Run& a, const Run& b) { return a.ms < b.ms; });
-  const Run& median = results[results.size() / 2];
+  std::sort(results.begin(), results.end(),
+            [](const ProgramStart& a, const ProgramStart& b) { return a.ms < b.ms; });
+  const ProgramStart& median = results[results.size() / 2];
   const double mib = median.rss_kb / 1024.0;
   // On a busy machine the processor time varies much less than the wall time.
   std::printf(
