@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <stdexcept>
 
 #include <nlohmann/json.hpp>
 
@@ -55,6 +56,32 @@ void ReadExtHttp(std::string_view json, StreamHeaders& headers) {
 }
 
 }  // namespace
+
+M3uAttributes::M3uAttributes(std::initializer_list<value_type> attributes) {
+  for (const value_type& attribute : attributes) emplace(attribute.first, attribute.second);
+}
+
+bool M3uAttributes::emplace(std::string name, std::string value) {
+  if (find(name) != end()) return false;
+  items_.emplace_back(std::move(name), std::move(value));
+  return true;
+}
+
+M3uAttributes::iterator M3uAttributes::find(std::string_view name) {
+  return std::find_if(items_.begin(), items_.end(),
+                      [name](const value_type& item) { return item.first == name; });
+}
+
+M3uAttributes::const_iterator M3uAttributes::find(std::string_view name) const {
+  return std::find_if(items_.begin(), items_.end(),
+                      [name](const value_type& item) { return item.first == name; });
+}
+
+const std::string& M3uAttributes::at(std::string_view name) const {
+  const auto it = find(name);
+  if (it == end()) throw std::out_of_range("no attribute " + std::string(name));
+  return it->second;
+}
 
 M3uEntry ParseExtinf(std::string_view line) {
   M3uEntry entry;

@@ -3,19 +3,52 @@
 
 #include <cstddef>
 #include <functional>
-#include <map>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "catalogue/stream_headers.h"
 
 namespace vistrel {
 
+// The attributes of an entry, as name and value in the order written; of a name given twice
+// the first counts. A short list searched in place: a large playlist has hundreds of thousands
+// of entries, and a tree of a few names each cost more than the reading itself.
+class M3uAttributes {
+ public:
+  using value_type = std::pair<std::string, std::string>;
+  using iterator = std::vector<value_type>::iterator;
+  using const_iterator = std::vector<value_type>::const_iterator;
+
+  M3uAttributes() = default;
+  M3uAttributes(std::initializer_list<value_type> attributes);
+
+  // Adds `name` unless it is there already; false then. Never fails but for memory.
+  bool emplace(std::string name, std::string value);
+  // The attribute named `name`, or end().
+  iterator find(std::string_view name);
+  const_iterator find(std::string_view name) const;
+  // The value of `name`. Throws std::out_of_range when there is none.
+  const std::string& at(std::string_view name) const;
+
+  iterator begin() { return items_.begin(); }
+  iterator end() { return items_.end(); }
+  const_iterator begin() const { return items_.begin(); }
+  const_iterator end() const { return items_.end(); }
+  std::size_t size() const { return items_.size(); }
+  bool empty() const { return items_.empty(); }
+  bool operator==(const M3uAttributes&) const = default;
+
+ private:
+  std::vector<value_type> items_;
+};
+
 // One playlist entry, texts as in the file (UTF-8).
 struct M3uEntry {
-  std::map<std::string, std::string> attributes;
+  M3uAttributes attributes;
   std::string title;
   std::string url;
   StreamHeaders headers;  // what the entry's server wants on every request
