@@ -133,8 +133,11 @@ inline constexpr FilterSetting kFilterSettings[] = {
 template <typename T>
 constexpr std::string_view FilterSettingName(T ViewFilter::*field) {
   for (const FilterSetting& setting : kFilterSettings) {
-    const auto* same = std::get_if<T ViewFilter::*>(&setting.field);
-    if (same != nullptr && *same == field) return setting.name;
+    // By reference, not std::get_if: the sanitizer builds make a global's address no constant.
+    if (std::holds_alternative<T ViewFilter::*>(setting.field) &&
+        std::get<T ViewFilter::*>(setting.field) == field) {
+      return setting.name;
+    }
   }
   throw std::logic_error("a filter field without a stored name");
 }
