@@ -5,6 +5,7 @@
 #include <string_view>
 #include <utility>
 
+#include "playlist/m3u_file.h"
 #include "playlist/m3u_playlist.h"
 #include "playlist/user_playlists.h"
 #include "service_client/http_get.h"
@@ -184,16 +185,41 @@ Outcome FeedGuideAddress(const std::string& address, XmltvReader& reader,
   return reader.Finish();
 }
 
+Result<std::vector<GuideTarget>> PlaylistGuideTargets(
+    const std::filesystem::path& copy, const std::vector<PlaylistGuideChannel>& channels) {
+  std::vector<GuideTarget> targets;
+  targets.reserve(channels.size());
+  // Address and name, as one key, to the channels that have them.
+  std::unordered_map<std::string, std::vector<std::size_t>> by_key;
+  for (std::size_t i = 0; i < channels.size(); ++i) {
+    targets.push_back({channels[i].id, channels[i].name, {}});
+    by_key[channels[i].url + '\n' + channels[i].name].push_back(i);
+  }
+  std::string fallback;
+  std::string key;
+  const Result<M3uReadReport> read = ReadM3uFile(copy, [&](M3uEntry&& entry) {
+    if (by_key.empty()) return;
+    key = entry.url;
+    key += '\n';
+    key += PlaylistChannelName(entry, fallback);
+    const auto found = by_key.find(key);
+    if (found == by_key.end()) return;
+    const auto id = entry.attributes.find("tvg-id");
+    if (id != entry.attributes.end()) {
+      for (const std::size_t i : found->second) targets[i].guide_id = id->second;
+    }
+    by_key.erase(found);  // the first entry that makes the channel tells its details
+  });
+  if (!read.ok()) return Result<std::vector<GuideTarget>>::Fail(read.error);
+  return Result<std::vector<GuideTarget>>::Ok(std::move(targets));
+}
+
 Result<PlaylistGuide> FetchPlaylistGuide(const PlaylistGuideJob& job, int64_t now,
                                          const std::atomic<bool>* cancelled,
                                          std::vector<std::string>& failures) {
-  std::vector<GuideTarget> targets;
-  targets.reserve(job.channels.size());
-  for (const Channel& channel : job.channels) {
-    const Result<PlaylistChannelDetails> details = ReadPlaylistChannelDetails(job.copy, channel);
-    if (!details.ok()) return Result<PlaylistGuide>::Fail(details.error);
-    targets.push_back({channel.id, channel.name.str(), details.value->guide_id});
-  }
+  const Result<std::vector<GuideTarget>> found = PlaylistGuideTargets(job.copy, job.channels);
+  if (!found.ok()) return Result<PlaylistGuide>::Fail(found.error);
+  const std::vector<GuideTarget>& targets = *found.value;
   PlaylistGuide guide;
   for (std::size_t i = 0; i < job.addresses.size(); ++i) {
     if (cancelled != nullptr && cancelled->load()) break;

@@ -71,19 +71,31 @@ Result<PlaylistGuide> ReadPlaylistGuide(const std::function<Outcome(XmltvReader&
 Outcome FeedGuideAddress(const std::string& address, XmltvReader& reader,
                          const std::atomic<bool>* cancelled);
 
+// A playlist channel as its guide needs it.
+struct PlaylistGuideChannel {
+  int32_t id = 0;
+  std::string name;
+  std::string url;
+};
+
 // One playlist's guide as the worker fetches it: its copy, its guide addresses and its
-// channels (copies of the records).
+// channels.
 struct PlaylistGuideJob {
   std::string playlist_name;
   std::filesystem::path copy;
   std::vector<std::string> addresses;
-  std::vector<Channel> channels;
+  std::vector<PlaylistGuideChannel> channels;
 };
 
-// Reads each address of `job` for its channels (guide ids read from the copy,
-// ReadPlaylistChannelDetails), the first guide to give a channel programmes winning. A guide
-// that fails is told in `failures` ("guide 2: reason", never its address) and skipped. Fails
-// only when the copy cannot be read for the guide ids.
+// The channels of `channels` with their guide ids ("tvg-id") read from the playlist file
+// `copy` in one pass, by the rule of ReadPlaylistChannelDetails (the first entry with the same
+// address and name). Fails with CannotReadMessage.
+Result<std::vector<GuideTarget>> PlaylistGuideTargets(
+    const std::filesystem::path& copy, const std::vector<PlaylistGuideChannel>& channels);
+
+// Reads each address of `job` for its channels (PlaylistGuideTargets), the first guide to give
+// a channel programmes winning. A guide that fails is told in `failures` ("guide 2: reason",
+// never its address) and skipped. Fails only when the copy cannot be read for the guide ids.
 Result<PlaylistGuide> FetchPlaylistGuide(const PlaylistGuideJob& job, int64_t now,
                                          const std::atomic<bool>* cancelled,
                                          std::vector<std::string>& failures);

@@ -544,25 +544,25 @@ void MainWindow::FetchPlaylistGuides() {
     PlaylistGuideJob job;
     job.playlist_name = playlist.name;
     job.copy = PlaylistCopyPath(state_.data_folder, playlist);
+    // The header alone (a small read of the local copy): a playlist without guides costs
+    // nothing more, however many channels it has.
+    job.addresses = PlaylistGuideAddressesOf(job.copy);
+    if (job.addresses.empty()) continue;
     for (const Channel& channel : state_.catalogue.channels) {
       if (IsPlaylistChannel(channel) && channel.comment == playlist.name) {
-        job.channels.push_back(channel);
+        job.channels.push_back({channel.id, channel.name.str(), channel.url.str()});
       }
     }
     if (job.channels.empty()) continue;
     runner_->Run(
         [this, job = std::move(job)](const std::atomic<bool>& cancelled) -> std::function<void()> {
-          // The addresses come from the copy's header, read here rather than on the window's
-          // thread; a playlist without them costs nothing more.
-          PlaylistGuideJob work = job;
-          work.addresses = PlaylistGuideAddressesOf(work.copy);
-          if (work.addresses.empty()) return {};
+          const PlaylistGuideJob& work = job;
           auto failures = std::make_shared<std::vector<std::string>>();
           auto guide = std::make_shared<Result<PlaylistGuide>>(
               FetchPlaylistGuide(work, std::time(nullptr), &cancelled, *failures));
           const bool all_failed = guide->ok() && failures->size() == work.addresses.size();
           auto ids = std::make_shared<std::vector<int32_t>>();
-          for (const Channel& channel : work.channels) ids->push_back(channel.id);
+          for (const PlaylistGuideChannel& channel : work.channels) ids->push_back(channel.id);
           return [this, name = work.playlist_name, guide, failures, ids, all_failed] {
             // Never the address: it may hold the user's credentials.
             for (const std::string& failure : *failures) {

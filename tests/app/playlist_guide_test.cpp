@@ -62,7 +62,9 @@ struct Fixture {
     EXPECT_TRUE(ReadPlaylistChannels(catalogue, playlist, job.copy, {}).ok());
     job.playlist_name = "List";
     job.addresses = PlaylistGuideAddressesOf(job.copy);
-    job.channels = catalogue.channels;
+    for (const Channel& channel : catalogue.channels) {
+      job.channels.push_back({channel.id, channel.name.str(), channel.url.str()});
+    }
   }
   int32_t IdOf(const std::string& name) const {
     for (const Channel& channel : catalogue.channels) {
