@@ -840,6 +840,9 @@ void MainWindow::FetchPlaylist(const std::string& address, bool refresh) {
           }
           if (refresh) {
             ApplyView(RefreshView(state_));
+            // The fetched playlist may name other guides or have other channels.
+            playlist_guide_asked_.erase(opened.value->name);
+            FetchPlaylistGuides();
           } else {
             ShowOpenedPlaylist(opened.value->name, opened.value->warnings);
           }
