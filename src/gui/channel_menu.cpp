@@ -83,8 +83,8 @@ void ChannelMenu::Apply() {
   update_->setEnabled(s.update);
   remove_->setEnabled(s.remove);
   // Any catalogue channel may have a guide: the item needs only a channel. The service knows
-  // nothing of a playlist channel, and is not asked about it.
-  guide_->setEnabled(s.watch && !s.remove_playlist);
+  // nothing of a playlist channel: it has a guide only when its playlist names one that has it.
+  guide_->setEnabled(s.watch && (!s.remove_playlist || selected_playlist_guide_));
   remove_playlist_->setEnabled(s.remove_playlist);
 }
 
@@ -99,6 +99,9 @@ void ChannelMenu::Prepare(int32_t clicked_row) {
   click.on_row = clicked_row >= 0;
   click.selected = position < 0 ? nullptr : &state_.catalogue.channels[position];
   click.favorites_view = state_.catalogue.filter.favorited != 0;
+  selected_playlist_guide_ = click.selected != nullptr && IsPlaylistChannel(*click.selected) &&
+                             hooks_.has_playlist_guide &&
+                             hooks_.has_playlist_guide(*click.selected);
   state_now_ = PrepareChannelMenu(state_now_, click);
   Apply();
 }

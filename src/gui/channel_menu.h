@@ -28,6 +28,8 @@ struct ChannelMenuHooks {
   std::function<void()> open_playlist;        // the playlist file dialog
   std::function<void(int32_t)>
       remove_playlist;  // forgets the playlist of the channel at a position
+  // Whether a playlist channel has programmes of its playlist's guide; empty: none has.
+  std::function<bool(const Channel&)> has_playlist_guide;
 };
 
 class ChannelMenu : public QMenu {
@@ -76,6 +78,7 @@ class ChannelMenu : public QMenu {
   RequestRunner& runner_;
   ChannelMenuHooks hooks_;
   ChannelMenuState state_now_;
+  bool selected_playlist_guide_ = false;  // the selected playlist channel has a guide
 
   QAction* watch_ = nullptr;
   QAction* add_favorite_ = nullptr;

@@ -26,10 +26,13 @@
 #include <algorithm>
 #include <ctime>
 #include <exception>
+#include <optional>
+#include <unordered_set>
 
 #include "app/lifecycle.h"
 #include "app/main_window_layout.h"
 #include "app/playlist_commands.h"
+#include "app/playlist_guide.h"
 #include "browser/find_in_list.h"
 #include "browser/list_rows.h"
 #include "browser/neighbour_row.h"
@@ -272,6 +275,9 @@ void MainWindow::CreateControls() {
   menu_hooks.programme_guide = [this] { OpenProgrammeGuide(); };
   menu_hooks.open_playlist = [this] { OpenPlaylistDialog(); };
   menu_hooks.remove_playlist = [this](int32_t position) { RemovePlaylistOf(position); };
+  menu_hooks.has_playlist_guide = [this](const Channel& channel) {
+    return playlist_guide_->Find(channel.id) != nullptr;
+  };
   channel_menu_ = new ChannelMenu(state_, service_, *runner_, menu_hooks, this);
   list_->setContextMenuPolicy(Qt::DefaultContextMenu);
   list_->viewport()->installEventFilter(this);
@@ -432,6 +438,7 @@ void MainWindow::CreateDesktopControls() {
 void MainWindow::CreateProgrammeGuide() {
   guide_requests_ = new GuideRequests(*runner_, service_, this);
   guide_window_ = new ProgrammeGuideWindow(this);
+  playlist_guide_ = std::make_unique<PlaylistGuide>();
   // Over the top of the picture (a sibling of the video area, which holds the picture alone):
   // light text on a dark band, shown only while there is a line.
   programme_now_ = new QLabel(player_frame_);
@@ -453,6 +460,12 @@ void MainWindow::CreateProgrammeGuide() {
   refresh->setInterval(10 * 60 * 1000);
   connect(refresh, &QTimer::timeout, this, &MainWindow::FetchNowAndNext);
   refresh->start();
+  // The playlists' own guides: at start, then each when its few hours are up.
+  QMetaObject::invokeMethod(this, &MainWindow::FetchPlaylistGuides, Qt::QueuedConnection);
+  auto* playlist_refresh = new QTimer(this);
+  playlist_refresh->setInterval(15 * 60 * 1000);
+  connect(playlist_refresh, &QTimer::timeout, this, &MainWindow::FetchPlaylistGuides);
+  playlist_refresh->start();
   auto* clock = new QTimer(this);
   clock->setInterval(30 * 1000);
   connect(clock, &QTimer::timeout, this, &MainWindow::UpdateProgrammeNow);
@@ -469,6 +482,11 @@ void MainWindow::FetchNowAndNext() {
 }
 
 std::string MainWindow::GuideLine(const Channel& channel) const {
+  if (IsPlaylistChannel(channel)) {
+    const int64_t now = std::time(nullptr);
+    const std::optional<ChannelNowNext> entry = playlist_guide_->NowNext(channel.id, now);
+    return entry ? NowNextLine(*entry, now) : std::string();
+  }
   if (!now_and_next_) return {};
   const ChannelNowNext* entry = now_and_next_->Find(channel.id);
   return entry != nullptr ? NowNextLine(*entry, std::time(nullptr)) : std::string();
@@ -496,12 +514,76 @@ void MainWindow::UpdateProgrammeNow() {
 void MainWindow::OpenProgrammeGuide() {
   const Channel* channel = SelectedChannel();
   if (channel == nullptr) return;
-  if (IsPlaylistChannel(*channel)) return;  // the service has no guide of the user's own channels
   const int32_t id = channel->id;
+  if (IsPlaylistChannel(*channel)) {
+    // The service knows nothing of the user's own channels: their guide is the playlist's.
+    guide_window_->OpenFor(id, ToQString(channel->name));
+    const std::vector<GuideProgramme>* programmes = playlist_guide_->Find(id);
+    guide_window_->ShowProgrammes(id,
+                                  programmes != nullptr
+                                      ? Result<std::vector<GuideProgramme>>::Ok(*programmes)
+                                      : Result<std::vector<GuideProgramme>>::Fail("No guide"),
+                                  std::time(nullptr));
+    return;
+  }
   guide_window_->OpenFor(id, ToQString(channel->name));
   guide_requests_->FetchChannel(id, [this, id](Result<std::vector<GuideProgramme>> programmes) {
     guide_window_->ShowProgrammes(id, programmes, std::time(nullptr));
   });
+}
+
+void MainWindow::FetchPlaylistGuides() {
+  const int64_t now = std::time(nullptr);
+  for (const UserPlaylist& playlist : state_.playlists) {
+    const auto asked = playlist_guide_asked_.find(playlist.name);
+    if (asked != playlist_guide_asked_.end() &&
+        now - asked->second < kPlaylistGuideRefreshSeconds) {
+      continue;
+    }
+    playlist_guide_asked_[playlist.name] = now;
+    PlaylistGuideJob job;
+    job.playlist_name = playlist.name;
+    job.copy = PlaylistCopyPath(state_.data_folder, playlist);
+    // The header alone (a small read of the local copy): a playlist without guides costs
+    // nothing more, however many channels it has.
+    job.addresses = PlaylistGuideAddressesOf(job.copy);
+    if (job.addresses.empty()) continue;
+    for (const Channel& channel : state_.catalogue.channels) {
+      if (IsPlaylistChannel(channel) && channel.comment == playlist.name) {
+        job.channels.push_back({channel.id, channel.name.str(), channel.url.str()});
+      }
+    }
+    if (job.channels.empty()) continue;
+    runner_->Run(
+        [this, job = std::move(job)](const std::atomic<bool>& cancelled) -> std::function<void()> {
+          const PlaylistGuideJob& work = job;
+          auto failures = std::make_shared<std::vector<std::string>>();
+          auto guide = std::make_shared<Result<PlaylistGuide>>(
+              FetchPlaylistGuide(work, std::time(nullptr), &cancelled, *failures));
+          const bool all_failed = guide->ok() && failures->size() == work.addresses.size();
+          auto ids = std::make_shared<std::vector<int32_t>>();
+          for (const PlaylistGuideChannel& channel : work.channels) ids->push_back(channel.id);
+          return [this, name = work.playlist_name, guide, failures, ids, all_failed] {
+            // Never the address: it may hold the user's credentials.
+            for (const std::string& failure : *failures) {
+              qWarning("Programme guide of the playlist %s: %s", name.c_str(), failure.c_str());
+            }
+            if (!guide->ok()) {
+              qWarning("Programme guide of the playlist %s: %s", name.c_str(),
+                       guide->error.c_str());
+              return;
+            }
+            // A guide that could not be fetched leaves what was there.
+            if (all_failed) return;
+            const std::unordered_set<int32_t> of_playlist(ids->begin(), ids->end());
+            playlist_guide_->DropChannels(
+                [&of_playlist](int32_t id) { return of_playlist.count(id) != 0; });
+            playlist_guide_->Merge(std::move(*guide->value));
+            UpdateProgrammeNow();
+          };
+        },
+        PostTo(this));
+  }
 }
 
 void MainWindow::UpdateMediaControls() {
@@ -719,6 +801,9 @@ void MainWindow::OpenPlaylistSource(const QString& source) {
 }
 
 void MainWindow::ShowOpenedPlaylist(const std::string& name, const std::string& warnings) {
+  // A playlist opened again may name other guides: its guide is read again at once.
+  playlist_guide_asked_.erase(name);
+  FetchPlaylistGuides();
   RunViewCommand([&] { return ShowView(state_.store, state_.catalogue.filter, View::kPlaylist); });
   if (!warnings.empty()) {
     ShowInformationBox(this, "Some lines of the playlist " + name +
@@ -755,6 +840,9 @@ void MainWindow::FetchPlaylist(const std::string& address, bool refresh) {
           }
           if (refresh) {
             ApplyView(RefreshView(state_));
+            // The fetched playlist may name other guides or have other channels.
+            playlist_guide_asked_.erase(opened.value->name);
+            FetchPlaylistGuides();
           } else {
             ShowOpenedPlaylist(opened.value->name, opened.value->warnings);
           }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <unordered_map>
 
 #include "app/program_state.h"
 #include "browser/view_builder.h"
@@ -29,6 +30,7 @@ class ChannelListModel;
 class ChannelMenu;
 class FindWindow;
 class GuideRequests;
+class PlaylistGuide;
 class ProgrammeGuideWindow;
 class HeaderClickFilter;
 class LinkButton;
@@ -147,6 +149,9 @@ class MainWindow : public QWidget {
   void UpdateProgrammeNow();
   // The guide's line for `channel` now; empty when the guide has none.
   std::string GuideLine(const Channel& channel) const;
+  // Reads the guides the user's playlists name, on the runner: each playlist's at most every
+  // few hours (kPlaylistGuideRefreshSeconds), a playlist just opened at once.
+  void FetchPlaylistGuides();
   void SetChannelLabelText(const QString& text);
   void SyncFavoritesToggle();
   // Runs a command that changes the filter, then rebuilds the view; a failing command shows its
@@ -199,6 +204,10 @@ class MainWindow : public QWidget {
   ProgrammeGuideWindow* guide_window_ = nullptr;
   QLabel* programme_now_ = nullptr;
   std::unique_ptr<NowAndNextGuide> now_and_next_;
+  // The programmes of the playlist channels, and when each playlist's guide was last asked for
+  // (by playlist name, UTC seconds).
+  std::unique_ptr<PlaylistGuide> playlist_guide_;
+  std::unordered_map<std::string, int64_t> playlist_guide_asked_;
 
   QToolButton* filter_ = nullptr;
   FilterDialog* filter_dialog_ = nullptr;

@@ -1,7 +1,9 @@
 // The programme guide in the window: the "Programme now" line over the picture and in the
 // row's tooltip, and the guide window (Ctrl+G, the channel menu), against a guide served on
-// 127.0.0.1, with times shown in a time zone the test sets.
+// 127.0.0.1, with times shown in a time zone the test sets; also for the channels of a user's
+// playlist whose header names an XMLTV guide (gzip) served there.
 
+#include <zlib.h>
 #include <QAbstractItemModel>
 #include <QLabel>
 #include <QListWidget>
@@ -9,10 +11,13 @@
 #include <QTableView>
 #include <QTest>
 #include <ctime>
+#include <filesystem>
+#include <string_view>
 
 #include "gui/channel_menu.h"
 #include "gui_fixture.h"
 #include "support/http_test_server.h"
+#include "support/temp_dir.h"
 
 namespace vistrel {
 
@@ -30,6 +35,37 @@ std::string Programme(int64_t start, int64_t stop, const std::string& title,
                       const std::string& description = "") {
   return "{\"start\":" + std::to_string(start) + ",\"stop\":" + std::to_string(stop) +
          ",\"title\":\"" + title + "\",\"description\":\"" + description + "\"}";
+}
+
+// An XMLTV time of a UTC time.
+std::string XmltvTime(int64_t utc) {
+  const std::time_t time = static_cast<std::time_t>(utc);
+  std::tm parts{};
+  gmtime_r(&time, &parts);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y%m%d%H%M%S +0000", &parts);
+  return text;
+}
+
+std::string XmltvProgramme(int64_t start, int64_t stop, const std::string& channel,
+                           const std::string& title, const std::string& description) {
+  return "<programme start=\"" + XmltvTime(start) + "\" stop=\"" + XmltvTime(stop) +
+         "\" channel=\"" + channel + "\"><title>" + title + "</title><desc>" + description +
+         "</desc></programme>\n";
+}
+
+std::string Gzip(std::string_view bytes) {
+  z_stream zip{};
+  deflateInit2(&zip, 6, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+  std::string out(deflateBound(&zip, bytes.size()), '\0');
+  zip.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+  zip.avail_in = static_cast<uInt>(bytes.size());
+  zip.next_out = reinterpret_cast<Bytef*>(out.data());
+  zip.avail_out = static_cast<uInt>(out.size());
+  deflate(&zip, Z_FINISH);
+  out.resize(zip.total_out);
+  deflateEnd(&zip);
+  return out;
 }
 
 }  // namespace
@@ -79,6 +115,17 @@ class ProgrammeGuideTest : public QObject {
             response.status = 404;
           }
         });
+    // A playlist's own guide: "pl.one" by its id, "Named Two" by its display-name.
+    const int64_t t = now_;
+    service_.Answer(
+        "/epg.xml.gz", 200,
+        Gzip("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<tv>\n"
+             "<channel id=\"pl.one\"><display-name>Other Name</display-name></channel>\n"
+             "<channel id=\"pl.two\"><display-name>named two</display-name></channel>\n" +
+             XmltvProgramme(t - 4200, t - 600, "pl.one", "Playlist Early", "Gone") +
+             XmltvProgramme(t - 600, t + 1200, "pl.one", "Playlist Morning", "Own guide") +
+             XmltvProgramme(t + 1200, t + 4800, "pl.one", "Playlist Noon", "Later") +
+             XmltvProgramme(t - 600, t + 600, "pl.two", "Second Show", "By name") + "</tv>\n"));
     service_.Start();
     ::setenv("VISTREL_SERVICE_URL", service_.base_url().c_str(), 1);
   }
@@ -150,6 +197,69 @@ class ProgrammeGuideTest : public QObject {
       QCOMPARE(programmes->count(), 0);
     }
     QVERIFY(answerer.texts.isEmpty());  // no guide is no error
+  }
+
+  void aPlaylistWithAGuideShowsItForItsChannels() {
+    ProgramRun run;
+    run.Put("channelz.dat", TestPackage());
+    const std::filesystem::path file = run.data().parent_path() / "lists" / "guided.m3u";
+    WriteTestFile(file, "#EXTM3U url-tvg=\"" + service_.base_url() +
+                            "/epg.xml.gz\"\n"
+                            "#EXTINF:-1 tvg-id=\"pl.one\",Guided One\nhttp://127.0.0.1:9/one\n"
+                            "#EXTINF:-1,Named Two\nhttp://127.0.0.1:9/two\n"
+                            "#EXTINF:-1,Unguided\nhttp://127.0.0.1:9/three\n");
+    QVERIFY(run.Start());
+    MessageBoxAnswerer answerer;
+    run.window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(run.window()));
+    run.window()->OpenPlaylistSource(QString::fromStdString(file.string()));
+    auto* list = run.Find<QTableView>("channelList");
+    auto* line = run.Find<QLabel>("programmeNow");
+    const int one = RowOf(list, "Guided One");
+    QVERIFY(one >= 0);
+    Select(list, one);
+    const QString expected = "Now: " + Clock(now_ - 600) +
+                             " Playlist Morning \u00b7 Next: " + Clock(now_ + 1200) +
+                             " Playlist Noon";
+    QTRY_VERIFY(line->isVisible());
+    QCOMPARE(line->toolTip(), expected);
+    QCOMPARE(list->model()->index(one, 0).data(Qt::ToolTipRole).toString(),
+             "Guided One\n" + expected);
+    Select(list, RowOf(list, "Named Two"));
+    QCOMPARE(line->toolTip(), "Now: " + Clock(now_ - 600) + " Second Show");
+
+    // The guide window, from Ctrl+G: the day's programmes of the playlist's guide.
+    Select(list, one);
+    QTest::keyClick(list, Qt::Key_G, Qt::ControlModifier);
+    auto* window = run.window()->findChild<QDialog*>("programmeGuideWindow");
+    QVERIFY(window && window->isVisible());
+    QCOMPARE(window->windowTitle(), QString("Programme Guide - Guided One"));
+    auto* programmes = window->findChild<QListWidget*>("programmeList");
+    QTRY_COMPARE(programmes->count(), 2);
+    QCOMPARE(programmes->item(0)->text(), Clock(now_ - 600) + "  Playlist Morning  (now)");
+    QCOMPARE(programmes->item(1)->text(), Clock(now_ + 1200) + "  Playlist Noon");
+
+    // The menu item: enabled for a playlist channel with a guide, not for one without.
+    auto* menu = run.window()->findChild<ChannelMenu*>("channelMenu");
+    menu->Prepare(one);
+    QVERIFY(menu->programme_guide_action()->isEnabled());
+    const int unguided = RowOf(list, "Unguided");
+    Select(list, unguided);
+    QVERIFY(!line->isVisible());
+    menu->Prepare(unguided);
+    QVERIFY(!menu->programme_guide_action()->isEnabled());
+    QTest::keyClick(list, Qt::Key_G, Qt::ControlModifier);
+    QCOMPARE(window->windowTitle(), QString("Programme Guide - Unguided"));
+    QCOMPARE(window->findChild<QLabel*>("guideStatus")->text(),
+             QString("No programme guide for this channel"));
+
+    // Nothing of the playlist went to the catalogue service.
+    for (const RecordedRequest& request : service_.requests()) {
+      QVERIFY2(
+          request.path != "/service/guide.php" || request.query.find("id=-") == std::string::npos,
+          request.target.c_str());
+    }
+    QVERIFY(answerer.texts.isEmpty());
   }
 };
 
