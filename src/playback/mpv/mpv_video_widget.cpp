@@ -89,7 +89,10 @@ void MpvVideoWidget::initializeGL() {
 void MpvVideoWidget::OnRenderUpdate() {
   if (render_ == nullptr) return;
   if ((mpv_render_context_update(render_) & MPV_RENDER_UPDATE_FRAME) == 0) return;
-  keep_picture_ = false;  // a new picture has come
+  // While a dropped stream reconnects the engine may announce frames of its own (an idle or
+  // reconfigured output) before the stream's first picture: the kept one stays until the player
+  // says the stream plays again (SetKeepPicture(false)).
+  if (keep_picture_) return;
   frame_waiting_ = true;
   const QWindow* shown = window()->windowHandle();
   if (shown != nullptr && shown->isExposed() && !window()->isMinimized()) {

@@ -19,8 +19,9 @@ class MpvVideoWidget : public QOpenGLWidget {
 
   // Frees the render context and lets go of the engine; the widget draws black from then on.
   void ReleaseEngine();
-  // While kept, the widget shows the last picture it drew until the engine has a new frame:
-  // the engine, between two loads, would draw black. Never fails.
+  // While kept, the widget shows the last picture it drew and nothing the engine announces,
+  // until it is told to stop keeping (the stream plays again): the engine, between two loads,
+  // would draw black. Never fails.
   void SetKeepPicture(bool keep);
 
  protected:
