@@ -3,7 +3,6 @@
 // 127.0.0.1, with times shown in a time zone the test sets; also for the channels of a user's
 // playlist whose header names an XMLTV guide (gzip) served there.
 
-#include <zlib.h>
 #include <QAbstractItemModel>
 #include <QLabel>
 #include <QListWidget>
@@ -16,6 +15,7 @@
 
 #include "gui/channel_menu.h"
 #include "gui_fixture.h"
+#include "support/gzip_bytes.h"
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"
 
@@ -55,17 +55,7 @@ std::string XmltvProgramme(int64_t start, int64_t stop, const std::string& chann
 }
 
 std::string Gzip(std::string_view bytes) {
-  z_stream zip{};
-  deflateInit2(&zip, 6, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-  std::string out(deflateBound(&zip, bytes.size()), '\0');
-  zip.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-  zip.avail_in = static_cast<uInt>(bytes.size());
-  zip.next_out = reinterpret_cast<Bytef*>(out.data());
-  zip.avail_out = static_cast<uInt>(out.size());
-  deflate(&zip, Z_FINISH);
-  out.resize(zip.total_out);
-  deflateEnd(&zip);
-  return out;
+  return GzipBytes(bytes);
 }
 
 }  // namespace

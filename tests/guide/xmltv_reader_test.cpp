@@ -2,12 +2,12 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <ctime>
 #include <fstream>
 #include <optional>
 
+#include "support/gzip_bytes.h"
 #include "support/temp_dir.h"
 
 namespace vistrel {
@@ -48,17 +48,7 @@ std::string Guide(const std::string& programmes) {
 }
 
 std::string Gzip(std::string_view bytes) {
-  z_stream zip{};
-  deflateInit2(&zip, 6, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-  std::string out(deflateBound(&zip, bytes.size()) + 64, '\0');
-  zip.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-  zip.avail_in = static_cast<uInt>(bytes.size());
-  zip.next_out = reinterpret_cast<Bytef*>(out.data());
-  zip.avail_out = static_cast<uInt>(out.size());
-  deflate(&zip, Z_FINISH);
-  out.resize(zip.total_out);
-  deflateEnd(&zip);
-  return out;
+  return GzipBytes(bytes);
 }
 
 constexpr int64_t k12 = 1709294400;  // 2024-03-01 12:00 UTC

@@ -4,7 +4,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
-#include <zlib.h>
 
 #include <chrono>
 #include <ctime>
@@ -17,6 +16,7 @@
 #include "server/catalogue_service.h"
 #include "server/guide_store.h"
 #include "support/error_matchers.h"
+#include "support/gzip_bytes.h"
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"
 #include "tools/vistrel-service/service_commands.h"
@@ -69,17 +69,7 @@ std::string GuideXml(int64_t hour, const std::string& suffix = "") {
 }
 
 std::string Gzip(std::string_view bytes) {
-  z_stream zip{};
-  deflateInit2(&zip, 6, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-  std::string out(deflateBound(&zip, bytes.size()) + 64, '\0');
-  zip.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-  zip.avail_in = static_cast<uInt>(bytes.size());
-  zip.next_out = reinterpret_cast<Bytef*>(out.data());
-  zip.avail_out = static_cast<uInt>(out.size());
-  deflate(&zip, Z_FINISH);
-  out.resize(zip.total_out);
-  deflateEnd(&zip);
-  return out;
+  return GzipBytes(bytes);
 }
 
 std::vector<std::string> Titles(const std::vector<StoredProgramme>& programmes) {
