@@ -1,4 +1,5 @@
 #include "synthetic_guide.h"
+#include "guide/xmltv_time.h"
 
 #include <zlib.h>
 
@@ -45,15 +46,6 @@ void Words(Random& random, std::string& out, int bytes) {
     first = false;
     out += kWords[random.Next() % kWords.size()];
   }
-}
-
-std::string XmltvTime(int64_t seconds) {
-  const std::time_t t = seconds;
-  std::tm parts{};
-  gmtime_r(&t, &parts);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y%m%d%H%M%S +0000", &parts);
-  return text;
 }
 
 class Output {
@@ -109,7 +101,8 @@ int64_t WriteSyntheticGuide(const std::filesystem::path& file, int channels, int
     const std::string channel = "\" channel=\"gc." + std::to_string(c) + "\">\n";
     for (int64_t start = begin; start < end; ++programmes) {
       const int64_t stop = start + random.Between(6, 24) * 300;
-      out += "  <programme start=\"" + XmltvTime(start) + "\" stop=\"" + XmltvTime(stop) + channel;
+      out += "  <programme start=\"" + FormatXmltvTime(start) + "\" stop=\"" +
+             FormatXmltvTime(stop) + channel;
       out += "    <title lang=\"en\">";
       Words(random, out, random.Between(10, 50));
       out += "</title>\n    <sub-title lang=\"en\">";

@@ -1,5 +1,7 @@
 #include "guide/xmltv_time.h"
 
+#include <ctime>
+
 namespace vistrel {
 
 namespace {
@@ -71,6 +73,15 @@ std::optional<int64_t> ParseXmltvTime(std::string_view text) {
     seconds += zone[0] == '+' ? -offset : offset;
   }
   return seconds;
+}
+
+std::string FormatXmltvTime(int64_t utc_seconds) {
+  const std::time_t time = static_cast<std::time_t>(utc_seconds);
+  std::tm parts{};
+  gmtime_r(&time, &parts);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y%m%d%H%M%S +0000", &parts);
+  return text;
 }
 
 }  // namespace vistrel

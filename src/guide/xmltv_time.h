@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace vistrel {
@@ -16,5 +17,9 @@ int64_t UtcSecondsFromCivil(int year, int month, int day, int hour, int minute, 
 // Nothing for anything else: a wrong number of digits, a month, day, hour, minute or second out
 // of range, an offset that is not "+hhmm"/"-hhmm" within ±23:59, trailing text.
 std::optional<int64_t> ParseXmltvTime(std::string_view text);
+
+// UTC seconds as XMLTV writes them, "YYYYMMDDhhmmss +0000"; ParseXmltvTime reads it back.
+// Never fails.
+std::string FormatXmltvTime(int64_t utc_seconds);
 
 }  // namespace vistrel

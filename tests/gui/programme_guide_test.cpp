@@ -15,6 +15,7 @@
 
 #include "gui/channel_menu.h"
 #include "gui_fixture.h"
+#include "guide/xmltv_time.h"
 #include "support/gzip_bytes.h"
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"
@@ -37,19 +38,9 @@ std::string Programme(int64_t start, int64_t stop, const std::string& title,
          ",\"title\":\"" + title + "\",\"description\":\"" + description + "\"}";
 }
 
-// An XMLTV time of a UTC time.
-std::string XmltvTime(int64_t utc) {
-  const std::time_t time = static_cast<std::time_t>(utc);
-  std::tm parts{};
-  gmtime_r(&time, &parts);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y%m%d%H%M%S +0000", &parts);
-  return text;
-}
-
 std::string XmltvProgramme(int64_t start, int64_t stop, const std::string& channel,
                            const std::string& title, const std::string& description) {
-  return "<programme start=\"" + XmltvTime(start) + "\" stop=\"" + XmltvTime(stop) +
+  return "<programme start=\"" + FormatXmltvTime(start) + "\" stop=\"" + FormatXmltvTime(stop) +
          "\" channel=\"" + channel + "\"><title>" + title + "</title><desc>" + description +
          "</desc></programme>\n";
 }

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <optional>
 
+#include "guide/xmltv_time.h"
 #include "support/gzip_bytes.h"
 #include "support/temp_dir.h"
 
@@ -57,18 +58,10 @@ constexpr int64_t kHour = 3600;
 // A guide of `count` one-minute programmes on channel "a" from k12, each with a description of
 // about a kilobyte: a few megabytes once inflated, more than the reader holds at a time.
 std::string LongGuide(int count) {
-  const auto time_text = [](int64_t seconds) {
-    const std::time_t t = static_cast<std::time_t>(seconds);
-    std::tm utc{};
-    gmtime_r(&t, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y%m%d%H%M%S +0000", &utc);
-    return std::string(text);
-  };
   std::string programmes;
   for (int i = 0; i < count; ++i) {
-    programmes += "<programme start=\"" + time_text(k12 + i * 60) + "\" stop=\"" +
-                  time_text(k12 + i * 60 + 60) + "\" channel=\"a\"><title>Number " +
+    programmes += "<programme start=\"" + FormatXmltvTime(k12 + i * 60) + "\" stop=\"" +
+                  FormatXmltvTime(k12 + i * 60 + 60) + "\" channel=\"a\"><title>Number " +
                   std::to_string(i) + "</title><desc>" + std::string(1000, 'd') +
                   "</desc></programme>\n";
   }

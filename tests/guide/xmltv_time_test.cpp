@@ -32,6 +32,13 @@ TEST(XmltvTime, FullShortAndOffsetForms) {
   }
 }
 
+TEST(XmltvTime, FormattedTimesReadBack) {
+  EXPECT_EQ(FormatXmltvTime(1709294400), "20240301120000 +0000");
+  for (const int64_t utc : {int64_t{-1}, int64_t{0}, int64_t{1709164800}, int64_t{4102444799}}) {
+    EXPECT_EQ(ParseXmltvTime(FormatXmltvTime(utc)), utc) << utc;
+  }
+}
+
 TEST(XmltvTime, RejectsWhatIsNotATime) {
   for (const char* text : {"", "2024030112000", "202403011200001", "20241301120000",
                            "20240230120000", "20230229000000", "20240301240000", "20240301126000",

@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "common/error.h"
+#include "guide/xmltv_time.h"
 #include "playlist/m3u_playlist.h"
 #include "server/catalogue_service.h"
 #include "server/guide_store.h"
@@ -39,15 +40,6 @@ int64_t Now() {
       .count();
 }
 
-std::string XmltvTime(int64_t seconds) {
-  const std::time_t t = seconds;
-  std::tm parts{};
-  gmtime_r(&t, &parts);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y%m%d%H%M%S +0000", &parts);
-  return text;
-}
-
 // Hourly programmes "<id> <n>" for n from -30 (hours before this hour) to 15 days ahead, on
 // each guide channel; "first" is named like catalogue channel 10, "news" has only an id,
 // "stranger" matches nothing.
@@ -59,9 +51,9 @@ std::string GuideXml(int64_t hour, const std::string& suffix = "") {
       "<channel id=\"stranger\"><display-name>Stranger</display-name></channel>\n";
   for (const char* id : {"first", "news", "stranger"}) {
     for (int n = -30; n < 15 * 24; ++n) {
-      xml += "<programme start=\"" + XmltvTime(hour + n * 3600) + "\" stop=\"" +
-             XmltvTime(hour + (n + 1) * 3600) + "\" channel=\"" + id + "\"><title>" + id + " " +
-             std::to_string(n) + suffix + "</title><desc>About " + std::to_string(n) +
+      xml += "<programme start=\"" + FormatXmltvTime(hour + n * 3600) + "\" stop=\"" +
+             FormatXmltvTime(hour + (n + 1) * 3600) + "\" channel=\"" + id + "\"><title>" + id +
+             " " + std::to_string(n) + suffix + "</title><desc>About " + std::to_string(n) +
              "</desc></programme>\n";
     }
   }
